@@ -1,0 +1,43 @@
+#include "FileIO.h"
+
+#include "Exception.h"
+#include "Text.h"
+#include "Win32Handle.h"
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path)
+{
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
+        return std::nullopt;
+    std::string bytes(size_t(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+void WriteFileAtomically(const std::wstring& path, std::string_view bytes)
+{
+    const std::wstring temporary = path + L".new";
+    auto fail = [&](DWORD code) {
+        DeleteFileW(temporary.c_str());
+        throw Exception("Nelze zapsat soubor " + Narrow(path) + ": " + SystemErrorMessage(code));
+    };
+    {
+        FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            fail(GetLastError());
+        DWORD written = 0;
+        if (!WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+            written != bytes.size() || !FlushFileBuffers(file.Get()))
+            fail(GetLastError());
+    }
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(GetLastError());
+}

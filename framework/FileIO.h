@@ -1,0 +1,12 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The whole content of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::wstring& path);
+
+// Replaces the file's content all at once: the bytes go to a temporary file beside it,
+// which then takes the old file's place, so a failure never leaves a cut-off file.
+// Raises Exception when the file cannot be written.
+void WriteFileAtomically(const std::wstring& path, std::string_view bytes);

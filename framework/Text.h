@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Conversions at the Win32 boundary: UTF-8 inside the program, UTF-16 for the wide APIs.
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+// The system's ANSI code page, for byte-level data that the platform hands over as such.
+std::wstring AnsiToWide(std::string_view ansi);
+std::string WideToAnsi(std::wstring_view utf16);
+
+// The system's message text for an error code, without the trailing line break.
+std::string SystemErrorMessage(unsigned long code);

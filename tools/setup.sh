@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing and prepares the Wine prefix. Safe to run again.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+          wine wine64 xvfb xauth x11-utils googletest python3 imagemagick xdotool sox)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "setup: creating Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+source tools/env.sh
+source tools/display.sh
+
+# One wineserver for the whole run: each test program then starts in a fraction of a second.
+wineserver -p &
+wineserver_pid=$!
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$wineserver_pid" 2>/dev/null || true
+    [ -n "$started_xvfb_pid" ] && kill "$started_xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+# Start Wine's own services now, with their output away from CTest's pipes, which they
+# would otherwise hold open for as long as the wineserver lives.
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+ctest --preset mingw "$@"
