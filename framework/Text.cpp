@@ -26,6 +26,12 @@ std::string FromWide(unsigned codePage, std::wstring_view text)
 
 } // namespace
 
+bool IsValidUtf8(std::string_view text)
+{
+    return text.empty() ||
+           MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), nullptr, 0) > 0;
+}
+
 std::wstring Widen(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string Narrow(std::wstring_view utf16) { return FromWide(CP_UTF8, utf16); }
 std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }

@@ -6,6 +6,8 @@
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 
+bool IsValidUtf8(std::string_view text);
+
 // The system's ANSI code page, for byte-level data that the platform hands over as such.
 std::wstring AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::wstring_view utf16);

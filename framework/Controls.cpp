@@ -1,0 +1,414 @@
+#include "Controls.h"
+
+#include <algorithm>
+
+#include "Application.h"
+#include "Exception.h"
+#include "Text.h"
+
+namespace {
+const wchar_t* const kControlProperty = L"SorielControl";
+const wchar_t* const kWindowClass = L"SorielWindow";
+} // namespace
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {}
+
+TControl::~TControl()
+{
+    if (parent_)
+        parent_->RemoveChild(this);
+}
+
+void TControl::SetParent(TWinControl* parent)
+{
+    if (parent == parent_)
+        return;
+    if (parent_)
+        parent_->RemoveChild(this);
+    parent_ = parent;
+    if (parent_)
+        parent_->AddChild(this);
+    Invalidate();
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    Invalidate();
+    bounds_ = {left, top, left + width, top + height};
+    Invalidate();
+}
+
+void TControl::SetVisible(bool visible)
+{
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    Invalidate();
+}
+
+void TControl::SetCaption(const std::string& caption)
+{
+    caption_ = caption;
+    Invalidate();
+}
+
+void TControl::Invalidate()
+{
+    if (parent_ && parent_->HandleAllocated())
+        InvalidateRect(parent_->Handle(), IsWindowed() ? nullptr : &bounds_, FALSE);
+}
+
+void TControl::MouseDown(TMouseButton button, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(*this, button, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(*this, button, x, y);
+}
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(*this);
+}
+
+void TControl::MouseEnter()
+{
+    if (OnMouseEnter)
+        OnMouseEnter(*this);
+}
+
+void TControl::MouseLeave()
+{
+    if (OnMouseLeave)
+        OnMouseLeave(*this);
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl()
+{
+    for (TControl* child : std::vector<TControl*>(controls_))
+        child->SetParent(nullptr);
+    DestroyHandle();
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!handle_)
+        return;
+    HWND window = std::exchange(handle_, nullptr);
+    RemovePropW(window, kControlProperty);
+    if (systemProc_)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(systemProc_));
+    DestroyWindow(window);
+}
+
+HWND TWinControl::Handle()
+{
+    if (!handle_)
+        CreateHandle();
+    return handle_;
+}
+
+TWinControl* TWinControl::FromHandle(HWND window)
+{
+    return static_cast<TWinControl*>(GetPropW(window, kControlProperty));
+}
+
+void TWinControl::CreateParams(CreateParamsData& params)
+{
+    params.Caption = Widen(caption_);
+    params.X = bounds_.left;
+    params.Y = bounds_.top;
+    params.Width = Width();
+    params.Height = Height();
+    if (visible_)
+        params.Style |= WS_VISIBLE;
+    if (parent_)
+        params.WndParent = parent_->Handle();
+}
+
+void TWinControl::CreateHandle()
+{
+    CreateParamsData params;
+    CreateParams(params);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const wchar_t* className = params.ClassName;
+    if (!className) {
+        // One class per class style, so that a popup's drop shadow does not leak to others.
+        static std::vector<UINT> registered;
+        static std::vector<std::wstring> names;
+        auto found = std::find(registered.begin(), registered.end(), params.ClassStyle);
+        if (found == registered.end()) {
+            std::wstring name = std::wstring(kWindowClass) + std::to_wstring(params.ClassStyle);
+            WNDCLASSEXW windowClass{sizeof(windowClass)};
+            windowClass.style = params.ClassStyle;
+            windowClass.lpfnWndProc = &TWinControl::StaticWndProc;
+            windowClass.hInstance = instance;
+            windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            windowClass.lpszClassName = name.c_str();
+            RegisterClassExW(&windowClass);
+            registered.push_back(params.ClassStyle);
+            names.push_back(name);
+            found = registered.end() - 1;
+        }
+        className = names[size_t(found - registered.begin())].c_str();
+    }
+    HWND window = CreateWindowExW(params.ExStyle, className, params.Caption.c_str(), params.Style, params.X,
+                                  params.Y, params.Width, params.Height, params.WndParent, nullptr, instance,
+                                  this);
+    if (!window)
+        throw Exception("Nelze vytvořit okno: " + SystemErrorMessage(GetLastError()));
+    if (!handle_) {
+        // A system control: route its messages through us as well.
+        handle_ = window;
+        SetPropW(window, kControlProperty, this);
+        systemProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(&TWinControl::StaticWndProc)));
+    }
+    SendMessageW(window, WM_SETFONT, WPARAM(Font.Handle()), FALSE);
+    HandleCreated();
+}
+
+LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* control = static_cast<TWinControl*>(create->lpCreateParams);
+        control->handle_ = window;
+        SetPropW(window, kControlProperty, control);
+    }
+    TWinControl* control = FromHandle(window);
+    if (!control)
+        return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return control->WndProc(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        if (Application)
+            Application->ShowException(error);
+        return 0;
+    }
+}
+
+LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (systemProc_)
+        return CallWindowProcW(systemProc_, handle_, message, wParam, lParam);
+    return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+HBRUSH TWinControl::ControlColor(HDC dc)
+{
+    SetTextColor(dc, ColorToRGB(Font.Color));
+    SetBkColor(dc, ColorToRGB(Color));
+    if (!colorBrush_ || colorBrushColor_ != Color) {
+        colorBrush_.Reset(CreateSolidBrush(ColorToRGB(Color)));
+        colorBrushColor_ = Color;
+    }
+    return colorBrush_.Get();
+}
+
+LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam) {
+            if (TWinControl* child = FromHandle(HWND(lParam)))
+                child->CommandNotify(HIWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        if (TWinControl* child = FromHandle(HWND(lParam)))
+            return LRESULT(child->ControlColor(HDC(wParam)));
+        break;
+    case WM_SETCURSOR:
+        if (Cursor && HWND(wParam) == handle_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(Cursor);
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY: {
+        LRESULT result = DefaultHandler(message, wParam, lParam);
+        RemovePropW(handle_, kControlProperty);
+        handle_ = nullptr;
+        return result;
+    }
+    }
+    return DefaultHandler(message, wParam, lParam);
+}
+
+void TWinControl::SetParent(TWinControl* parent)
+{
+    TControl::SetParent(parent);
+    if (handle_)
+        ::SetParent(handle_, parent ? parent->Handle() : nullptr);
+    else if (parent)
+        Handle();
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height)
+{
+    bounds_ = {left, top, left + width, top + height};
+    if (handle_)
+        SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWinControl::SetVisible(bool visible)
+{
+    visible_ = visible;
+    if (handle_)
+        ShowWindow(handle_, visible ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+void TWinControl::SetCaption(const std::string& caption)
+{
+    caption_ = caption;
+    if (handle_)
+        SetWindowTextW(handle_, Widen(caption).c_str());
+}
+
+void TWinControl::AddChild(TControl* child) { controls_.push_back(child); }
+
+void TWinControl::RemoveChild(TControl* child)
+{
+    std::erase(controls_, child);
+    if (hoveredChild_ == child)
+        hoveredChild_ = nullptr;
+    if (pressedChild_ == child)
+        pressedChild_ = nullptr;
+    if (handle_)
+        InvalidateRect(handle_, &child->BoundsRect(), FALSE);
+}
+
+void TCustomControl::PaintBackground(TCanvas& canvas, const RECT& client) { canvas.FillRect(client, Color); }
+
+void TCustomControl::PaintAll(HDC target)
+{
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    MemoryDc buffer(CreateCompatibleDC(target));
+    BitmapHandle bitmap(CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+    HGDIOBJ old = SelectObject(buffer.Get(), bitmap.Get());
+    {
+        TCanvas canvas(buffer.Get());
+        PaintBackground(canvas, client);
+    }
+    for (TControl* child : Controls()) {
+        if (child->IsWindowed() || !child->Visible())
+            continue;
+        const RECT& box = child->BoundsRect();
+        int saved = SaveDC(buffer.Get());
+        IntersectClipRect(buffer.Get(), box.left, box.top, box.right, box.bottom);
+        SetViewportOrgEx(buffer.Get(), box.left, box.top, nullptr);
+        {
+            TCanvas canvas(buffer.Get());
+            child->Paint(canvas);
+        }
+        RestoreDC(buffer.Get(), saved);
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
+    SelectObject(buffer.Get(), old);
+}
+
+TControl* TCustomControl::ChildAt(int x, int y) const
+{
+    const auto& children = Controls();
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        TControl* child = *it;
+        POINT point{x, y};
+        if (!child->IsWindowed() && child->Visible() && child->Enabled && PtInRect(&child->BoundsRect(), point))
+            return child;
+    }
+    return nullptr;
+}
+
+void TCustomControl::TrackHover(TControl* hovered)
+{
+    if (hovered == hoveredChild_)
+        return;
+    TControl* left = std::exchange(hoveredChild_, hovered);
+    if (left)
+        left->MouseLeave();
+    if (hovered)
+        hovered->MouseEnter();
+}
+
+LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int x = short(LOWORD(lParam));
+    const int y = short(HIWORD(lParam));
+    auto buttonOf = [](UINT m) {
+        return m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_LBUTTONDBLCLK ? TMouseButton::mbLeft
+               : m == WM_RBUTTONDOWN || m == WM_RBUTTONUP                        ? TMouseButton::mbRight
+                                                                                 : TMouseButton::mbMiddle;
+    };
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(Handle(), &paint);
+        PaintAll(dc);
+        EndPaint(Handle(), &paint);
+        return 0;
+    }
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && HWND(wParam) == Handle()) {
+            POINT point;
+            GetCursorPos(&point);
+            ScreenToClient(Handle(), &point);
+            TControl* child = ChildAt(point.x, point.y);
+            HCURSOR cursor = child && child->Cursor ? child->Cursor : Cursor;
+            SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (!tracking_) {
+            TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Handle(), 0};
+            tracking_ = TrackMouseEvent(&track);
+        }
+        TrackHover(ChildAt(x, y));
+        return 0;
+    case WM_MOUSELEAVE:
+        tracking_ = false;
+        TrackHover(nullptr);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        pressedChild_ = ChildAt(x, y);
+        SetCapture(Handle());
+        TControl* target = pressedChild_ ? pressedChild_ : this;
+        target->MouseDown(buttonOf(message), x - (pressedChild_ ? pressedChild_->Left() : 0),
+                          y - (pressedChild_ ? pressedChild_->Top() : 0));
+        return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        ReleaseCapture();
+        TControl* child = std::exchange(pressedChild_, nullptr);
+        TControl* target = child ? child : this;
+        const int localX = x - (child ? child->Left() : 0);
+        const int localY = y - (child ? child->Top() : 0);
+        const bool inside = child ? ChildAt(x, y) == child : true;
+        // Click before mouse-up, as users of the events expect; a window closed by either
+        // is freed later (Release), so both still reach a live control.
+        if (message == WM_LBUTTONUP && inside)
+            target->Click();
+        target->MouseUp(buttonOf(message), localX, localY);
+        return 0;
+    }
+    }
+    return TWinControl::WndProc(message, wParam, lParam);
+}

@@ -1,0 +1,148 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Component.h"
+#include "Graphics.h"
+
+class TWinControl;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Anything placed on a window: position in its parent's client area, colour, font, mouse events.
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return bounds_.left; }
+    int Top() const { return bounds_.top; }
+    int Width() const { return bounds_.right - bounds_.left; }
+    int Height() const { return bounds_.bottom - bounds_.top; }
+    const RECT& BoundsRect() const { return bounds_; }
+    virtual void SetBounds(int left, int top, int width, int height);
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    bool Enabled = true;
+
+    TColor Color = clBtnFace;
+    TFont Font;
+    std::string Caption() const { return caption_; }
+    virtual void SetCaption(const std::string& caption);
+    HCURSOR Cursor = nullptr; // none: the arrow
+
+    std::function<void(TControl&)> OnClick;
+    std::function<void(TControl&, TMouseButton, int x, int y)> OnMouseDown;
+    std::function<void(TControl&, TMouseButton, int x, int y)> OnMouseUp;
+    std::function<void(TControl&)> OnMouseEnter;
+    std::function<void(TControl&)> OnMouseLeave;
+
+    // Mouse input as the parent routes it; the default raises the events.
+    virtual void MouseDown(TMouseButton button, int x, int y);
+    virtual void MouseUp(TMouseButton button, int x, int y);
+    virtual void Click();
+    virtual void MouseEnter();
+    virtual void MouseLeave();
+
+    // Windowless controls draw themselves here, in their own coordinates.
+    virtual void Paint(TCanvas& canvas) { (void)canvas; }
+    virtual bool IsWindowed() const { return false; }
+    void Invalidate();
+
+protected:
+    RECT bounds_{};
+    TWinControl* parent_ = nullptr;
+    bool visible_ = true;
+    std::string caption_;
+};
+
+// A control with a window of its own.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    HWND ExistingHandle() const { return handle_; }
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetVisible(bool visible) override;
+    void SetCaption(const std::string& caption) override;
+    bool IsWindowed() const override { return true; }
+
+    // Children in the order they were placed: also the painting order of windowless ones.
+    const std::vector<TControl*>& Controls() const { return controls_; }
+    void AddChild(TControl* child);
+    void RemoveChild(TControl* child);
+
+    static TWinControl* FromHandle(HWND window);
+
+    struct CreateParamsData {
+        const wchar_t* ClassName = nullptr; // null: the framework's own painting window class
+        std::wstring Caption;
+        DWORD Style = WS_CHILD | WS_CLIPSIBLINGS;
+        DWORD ExStyle = 0;
+        UINT ClassStyle = CS_DBLCLKS;
+        int X = 0, Y = 0, Width = 0, Height = 0;
+        HWND WndParent = nullptr;
+    };
+
+protected:
+    virtual void CreateParams(CreateParamsData& params);
+    virtual void HandleCreated() {}
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
+    void DestroyHandle();
+
+    // The windowless children under the mouse and under a pressed button.
+    TControl* hoveredChild_ = nullptr;
+    TControl* pressedChild_ = nullptr;
+
+    // A child control's notification (WM_COMMAND) and its colours (WM_CTLCOLOR*).
+    virtual void CommandNotify(WORD code) { (void)code; }
+    virtual HBRUSH ControlColor(HDC dc);
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void CreateHandle();
+
+    HWND handle_ = nullptr;
+    WNDPROC systemProc_ = nullptr;
+    std::vector<TControl*> controls_;
+    BrushHandle colorBrush_;
+    TColor colorBrushColor_ = 0;
+};
+
+// A windowed control of the framework's own class: paints its colour and its windowless
+// children in creation order (double-buffered), and routes the mouse to them.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Draws the background; children are drawn over it.
+    virtual void PaintBackground(TCanvas& canvas, const RECT& client);
+
+private:
+    void PaintAll(HDC dc);
+    TControl* ChildAt(int x, int y) const;
+    void TrackHover(TControl* hovered);
+
+    bool tracking_ = false;
+};
+
+// A windowless control drawn by its parent.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* owner) : TControl(owner) {}
+};

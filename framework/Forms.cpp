@@ -1,0 +1,163 @@
+#include "Forms.h"
+
+#include "Application.h"
+#include "Menus.h"
+
+namespace {
+const UINT kReleaseMessage = WM_APP + 0x3F00;
+}
+
+TForm::TForm(TComponent* owner) : TCustomControl(owner)
+{
+    visible_ = false;
+    SetBounds(0, 0, 320, 240);
+}
+
+TForm::~TForm()
+{
+    if (Application && Application->MainForm() == this)
+        Application->SetMainForm(nullptr);
+}
+
+void TForm::CreateParams(CreateParamsData& params)
+{
+    TCustomControl::CreateParams(params);
+    params.Style = WS_CLIPCHILDREN;
+    params.ExStyle = 0;
+    switch (BorderStyle) {
+    case TBorderStyle::bsNone:
+        params.Style |= WS_POPUP;
+        break;
+    case TBorderStyle::bsSingle:
+        params.Style |= WS_CAPTION | WS_BORDER;
+        break;
+    case TBorderStyle::bsSizeable:
+        params.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case TBorderStyle::bsDialog:
+        params.Style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+        params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        params.ClassStyle = CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW;
+        break;
+    }
+    if (BorderStyle != TBorderStyle::bsNone && (BorderIcons & biSystemMenu)) {
+        params.Style |= WS_SYSMENU;
+        if (BorderStyle != TBorderStyle::bsDialog) {
+            if (BorderIcons & biMinimize)
+                params.Style |= WS_MINIMIZEBOX;
+            if (BorderIcons & biMaximize)
+                params.Style |= WS_MAXIMIZEBOX;
+        }
+    }
+    // Forms belong to the application window, which carries the taskbar button.
+    params.WndParent = Application ? Application->Handle() : nullptr;
+}
+
+void TForm::SetClientSize(int width, int height)
+{
+    CreateParamsData params;
+    CreateParams(params);
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+    SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+}
+
+void TForm::Show()
+{
+    if (Position == TPosition::poScreenCenter && !centred_) {
+        centred_ = true;
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        SetBounds(work.left + (work.right - work.left - Width()) / 2,
+                  work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+    }
+    visible_ = true;
+    ShowWindow(Handle(), SW_SHOW);
+}
+
+void TForm::Hide()
+{
+    visible_ = false;
+    if (HandleAllocated())
+        ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm::BringToFront()
+{
+    Show();
+    SetForegroundWindow(Handle());
+    BringWindowToTop(Handle());
+}
+
+void TForm::DoCreate()
+{
+    if (OnCreate)
+        OnCreate(*this);
+}
+
+void TForm::DoClose(TCloseAction& action)
+{
+    if (OnClose)
+        OnClose(*this, action);
+}
+
+void TForm::Close()
+{
+    TCloseAction action = Application && Application->MainForm() == this ? TCloseAction::caFree
+                                                                           : TCloseAction::caHide;
+    DoClose(action);
+    switch (action) {
+    case TCloseAction::caNone:
+        return;
+    case TCloseAction::caHide:
+        Hide();
+        return;
+    case TCloseAction::caMinimize:
+        ShowWindow(Handle(), SW_MINIMIZE);
+        return;
+    case TCloseAction::caFree:
+        if (Application && Application->MainForm() == this)
+            Application->Terminate();
+        else
+            Release();
+        return;
+    }
+}
+
+void TForm::Release() { PostMessageW(Handle(), kReleaseMessage, 0, 0); }
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case kReleaseMessage:
+        delete this;
+        return 0;
+    case WM_SYSCOMMAND:
+        // The main form minimizes the whole application, as its taskbar button does.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && Application && Application->MainForm() == this) {
+            Application->Minimize();
+            return 0;
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (lParam == 0) // not when shown or hidden along with the minimized application
+            visible_ = wParam != 0;
+        break;
+    case WM_MOVE:
+    case WM_SIZE: {
+        RECT frame{};
+        GetWindowRect(Handle(), &frame);
+        if (!IsIconic(Handle()))
+            bounds_ = frame;
+        break;
+    }
+    case WM_COMMAND:
+        if (lParam == 0 && HIWORD(wParam) == 0 && TMenuItem::DispatchCommand(LOWORD(wParam)))
+            return 0;
+        break;
+    }
+    return TCustomControl::WndProc(message, wParam, lParam);
+}

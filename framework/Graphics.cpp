@@ -1,0 +1,87 @@
+#include "Graphics.h"
+
+#include "Text.h"
+
+COLORREF ColorToRGB(TColor color)
+{
+    if ((color & 0xFF000000) == 0xFF000000)
+        return GetSysColor(int(color & 0xFF));
+    return COLORREF(color & 0x00FFFFFF);
+}
+
+int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
+
+void TFont::Assign(const TFont& other)
+{
+    if (&other == this)
+        return;
+    Name = other.Name;
+    Height = other.Height;
+    Color = other.Color;
+    Style = other.Style;
+    Charset = other.Charset;
+}
+
+HFONT TFont::Handle() const
+{
+    if (!handle_ || made_.name != Name || made_.height != Height || made_.style != Style ||
+        made_.charset != Charset) {
+        LOGFONTW log{};
+        log.lfHeight = Height;
+        log.lfWeight = (Style & fsBold) ? FW_BOLD : FW_NORMAL;
+        log.lfItalic = (Style & fsItalic) ? TRUE : FALSE;
+        log.lfUnderline = (Style & fsUnderline) ? TRUE : FALSE;
+        log.lfStrikeOut = (Style & fsStrikeOut) ? TRUE : FALSE;
+        log.lfCharSet = Charset;
+        log.lfQuality = DEFAULT_QUALITY;
+        lstrcpynW(log.lfFaceName, Widen(Name).c_str(), LF_FACESIZE);
+        handle_.Reset(CreateFontIndirectW(&log));
+        made_ = {Name, Height, Style, Charset};
+    }
+    return handle_.Get();
+}
+
+TCanvas::TCanvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+TCanvas::~TCanvas() { RestoreDC(dc_, saved_); }
+
+void TCanvas::FillRect(const RECT& rect, TColor color)
+{
+    BrushHandle brush(CreateSolidBrush(ColorToRGB(color)));
+    ::FillRect(dc_, &rect, brush.Get());
+}
+
+void TCanvas::Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushStyle, TColor penColor)
+{
+    BrushHandle brush;
+    if (brushStyle == TBrushStyle::bsSolid)
+        brush.Reset(CreateSolidBrush(ColorToRGB(brushColor)));
+    else if (brushStyle == TBrushStyle::bsBDiagonal)
+        brush.Reset(CreateHatchBrush(HS_BDIAGONAL, ColorToRGB(brushColor)));
+    PenHandle pen(CreatePen(PS_SOLID, 1, ColorToRGB(penColor)));
+    HGDIOBJ oldBrush = SelectObject(dc_, brush ? brush.Get() : GetStockObject(NULL_BRUSH));
+    HGDIOBJ oldPen = SelectObject(dc_, pen.Get());
+    SetBkMode(dc_, TRANSPARENT);
+    ::Rectangle(dc_, rect.left, rect.top, rect.right, rect.bottom);
+    SelectObject(dc_, oldPen);
+    SelectObject(dc_, oldBrush);
+}
+
+void TCanvas::DrawText(const std::string& text, RECT& rect, const TFont& font, UINT flags)
+{
+    HGDIOBJ old = SelectObject(dc_, font.Handle());
+    SetBkMode(dc_, TRANSPARENT);
+    SetTextColor(dc_, ColorToRGB(font.Color));
+    std::wstring wide = Widen(text);
+    ::DrawTextW(dc_, wide.c_str(), int(wide.size()), &rect, flags);
+    SelectObject(dc_, old);
+}
+
+SIZE TCanvas::TextExtent(const std::string& text, const TFont& font)
+{
+    HGDIOBJ old = SelectObject(dc_, font.Handle());
+    std::wstring wide = Widen(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, wide.c_str(), int(wide.size()), &size);
+    SelectObject(dc_, old);
+    return size;
+}

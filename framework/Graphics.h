@@ -1,0 +1,75 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "Win32Handle.h"
+
+// 0x00BBGGRR, or 0xFF0000nn for system colour nn, resolved when drawn.
+using TColor = uint32_t;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clYellow = 0x00FFFF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clAqua = 0xFFFF00;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clWindowText = 0xFF000000 | COLOR_WINDOWTEXT;
+constexpr TColor clBtnFace = 0xFF000000 | COLOR_BTNFACE;
+
+COLORREF ColorToRGB(TColor color);
+
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned;
+
+// Point size to the logical font height of a 96-dpi screen (8 pt is -11).
+int FontHeightForPoints(int points);
+
+// A font description; the GDI font is made when first drawn with and after every change.
+class TFont {
+public:
+    std::string Name = "MS Sans Serif";
+    int Height = -11;
+    TColor Color = clWindowText;
+    TFontStyles Style = 0;
+    BYTE Charset = DEFAULT_CHARSET;
+
+    void SetSize(int points) { Height = FontHeightForPoints(points); }
+    void Assign(const TFont& other);
+    HFONT Handle() const;
+
+private:
+    struct Made {
+        std::string name;
+        int height = 0;
+        TFontStyles style = 0;
+        BYTE charset = 0;
+    };
+    mutable FontHandle handle_;
+    mutable Made made_;
+};
+
+enum class TBrushStyle { bsSolid, bsClear, bsBDiagonal };
+
+// Drawing on a device context the canvas does not own; selected objects are put back.
+class TCanvas {
+public:
+    explicit TCanvas(HDC dc);
+    ~TCanvas();
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    HDC Handle() const { return dc_; }
+
+    void FillRect(const RECT& rect, TColor color);
+    // Outline in pen colour, inside filled with the brush (a hatch draws on the background).
+    void Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushStyle, TColor penColor);
+    // DrawTextW with the font's colour on a transparent background; flags are DT_*.
+    void DrawText(const std::string& text, RECT& rect, const TFont& font, UINT flags);
+    SIZE TextExtent(const std::string& text, const TFont& font);
+
+private:
+    HDC dc_;
+    int saved_;
+};

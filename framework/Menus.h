@@ -1,0 +1,42 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Component.h"
+#include "Win32Handle.h"
+
+// One command of a menu. Its command number is what the window receives in WM_COMMAND;
+// give it a fixed one when others need to send the command.
+class TMenuItem : public TComponent {
+public:
+    explicit TMenuItem(TComponent* owner, std::string caption = {}, UINT command = 0);
+    ~TMenuItem() override;
+
+    std::string Caption; // "-" is a separator
+    bool Default = false;
+    UINT Command() const { return command_; }
+    std::function<void(TMenuItem&)> OnClick;
+
+    void Click();
+    // Runs the item with this command number, if there is one; true when found.
+    static bool DispatchCommand(UINT command);
+
+private:
+    UINT command_;
+};
+
+// A menu shown at a screen point; its commands go to the window given.
+class TPopupMenu : public TComponent {
+public:
+    explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
+
+    std::vector<TMenuItem*> Items;
+    TMenuItem* Add(const std::string& caption, UINT command = 0);
+
+    // Shows the menu and returns after the user chose or dismissed it; the chosen
+    // command is posted to the window as WM_COMMAND.
+    void Popup(int x, int y, HWND window);
+};

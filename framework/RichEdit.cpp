@@ -1,0 +1,159 @@
+#include "RichEdit.h"
+
+#include <richedit.h>
+
+#include "Exception.h"
+#include "Text.h"
+#include "Win32Handle.h"
+
+namespace {
+
+struct StreamSource {
+    const std::string* bytes;
+    size_t position;
+};
+
+DWORD CALLBACK ReadSource(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done)
+{
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    size_t count = std::min(size_t(size), source->bytes->size() - source->position);
+    std::copy_n(source->bytes->data() + source->position, count, buffer);
+    source->position += count;
+    *done = LONG(count);
+    return 0;
+}
+
+DWORD CALLBACK WriteTarget(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done)
+{
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buffer), size_t(size));
+    *done = size;
+    return 0;
+}
+
+HMODULE RichEditLibrary()
+{
+    static ModuleHandle library(LoadLibraryW(L"Msftedit.dll"));
+    return library.Get();
+}
+
+} // namespace
+
+TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) { RichEditLibrary(); }
+
+void TRichEdit::CreateParams(CreateParamsData& params)
+{
+    TWinControl::CreateParams(params);
+    params.ClassName = MSFTEDIT_CLASS;
+    params.Style |= ES_MULTILINE | ES_NOHIDESEL | WS_TABSTOP;
+    if (ReadOnly)
+        params.Style |= ES_READONLY;
+    if (VerticalScrollBar)
+        params.Style |= WS_VSCROLL | ES_AUTOVSCROLL;
+    if (Border)
+        params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TRichEdit::HandleCreated()
+{
+    SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color)));
+    ApplyFont();
+}
+
+void TRichEdit::ApplyFont()
+{
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_CHARSET;
+    lstrcpynW(format.szFaceName, Widen(Font.Name).c_str(), LF_FACESIZE);
+    format.yHeight = MulDiv(-Font.Height, 72 * 20, 96); // twips
+    format.crTextColor = ColorToRGB(Font.Color);
+    format.bCharSet = Font.Charset;
+    if (Font.Style & fsBold)
+        format.dwEffects |= CFE_BOLD;
+    if (Font.Style & fsItalic)
+        format.dwEffects |= CFE_ITALIC;
+    if (Font.Style & fsUnderline)
+        format.dwEffects |= CFE_UNDERLINE;
+    SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
+    SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, LPARAM(&format));
+}
+
+int TRichEdit::LineCount() { return int(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0)); }
+
+std::string TRichEdit::Line(int index)
+{
+    LRESULT start = SendMessageW(Handle(), EM_LINEINDEX, WPARAM(index), 0);
+    if (start < 0)
+        throw Exception("Řádek " + std::to_string(index) + " neexistuje");
+    LRESULT length = SendMessageW(Handle(), EM_LINELENGTH, WPARAM(start), 0);
+    std::wstring text(size_t(length) + 1, L'\0');
+    *reinterpret_cast<WORD*>(text.data()) = WORD(std::min<LRESULT>(length + 1, 0xFFFF));
+    LRESULT copied = SendMessageW(Handle(), EM_GETLINE, WPARAM(index), LPARAM(text.data()));
+    text.resize(size_t(copied));
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();
+    return Narrow(text);
+}
+
+std::string TRichEdit::Text()
+{
+    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT length = SendMessageW(Handle(), EM_GETTEXTLENGTHEX, WPARAM(&request), 0);
+    std::wstring text(size_t(length) + 1, L'\0');
+    GETTEXTEX get{DWORD(text.size() * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
+    LRESULT copied = SendMessageW(Handle(), EM_GETTEXTEX, WPARAM(&get), LPARAM(text.data()));
+    text.resize(size_t(copied));
+    return Narrow(text);
+}
+
+void TRichEdit::AppendLine(const std::string& line)
+{
+    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT end = SendMessageW(Handle(), EM_GETTEXTLENGTHEX, WPARAM(&request), 0);
+    // A non-empty text that does not end in a line break gets one first.
+    std::wstring text = Widen(line) + L"\r";
+    if (end > 0) {
+        wchar_t last[2]{};
+        TEXTRANGEW range{{LONG(end - 1), LONG(end)}, last};
+        SendMessageW(Handle(), EM_GETTEXTRANGE, 0, LPARAM(&range));
+        if (last[0] != L'\r' && last[0] != L'\n')
+            text.insert(text.begin(), L'\r');
+    }
+    SendMessageW(Handle(), EM_SETSEL, WPARAM(end), LPARAM(end));
+    SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(text.c_str()));
+}
+
+void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
+
+int TRichEdit::SelStart()
+{
+    DWORD start = 0;
+    SendMessageW(Handle(), EM_GETSEL, WPARAM(&start), 0);
+    return int(start);
+}
+
+void TRichEdit::LoadFromBytes(const std::string& bytes)
+{
+    const bool isRtf = bytes.rfind("{\\rtf", 0) == 0;
+    std::string content = bytes;
+    if (!isRtf) {
+        std::wstring text = IsValidUtf8(bytes) ? Widen(bytes) : AnsiToWide(bytes);
+        content.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    }
+    StreamSource source{&content, 0};
+    EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
+    SendMessageW(Handle(), EM_STREAMIN, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE), LPARAM(&stream));
+    if (stream.dwError != 0)
+        throw Exception("Soubor nelze přečíst");
+}
+
+std::string TRichEdit::SaveToRtf()
+{
+    std::string rtf;
+    EDITSTREAM stream{DWORD_PTR(&rtf), 0, &WriteTarget};
+    SendMessageW(Handle(), EM_STREAMOUT, SF_RTF, LPARAM(&stream));
+    if (stream.dwError != 0)
+        throw Exception("Záznam zpráv nelze uložit");
+    return rtf;
+}

@@ -1,0 +1,78 @@
+#include "StdCtrls.h"
+
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 65, 17); }
+
+void TLabel::SetCaption(const std::string& caption)
+{
+    TGraphicControl::SetCaption(caption);
+    if (AutoSize)
+        AdjustSize();
+}
+
+UINT TLabel::TextFlags() const
+{
+    UINT flags = DT_EXPANDTABS;
+    flags |= WordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+    if (!ShowAccelChar)
+        flags |= DT_NOPREFIX;
+    if (Alignment == TAlignment::taCenter)
+        flags |= DT_CENTER;
+    else if (Alignment == TAlignment::taRightJustify)
+        flags |= DT_RIGHT;
+    return flags;
+}
+
+void TLabel::AdjustSize()
+{
+    HDC screen = GetDC(nullptr);
+    RECT box{0, 0, WordWrap ? Width() : 0, 0};
+    {
+        TCanvas canvas(screen);
+        canvas.DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
+    }
+    ReleaseDC(nullptr, screen);
+    SetBounds(Left(), Top(), WordWrap ? Width() : box.right, box.bottom);
+}
+
+void TLabel::Paint(TCanvas& canvas)
+{
+    RECT box{0, 0, Width(), Height()};
+    if (!Transparent)
+        canvas.FillRect(box, Color);
+    if (Layout != TTextLayout::tlTop) {
+        RECT measured = box;
+        canvas.DrawText(caption_, measured, Font, TextFlags() | DT_CALCRECT);
+        int free = Height() - (measured.bottom - measured.top);
+        box.top += Layout == TTextLayout::tlCenter ? free / 2 : free;
+    }
+    canvas.DrawText(caption_, box, Font, TextFlags());
+}
+
+void TShape::Paint(TCanvas& canvas)
+{
+    RECT box{0, 0, Width(), Height()};
+    canvas.Rectangle(box, BrushColor, BrushStyle, PenColor);
+}
+
+void TCheckBox::CreateParams(CreateParamsData& params)
+{
+    TWinControl::CreateParams(params);
+    params.ClassName = L"BUTTON";
+    params.Style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+}
+
+void TCheckBox::HandleCreated() { SendMessageW(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+bool TCheckBox::Checked() const
+{
+    if (HWND window = ExistingHandle())
+        return SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return checked_;
+}
+
+void TCheckBox::SetChecked(bool checked)
+{
+    checked_ = checked;
+    if (HandleAllocated())
+        SendMessageW(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}

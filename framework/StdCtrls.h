@@ -1,0 +1,55 @@
+#pragma once
+#include "Controls.h"
+
+enum class TTextLayout { tlTop, tlCenter, tlBottom };
+
+// A text drawn by its parent.
+class TLabel : public TGraphicControl {
+public:
+    explicit TLabel(TComponent* owner);
+
+    bool Transparent = false;
+    bool WordWrap = false;
+    bool ShowAccelChar = true;
+    TAlignment Alignment = TAlignment::taLeftJustify;
+    TTextLayout Layout = TTextLayout::tlTop;
+    // Fits the label to its text (keeping the width when wrapping) on every caption change.
+    bool AutoSize = false;
+    void SetCaption(const std::string& caption) override;
+    void AdjustSize();
+
+    void Paint(TCanvas& canvas) override;
+
+private:
+    UINT TextFlags() const;
+};
+
+enum class TShapeType { stRectangle };
+
+// A filled rectangle drawn by its parent.
+class TShape : public TGraphicControl {
+public:
+    explicit TShape(TComponent* owner) : TGraphicControl(owner) {}
+
+    TColor BrushColor = clWhite;
+    TBrushStyle BrushStyle = TBrushStyle::bsSolid;
+    TColor PenColor = clBlack;
+
+    void Paint(TCanvas& canvas) override;
+};
+
+// The standard check box, in the colours and font of the control.
+class TCheckBox : public TWinControl {
+public:
+    explicit TCheckBox(TComponent* owner) : TWinControl(owner) {}
+
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+protected:
+    void CreateParams(CreateParamsData& params) override;
+    void HandleCreated() override;
+
+private:
+    bool checked_ = false;
+};
