@@ -1,0 +1,206 @@
+#include "Unit1.h"
+
+#include "AppPath.h"
+#include "Application.h"
+#include "FileIO.h"
+#include "IniFile.h"
+#include "IniText.h"
+#include "MenuCommands.h"
+
+namespace {
+
+const char* const kTitleFont = "Tahoma";
+constexpr BYTE kCentralEuropean = EASTEUROPE_CHARSET;
+
+void SetFont(TControl& control, int points, TColor color, TFontStyles style = 0, const char* name = nullptr,
+             BYTE charset = DEFAULT_CHARSET)
+{
+    if (name)
+        control.Font.Name = name;
+    control.Font.SetSize(points);
+    control.Font.Color = color;
+    control.Font.Style = style;
+    control.Font.Charset = charset;
+}
+
+template <typename Control>
+Control* Place(Control* control, TWinControl* parent, int left, int top, int width, int height)
+{
+    control->SetBounds(left, top, width, height);
+    control->SetParent(parent);
+    return control;
+}
+
+} // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner)
+{
+    Name = "Form1";
+    SetCaption("Soriel online");
+    BorderStyle = TBorderStyle::bsSingle;
+    BorderIcons = biSystemMenu | biMinimize;
+    Position = TPosition::poScreenCenter;
+    Color = clBlack;
+    Font.Name = "MS Sans Serif";
+    Font.Height = -11;
+    SetClientSize(458, 397);
+    OnCreate = [this](TForm&) { FormCreate(); };
+    OnClose = [this](TForm&, TCloseAction& action) { FormClose(action); };
+
+    const std::wstring ini = FilePath(L"main.ini");
+    auto text = ReadWholeFile(ini);
+    sources_ = ReadSources([&](std::string_view key) {
+        return text ? IniReadValue(*text, "Sources", key) : std::nullopt;
+    });
+
+    CreateControls();
+    CreateComponents();
+}
+
+TForm1::~TForm1() = default;
+
+std::wstring TForm1::FilePath(const wchar_t* name) const { return GetAppPath() + name; }
+
+void TForm1::CreateControls()
+{
+    // MultiGradient1, the backdrop, comes first in the creation order.
+
+    Shape2 = Place(new TShape(this), this, 8, 72, 441, 281);
+    Shape2->BrushColor = 0x333333;
+    Shape2->BrushStyle = TBrushStyle::bsBDiagonal;
+    Shape2->PenColor = clGray;
+
+    Label1 = Place(new TLabel(this), this, 239, 33, 211, 39);
+    Label1->Transparent = true;
+    SetFont(*Label1, 24, clWhite, 0, kTitleFont, kCentralEuropean);
+    Label1->SetCaption("Soriel online");
+
+    Label2 = Place(new TLabel(this), this, 169, 360, 279, 13);
+    Label2->Transparent = true;
+    SetFont(*Label2, 8, clWhite);
+    Label2->SetCaption("Freeware © Soriel Soft, všechna práva vyhrazena");
+
+    Label3 = Place(new TLabel(this), this, 8, 55, 125, 13);
+    Label3->Transparent = true;
+    SetFont(*Label3, 8, clWhite);
+    Label3->SetCaption("On-line zpravodajství z vily");
+
+    // Link labels stand where the five links of the window go.
+    LinkLabel1 = Place(new TLabel(this), this, 335, 376, 113, 13);
+    LinkLabel1->Transparent = true;
+    SetFont(*LinkLabel1, 8, clYellow, fsUnderline);
+    LinkLabel1->SetCaption(DisplayAddress(sources_.MakerURL));
+
+    LinkLabel2 = Place(new TLabel(this), this, 215, 376, 113, 13);
+    LinkLabel2->Transparent = true;
+    SetFont(*LinkLabel2, 8, clYellow, fsUnderline);
+    LinkLabel2->SetCaption("email: " + sources_.Email);
+
+    Label4 = Place(new TLabel(this), this, 104, 384, 32, 13);
+    Label4->Color = clBlack;
+    Label4->Font.Assign(Font);
+    Label4->SetCaption("Label4");
+
+    LinkLabel3 = Place(new TLabel(this), this, 8, 3, 255, 16);
+    LinkLabel3->Transparent = true;
+    SetFont(*LinkLabel3, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel3->SetCaption("zdroj: " + DisplayAddress(sources_.SiteURL));
+
+    LinkLabel4 = Place(new TLabel(this), this, 8, 35, 151, 16);
+    LinkLabel4->Transparent = true;
+    SetFont(*LinkLabel4, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel4->SetCaption(DisplayAddress(sources_.PortalURL));
+
+    LinkLabel5 = Place(new TLabel(this), this, 8, 19, 140, 16);
+    LinkLabel5->Transparent = true;
+    SetFont(*LinkLabel5, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel5->SetCaption(DisplayAddress(sources_.BroadcasterURL));
+
+    RichEdit = new TRichEdit(this);
+    RichEdit->Name = "RichEdit";
+    RichEdit->ReadOnly = true;
+    RichEdit->VerticalScrollBar = true;
+    RichEdit->Border = false;
+    RichEdit->Color = clBlack;
+    SetFont(*RichEdit, 8, clWhite, fsBold, kTitleFont, kCentralEuropean);
+    Place(RichEdit, this, 16, 80, 425, 265);
+
+    CheckBox2 = new TCheckBox(this);
+    CheckBox2->Name = "CheckBox2";
+    CheckBox2->Color = clBlack;
+    SetFont(*CheckBox2, 8, clWhite, fsBold);
+    CheckBox2->SetCaption("Používat zvuky");
+    CheckBox2->SetChecked(true);
+    Place(CheckBox2, this, 8, 360, 129, 17);
+}
+
+void TForm1::CreateComponents()
+{
+    // ImageList: the tray images for each fetch status.
+
+    Timer = new TTimer(this);
+    Timer->SetInterval(sources_.PollSeconds * 1000);
+    Timer->OnTimer = [this](TTimer&) { TimerTimer(); };
+
+    Timer1 = new TTimer(this);
+    Timer1->SetEnabled(false);
+    Timer1->SetInterval(2000);
+
+    // popup: the slide-up notification.
+
+    PopupMenu1 = new TPopupMenu(this);
+    Oprogramu1 = PopupMenu1->Add("O programu", cmdAbout);
+    N1 = PopupMenu1->Add("-");
+    Soriel31 = PopupMenu1->Add("Soriel 3 - stránky", cmdSite);
+    Nastaktulnzprvu1 = PopupMenu1->Add("Zobrazit aktuální zprávu", cmdCurrentNews);
+    Konec1 = PopupMenu1->Add("Konec", cmdExit);
+    Konec1->OnClick = [this](TMenuItem&) { Close(); };
+
+    // TrayIcon, then AutoUpdate, SingleInstance1, verze (version reader) and wave (sound).
+}
+
+void TForm1::FormCreate()
+{
+    // 1. The silent update check runs here.
+
+    // 2. The sound option; a missing or unusable value keeps the box as configured.
+    CheckBox2->SetChecked(TIniFile(FilePath(L"main.ini")).ReadBool("Settings", "Sound", CheckBox2->Checked()));
+
+    // 3. The news log; a missing or unreadable file leaves it empty.
+    try {
+        if (auto log = ReadWholeFile(FilePath(L"news.rtf")))
+            RichEdit->LoadFromBytes(*log);
+    } catch (const std::exception&) {
+    }
+
+    // 4.-6. A fresh latest-item state and a worker that has not run.
+    latest_.Reset();
+    CreateSuspendedWorker(Worker, latest_, sources_.NewsURL);
+
+    // 7.-8. The version into the caption and the tray hint.
+
+    // 9. The presentation tick.
+    Timer1->SetEnabled(true);
+
+    // 10. The first poll.
+    TimerTimer();
+}
+
+void TForm1::FormClose(TCloseAction&)
+{
+    // The error is reported, but the program still closes: a user must always be able
+    // to end it, and the news log is still saved.
+    try {
+        TIniFile(FilePath(L"main.ini")).WriteString("Settings", "Sound", CheckBox2->Checked() ? "1" : "0");
+    } catch (const std::exception& error) {
+        Application->ShowException(error);
+    }
+    try {
+        if (Worker)
+            Worker->Terminate();
+        WriteFileAtomically(FilePath(L"news.rtf"), RichEdit->SaveToRtf());
+    } catch (const std::exception&) {
+    }
+}
+
+void TForm1::TimerTimer() { StartPoll(Worker, latest_, sources_.NewsURL); }
