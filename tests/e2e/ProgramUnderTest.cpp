@@ -1,0 +1,224 @@
+#include "ProgramUnderTest.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "MenuCommands.h"
+#include "Text.h"
+
+namespace {
+
+std::wstring OwnFolder()
+{
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), DWORD(path.size())));
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + L"\\");
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring ClassName(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+} // namespace
+
+std::string Utf8(const std::wstring& text) { return Narrow(text); }
+
+bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        Sleep(20);
+    }
+}
+
+ProgramFolder::ProgramFolder(const std::wstring& nameHint)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    static unsigned counter = 0;
+    path_ = std::wstring(temp) + nameHint + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter) + L"\\";
+    RemoveTree(path_);
+    if (!CreateDirectoryW(path_.c_str(), nullptr))
+        throw std::runtime_error("cannot create the program folder");
+    const std::wstring source = OwnFolder();
+    for (const wchar_t* name : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"}) {
+        if (GetFileAttributesW((source + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            CopyFileW((source + name).c_str(), File(name).c_str(), FALSE);
+    }
+    if (!Exists(L"main.exe"))
+        throw std::runtime_error("main.exe is not beside the test program");
+}
+
+ProgramFolder::~ProgramFolder() { RemoveTree(path_); }
+
+void ProgramFolder::Write(const std::wstring& name, const std::string& bytes) const
+{
+    FileHandle file(CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr))
+        throw std::runtime_error("cannot write a file of the program folder");
+}
+
+std::optional<std::string> ProgramFolder::Read(const std::wstring& name) const
+{
+    FileHandle file(CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return std::nullopt;
+    std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+bool ProgramFolder::Exists(const std::wstring& name) const
+{
+    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+RunningProgram::RunningProgram(const ProgramFolder& folder, const std::wstring& currentFolder)
+{
+    std::wstring commandLine = L"\"" + folder.File(L"main.exe") + L"\"";
+    const std::wstring startIn = currentFolder.empty() ? folder.Path() : currentFolder;
+    STARTUPINFOW startup{sizeof(startup)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, startIn.c_str(),
+                        &startup, &process))
+        throw std::runtime_error("cannot start main.exe");
+    CloseHandle(process.hThread);
+    process_.Reset(process.hProcess);
+    processId_ = process.dwProcessId;
+    WaitForInputIdle(process_.Get(), 10000);
+}
+
+RunningProgram::~RunningProgram() { Kill(); }
+
+HWND RunningProgram::MainWindow(unsigned timeoutMs) const
+{
+    HWND result = nullptr;
+    WaitUntil(
+        [&] {
+            struct Search {
+                DWORD processId;
+                HWND found;
+            } search{processId_, nullptr};
+            EnumWindows(
+                [](HWND window, LPARAM data) -> BOOL {
+                    auto* search = reinterpret_cast<Search*>(data);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    // The main form is the one with the rich-text news log in it.
+                    if (owner == search->processId && ClassName(window).starts_with(L"SorielWindow") &&
+                        FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr)) {
+                        search->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                LPARAM(&search));
+            result = search.found;
+            return result != nullptr;
+        },
+        timeoutMs);
+    return result;
+}
+
+HWND RunningProgram::FindWindowOfClass(const std::wstring& className, HWND parent) const
+{
+    if (parent)
+        return FindWindowExW(parent, nullptr, className.c_str(), nullptr);
+    struct Search {
+        DWORD processId;
+        const std::wstring* className;
+        HWND found;
+    } search{processId_, &className, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId && ClassName(window) == *search->className) {
+                search->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        LPARAM(&search));
+    return search.found;
+}
+
+std::wstring RunningProgram::WindowText(HWND window) const
+{
+    std::vector<wchar_t> text(size_t(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1);
+    SendMessageW(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()));
+    return text.data();
+}
+
+std::string RunningProgram::LogText() const
+{
+    HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
+    return log ? Utf8(WindowText(log)) : std::string();
+}
+
+bool RunningProgram::SoundChecked() const
+{
+    HWND box = FindWindowOfClass(L"Button", MainWindow());
+    return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void RunningProgram::SendCommand(unsigned command) const
+{
+    PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+bool RunningProgram::Exit(unsigned timeoutMs)
+{
+    SendCommand(cmdExit);
+    return WaitForExit(timeoutMs);
+}
+
+bool RunningProgram::WaitForExit(unsigned timeoutMs) const
+{
+    return WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool RunningProgram::Running() const { return !WaitForExit(0); }
+
+void RunningProgram::Kill()
+{
+    if (process_ && Running()) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForExit(5000);
+    }
+}

@@ -1,0 +1,65 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Win32Handle.h"
+
+// Polls the condition until it holds or the time is up; true when it held.
+bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
+
+// A fresh program folder in the temporary folder, holding a copy of main.exe and the files
+// that travel with it (taken from the test program's own folder). Removed afterwards.
+class ProgramFolder {
+public:
+    explicit ProgramFolder(const std::wstring& nameHint = L"soriel");
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; } // ends with a backslash
+    std::wstring File(const std::wstring& name) const { return path_ + name; }
+
+    void Write(const std::wstring& name, const std::string& bytes) const;
+    std::optional<std::string> Read(const std::wstring& name) const;
+    bool Exists(const std::wstring& name) const;
+
+private:
+    std::wstring path_;
+};
+
+// main.exe started from a program folder, watched and driven the way a person would.
+class RunningProgram {
+public:
+    // currentFolder: the folder to start in; empty means the program folder itself.
+    explicit RunningProgram(const ProgramFolder& folder, const std::wstring& currentFolder = {});
+    ~RunningProgram();
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    DWORD ProcessId() const { return processId_; }
+    // The main form (waits until it exists); null when it did not appear in time.
+    HWND MainWindow(unsigned timeoutMs = 10000) const;
+    HWND FindWindowOfClass(const std::wstring& className, HWND parent = nullptr) const;
+    std::wstring WindowText(HWND window) const;
+
+    // The news log's text as its box holds it, and the sound check box.
+    std::string LogText() const;
+    bool SoundChecked() const;
+
+    // A command of the tray menu, as the menu would send it.
+    void SendCommand(unsigned command) const;
+    // "Konec", then waits for the program to end.
+    bool Exit(unsigned timeoutMs = 15000);
+    bool WaitForExit(unsigned timeoutMs) const;
+    bool Running() const;
+    void Kill();
+
+private:
+    KernelHandle process_;
+    DWORD processId_ = 0;
+};
+
+std::string Utf8(const std::wstring& text);

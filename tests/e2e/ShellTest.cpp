@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include "MenuCommands.h"
+#include "ProgramUnderTest.h"
+
+namespace {
+
+// Points the poller at a closed loopback port, so that no test reaches out.
+const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
+
+// The same RTF a rich-text box writes for a short Czech log.
+const std::string kCzechLog =
+    "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
+    "\\viewkind4\\uc1\\pard\\b\\f0\\fs16 6.12.2026 14:35\\par\r\n"
+    "\\u381?lu\\u357?ou\\u269?k\\u253? k\\u367?\\u328? \\u250?p\\u283?l\\par\r\n\\par\r\n}\r\n";
+
+std::string Normalised(std::string text)
+{
+    std::string result;
+    for (char c : text)
+        if (c != '\r' && c != '\n')
+            result += c;
+    return result;
+}
+
+} // namespace
+
+TEST(Shell, FirstStartWithoutFilesHasEmptyLogSoundOnAndCreatesBothFilesAtClose)
+{
+    ProgramFolder folder;
+    RunningProgram program(folder);
+    ASSERT_NE(program.MainWindow(), nullptr);
+    EXPECT_EQ(program.LogText(), "");
+    EXPECT_TRUE(program.SoundChecked());
+    ASSERT_TRUE(program.Exit());
+
+    auto ini = folder.Read(L"main.ini");
+    ASSERT_TRUE(ini);
+    EXPECT_EQ(*ini, "[Settings]\r\nSound=1\r\n");
+    auto log = folder.Read(L"news.rtf");
+    ASSERT_TRUE(log);
+    EXPECT_EQ(log->rfind("{\\rtf", 0), 0u);
+    EXPECT_FALSE(folder.Exists(L"news.rtf.new"));
+}
+
+TEST(Shell, SoundOffAndForeignLinesSurviveARun)
+{
+    ProgramFolder folder;
+    const std::string ini = "; my notes\r\n" + kQuietSources + "Extra = keep me\r\n\r\n[Settings]\r\nSound=0\r\nVolume=3\r\n";
+    folder.Write(L"main.ini", ini);
+    RunningProgram program(folder);
+    ASSERT_NE(program.MainWindow(), nullptr);
+    EXPECT_FALSE(program.SoundChecked());
+    ASSERT_TRUE(program.Exit());
+    EXPECT_EQ(folder.Read(L"main.ini"), ini);
+}
+
+TEST(Shell, SoundValuesAreReadAsWholeIntegers)
+{
+    const std::pair<const char*, bool> cases[] = {{"1", true}, {"7", true}, {"abc", true}, {"0", false}};
+    for (auto [value, checked] : cases) {
+        ProgramFolder folder;
+        folder.Write(L"main.ini", kQuietSources + "[Settings]\r\nSound=" + value + "\r\n");
+        RunningProgram program(folder);
+        ASSERT_NE(program.MainWindow(), nullptr);
+        EXPECT_EQ(program.SoundChecked(), checked) << "Sound=" << value;
+        ASSERT_TRUE(program.Exit());
+        EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=" + (checked ? "1" : "0") + "\r\n");
+    }
+}
+
+TEST(Shell, ExistingLogIsShownAndSavedBackWithTheSameText)
+{
+    ProgramFolder folder;
+    folder.Write(L"main.ini", kQuietSources);
+    folder.Write(L"news.rtf", kCzechLog);
+    std::string shown;
+    {
+        RunningProgram program(folder);
+        ASSERT_NE(program.MainWindow(), nullptr);
+        shown = program.LogText();
+        ASSERT_TRUE(program.Exit());
+    }
+    EXPECT_EQ(Normalised(shown), "6.12.2026 14:35Žluťoučký kůň úpěl");
+
+    RunningProgram again(folder);
+    ASSERT_NE(again.MainWindow(), nullptr);
+    EXPECT_EQ(again.LogText(), shown);
+    ASSERT_TRUE(again.Exit());
+}
+
+TEST(Shell, LogThatIsNotRichTextIsTakenAsPlainText)
+{
+    ProgramFolder folder;
+    folder.Write(L"main.ini", kQuietSources);
+    folder.Write(L"news.rtf", "První řádek\r\nDruhý řádek\r\n");
+    RunningProgram program(folder);
+    ASSERT_NE(program.MainWindow(), nullptr);
+    EXPECT_EQ(Normalised(program.LogText()), "První řádekDruhý řádek");
+    ASSERT_TRUE(program.Exit());
+    auto saved = folder.Read(L"news.rtf");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->rfind("{\\rtf", 0), 0u);
+}
+
+TEST(Shell, FilesAreFoundBesideTheProgramWhateverTheCurrentFolder)
+{
+    ProgramFolder folder(L"Soriel program – žluťoučký kůň");
+    ProgramFolder elsewhere(L"jinde");
+    folder.Write(L"main.ini", kQuietSources + "[Settings]\r\nSound=0\r\n");
+    elsewhere.Write(L"main.ini", "[Settings]\r\nSound=1\r\n");
+    RunningProgram program(folder, elsewhere.Path());
+    ASSERT_NE(program.MainWindow(), nullptr);
+    EXPECT_FALSE(program.SoundChecked());
+    ASSERT_TRUE(program.Exit());
+    EXPECT_TRUE(folder.Exists(L"news.rtf"));
+    EXPECT_FALSE(elsewhere.Exists(L"news.rtf"));
+    EXPECT_EQ(elsewhere.Read(L"main.ini"), "[Settings]\r\nSound=1\r\n");
+}
+
+TEST(Shell, UnwritableSettingsAreReportedButTheProgramStillClosesAndSavesTheLog)
+{
+    ProgramFolder folder;
+    folder.Write(L"main.ini", kQuietSources);
+    // A folder where the file's replacement would go makes the write fail.
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"main.ini.new").c_str(), nullptr));
+    RunningProgram program(folder);
+    ASSERT_NE(program.MainWindow(), nullptr);
+    program.SendCommand(cmdExit);
+
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = program.FindWindowOfClass(L"#32770")) != nullptr; }, 10000));
+    EXPECT_EQ(Utf8(program.WindowText(box)), "Soriel online");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
+    EXPECT_TRUE(folder.Exists(L"news.rtf"));
+    EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources);
+}
