@@ -1,0 +1,47 @@
+#include "NewsPageScan.h"
+
+namespace {
+
+constexpr long long TimeOfDayPosition = 25;
+constexpr long long TimeOfDayLength = 5;
+constexpr std::string_view CellOpen = "<td>";
+constexpr std::string_view CellClose = "</td>";
+
+} // namespace
+
+std::string CopyText(std::string_view text, long long start, long long count)
+{
+    if (start < 1)
+        start = 1;
+    const long long size = static_cast<long long>(text.size());
+    if (start > size || count <= 0)
+        return {};
+    if (count > size - start + 1)
+        count = size - start + 1;
+    return std::string(text.substr(size_t(start - 1), size_t(count)));
+}
+
+long long PositionOf(std::string_view part, std::string_view text)
+{
+    size_t at = text.find(part);
+    return at == std::string_view::npos ? 0 : static_cast<long long>(at) + 1;
+}
+
+std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std::string_view date)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (PositionOf(ItemRowMarker, lines[i]) == 0)
+            continue;
+        NewsItem item;
+        item.Title = std::string(date) + " " + CopyText(lines[i], TimeOfDayPosition, TimeOfDayLength);
+        if (i + 1 < lines.size()) {
+            const std::string& cell = lines[i + 1];
+            const long long open = PositionOf(CellOpen, cell);
+            const long long close = PositionOf(CellClose, cell);
+            const long long openLength = static_cast<long long>(CellOpen.size());
+            item.Text = CopyText(cell, open + openLength, close - open - openLength);
+        }
+        return item;
+    }
+    return std::nullopt;
+}

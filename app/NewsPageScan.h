@@ -1,0 +1,24 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The first item row of the news page.
+struct NewsItem {
+    std::string Title;
+    // None when the marker stood on the page's last line: the previous text stays.
+    std::optional<std::string> Text;
+};
+
+inline constexpr std::string_view ItemRowMarker = "<td class=\"date\">";
+
+// Part of a string by 1-based byte position: a start below 1 counts as 1, a start past
+// the end or a negative count gives nothing, a count past the end stops at the end.
+std::string CopyText(std::string_view text, long long start, long long count);
+
+// 1-based byte position of the first occurrence, 0 when there is none.
+long long PositionOf(std::string_view part, std::string_view text);
+
+// Title "<date> <time of day>" and the raw text of the first item row, if any.
+std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std::string_view date);

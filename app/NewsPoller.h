@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "LatestItem.h"
+#include "Thread.h"
+
+// One poll of the news page on its own thread: fetch, fetch status, first item row.
+// Errors end the poll quietly and leave the state as the poll had left it.
+class TSR : public TThread {
+public:
+    TSR(TLatestItemState& state, std::string newsUrl);
+    ~TSR() override;
+
+protected:
+    void Execute() override;
+
+private:
+    TLatestItemState& state_;
+    const std::string newsUrl_;
+};
+
+// Today's date in the user's short date format, as UTF-8.
+std::string ShortDateToday();
+
+// The worker held from start-up until the first poll: created, never started.
+void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, TLatestItemState& state, const std::string& newsUrl);
+
+// Replaces the worker (waiting for one still running) by a new one at idle priority.
+// Every error is dropped: the next timer tick tries again.
+void StartPoll(std::unique_ptr<TSR>& worker, TLatestItemState& state, const std::string& newsUrl);

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "Component.h"
+#include "MemoryStream.h"
+#include "StringList.h"
+
+// One HTTP request at a time through WinInet: GET with an extra query, or POST with a
+// URL-encoded or multipart form. The reply body comes back as bytes and as lines,
+// inflated first when it is a plain gzip member. Errors raise Exception.
+class THTTPRequest : public TComponent {
+public:
+    explicit THTTPRequest(TComponent* owner = nullptr);
+
+    const std::string& URL() const { return url_; }
+    // Stores the address and splits it; "http://" is put in front when it has no scheme.
+    void SetURL(const std::string& url);
+    const std::string& RequestMethod() const { return requestMethod_; }
+    void SetRequestMethod(std::string_view method);
+    bool MultipartPOST() const { return multipartPost_; }
+    void SetMultipartPOST(bool multipart);
+
+    // Blocks until the whole reply is read.
+    void Execute();
+    void ExecuteURL(const std::string& url);
+
+    void AddMultipartVar(std::string_view name, std::wstring value);
+    void AddMultipartFile(std::string_view name, const std::string& fileName);
+    // Takes the stream; its bytes become the value as Base64 lines.
+    void AddMultipartStream(std::string_view name, std::unique_ptr<TMemoryStream> stream);
+
+    std::string postStr; // URL-encoded form data for the next POST; consumed by it
+    std::string getStr;  // extra query for the next request; consumed by it
+    std::string AgentName = "httprequest";
+    std::string UserName;
+    std::string Password;
+    std::string ContentType;
+    std::function<void(THTTPRequest& sender)> OnPacketRead;
+    // Bounds of one request: each connect, send and receive step, and the whole exchange
+    // (checked between reads, so a request ends within TimeLimitMs + TimeoutMs).
+    unsigned TimeoutMs = 5000;
+    unsigned TimeLimitMs = 20000;
+
+    TStringList ReplyLines;
+    TMemoryStream ReplyStream;
+    TStringList CookieList;
+    TStringList HeaderList;
+    int32_t BytesReceived = 0;
+    uint32_t ContentLength = 0;
+    unsigned StatusCode = 0; // of the last reply; 0 when none arrived
+
+private:
+    struct Address {
+        std::string host;
+        std::string path;
+        std::string extraInfo;
+        unsigned short port = 0;
+        bool secure = false;
+    };
+
+    void Exchange();
+    std::string RequestBody();
+    std::string HeaderText() const;
+
+    std::string url_;
+    std::string requestMethod_;
+    bool multipartPost_ = false;
+    Address address_;
+    std::vector<std::pair<std::string, std::wstring>> multipartVariables_;
+};

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "MemoryStream.h"
+
+// String and stream routines of the HTTP request component; no platform calls.
+
+inline constexpr std::string_view MultipartContentType =
+    "multipart/form-data; boundary=-----------------------------7cf87224d2020a";
+inline constexpr std::string_view FormContentType = "application/x-www-form-urlencoded";
+
+// Largest reply body kept in memory, before and after inflation.
+inline constexpr size_t MaxReplySize = 16 * 1024 * 1024;
+
+using FormPair = std::pair<std::string, std::string>;
+
+std::string ToLower(std::string_view text);
+std::string ToUpper(std::string_view text);
+bool ContainsNoCase(std::string_view text, std::string_view part);
+
+// Every "+" written as "%2B", so a query keeps its plus signs.
+std::string EscapePlus(std::string_view text);
+
+// Appends an extra query: "&" when the target has a query already, else "?".
+std::string AppendQuery(std::string target, std::string_view extra);
+
+// Parts before each separator; a trailing separator adds no empty part.
+std::vector<std::string> SplitAt(std::string_view text, char separator);
+
+// The address's query without its "?", joined by "&" with the posted form data.
+std::string FormBody(std::string_view extraInfo, std::string_view postStr);
+
+// Name/value pairs of a URL-encoded body, values left encoded. Raises on a pair
+// that is not exactly name=value.
+std::vector<FormPair> FormPairs(std::string_view formBody);
+
+// Multipart form body of the pairs (8-bit values), ending at its first zero byte.
+// Raises when there are no pairs.
+std::string MultipartBody(const std::vector<FormPair>& variables);
+
+// Base64 broken into 64-character lines, each full line ended by a lone CR.
+std::string Base64Lines(std::string_view bytes);
+
+// A gzip member with deflate, no flags and no time stamp: the only kind inflated.
+bool HasPlainGzipSignature(std::string_view bytes);
+
+// Inflates one gzip member. Raises "Error" when it does not inflate, or the size error
+// when the result would exceed MaxReplySize.
+void InflateGzip(std::string_view member, TMemoryStream& output);
+
+// Error text when a reply body grows past the limit.
+std::string ReplyTooLargeMessage();

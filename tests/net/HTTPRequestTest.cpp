@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "Exception.h"
+#include "HTTPRequest.h"
+#include "HTTPRequestFuncs.h"
+#include "ScriptedHttpServer.h"
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+ScriptedReply Reply(std::string body)
+{
+    ScriptedReply reply;
+    reply.Body = std::move(body);
+    return reply;
+}
+
+class HTTPRequestTest : public ::testing::Test {
+protected:
+    ScriptedHttpServer server;
+    THTTPRequest request{nullptr};
+};
+
+} // namespace
+
+TEST_F(HTTPRequestTest, AddressRulesAsTheServerSeesThem)
+{
+    server.SetReply(Reply("ok"));
+    request.ExecuteURL("127.0.0.1:" + std::to_string(server.Port()) + "/plain");
+    EXPECT_EQ(request.URL(), "127.0.0.1:" + std::to_string(server.Port()) + "/plain");
+    EXPECT_EQ(server.LastRequest().RequestLine, "GET /plain HTTP/1.0");
+    EXPECT_EQ(server.LastRequest().Header("User-Agent"), "httprequest");
+
+    request.ExecuteURL(server.Url("/q?a=1+2"));
+    EXPECT_EQ(server.LastRequest().Target, "/q?a=1%2B2");
+
+    request.getStr = "x=1";
+    request.ExecuteURL(server.Url("/p"));
+    EXPECT_EQ(server.LastRequest().Target, "/p?x=1");
+    EXPECT_TRUE(request.getStr.empty());
+
+    request.getStr = "x=1";
+    request.ExecuteURL(server.Url("/p?a=1"));
+    EXPECT_EQ(server.LastRequest().Target, "/p?a=1&x=1");
+
+    request.Execute();
+    EXPECT_EQ(server.LastRequest().Target, "/p?a=1");
+    EXPECT_EQ(server.RequestCount(), 5u) << "every request reaches the server, none comes from a cache";
+}
+
+TEST_F(HTTPRequestTest, LongAddressesAreSentWhole)
+{
+    server.SetReply(Reply("ok"));
+    const std::string path = "/" + std::string(3000, 'p');
+    const std::string query = "?q=" + std::string(5000, 'v');
+    const std::string extra = "g=" + std::string(3000, 'g');
+    request.getStr = extra;
+    request.ExecuteURL(server.Url(path + query));
+    EXPECT_EQ(server.LastRequest().Target, path + query + "&" + extra);
+    EXPECT_EQ(request.ReplyLines.Lines(), std::vector<std::string>{"ok"});
+}
+
+TEST_F(HTTPRequestTest, AddressErrors)
+{
+    EXPECT_EQ(ErrorOf([&] { request.Execute(); }), "HTTP: no url in execute method");
+    EXPECT_NE(ErrorOf([&] { request.ExecuteURL("http://"); }), "(no error)");
+    request.SetURL("");
+    EXPECT_EQ(ErrorOf([&] { request.Execute(); }), "HTTP: no url in execute method");
+}
+
+TEST_F(HTTPRequestTest, ReplyBodyAsBytesAndLines)
+{
+    const std::string body = std::string("one\r\ntwo\nthree\rfour\r\n\0after zero", 33);
+    ScriptedReply reply = Reply(body);
+    reply.Headers = {"Set-Cookie: a=1", "Set-Cookie: b=2; path=/", "X-Test: yes"};
+    server.SetReply(reply);
+    request.ExecuteURL(server.Url("/page"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), body);
+    EXPECT_EQ(request.ReplyStream.Position(), 0u);
+    EXPECT_EQ(request.ReplyLines.Lines(), (std::vector<std::string>{"one", "two", "three", "four"}));
+    EXPECT_EQ(request.StatusCode, 200u);
+    EXPECT_EQ(request.CookieList.Lines(), (std::vector<std::string>{"a=1", "b=2; path=/"}));
+    ASSERT_GE(request.HeaderList.Count(), 2u);
+    EXPECT_EQ(request.HeaderList[0], "HTTP/1.0 200 OK");
+    EXPECT_GE(request.HeaderList.IndexOf("X-Test: yes"), 1);
+}
+
+TEST_F(HTTPRequestTest, ProgressEventAfterEachRead)
+{
+    server.SetReply(Reply(std::string(3000, 'x')));
+    std::vector<std::pair<int32_t, uint32_t>> progress;
+    request.OnPacketRead = [&](THTTPRequest& sender) {
+        progress.emplace_back(sender.BytesReceived, sender.ContentLength);
+    };
+    request.ExecuteURL(server.Url("/"));
+    ASSERT_GE(progress.size(), 4u);
+    EXPECT_EQ(progress.back(), std::make_pair(int32_t(3000), uint32_t(3000)));
+    EXPECT_EQ(progress[progress.size() - 2].first, 3000) << "once more after the last data";
+    EXPECT_LE(progress.front().first, 1024);
+
+    ScriptedReply noLength = Reply("abc");
+    noLength.SendContentLength = false;
+    server.SetReply(noLength);
+    progress.clear();
+    request.Execute();
+    EXPECT_EQ(request.ReplyLines.Lines(), std::vector<std::string>{"abc"});
+    ASSERT_FALSE(progress.empty());
+    for (const auto& [received, length] : progress)
+        EXPECT_EQ(length, 1u);
+
+    server.SetReply(Reply(""));
+    progress.clear();
+    request.Execute();
+    EXPECT_EQ(progress, (std::vector<std::pair<int32_t, uint32_t>>{{0, 1}}));
+    EXPECT_EQ(request.ReplyLines.Count(), 0u);
+}
+
+TEST_F(HTTPRequestTest, ErrorPageIsReturnedLikeAnyOther)
+{
+    ScriptedReply notFound = Reply("<h1>Not here</h1>");
+    notFound.Status = 404;
+    notFound.Reason = "Not Found";
+    server.SetReply(notFound);
+    request.ExecuteURL(server.Url("/missing"));
+    EXPECT_EQ(request.StatusCode, 404u);
+    EXPECT_EQ(request.ReplyLines.Lines(), std::vector<std::string>{"<h1>Not here</h1>"});
+}
+
+TEST_F(HTTPRequestTest, GzipBodies)
+{
+    const std::string page = "first line\r\nsecond line\r\n";
+    server.SetReply(Reply(Gzip(page)));
+    request.ExecuteURL(server.Url("/"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), page);
+    EXPECT_EQ(request.ReplyLines.Lines(), (std::vector<std::string>{"first line", "second line"}));
+
+    for (GzipHeader kept : {GzipHeader::WithTimeStamp, GzipHeader::WithFileName}) {
+        const std::string member = Gzip(page, kept);
+        server.SetReply(Reply(member));
+        request.Execute();
+        EXPECT_EQ(request.ReplyStream.Bytes(), member);
+    }
+
+    const std::string member = Gzip(page);
+    server.SetReply(Reply(member.substr(0, 10) + "garbage, not deflate"));
+    EXPECT_EQ(ErrorOf([&] { request.Execute(); }), "Error");
+    server.SetReply(Reply(Gzip(std::string(MaxReplySize + 1, 'a'))));
+    EXPECT_EQ(ErrorOf([&] { request.Execute(); }), ReplyTooLargeMessage());
+}
+
+TEST_F(HTTPRequestTest, RepliesOverTheSizeLimitEndTheRequest)
+{
+    ScriptedReply declared = Reply("");
+    declared.Headers = {"Content-Length: " + std::to_string(MaxReplySize + 1)};
+    declared.SendContentLength = false;
+    server.SetReply(declared);
+    EXPECT_EQ(ErrorOf([&] { request.ExecuteURL(server.Url("/")); }), ReplyTooLargeMessage());
+
+    ScriptedReply streamed = Reply(std::string(MaxReplySize + 1, 'a'));
+    streamed.SendContentLength = false;
+    server.SetReply(streamed);
+    EXPECT_EQ(ErrorOf([&] { request.Execute(); }), ReplyTooLargeMessage());
+}
+
+TEST_F(HTTPRequestTest, BrokenExchangesEndWithAnErrorWithinTheBounds)
+{
+    EXPECT_LT(request.TimeLimitMs + request.TimeoutMs, 30000u) << "a poll must end within its period";
+    request.TimeoutMs = 1000;
+    request.TimeLimitMs = 1500;
+    auto timed = [&](ScriptedReply reply) {
+        server.SetReply(std::move(reply));
+        const ULONGLONG started = GetTickCount64();
+        const std::string error = ErrorOf([&] { request.ExecuteURL(server.Url("/")); });
+        EXPECT_NE(error, "(no error)");
+        return GetTickCount64() - started;
+    };
+
+    ScriptedReply stalled = Reply("late");
+    stalled.StallMs = 20000;
+    EXPECT_LT(timed(stalled), 4000u);
+
+    ScriptedReply trickle = Reply(std::string(200, 't'));
+    trickle.TrickleBytes = 1;
+    trickle.TrickleDelayMs = 100;
+    EXPECT_LT(timed(trickle), 4000u);
+
+    ScriptedReply cut = Reply(std::string(5000, 'c'));
+    cut.CloseAfter = 1000;
+    EXPECT_LT(timed(cut), 6000u);
+
+    ScriptedReply dropped;
+    dropped.CloseWithoutReply = true;
+    EXPECT_LT(timed(dropped), 6000u);
+}
+
+TEST_F(HTTPRequestTest, NoServerListening)
+{
+    unsigned short port;
+    {
+        ScriptedHttpServer gone;
+        port = gone.Port();
+    }
+    request.TimeoutMs = 2000;
+    EXPECT_NE(ErrorOf([&] { request.ExecuteURL("http://127.0.0.1:" + std::to_string(port) + "/"); }), "(no error)");
+}
