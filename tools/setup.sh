@@ -21,3 +21,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
+marker="$WINEPREFIX/.soriel-desktops"
+if [ ! -f "$marker" ] || [ "$project_root/tools/desktops.reg" -nt "$marker" ]; then
+    wine regedit /S "$(winepath -w "$project_root/tools/desktops.reg")" >/dev/null 2>&1
+    wineserver -w
+    touch "$marker"
+fi
