@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+#include "LatestItem.h"
+
+// What one presentation tick acts on; the main window answers it with its components.
+class NewsPresenterTarget {
+public:
+    virtual ~NewsPresenterTarget() = default;
+    virtual void SetIconIndex(int index) = 0;
+    virtual std::string DecodeText(const std::string& raw) = 0;
+    virtual void SetPopupTitle(const std::string& title) = 0;
+    virtual void SetPopupText(const std::string& text) = 0;
+    virtual bool LogHoldsLine(const std::string& line) = 0;
+    virtual void AppendLogEntry(const std::string& title, const std::string& text) = 0;
+    virtual void ShowPopup() = 0;
+    virtual bool SoundOn() = 0;
+    virtual void PlaySound() = 0;
+};
+
+// The 2-second tick: shows the fetch status, and announces an item whose title differs
+// from the one announced last. Errors are not caught: one before the item counts as
+// announced lets the next tick try again.
+void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target);
+
+// "Zobrazit aktuální zprávu": the next tick announces the current item once more.
+void ForgetLastShownItem(TLatestItemState& state);

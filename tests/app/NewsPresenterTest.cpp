@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "NewsPresenter.h"
+
+namespace {
+
+// Writes down every step the tick takes, against a log of given lines.
+class Recorder : public NewsPresenterTarget {
+public:
+    std::vector<std::string> steps;
+    std::vector<std::string> log;
+    bool soundOn = true;
+    bool failDecoding = false;
+    bool failShowing = false;
+
+    void SetIconIndex(int index) override { steps.push_back("icon " + std::to_string(index)); }
+    std::string DecodeText(const std::string& raw) override
+    {
+        if (failDecoding)
+            throw std::runtime_error("decoder");
+        return "decoded " + raw;
+    }
+    void SetPopupTitle(const std::string& title) override { steps.push_back("title " + title); }
+    void SetPopupText(const std::string& text) override { steps.push_back("text " + text); }
+    bool LogHoldsLine(const std::string& line) override
+    {
+        return std::find(log.begin(), log.end(), line) != log.end();
+    }
+    void AppendLogEntry(const std::string& title, const std::string& text) override
+    {
+        steps.push_back("log " + title + " | " + text);
+        log.insert(log.end(), {title, text, ""});
+    }
+    void ShowPopup() override
+    {
+        if (failShowing)
+            throw std::runtime_error("popup");
+        steps.push_back("popup");
+    }
+    bool SoundOn() override { return soundOn; }
+    void PlaySound() override { steps.push_back("sound"); }
+};
+
+using Steps = std::vector<std::string>;
+
+void Publish(TLatestItemState& state, const std::string& title, const std::string& text, uint8_t status)
+{
+    state.SetFetchStatus(status);
+    if (!title.empty())
+        state.PublishItem(title, text);
+}
+
+} // namespace
+
+TEST(NewsPresenter, NewItemIsAnnouncedOnceInOrder)
+{
+    TLatestItemState state;
+    Publish(state, "6.12.2026 14:35", "a%20b", 1);
+    Recorder target;
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded a%20b",
+                                   "log 6.12.2026 14:35 | decoded a%20b", "popup", "sound"}));
+    EXPECT_EQ(state.Snapshot().LastShownTitle, "6.12.2026 14:35");
+
+    target.steps.clear();
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, Steps{"icon 1"});
+}
+
+TEST(NewsPresenter, NothingIsAnnouncedBeforeTheFirstItem)
+{
+    TLatestItemState state;
+    Publish(state, "", "", 2);
+    Recorder target;
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, Steps{"icon 2"});
+}
+
+TEST(NewsPresenter, LoggedItemGetsPopupAndSoundButNoSecondEntry)
+{
+    TLatestItemState state;
+    Publish(state, "6.12.2026 14:35", "x", 1);
+    Recorder target;
+    target.log = {"something", "6.12.2026 14:35", "older text", ""};
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded x", "popup", "sound"}));
+}
+
+TEST(NewsPresenter, SoundOffStillAnnounces)
+{
+    TLatestItemState state;
+    Publish(state, "t", "x", 1);
+    Recorder target;
+    target.soundOn = false;
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps.back(), "popup");
+}
+
+TEST(NewsPresenter, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
+{
+    TLatestItemState state;
+    Publish(state, "t", "x", 1);
+    Recorder target;
+    PresentLatestItem(state, target);
+    ForgetLastShownItem(state);
+    target.steps.clear();
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t", "text decoded x", "popup", "sound"}));
+}
+
+TEST(NewsPresenter, MenuCommandWithoutAnyItemAnnouncesNothing)
+{
+    TLatestItemState state;
+    Publish(state, "", "", 0);
+    Recorder target;
+    ForgetLastShownItem(state);
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, Steps{"icon 0"});
+}
+
+TEST(NewsPresenter, ErrorBeforeTheItemCountsAsShownIsRetriedOnTheNextTick)
+{
+    TLatestItemState state;
+    Publish(state, "t", "x", 1);
+    Recorder target;
+    target.failDecoding = true;
+    EXPECT_THROW(PresentLatestItem(state, target), std::runtime_error);
+    EXPECT_EQ(state.Snapshot().LastShownTitle, "");
+
+    target.failDecoding = false;
+    target.steps.clear();
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps.back(), "sound");
+}
+
+TEST(NewsPresenter, ErrorAfterTheItemCountsAsShownIsNotRepeated)
+{
+    TLatestItemState state;
+    Publish(state, "t", "x", 1);
+    Recorder target;
+    target.failShowing = true;
+    EXPECT_THROW(PresentLatestItem(state, target), std::runtime_error);
+    EXPECT_EQ(state.Snapshot().LastShownTitle, "t");
+    EXPECT_EQ(target.log.size(), 3u);
+
+    target.steps.clear();
+    PresentLatestItem(state, target);
+    EXPECT_EQ(target.steps, Steps{"icon 1"});
+}
