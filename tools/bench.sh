@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in their own build folder and runs the net benchmark under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/env.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DSORIEL_BENCH=ON -DSORIEL_TESTS=OFF >/dev/null
+cmake --build build-bench --target net_bench -j2
+wine build-bench/bin/net_bench.exe
