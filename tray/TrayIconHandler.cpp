@@ -1,0 +1,101 @@
+#include "TrayIconHandler.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "Application.h"
+#include "Menus.h"
+#include "TrayIcon.h"
+#include "UtilityWindow.h"
+
+namespace {
+std::unique_ptr<TTrayIconHandler>& SharedHandler()
+{
+    static std::unique_ptr<TTrayIconHandler> handler;
+    return handler;
+}
+} // namespace
+
+TTrayIconHandler* TrayHandler() { return SharedHandler().get(); }
+
+TTrayIconHandler& AcquireTrayHandler()
+{
+    auto& handler = SharedHandler();
+    if (!handler)
+        handler = std::make_unique<TTrayIconHandler>();
+    ++handler->RefCount;
+    return *handler;
+}
+
+void ReleaseTrayHandler()
+{
+    auto& handler = SharedHandler();
+    if (!handler)
+        return;
+    if (handler->RefCount > 0)
+        --handler->RefCount;
+    if (handler->RefCount == 0)
+        handler.reset();
+}
+
+TTrayIconHandler::TTrayIconHandler()
+    : window_(CreateUtilityWindow(L"SorielTrayIcon", &TTrayIconHandler::WndProc, this))
+{
+}
+
+UINT TTrayIconHandler::Register(TTrayIcon* icon)
+{
+    icons_.push_back({nextId_, icon});
+    return nextId_++;
+}
+
+void TTrayIconHandler::Unregister(UINT id)
+{
+    std::erase_if(icons_, [id](const Entry& entry) { return entry.id == id; });
+}
+
+TTrayIcon* TTrayIconHandler::Find(UINT id) const
+{
+    auto found = std::find_if(icons_.begin(), icons_.end(), [id](const Entry& entry) { return entry.id == id; });
+    return found == icons_.end() ? nullptr : found->icon;
+}
+
+LRESULT CALLBACK TTrayIconHandler::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* handler = reinterpret_cast<TTrayIconHandler*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!handler)
+        return DefWindowProcW(window, message, wParam, lParam);
+    try {
+        return handler->HandleMessage(window, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        if (Application)
+            Application->ShowException(error);
+        return 0;
+    }
+}
+
+LRESULT TTrayIconHandler::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case TrayCallbackMessage:
+        // A callback of an icon that is gone (still queued, or another program's) finds none.
+        if (TTrayIcon* icon = Find(UINT(wParam)))
+            icon->HandleTrayMessage(UINT(lParam));
+        return 0;
+    case WM_COMMAND:
+        // The tray menu of an icon whose owner has no window sends its commands here.
+        if (lParam == 0 && HIWORD(wParam) == 0 && TMenuItem::DispatchCommand(LOWORD(wParam)))
+            return 0;
+        break;
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUIT:
+    case WM_NCDESTROY:
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+        return 1;
+    case WM_USERCHANGED:
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
