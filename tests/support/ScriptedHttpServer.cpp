@@ -41,6 +41,9 @@ std::optional<RecordedRequest> ReadRequest(SOCKET socket)
         if (got <= 0)
             return std::nullopt;
         data.append(chunk, size_t(got));
+        // Not a request line (a TLS hello, say): nothing to answer.
+        if (!std::isupper(static_cast<unsigned char>(data.front())))
+            return std::nullopt;
     }
     RecordedRequest request;
     std::string_view head = std::string_view(data).substr(0, headerEnd);
