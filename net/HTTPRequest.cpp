@@ -15,7 +15,24 @@ namespace {
 constexpr size_t ReadBufferSize = 1024;
 constexpr size_t MaxVariableName = 255;
 
-std::string SystemError(DWORD code) { return std::to_string(code) + " = " + SystemErrorMessage(code); }
+// WinInet's own codes have their texts in wininet.dll, not among the system's.
+std::string ErrorText(DWORD code)
+{
+    if (code < INTERNET_ERROR_BASE || code > INTERNET_ERROR_BASE + 999)
+        return SystemErrorMessage(code);
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  GetModuleHandleW(L"wininet.dll"), code, 0, reinterpret_cast<wchar_t*>(&buffer), 0,
+                                  nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return Narrow(text);
+}
+
+std::string SystemError(DWORD code) { return std::to_string(code) + " = " + ErrorText(code); }
 
 void SetTimeouts(HINTERNET handle, DWORD milliseconds)
 {

@@ -74,7 +74,7 @@ TEST_F(HTTPRequestTest, LongAddressesAreSentWhole)
 TEST_F(HTTPRequestTest, AddressErrors)
 {
     EXPECT_EQ(ErrorOf([&] { request.Execute(); }), "HTTP: no url in execute method");
-    EXPECT_NE(ErrorOf([&] { request.ExecuteURL("http://"); }), "(no error)");
+    EXPECT_EQ(ErrorOf([&] { request.ExecuteURL("http://"); }), "Could not connect to server ");
     request.SetURL("");
     EXPECT_EQ(ErrorOf([&] { request.Execute(); }), "HTTP: no url in execute method");
 }
@@ -212,5 +212,7 @@ TEST_F(HTTPRequestTest, NoServerListening)
         port = gone.Port();
     }
     request.TimeoutMs = 2000;
-    EXPECT_NE(ErrorOf([&] { request.ExecuteURL("http://127.0.0.1:" + std::to_string(port) + "/"); }), "(no error)");
+    const std::string error = ErrorOf([&] { request.ExecuteURL("http://127.0.0.1:" + std::to_string(port) + "/"); });
+    EXPECT_EQ(error.rfind("HTTP: sending the request failed. Error - 12029 = ", 0), 0u) << error;
+    EXPECT_GT(error.size(), 52u) << "the error carries WinInet's text";
 }
