@@ -150,15 +150,13 @@ void THTTPRequest::Execute()
 
 std::string THTTPRequest::RequestBody()
 {
-    std::string body;
-    if (requestMethod_ != "GET")
-        body = FormBody(address_.extraInfo, "");
-    if (!postStr.empty()) {
-        if (requestMethod_ == "GET")
+    if (requestMethod_ == "GET") {
+        if (!postStr.empty())
             throw Exception("No poststr allowed in GET method");
-        body = FormBody(body, postStr);
-        postStr.clear();
+        return {};
     }
+    std::string body = FormBody(address_.extraInfo, postStr);
+    postStr.clear();
     return body;
 }
 
