@@ -195,6 +195,13 @@ TEST_F(HTTPRequestTest, BrokenExchangesEndWithAnErrorWithinTheBounds)
     trickle.TrickleDelayMs = 100;
     EXPECT_LT(timed(trickle), 4000u);
 
+    ScriptedReply stallsInBody = Reply(std::string(100, 's'));
+    stallsInBody.TrickleBytes = 10;
+    stallsInBody.TrickleDelayMs = 20000;
+    EXPECT_LT(timed(stallsInBody), 4000u);
+    const std::string readError = ErrorOf([&] { request.Execute(); });
+    EXPECT_EQ(readError.rfind("HTTP: reading the reply failed. Error - ", 0), 0u) << readError;
+
     ScriptedReply cut = Reply(std::string(5000, 'c'));
     cut.CloseAfter = 1000;
     EXPECT_LT(timed(cut), 6000u);
