@@ -1,0 +1,22 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "Component.h"
+
+// Plays one sound through the system's simple player without waiting for it. The name is
+// handed over at each Play: a wave file's path or a system sound alias. A missing file
+// plays nothing (never the system's default sound) and is not reported.
+class TSoundPlayer : public TComponent {
+public:
+    explicit TSoundPlayer(TComponent* owner);
+
+    std::string SoundFile;
+    // Repeats until the next sound of this process replaces it.
+    bool LoopSound = false;
+    std::function<void(TSoundPlayer&)> OnPlay;
+
+    static std::string Version() { return "TSoundPlayer 1.0"; }
+
+    void Play();
+};

@@ -1,0 +1,23 @@
+#include <gtest/gtest.h>
+
+#include "SoundPlayer.h"
+#include "TestFolder.h"
+#include "Text.h"
+
+namespace {
+
+// Whether a sound is heard is not observable here; under Wine, WINEDEBUG=+winmm traces each
+// start as proc_PlaySound SoundName=L"<path>".
+TEST(SoundPlayer, AMissingFileIsSilentAndStillRaisesOnPlay)
+{
+    TSoundPlayer player(nullptr);
+    std::vector<TSoundPlayer*> played;
+    player.OnPlay = [&](TSoundPlayer& sender) { played.push_back(&sender); };
+    player.SoundFile = Narrow(TestProgramFolder() + L"no such sound.wav");
+    player.Play();
+    player.LoopSound = true;
+    player.Play();
+    EXPECT_EQ(played, (std::vector<TSoundPlayer*>{&player, &player}));
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "TestFolder.h"
+#include "Text.h"
+#include "VersionInfo.h"
+
+namespace {
+
+std::string InTestFolder(const wchar_t* name) { return Narrow(TestProgramFolder() + name); }
+
+void ExpectNothingRead(const TVersionInfo& info)
+{
+    for (int index = 1; index <= 4; ++index)
+        EXPECT_EQ(info.Number(index), -1);
+    EXPECT_EQ(info.DateTime(), 0);
+    for (int index = 1; index <= 10; ++index)
+        EXPECT_EQ(info.Text(index), "");
+}
+
+TEST(VersionInfo, ReadsTheProjectVersionFromMainExe)
+{
+    TVersionInfo info(nullptr);
+    info.SetFileName(InTestFolder(L"main.exe"));
+    EXPECT_EQ(info.FileVersion(), PROJECT_VERSION_TEXT);
+    EXPECT_EQ(info.ProductName(), "Soriel online");
+    EXPECT_EQ(info.OriginalFilename(), "main.exe");
+    EXPECT_EQ(std::to_string(info.MajorVersion()) + "." + std::to_string(info.MinorVersion()) + "." +
+                  std::to_string(info.Release()),
+              PROJECT_VERSION_TEXT);
+    EXPECT_EQ(info.Build(), 0);
+    EXPECT_EQ(info.DateTime(), -109205.0);
+}
+
+// This test program carries a resource 1.2.3.4 with two translations.
+TEST(VersionInfo, ReadsNumbersAndOnlyTheFirstTranslationsTexts)
+{
+    TVersionInfo info(nullptr);
+    info.SetFileName(InTestFolder(L"services_test.exe"));
+    EXPECT_EQ(info.MajorVersion(), 1);
+    EXPECT_EQ(info.MinorVersion(), 2);
+    EXPECT_EQ(info.Release(), 3);
+    EXPECT_EQ(info.Build(), 4);
+    EXPECT_EQ(info.Number(0), -1);
+    EXPECT_EQ(info.Number(5), -1);
+    EXPECT_EQ(info.FileVersion(), "first translation");
+    EXPECT_EQ(info.ProductName(), "Soriel test");
+    EXPECT_EQ(info.Comments(), "");
+    EXPECT_EQ(info.Text(0), "");
+    EXPECT_EQ(info.Text(11), "");
+}
+
+TEST(VersionInfo, FilesWithoutVersionInformationGiveTheFailureResults)
+{
+    TVersionInfo info(nullptr);
+    ExpectNothingRead(info);
+    info.SetFileName(InTestFolder(L"orcoredll.dll"));
+    ExpectNothingRead(info);
+    info.SetFileName(InTestFolder(L"no such file.exe"));
+    ExpectNothingRead(info);
+    info.SetFileName(InTestFolder(L"main.exe"));
+    info.SetFileName("");
+    ExpectNothingRead(info);
+}
+
+TEST(VersionInfo, AssigningTheSameNameAgainDoesNotReadAgain)
+{
+    std::wstring copy = TestProgramFolder() + L"version copy ž.exe";
+    ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"main.exe").c_str(), copy.c_str(), FALSE));
+    TVersionInfo info(nullptr);
+    info.SetFileName(Narrow(copy));
+    DeleteFileW(copy.c_str());
+    info.SetFileName(Narrow(copy));
+    EXPECT_EQ(info.FileVersion(), PROJECT_VERSION_TEXT);
+    info.SetFileName(InTestFolder(L"main.exe"));
+    info.SetFileName(Narrow(copy));
+    EXPECT_EQ(info.FileVersion(), "");
+}
+
+} // namespace
