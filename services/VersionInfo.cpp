@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <array>
-#include <cstdio>
+#include <cwchar>
 
 #include "Exception.h"
 #include "FileDate.h"
@@ -12,8 +12,8 @@
 namespace {
 
 constexpr std::array<const wchar_t*, 10> kTextKeys = {
-    L"CompanyName",      L"FileDescription", L"FileVersion", L"InternalName",   L"LegalCopyright",
-    L"OriginalFilename", L"ProductName",     L"ProductVersion", L"Comments", L"LegalTrademarks",
+    L"CompanyName",      L"FileDescription", L"FileVersion",    L"InternalName", L"LegalCopyright",
+    L"OriginalFilename", L"ProductName",     L"ProductVersion", L"Comments",     L"LegalTrademarks",
 };
 
 const VS_FIXEDFILEINFO* FixedInfo(const std::vector<std::byte>& data)
@@ -91,8 +91,9 @@ std::string TVersionInfo::Text(int index) const
     wchar_t query[96];
     std::swprintf(query, std::size(query), L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
                   kTextKeys[size_t(index - 1)]);
-    void* text = nullptr;
-    if (!VerQueryValueW(data_.data(), query, &text, &length) || !text)
+    void* found = nullptr;
+    if (!VerQueryValueW(data_.data(), query, &found, &length) || !found)
         return {};
-    return Narrow(std::wstring_view(static_cast<const wchar_t*>(text), wcsnlen(static_cast<const wchar_t*>(text), length)));
+    const auto* text = static_cast<const wchar_t*>(found);
+    return Narrow(std::wstring_view(text, wcsnlen(text, length)));
 }

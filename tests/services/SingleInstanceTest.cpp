@@ -122,7 +122,8 @@ public:
     long EndsWith(DWORD timeoutMs = 10000) const
     {
         DWORD code = 0;
-        if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0 || !GetExitCodeProcess(process_.Get(), &code))
+        if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_.Get(), &code))
             return -1;
         return long(code);
     }
