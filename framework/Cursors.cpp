@@ -1,0 +1,25 @@
+#include "Cursors.h"
+
+HCURSOR CursorFromId(int id)
+{
+    const wchar_t* name = nullptr;
+    switch (id) {
+    case -2: name = IDC_ARROW; break;
+    case -3: name = IDC_CROSS; break;
+    case -4: name = IDC_IBEAM; break;
+    case -6: name = IDC_SIZENESW; break;
+    case -7: name = IDC_SIZENS; break;
+    case -8: name = IDC_SIZENWSE; break;
+    case -9: name = IDC_SIZEWE; break;
+    case -10: name = IDC_UPARROW; break;
+    case -11: name = IDC_WAIT; break;
+    case -13:
+    case -18: name = IDC_NO; break;
+    case -19: name = IDC_APPSTARTING; break;
+    case -20: name = IDC_HELP; break;
+    case -21: name = IDC_HAND; break;
+    case -22: name = IDC_SIZEALL; break;
+    default: return nullptr;
+    }
+    return LoadCursorW(nullptr, name);
+}

@@ -1,0 +1,401 @@
+#include "SlidePopupForm.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "Cursors.h"
+#include "Exception.h"
+#include "PopupGradient.h"
+#include "Text.h"
+#include "WindowsVersionRules.h"
+
+namespace {
+
+const int kStripHeight = 3;
+
+// A timer that never fires for no time-out.
+unsigned ExitIntervalMs(int seconds)
+{
+    return seconds <= 0 ? 0 : unsigned(std::min<long long>(seconds * 1000LL, INT_MAX));
+}
+
+OSVERSIONINFOW RunningVersion()
+{
+    OSVERSIONINFOW version{sizeof(version)};
+    GetVersionExW(&version);
+    return version;
+}
+
+// Clears a flag for the time a user's handler runs, whatever way it ends.
+class FlagOff {
+public:
+    explicit FlagOff(bool& flag) : flag_(flag) { flag_ = false; }
+    ~FlagOff() { flag_ = true; }
+    FlagOff(const FlagOff&) = delete;
+    FlagOff& operator=(const FlagOff&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+TfrmSlidePopup::TfrmSlidePopup(TComponent* owner) : TForm(owner)
+{
+    BorderStyle = TBorderStyle::bsDialog;
+    // No system menu: without a caption it could never be opened, and Wine hands popups
+    // that have one to the window manager, which then may move or focus them.
+    BorderIcons = 0;
+
+    pnlBorder = new TPanel(this);
+    pnlBorder->BevelWidth = 2;
+    pnlBorder->BevelOuter = TBevelCut::bvLowered;
+    pnlBorder->SetParent(this);
+
+    imgGradient = new TImage(this);
+    imgGradient->SetParent(pnlBorder);
+    imgGradient->OnMouseUp = [this](TControl&, TMouseButton, int, int) { imgGradientMouseUp(); };
+
+    imgIcon = new TImage(this);
+    imgIcon->SetParent(pnlBorder);
+    imgIcon->SetBounds(3, 8, imgIcon->Width(), imgIcon->Height());
+    imgIcon->OnMouseUp = [this](TControl&, TMouseButton, int, int) { imgIconMouseUp(); };
+
+    lblText = new TMouseLabel(this);
+    lblText->ShowAccelChar = false;
+    lblText->Layout = TTextLayout::tlCenter;
+    lblText->AutoSize = true;
+    lblText->WordWrap = true;
+    lblText->Transparent = true;
+    lblText->SetBounds(9, 49, 3, 13);
+    lblText->SetParent(pnlBorder);
+    lblText->OnMouseEnter = [this](TControl&) { lblTextMouseEnter(); };
+    lblText->OnMouseLeave = [this](TControl&) { lblTextMouseLeave(); };
+    lblText->OnClick = [this](TControl&) { lblTextClick(); };
+    lblText->OnMouseUp = [this](TControl&, TMouseButton button, int, int) { lblTextMouseUp(button); };
+
+    lblTitle = new TMouseLabel(this);
+    lblTitle->ShowAccelChar = false;
+    lblTitle->Transparent = true;
+    lblTitle->AutoSize = true;
+    lblTitle->SetBounds(48, 8, lblTitle->Width(), lblTitle->Height());
+    lblTitle->SetParent(pnlBorder);
+    lblTitle->OnMouseUp = [this](TControl&, TMouseButton, int, int) { lblTitleMouseUp(); };
+
+    tmrExit = new TTimer(this);
+    tmrExit->SetEnabled(false);
+    tmrExit->SetInterval(10000);
+    tmrExit->OnTimer = [this](TTimer&) { tmrExitTimer(); };
+
+    tmrScroll = new TTimer(this);
+    tmrScroll->SetEnabled(false);
+    tmrScroll->SetInterval(25);
+    tmrScroll->OnTimer = [this](TTimer&) { tmrScrollTimer(); };
+
+    tmrScrollDown = new TTimer(this);
+    tmrScrollDown->SetEnabled(false);
+    tmrScrollDown->SetInterval(25);
+    tmrScrollDown->OnTimer = [this](TTimer&) { tmrscrollDownTimer(); };
+}
+
+TfrmSlidePopup::~TfrmSlidePopup()
+{
+    // The panel goes first, with our window still there to hold it.
+    delete pnlBorder;
+}
+
+void TfrmSlidePopup::CreateParams(CreateParamsData& params)
+{
+    TForm::CreateParams(params);
+    params.Style = (params.Style & ~WS_CAPTION) | WS_POPUP;
+    const OSVERSIONINFOW version = RunningVersion();
+    params.ExStyle |= WS_EX_TOOLWINDOW;
+    if (!IsLegacyNT(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion))
+        params.ExStyle |= WS_EX_NOACTIVATE;
+    if (HasDropShadow(version.dwPlatformId, version.dwMajorVersion, version.dwMinorVersion))
+        params.ClassStyle |= CS_DROPSHADOW;
+    params.WndParent = GetDesktopWindow();
+}
+
+void TfrmSlidePopup::TakeSettings(TSlidePopup& source)
+{
+    Source = &source;
+    DefaultMonitor = source.DefaultMonitor;
+    FullWidth = source.Width;
+    FullHeight = source.Height;
+    Text = source.Text;
+    URL = source.URL;
+    Title = source.Title;
+    TimeOut = source.TimeOut;
+    ScrollIn = (source.Options & spAllowScroll) != 0;
+    Hyperlink = (source.Options & spAllowHyperlink) != 0;
+    ScrollSpeed = source.ScrollSpeed();
+    TextFont = &source.font_;
+    HoverFont = &source.hoverFont_;
+    TitleFont = &source.titleFont_;
+    TextCursor = source.TextCursor;
+    GradientColor1 = source.GradientColor1;
+    GradientColor2 = source.GradientColor2;
+    GradientOrientation = source.GradientOrientation;
+    BackgroundDrawMethod = source.BackgroundDrawMethod;
+    lblText->Alignment = source.TextAlignment;
+}
+
+PopupSpacing TfrmSlidePopup::Spacing() const
+{
+    return Source ? PopupSpacing{Source->PopupStartX, Source->PopupStartY} : PopupSpacing{};
+}
+
+void TfrmSlidePopup::MoveTo(const PopupBox& box)
+{
+    if (!(box == Box()))
+        SetBounds(box.Left, box.Top, box.Width, box.Height);
+}
+
+void TfrmSlidePopup::LayOut()
+{
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    pnlBorder->SetBounds(0, 0, client.right, client.bottom);
+    const RECT inner = pnlBorder->InnerRect();
+    imgStrip->SetBounds(inner.left, inner.bottom - kStripHeight, Width() - 10, kStripHeight);
+    imgGradient->SetBounds(inner.left, inner.top, inner.right - inner.left,
+                           inner.bottom - inner.top - kStripHeight);
+}
+
+void TfrmSlidePopup::Display()
+{
+    if (!Source)
+        throw Exception("Oznámení nemá zdroj nastavení.");
+    const PopupRect work = DesktopWorkArea();
+    SetBounds(Left(), Top(), FullWidth, FullHeight);
+
+    imgStrip = new TImage(this);
+    imgStrip->Stretch = true;
+    imgStrip->SetParent(pnlBorder);
+    LayOut();
+
+    lblText->Cursor = CursorFromId(TextCursor);
+    Edge = QueryTaskbarEdge();
+    AutoFree = true;
+
+    PlacedOffset = Source->stack_.Place((Source->Options & spCascadePopups) != 0, Edge, FullHeight,
+                                        Source->PopupMarge);
+    MoveTo(PlacePopup(Edge, work, Width(), Height(), Spacing(), PlacedOffset));
+
+    lblTitle->Font.Assign(*TitleFont);
+    lblTitle->SetCaption(Title);
+
+    PaintBackgroundPicture();
+
+    tmrExit->SetInterval(ExitIntervalMs(TimeOut));
+    if (ScrollIn && Edge != EdgeUnknown) {
+        MoveTo(SliverOf(Edge, Box()));
+        tmrScroll->SetEnabled(true);
+    } else {
+        tmrExit->SetEnabled(true);
+    }
+
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetVisible(true);
+
+    lblText->Font.Assign(*HoverFont);
+    CenterText();
+    lblText->Font.Assign(*TextFont);
+    CenterText();
+}
+
+void TfrmSlidePopup::PaintBackgroundPicture()
+{
+    const int width = imgGradient->Width();
+    const int height = imgGradient->Height();
+    TBitmap& background = Source->backgroundImage_;
+    {
+        TBitmapCanvas canvas(imgGradient->PictureToDrawOn());
+        if (background.Empty()) {
+            try {
+                imgStrip->Picture.LoadFromResourceName(GetModuleHandleW(nullptr), "STRIP");
+            } catch (const Exception&) {
+                // The popup goes without its strip.
+            }
+            PaintGradient(canvas.Handle(), width, height);
+        } else {
+            background.Transparent = true;
+            switch (BackgroundDrawMethod) {
+            case TSlideImageDrawMethod::dmActualSize:
+                background.Draw(canvas.Handle(), 0, 0);
+                break;
+            case TSlideImageDrawMethod::dmTile:
+                for (const PopupPoint& origin : TileOrigins(width, height, background.Width(), background.Height()))
+                    background.Draw(canvas.Handle(), origin.X, origin.Y);
+                break;
+            case TSlideImageDrawMethod::dmFit:
+                background.StretchDraw(canvas.Handle(), RECT{0, 0, width, height});
+                break;
+            }
+        }
+        TBitmap& icon = Source->iconBitmap_;
+        if (icon.Empty()) {
+            lblTitle->SetBounds(8, lblTitle->Top(), lblTitle->Width(), lblTitle->Height());
+        } else {
+            icon.Transparent = true;
+            icon.Draw(canvas.Handle(), Source->IconLeft, Source->IconTop);
+        }
+    }
+    imgGradient->Invalidate();
+    imgStrip->Invalidate();
+}
+
+void TfrmSlidePopup::PaintGradient(HDC dc, int width, int height) const
+{
+    const bool vertical = GradientOrientation == TOrientation::mbVertical;
+    const int steps = vertical ? height : width;
+    for (int i = 0; i <= steps; ++i) {
+        PenHandle pen(CreatePen(PS_SOLID, 1, ColorToRGB(GradientStepColor(i, steps))));
+        HGDIOBJ old = SelectObject(dc, pen.Get());
+        if (vertical) {
+            MoveToEx(dc, 0, i, nullptr);
+            LineTo(dc, width, i);
+        } else {
+            MoveToEx(dc, i, 0, nullptr);
+            LineTo(dc, i, height);
+        }
+        SelectObject(dc, old);
+    }
+}
+
+TColor TfrmSlidePopup::GradientStepColor(int step, int steps) const
+{
+    return ::GradientStepColor(ColorToRGB(GradientColor1), ColorToRGB(GradientColor2), step, steps);
+}
+
+void TfrmSlidePopup::CenterText()
+{
+    lblText->SetCaption(Text);
+    lblText->SetBounds(lblText->Left(), lblText->Top(), pnlBorder->Width() - 15, lblText->Height());
+    lblText->AdjustSize();
+    lblText->SetBounds(CentredOffset(pnlBorder->Width(), lblText->Width()),
+                       CentredOffset(pnlBorder->Height(), lblText->Height()), lblText->Width(),
+                       lblText->Height());
+}
+
+void TfrmSlidePopup::tmrScrollTimer()
+{
+    if (!Source)
+        return;
+    const SlideStep step = SlideInStep(Edge, Box(), ScrollSpeed, FullWidth, FullHeight, DesktopWorkArea(),
+                                       Spacing(), PlacedOffset);
+    MoveTo(step.Box);
+    if (step.Finished) {
+        tmrScroll->SetEnabled(false);
+        tmrExit->SetEnabled(true);
+    }
+}
+
+void TfrmSlidePopup::tmrExitTimer()
+{
+    tmrExit->SetEnabled(false);
+    tmrScrollDown->SetEnabled(true);
+}
+
+void TfrmSlidePopup::tmrscrollDownTimer()
+{
+    const SlideStep step = SlideOutStep(Edge, Box(), ScrollSpeed);
+    if (step.Finished)
+        Close();
+    else
+        MoveTo(step.Box);
+}
+
+void TfrmSlidePopup::lblTextMouseEnter()
+{
+    if (!Hyperlink || !HoverFont)
+        return;
+    lblText->Font.Assign(*HoverFont);
+    CenterText();
+}
+
+void TfrmSlidePopup::lblTextMouseLeave()
+{
+    if (!Hyperlink || !TextFont)
+        return;
+    lblText->Font.Assign(*TextFont);
+    CenterText();
+}
+
+void TfrmSlidePopup::lblTextClick()
+{
+    if (Source) {
+        FlagOff handlerRuns(AutoFree);
+        if (Hyperlink) {
+            if (auto handler = Source->OnURLClick)
+                handler(*this, URL);
+            if (Source && (Source->Options & spAutoOpenURL))
+                ShellExecuteW(nullptr, nullptr, Widen(URL).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+        } else if (auto handler = Source->OnClick) {
+            handler(*this);
+        }
+    }
+    Close();
+}
+
+void TfrmSlidePopup::ReportClick()
+{
+    if (!Source)
+        return;
+    if (auto handler = Source->OnClick) {
+        FlagOff handlerRuns(AutoFree);
+        handler(*Source);
+    }
+    if (Source && (Source->Options & spCloseOnClick))
+        Close();
+}
+
+void TfrmSlidePopup::lblTextMouseUp(TMouseButton button)
+{
+    if (button == TMouseButton::mbRight)
+        ReportClick();
+}
+
+void TfrmSlidePopup::lblTitleMouseUp() { ReportClick(); }
+void TfrmSlidePopup::imgIconMouseUp() { ReportClick(); }
+void TfrmSlidePopup::imgGradientMouseUp() { ReportClick(); }
+
+void TfrmSlidePopup::StopTimers()
+{
+    tmrExit->SetEnabled(false);
+    tmrScroll->SetEnabled(false);
+    tmrScrollDown->SetEnabled(false);
+}
+
+void TfrmSlidePopup::DoClose(TCloseAction& action)
+{
+    if (freeing_) {
+        action = TCloseAction::caNone;
+    } else if (AutoFree) {
+        // Freed once: a second close before the release must not count again.
+        freeing_ = true;
+        StopTimers();
+        if (Source)
+            Source->stack_.Closed();
+        action = TCloseAction::caFree;
+    } else {
+        action = TCloseAction::caHide;
+    }
+    TForm::DoClose(action);
+}
+
+void TfrmSlidePopup::Notification(TComponent* removed)
+{
+    TForm::Notification(removed);
+    if (removed != Source || !Source)
+        return;
+    // Without its component the popup has nothing to report to: it goes.
+    Source = nullptr;
+    TextFont = HoverFont = TitleFont = nullptr;
+    freeing_ = true;
+    StopTimers();
+    Release();
+}

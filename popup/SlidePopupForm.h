@@ -1,0 +1,88 @@
+#pragma once
+#include <string>
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Image.h"
+#include "Panel.h"
+#include "PopupGeometry.h"
+#include "SlidePopup.h"
+#include "StdCtrls.h"
+
+// The framework's labels already raise mouse enter and leave.
+using TMouseLabel = TLabel;
+
+// The window of one notification: placed by the taskbar, slides in, stays TimeOut
+// seconds, slides out and frees itself. Made and started by TSlidePopup::ShowNotification.
+class TfrmSlidePopup : public TForm {
+public:
+    explicit TfrmSlidePopup(TComponent* owner);
+    ~TfrmSlidePopup() override;
+
+    TPanel* pnlBorder;
+    TImage* imgIcon;
+    TMouseLabel* lblText;
+    TImage* imgGradient;
+    TImage* imgStrip = nullptr;
+    TTimer* tmrExit;
+    TTimer* tmrScroll;
+    TTimer* tmrScrollDown;
+    TMouseLabel* lblTitle;
+
+    // The settings this popup keeps from its component for its whole life.
+    void TakeSettings(TSlidePopup& source);
+    // Lays out, places, paints and shows the window and starts its animation.
+    void Display();
+    // Puts the text into its label and centres it in the panel.
+    void CenterText();
+    TColor GradientStepColor(int step, int steps) const;
+
+protected:
+    void CreateParams(CreateParamsData& params) override;
+    void DoClose(TCloseAction& action) override;
+    void Notification(TComponent* removed) override;
+
+private:
+    void lblTextMouseEnter();
+    void lblTextMouseLeave();
+    void lblTextClick();
+    void tmrExitTimer();
+    void tmrscrollDownTimer();
+    void lblTextMouseUp(TMouseButton button);
+    void lblTitleMouseUp();
+    void tmrScrollTimer();
+    void imgIconMouseUp();
+    void imgGradientMouseUp();
+
+    // The right-click and title/icon/background rule: OnClick, then close when configured.
+    void ReportClick();
+    void LayOut();
+    void PaintBackgroundPicture();
+    void PaintGradient(HDC dc, int width, int height) const;
+    void StopTimers();
+    PopupBox Box() const { return {Left(), Top(), Width(), Height()}; }
+    void MoveTo(const PopupBox& box);
+    PopupSpacing Spacing() const;
+
+    int PlacedOffset = 0;
+    TSlidePopup* Source = nullptr;
+    bool AutoFree = true;
+    TSlideImageDrawMethod BackgroundDrawMethod = TSlideImageDrawMethod::dmActualSize;
+    std::string URL, Text, Title;
+    int TimeOut = 0;
+    int FullWidth = 0, FullHeight = 0;
+    bool ScrollIn = false;
+    bool Hyperlink = false;
+    TColor GradientColor1 = 0, GradientColor2 = 0;
+    TOrientation GradientOrientation = TOrientation::mbVertical;
+    uint8_t ScrollSpeed = 9;
+    // The component's own fonts: later changes to them reach this popup.
+    const TFont* TextFont = nullptr;
+    const TFont* HoverFont = nullptr;
+    const TFont* TitleFont = nullptr;
+    int Edge = EdgeUnknown;
+    int16_t TextCursor = 0;
+    TDefaultMonitor DefaultMonitor = TDefaultMonitor::dmDesktop;
+
+    bool freeing_ = false;
+};
