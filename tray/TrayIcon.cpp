@@ -449,10 +449,11 @@ void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
     if (message == WM_SIZE && wParam == SIZE_MINIMIZED && MinimizeToTray)
         SendToTray();
     if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
+        // Cleared first: hiding the window below moves it again.
+        startupPending_ = false;
         // A multiple-document frame shows itself along with the application: ask again.
         if (IsMdiFrame(Application->MainForm()) && !AskStartup())
             ShowWindow(Application->Handle(), SW_HIDE);
-        startupPending_ = false;
     }
     if (message == TaskbarCreatedMsg() && iconVisible_)
         AddToTray();

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "Win32Handle.h"
+
+// A desktop of Wine's explorer, with a taskbar and a notification area, that the calling
+// thread works in. The thread must not have made any window yet.
+class ShellDesktop {
+public:
+    explicit ShellDesktop(const std::wstring& name);
+    ~ShellDesktop();
+    ShellDesktop(const ShellDesktop&) = delete;
+    ShellDesktop& operator=(const ShellDesktop&) = delete;
+
+    // The taskbar window (it takes its place once it has an icon to show).
+    HWND Taskbar() const;
+
+private:
+    KernelHandle explorer_;
+    HDESK desktop_ = nullptr;
+};
