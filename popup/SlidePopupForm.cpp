@@ -160,7 +160,7 @@ void TfrmSlidePopup::LayOut()
     GetClientRect(Handle(), &client);
     pnlBorder->SetBounds(0, 0, client.right, client.bottom);
     const RECT inner = pnlBorder->InnerRect();
-    imgStrip->SetBounds(inner.left, inner.bottom - kStripHeight, Width() - 10, kStripHeight);
+    imgStrip->SetBounds(inner.left, inner.bottom - kStripHeight, std::max(Width() - 10, 0), kStripHeight);
     imgGradient->SetBounds(inner.left, inner.top, inner.right - inner.left,
                            inner.bottom - inner.top - kStripHeight);
 }
