@@ -16,9 +16,15 @@ bool Poll(Condition condition, int timeoutMs)
     return true;
 }
 
+const int kMarkSize = 4;
+
 } // namespace
 
+ShellDesktop* ShellDesktop::Current = nullptr;
+
 ShellDesktop::ShellDesktop(const std::wstring& name)
+    : markColour_(RGB(1, GetCurrentProcessId() & 0xFF, (GetCurrentProcessId() >> 8) & 0xFF)),
+      markBrush_(CreateSolidBrush(markColour_))
 {
     std::wstring command = L"explorer.exe /desktop=" + name + L",1024x768";
     STARTUPINFOW startup{sizeof(startup)};
@@ -33,12 +39,35 @@ ShellDesktop::ShellDesktop(const std::wstring& name)
         throw std::runtime_error("cannot enter the explorer's desktop");
     if (!Poll([&] { return Taskbar() != nullptr; }, 15000))
         throw std::runtime_error("the explorer's taskbar does not appear");
+
+    // A small mark of this process's own colour in the desktop's corner.
+    WNDCLASSEXW windowClass{sizeof(windowClass)};
+    windowClass.lpfnWndProc = &DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = markBrush_.Get();
+    windowClass.lpszClassName = L"SorielDesktopMark";
+    RegisterClassExW(&windowClass);
+    mark_.Reset(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, windowClass.lpszClassName, L"",
+                                WS_POPUP | WS_VISIBLE, 0, 0, kMarkSize, kMarkSize, nullptr, nullptr,
+                                windowClass.hInstance, nullptr));
+    UpdateWindow(mark_.Get());
+    Current = this;
 }
 
 ShellDesktop::~ShellDesktop()
 {
+    Current = nullptr;
+    mark_.Reset();
     TerminateProcess(explorer_.Get(), 0);
     WaitForSingleObject(explorer_.Get(), 5000);
 }
 
 HWND ShellDesktop::Taskbar() const { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+
+bool ShellDesktop::OnTop() const
+{
+    HDC screen = GetDC(nullptr);
+    const COLORREF seen = GetPixel(screen, kMarkSize / 2, kMarkSize / 2);
+    ReleaseDC(nullptr, screen);
+    return seen == markColour_;
+}

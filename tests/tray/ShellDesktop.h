@@ -17,7 +17,16 @@ public:
     // The taskbar window (it takes its place once it has an icon to show).
     HWND Taskbar() const;
 
+    // Whether this desktop is what the display shows: other programs' desktops on the
+    // same X display may cover it, and then its pixels cannot be read.
+    bool OnTop() const;
+
+    static ShellDesktop* Current;
+
 private:
     KernelHandle explorer_;
     HDESK desktop_ = nullptr;
+    COLORREF markColour_;
+    BrushHandle markBrush_;
+    WindowHandle mark_;
 };
