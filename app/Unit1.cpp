@@ -6,6 +6,9 @@
 #include "IniFile.h"
 #include "IniText.h"
 #include "MenuCommands.h"
+#include "NewsPopup.h"
+#include "Text.h"
+#include "TextDecoder.h"
 
 namespace {
 
@@ -124,6 +127,7 @@ void TForm1::CreateControls()
     RichEdit->Color = clBlack;
     SetFont(*RichEdit, 8, clWhite, fsBold, kTitleFont, kCentralEuropean);
     Place(RichEdit, this, 16, 80, 425, 265);
+    newsLog_ = std::make_unique<TNewsLog>(*RichEdit);
 
     CheckBox2 = new TCheckBox(this);
     CheckBox2->Name = "CheckBox2";
@@ -145,8 +149,10 @@ void TForm1::CreateComponents()
     Timer1 = new TTimer(this);
     Timer1->SetEnabled(false);
     Timer1->SetInterval(2000);
+    Timer1->OnTimer = [this](TTimer&) { Timer1Timer(); };
 
-    // popup: the slide-up notification.
+    popup = new TSlidePopup(this);
+    ConfigureNewsPopup(*popup);
 
     PopupMenu1 = new TPopupMenu(this);
     Oprogramu1 = PopupMenu1->Add("O programu", cmdAbout);
@@ -154,9 +160,15 @@ void TForm1::CreateComponents()
     Soriel31 = PopupMenu1->Add("Soriel 3 - stránky", cmdSite);
     Nastaktulnzprvu1 = PopupMenu1->Add("Zobrazit aktuální zprávu", cmdCurrentNews);
     Konec1 = PopupMenu1->Add("Konec", cmdExit);
+    Nastaktulnzprvu1->OnClick = [this](TMenuItem&) { Nastaktulnzprvu1Click(); };
     Konec1->OnClick = [this](TMenuItem&) { Close(); };
 
-    // TrayIcon, then AutoUpdate, SingleInstance1, verze (version reader) and wave (sound).
+    // TrayIcon, then AutoUpdate (the update run).
+
+    SingleInstance1 = new TSingleInstance(this);
+    SingleInstance1->SwitchToPrevious = true;
+    verze = new TVersionInfo(this);
+    wave = new TSoundPlayer(this);
 }
 
 void TForm1::FormCreate()
@@ -169,7 +181,7 @@ void TForm1::FormCreate()
     // 3. The news log; a missing or unreadable file leaves it empty.
     try {
         if (auto log = ReadWholeFile(FilePath(L"news.rtf")))
-            RichEdit->LoadFromBytes(*log);
+            newsLog_->Load(*log);
     } catch (const std::exception&) {
     }
 
@@ -178,6 +190,8 @@ void TForm1::FormCreate()
     CreateSuspendedWorker(Worker, latest_, sources_.NewsURL);
 
     // 7.-8. The version into the caption and the tray hint.
+    verze->SetFileName(Narrow(FilePath(L"main.exe")));
+    SetCaption("Soriel online " + verze->FileVersion());
 
     // 9. The presentation tick.
     Timer1->SetEnabled(true);
@@ -188,6 +202,9 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose(TCloseAction&)
 {
+    // A second copy ends without touching the first copy's files.
+    if (SingleInstance1->IsSecondInstance())
+        return;
     // The error is reported, but the program still closes: a user must always be able
     // to end it, and the news log is still saved.
     try {
@@ -195,12 +212,60 @@ void TForm1::FormClose(TCloseAction&)
     } catch (const std::exception& error) {
         Application->ShowException(error);
     }
+    if (Worker)
+        Worker->Terminate();
+    SaveNewsLog();
+}
+
+void TForm1::SaveNewsLog()
+{
     try {
-        if (Worker)
-            Worker->Terminate();
-        WriteFileAtomically(FilePath(L"news.rtf"), RichEdit->SaveToRtf());
+        WriteFileAtomically(FilePath(L"news.rtf"), newsLog_->SaveToRtf());
     } catch (const std::exception&) {
     }
 }
 
+LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Windows may end the session without closing the window: the log is kept all the same.
+    if ((message == WM_QUERYENDSESSION || (message == WM_ENDSESSION && wParam)) &&
+        !SingleInstance1->IsSecondInstance())
+        SaveNewsLog();
+    if (message == WM_QUERYENDSESSION)
+        return TRUE;
+    return TForm::WndProc(message, wParam, lParam);
+}
+
 void TForm1::TimerTimer() { StartPoll(Worker, latest_, sources_.NewsURL); }
+
+void TForm1::Timer1Timer() { PresentLatestItem(latest_, *this); }
+
+void TForm1::Nastaktulnzprvu1Click()
+{
+    ForgetLastShownItem(latest_);
+    TimerTimer();
+}
+
+void TForm1::zvuk()
+{
+    wave->SoundFile = Narrow(FilePath(L"ticktock.wav"));
+    wave->Play();
+}
+
+void TForm1::SetIconIndex(int) {}
+
+std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
+void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }
+void TForm1::SetPopupText(const std::string& text) { popup->Text = text; }
+bool TForm1::LogHoldsLine(const std::string& line) { return newsLog_->HoldsLine(line); }
+
+void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
+{
+    newsLog_->AppendEntry(title, text);
+    // Saved at once: an announced item survives a crash or a killed process.
+    SaveNewsLog();
+}
+
+void TForm1::ShowPopup() { popup->ShowNotification(); }
+bool TForm1::SoundOn() { return CheckBox2->Checked(); }
+void TForm1::PlaySound() { zvuk(); }

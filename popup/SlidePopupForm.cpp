@@ -187,6 +187,8 @@ void TfrmSlidePopup::Display()
 
     lblTitle->Font.Assign(*TitleFont);
     lblTitle->SetCaption(Title);
+    // Not shown (there is no caption bar), but it names the window for screen readers and tools.
+    SetCaption(Title);
 
     PaintBackgroundPicture();
 

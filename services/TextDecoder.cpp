@@ -3,27 +3,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "AppPath.h"
 #include "Text.h"
 
 namespace {
 
-std::wstring ProgramFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
 const TTextDecoder& ProgramDecoder()
 {
-    static const TTextDecoder decoder(ProgramFolder() + L"orcoredll.dll");
+    static const TTextDecoder decoder(GetAppPath() + L"orcoredll.dll");
     return decoder;
 }
 

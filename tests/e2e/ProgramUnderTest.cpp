@@ -3,17 +3,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "AppPath.h"
 #include "MenuCommands.h"
 #include "Text.h"
 
 namespace {
-
-std::wstring OwnFolder()
-{
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), DWORD(path.size())));
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
 
 void RemoveTree(const std::wstring& folder)
 {
@@ -48,6 +42,21 @@ std::wstring ClassName(HWND window)
 
 std::string Utf8(const std::wstring& text) { return Narrow(text); }
 
+std::optional<std::string> WineTrace()
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"SORIEL_TRACE_FILE", path, MAX_PATH))
+        return std::nullopt;
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    std::string text;
+    char buffer[65536];
+    DWORD read = 0;
+    while (file && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    return text;
+}
+
 bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
@@ -70,7 +79,7 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
     RemoveTree(path_);
     if (!CreateDirectoryW(path_.c_str(), nullptr))
         throw std::runtime_error("cannot create the program folder");
-    const std::wstring source = OwnFolder();
+    const std::wstring source = GetAppPath();
     for (const wchar_t* name : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"}) {
         if (GetFileAttributesW((source + name).c_str()) != INVALID_FILE_ATTRIBUTES)
             CopyFileW((source + name).c_str(), File(name).c_str(), FALSE);
@@ -107,14 +116,24 @@ bool ProgramFolder::Exists(const std::wstring& name) const
     return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-RunningProgram::RunningProgram(const ProgramFolder& folder, const std::wstring& currentFolder)
+RunningProgram::RunningProgram(const ProgramFolder& folder, const Options& options)
 {
     std::wstring commandLine = L"\"" + folder.File(L"main.exe") + L"\"";
-    const std::wstring startIn = currentFolder.empty() ? folder.Path() : currentFolder;
+    const std::wstring startIn = options.currentFolder.empty() ? folder.Path() : options.currentFolder;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, startIn.c_str(),
-                        &startup, &process))
+    // The child takes Wine's debug channels from its environment; its trace goes to the
+    // error output it shares with this test.
+    wchar_t previousTrace[256] = {};
+    const bool hadTrace = GetEnvironmentVariableW(L"WINEDEBUG", previousTrace, 256) > 0;
+    const bool traced = !options.wineTrace.empty();
+    if (traced)
+        SetEnvironmentVariableW(L"WINEDEBUG", options.wineTrace.c_str());
+    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        startIn.c_str(), &startup, &process);
+    if (traced)
+        SetEnvironmentVariableW(L"WINEDEBUG", hadTrace ? previousTrace : nullptr);
+    if (!started)
         throw std::runtime_error("cannot start main.exe");
     CloseHandle(process.hThread);
     process_.Reset(process.hProcess);
@@ -183,6 +202,27 @@ std::wstring RunningProgram::WindowText(HWND window) const
     std::vector<wchar_t> text(size_t(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1);
     SendMessageW(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data()));
     return text.data();
+}
+
+std::vector<HWND> RunningProgram::Popups() const
+{
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{processId_, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+            if (owner == search->processId && IsWindowVisible(window) && (style & WS_EX_TOOLWINDOW) &&
+                (style & WS_EX_TOPMOST))
+                search->found.push_back(window);
+            return TRUE;
+        },
+        LPARAM(&search));
+    return search.found;
 }
 
 std::string RunningProgram::LogText() const

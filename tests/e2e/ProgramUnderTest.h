@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Win32Handle.h"
 
@@ -33,8 +34,11 @@ private:
 // main.exe started from a program folder, watched and driven the way a person would.
 class RunningProgram {
 public:
-    // currentFolder: the folder to start in; empty means the program folder itself.
-    explicit RunningProgram(const ProgramFolder& folder, const std::wstring& currentFolder = {});
+    struct Options {
+        std::wstring currentFolder; // where it starts; empty: the program folder itself
+        std::wstring wineTrace;     // Wine's debug channels (WINEDEBUG) for this program
+    };
+    explicit RunningProgram(const ProgramFolder& folder, const Options& options = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -44,6 +48,8 @@ public:
     HWND MainWindow(unsigned timeoutMs = 10000) const;
     HWND FindWindowOfClass(const std::wstring& className, HWND parent = nullptr) const;
     std::wstring WindowText(HWND window) const;
+    // The program's popups now on screen: top-most tool windows.
+    std::vector<HWND> Popups() const;
 
     // The news log's text as its box holds it, and the sound check box.
     std::string LogText() const;
@@ -63,3 +69,7 @@ private:
 };
 
 std::string Utf8(const std::wstring& text);
+
+// What the programs started by this test wrote to Wine's debug trace so far; nothing when
+// the test runs without a trace file (run-traced.sh provides one).
+std::optional<std::string> WineTrace();

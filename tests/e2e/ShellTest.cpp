@@ -109,7 +109,7 @@ TEST(Shell, FilesAreFoundBesideTheProgramWhateverTheCurrentFolder)
     ProgramFolder elsewhere(L"jinde");
     folder.Write(L"main.ini", kQuietSources + "[Settings]\r\nSound=0\r\n");
     elsewhere.Write(L"main.ini", "[Settings]\r\nSound=1\r\n");
-    RunningProgram program(folder, elsewhere.Path());
+    RunningProgram program(folder, {.currentFolder = elsewhere.Path()});
     ASSERT_NE(program.MainWindow(), nullptr);
     EXPECT_FALSE(program.SoundChecked());
     ASSERT_TRUE(program.Exit());

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "MenuCommands.h"
+#include "ProgramUnderTest.h"
+#include "ScriptedHttpServer.h"
+#include "Text.h"
+
+namespace {
+
+std::string Today()
+{
+    wchar_t date[80] = {};
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80, nullptr);
+    return Narrow(date);
+}
+
+// A news page with one item row, the way the show's site writes it.
+std::string NewsPage(const std::string& timeOfDay, const std::string& encodedText)
+{
+    return "<html><body><table>\r\n<tr>\r\n       <td class=\"date\">" + timeOfDay + "</td>\r\n<td>" + encodedText +
+           "</td>\r\n</tr>\r\n</table></body></html>\r\n";
+}
+
+ScriptedReply Page(const std::string& timeOfDay, const std::string& encodedText)
+{
+    ScriptedReply reply;
+    reply.Headers = {"Content-Type: text/html"};
+    reply.Body = NewsPage(timeOfDay, encodedText);
+    return reply;
+}
+
+const std::string kCzechEncoded = "%C5%BDlu%C5%A5ou%C4%8Dk%C3%BD%20k%C5%AF%C5%88";
+const std::string kCzech = "Žluťoučký kůň";
+
+std::string Settings(const ScriptedHttpServer& server, const std::string& sound = "1")
+{
+    return "[Sources]\r\nNewsURL=" + server.Url("/index.php/zpravodajstvy") +
+           "\r\nPollSeconds=2\r\n[Settings]\r\nSound=" + sound + "\r\n";
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// The box's text with every line break as one "\n".
+std::string Lines(const std::string& text)
+{
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        result += text[i] == '\r' ? '\n' : text[i];
+    }
+    return result;
+}
+
+// Sounds played from this program folder's ticktock.wav, as Wine's trace reports them.
+size_t SoundsPlayedIn(const ProgramFolder& folder)
+{
+    std::string path;
+    for (char c : Utf8(folder.File(L"ticktock.wav")))
+        path += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return Count(WineTrace().value_or(""), "proc_PlaySound SoundName=L\"" + path + "\"");
+}
+
+// A left click in the popup's body, where its controls take the mouse.
+void ClickPopup(HWND popup)
+{
+    HWND body = GetWindow(popup, GW_CHILD);
+    PostMessageW(body, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
+    PostMessageW(body, WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
+}
+
+} // namespace
+
+TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("14:35", kCzechEncoded));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server));
+    RunningProgram program(folder, {.wineTrace = L"+winmm"});
+    const std::string title = Today() + " 14:35";
+
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find(kCzech) != std::string::npos; }, 15000));
+    EXPECT_EQ(Lines(program.LogText()), title + "\n" + kCzech + "\n\n");
+
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 5000));
+    EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + title);
+    ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
+    ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 5000));
+
+    // Later polls find the same item: nothing more is announced.
+    const size_t seen = server.RequestCount();
+    ASSERT_TRUE(server.WaitForRequests(seen + 2, 10000));
+    Sleep(2500); // one more presentation tick after the last poll
+    EXPECT_EQ(Count(program.LogText(), kCzech), 1u);
+    EXPECT_EQ(program.Popups().size(), 1u);
+    EXPECT_EQ(SoundsPlayedIn(folder), 1u);
+    ASSERT_TRUE(program.Exit());
+}
+
+TEST(News, ChangedItemIsPickedUpWithinOnePoll)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("14:35", "first"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    RunningProgram program(folder);
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("first") != std::string::npos; }, 15000));
+
+    server.SetReply(Page("14:36", "second%20item"));
+    // One poll period (2 s) and one presentation tick (2 s), with room to spare.
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("second item") != std::string::npos; }, 8000));
+    EXPECT_EQ(Lines(program.LogText()), Today() + " 14:35\nfirst\n\n" + Today() + " 14:36\nsecond item\n\n");
+    ASSERT_TRUE(program.Exit());
+}
+
+TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("09:15", "again"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    folder.Write(L"news.rtf", "{\\rtf1\\ansi " + Today() + " 09:15\\par again\\par\\par}");
+    RunningProgram program(folder, {.wineTrace = L"+winmm"});
+    ASSERT_NE(program.MainWindow(), nullptr);
+
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
+    EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 09:15");
+    EXPECT_EQ(Count(program.LogText(), "again"), 1u);
+    ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
+    Sleep(1000); // a sound would follow the popup at once
+    EXPECT_EQ(SoundsPlayedIn(folder), 0u);
+    ASSERT_TRUE(program.Exit());
+}
+
+TEST(News, AnnouncedItemSurvivesAKilledProgram)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("18:00", kCzechEncoded));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    RunningProgram program(folder);
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find(kCzech) != std::string::npos; }, 15000));
+    program.Kill();
+
+    RunningProgram again(folder);
+    ASSERT_NE(again.MainWindow(), nullptr);
+    EXPECT_NE(again.LogText().find(Today() + " 18:00"), std::string::npos);
+    EXPECT_EQ(Count(again.LogText(), kCzech), 1u);
+    ASSERT_TRUE(again.Exit());
+}
+
+TEST(News, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("20:00", "news"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    RunningProgram program(folder);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
+    ClickPopup(popups[0]);
+    ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+
+    program.SendCommand(cmdCurrentNews);
+    ASSERT_TRUE(WaitUntil([&] { return !program.Popups().empty(); }, 8000));
+    EXPECT_EQ(Count(program.LogText(), "news"), 1u);
+    ASSERT_TRUE(program.Exit());
+}
