@@ -7,6 +7,7 @@
 #include "IniText.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
+#include "ShellOpen.h"
 #include "Text.h"
 #include "TextDecoder.h"
 
@@ -140,7 +141,11 @@ void TForm1::CreateControls()
 
 void TForm1::CreateComponents()
 {
-    // ImageList: the tray images for each fetch status.
+    // The tray images for fetch status 0 (no answer yet), 1 (fetched) and 2 (failed).
+    ImageList = new TImageList(this);
+    ImageList->Name = "ImageList";
+    for (const wchar_t* image : {L"STATUS0", L"STATUS1", L"STATUS2"})
+        ImageList->AddResourceIcon(image);
 
     Timer = new TTimer(this);
     Timer->SetInterval(sources_.PollSeconds * 1000);
@@ -160,10 +165,27 @@ void TForm1::CreateComponents()
     Soriel31 = PopupMenu1->Add("Soriel 3 - stránky", cmdSite);
     Nastaktulnzprvu1 = PopupMenu1->Add("Zobrazit aktuální zprávu", cmdCurrentNews);
     Konec1 = PopupMenu1->Add("Konec", cmdExit);
+    Oprogramu1->OnClick = [this](TMenuItem&) { Oprogramu1Click(); };
+    Soriel31->OnClick = [this](TMenuItem&) { Soriel31Click(); };
     Nastaktulnzprvu1->OnClick = [this](TMenuItem&) { Nastaktulnzprvu1Click(); };
     Konec1->OnClick = [this](TMenuItem&) { Close(); };
 
-    // TrayIcon, then AutoUpdate (the update run).
+    TrayIcon = new TTrayIcon(this);
+    TrayIcon->Name = "TrayIcon";
+    TrayIcon->SetIconList(ImageList);
+    TrayIcon->SetCycleInterval(0);
+    TrayIcon->SetHint("ZU3@VUVU");
+    TIcon stored;
+    stored.LoadFromResource(L"TRAYICON", 16);
+    TrayIcon->SetIcon(stored);
+    TrayIcon->SetIconVisible(true);
+    TrayIcon->SetIconIndex(0);
+    TrayIcon->PopupMenu = PopupMenu1;
+    TrayIcon->MinimizeToTray = true;
+    TrayIcon->OnDblClick = [this](TTrayIcon&) { TrayIconDblClick(); };
+    TrayIcon->OnStartup = [this](TTrayIcon&, bool& showMainForm) { TrayIconStartup(showMainForm); };
+
+    // AutoUpdate, the update run, comes here.
 
     SingleInstance1 = new TSingleInstance(this);
     SingleInstance1->SwitchToPrevious = true;
@@ -192,6 +214,7 @@ void TForm1::FormCreate()
     // 7.-8. The version into the caption and the tray hint.
     verze->SetFileName(Narrow(FilePath(L"main.exe")));
     SetCaption("Soriel online " + verze->FileVersion());
+    TrayIcon->SetHint(Caption());
 
     // 9. The presentation tick.
     Timer1->SetEnabled(true);
@@ -252,7 +275,17 @@ void TForm1::zvuk()
     wave->Play();
 }
 
-void TForm1::SetIconIndex(int) {}
+void TForm1::TrayIconDblClick()
+{
+    Show();
+    BringToFront();
+}
+
+void TForm1::TrayIconStartup(bool& showMainForm) { showMainForm = false; }
+void TForm1::Oprogramu1Click() { OpenWebLink(sources_.MakerURL, Handle()); }
+void TForm1::Soriel31Click() { OpenWebLink(sources_.SiteURL, Handle()); }
+
+void TForm1::SetIconIndex(int index) { TrayIcon->SetIconIndex(index); }
 
 std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
 void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }

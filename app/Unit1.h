@@ -4,6 +4,7 @@
 
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "ImageList.h"
 #include "LatestItem.h"
 #include "Menus.h"
 #include "NewsLog.h"
@@ -15,6 +16,7 @@
 #include "SoundPlayer.h"
 #include "Sources.h"
 #include "StdCtrls.h"
+#include "TrayIcon.h"
 #include "VersionInfo.h"
 
 // The program's one window: owns every component, runs start-up and shutdown, keeps the
@@ -39,6 +41,7 @@ public:
     TCheckBox* CheckBox2;
 
     // Non-visual components.
+    TImageList* ImageList;
     TTimer* Timer;
     TTimer* Timer1;
     TSlidePopup* popup;
@@ -48,6 +51,7 @@ public:
     TMenuItem* Soriel31;
     TMenuItem* Nastaktulnzprvu1;
     TMenuItem* Konec1;
+    TTrayIcon* TrayIcon;
     TSingleInstance* SingleInstance1;
     TVersionInfo* verze;
     TSoundPlayer* wave;
@@ -57,6 +61,10 @@ public:
     void TimerTimer();
     void Timer1Timer();
     void Nastaktulnzprvu1Click();
+    void TrayIconDblClick();
+    void TrayIconStartup(bool& showMainForm);
+    void Oprogramu1Click();
+    void Soriel31Click();
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "MenuCommands.h"
+#include "ProgramUnderTest.h"
+
+namespace {
+
+const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
+const UINT kTrayCallback = 0x800;
+const UINT kIconId = 1;
+
+// Asks the shell about the program's icon without changing it: a modify of nothing
+// succeeds only for an icon the shell holds.
+bool IconPresent(HWND trayWindow)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = trayWindow;
+    data.uID = kIconId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+} // namespace
+
+TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
+{
+    ProgramFolder folder;
+    folder.Write(L"main.ini", kQuietSources);
+    RunningProgram program(folder);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND tray = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (tray = program.FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 5000));
+    EXPECT_FALSE(IsWindowVisible(main));
+    // Start-up puts the version into the caption.
+    EXPECT_TRUE(WaitUntil([&] { return Utf8(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 5000))
+        << Utf8(program.WindowText(main));
+
+    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDOWN);
+    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
+    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDBLCLK);
+    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+
+    // Minimizing puts it back into the tray: no window, no taskbar button, the icon stays.
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    HWND application = program.FindWindowOfClass(L"SorielApplication");
+    ASSERT_NE(application, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && !IsWindowVisible(application); }, 5000));
+    EXPECT_TRUE(IconPresent(tray));
+
+    ASSERT_TRUE(program.Exit());
+    EXPECT_FALSE(IconPresent(tray));
+    EXPECT_TRUE(folder.Exists(L"main.ini"));
+    EXPECT_TRUE(folder.Exists(L"news.rtf"));
+}
+
+TEST(Tray, SecondCopyBringsTheFirstForwardAndEndsWithoutTouchingTheFiles)
+{
+    ProgramFolder folder;
+    const std::string ini = kQuietSources + "[Settings]\r\nSound=0\r\n";
+    const std::string log = "{\\rtf1\\ansi staré zprávy\\par}";
+    folder.Write(L"main.ini", ini);
+    folder.Write(L"news.rtf", log);
+    RunningProgram first(folder);
+    HWND main = first.MainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND application = first.FindWindowOfClass(L"SorielApplication");
+    ShowWindow(application, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(application) != FALSE; }, 5000));
+
+    RunningProgram second(folder);
+    EXPECT_TRUE(second.WaitForExit(10000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(application); }, 5000));
+    EXPECT_TRUE(first.Running());
+    EXPECT_EQ(folder.Read(L"main.ini"), ini);
+    EXPECT_EQ(folder.Read(L"news.rtf"), log);
+    ASSERT_TRUE(first.Exit());
+}
