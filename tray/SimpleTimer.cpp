@@ -3,37 +3,12 @@
 #include <algorithm>
 #include <exception>
 
+#include "SharedHandler.h"
 #include "UtilityWindow.h"
 
-namespace {
-std::unique_ptr<TSimpleTimerHandler>& SharedHandler()
-{
-    static std::unique_ptr<TSimpleTimerHandler> handler;
-    return handler;
-}
-} // namespace
-
-TSimpleTimerHandler* TimerHandler() { return SharedHandler().get(); }
-
-TSimpleTimerHandler& AcquireTimerHandler()
-{
-    auto& handler = SharedHandler();
-    if (!handler)
-        handler = std::make_unique<TSimpleTimerHandler>();
-    ++handler->RefCount;
-    return *handler;
-}
-
-void ReleaseTimerHandler()
-{
-    auto& handler = SharedHandler();
-    if (!handler)
-        return;
-    if (handler->RefCount > 0)
-        --handler->RefCount;
-    if (handler->RefCount == 0)
-        handler.reset();
-}
+TSimpleTimerHandler* TimerHandler() { return SharedHandler<TSimpleTimerHandler>::Get(); }
+TSimpleTimerHandler& AcquireTimerHandler() { return SharedHandler<TSimpleTimerHandler>::Acquire(); }
+void ReleaseTimerHandler() { SharedHandler<TSimpleTimerHandler>::Release(); }
 
 TSimpleTimerHandler::TSimpleTimerHandler()
     : window_(CreateUtilityWindow(L"SorielSimpleTimer", &TSimpleTimerHandler::WndProc, this))

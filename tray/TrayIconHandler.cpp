@@ -6,37 +6,12 @@
 #include "Application.h"
 #include "Menus.h"
 #include "TrayIcon.h"
+#include "SharedHandler.h"
 #include "UtilityWindow.h"
 
-namespace {
-std::unique_ptr<TTrayIconHandler>& SharedHandler()
-{
-    static std::unique_ptr<TTrayIconHandler> handler;
-    return handler;
-}
-} // namespace
-
-TTrayIconHandler* TrayHandler() { return SharedHandler().get(); }
-
-TTrayIconHandler& AcquireTrayHandler()
-{
-    auto& handler = SharedHandler();
-    if (!handler)
-        handler = std::make_unique<TTrayIconHandler>();
-    ++handler->RefCount;
-    return *handler;
-}
-
-void ReleaseTrayHandler()
-{
-    auto& handler = SharedHandler();
-    if (!handler)
-        return;
-    if (handler->RefCount > 0)
-        --handler->RefCount;
-    if (handler->RefCount == 0)
-        handler.reset();
-}
+TTrayIconHandler* TrayHandler() { return SharedHandler<TTrayIconHandler>::Get(); }
+TTrayIconHandler& AcquireTrayHandler() { return SharedHandler<TTrayIconHandler>::Acquire(); }
+void ReleaseTrayHandler() { SharedHandler<TTrayIconHandler>::Release(); }
 
 TTrayIconHandler::TTrayIconHandler()
     : window_(CreateUtilityWindow(L"SorielTrayIcon", &TTrayIconHandler::WndProc, this))

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ErrorOf.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "HTTPRequest.h"
@@ -11,16 +12,6 @@
 namespace {
 
 const std::string Delimiter = "-------------------------------7cf87224d2020a";
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
 
 std::string Part(const std::string& name, const std::string& value)
 {

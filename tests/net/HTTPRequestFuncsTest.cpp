@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "ErrorOf.h"
 #include "Exception.h"
 #include "HTTPRequestFuncs.h"
 #include "ScriptedHttpServer.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
 
 std::string Inflated(std::string_view member)
 {

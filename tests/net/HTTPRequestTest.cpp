@@ -2,22 +2,13 @@
 
 #include <windows.h>
 
+#include "ErrorOf.h"
 #include "Exception.h"
 #include "HTTPRequest.h"
 #include "HTTPRequestFuncs.h"
 #include "ScriptedHttpServer.h"
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.what();
-    }
-    return "(no error)";
-}
 
 ScriptedReply Reply(std::string body)
 {
