@@ -151,6 +151,7 @@ void TWinControl::CreateHandle()
             windowClass.lpfnWndProc = &TWinControl::StaticWndProc;
             windowClass.hInstance = instance;
             windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+            windowClass.hIcon = LoadIconW(instance, L"MAINICON");
             windowClass.lpszClassName = name.c_str();
             RegisterClassExW(&windowClass);
             registered.push_back(params.ClassStyle);
