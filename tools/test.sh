@@ -7,10 +7,9 @@ source tools/env.sh
 source tools/display.sh
 
 # One wineserver for the whole run: each test program then starts in a fraction of a second.
-wineserver -p &
+wineserver -p -f &
 wineserver_pid=$!
 cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
     kill "$wineserver_pid" 2>/dev/null || true
     [ -n "$started_xvfb_pid" ] && kill "$started_xvfb_pid" 2>/dev/null || true
 }
