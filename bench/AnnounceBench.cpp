@@ -1,0 +1,301 @@
+// Cost of one announcement of the presentation tick against a news log of 10, 10,000 and
+// 100,000 items, split into its parts, and the cost of loading that log at start-up. The
+// parts are the main window's own: the real decoder library, a real rich-text box on a
+// hidden form, the news.rtf save after each entry, a real popup and the sound player.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppPath.h"
+#include "Application.h"
+#include "FileIO.h"
+#include "Forms.h"
+#include "NewsLog.h"
+#include "NewsPopup.h"
+#include "NewsPresenter.h"
+#include "RichEdit.h"
+#include "SlidePopup.h"
+#include "SoundPlayer.h"
+#include "Text.h"
+#include "TextDecoder.h"
+
+namespace {
+
+double NowMs()
+{
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return double(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / frequency;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Item i's title, unique for the sizes measured here: quarter hours over the days.
+std::string Title(int i)
+{
+    const int slot = i % 96;
+    const int day = i / 96;
+    return std::to_string(1 + day % 28) + "." + std::to_string(1 + day / 28 % 12) + "." +
+           std::to_string(2026 + day / (28 * 12)) + " " + std::to_string(slot / 4) + ":" +
+           (slot % 4 ? std::to_string(slot % 4 * 15) : "00");
+}
+
+// A Czech news sentence of 80 to 150 characters, different for each item.
+std::string Text(int i)
+{
+    static const char* const words[] = {
+        "Žluťoučký", "kůň",      "úpěl",     "ďábelské", "ódy",     "dnes",       "večer",    "ve",
+        "studiu",    "přivítáme", "hosty",    "z",        "Českého", "rozhlasu",   "pořad",    "soutěž",
+        "divákům",   "přinese",  "nové",     "písničky", "počasí",  "zítra",      "bouřky",   "přeháňky",
+        "koncert",   "v",        "Brně",     "Ostravě",  "Plzni",   "reportáž",   "o",        "řece",
+        "Vltavě",    "šťastný",  "výherce",  "získal",   "vstupenky", "na",       "festival", "tři",
+    };
+    unsigned seed = 2654435761u * unsigned(i + 1);
+    const size_t length = 80 + size_t(i) * 37 % 71;
+    std::string text;
+    while (text.size() < length) {
+        seed = seed * 1103515245 + 12345;
+        if (!text.empty())
+            text += ' ';
+        text += words[(seed >> 16) % std::size(words)];
+    }
+    text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+    return text + ".";
+}
+
+// The text as the show's page writes it: percent-encoded UTF-8.
+std::string Encoded(const std::string& text)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string encoded;
+    for (unsigned char c : text) {
+        if (std::isalnum(c) || c == '.')
+            encoded += char(c);
+        else
+            encoded += {'%', hex[c >> 4], hex[c & 15]};
+    }
+    return encoded;
+}
+
+// The part names, in the order the tick reaches them.
+const char* const kDecode = "decode";
+const char* const kHoldsLine = "dup check";
+const char* const kAppend = "append+caret";
+const char* const kStreamOut = "stream-out";
+const char* const kWrite = "write file";
+const char* const kPopup = "popup";
+const char* const kSound = "sound";
+
+// The main window's announcement parts with the main window's components, each timed.
+class BenchForm : public TForm, public NewsPresenterTarget {
+public:
+    BenchForm(TComponent* owner, std::wstring logPath) : TForm(owner), logPath_(std::move(logPath))
+    {
+        SetClientSize(458, 397);
+        box = new TRichEdit(this);
+        box->ReadOnly = true;
+        box->VerticalScrollBar = true;
+        box->Border = false;
+        box->Color = clBlack;
+        box->Font.Name = "Tahoma";
+        box->Font.SetSize(8);
+        box->Font.Color = clWhite;
+        box->Font.Style = fsBold;
+        box->Font.Charset = EASTEUROPE_CHARSET;
+        box->SetBounds(16, 80, 425, 265);
+        box->SetParent(this);
+        newsLog = std::make_unique<TNewsLog>(*box);
+        popup = new TSlidePopup(this);
+        ConfigureNewsPopup(*popup);
+        wave = new TSoundPlayer(this);
+    }
+
+    TRichEdit* box;
+    std::unique_ptr<TNewsLog> newsLog;
+    TSlidePopup* popup;
+    TSoundPlayer* wave;
+    std::map<std::string, double> times;
+
+    template <typename Step>
+    auto Timed(const char* part, Step step)
+    {
+        const double start = NowMs();
+        auto result = step();
+        times[part] = NowMs() - start;
+        return result;
+    }
+
+    void SetIconIndex(int) override {}
+    std::string DecodeText(const std::string& raw) override
+    {
+        return Timed(kDecode, [&] { return ConvertText(raw); });
+    }
+    void SetPopupTitle(const std::string& title) override { popup->Title = title; }
+    void SetPopupText(const std::string& text) override { popup->Text = text; }
+    bool LogHoldsLine(const std::string& line) override
+    {
+        return Timed(kHoldsLine, [&] { return newsLog->HoldsLine(line); });
+    }
+    void AppendLogEntry(const std::string& title, const std::string& text) override
+    {
+        Timed(kAppend, [&] { newsLog->AppendEntry(title, text); return 0; });
+        const std::string rtf = Timed(kStreamOut, [&] { return newsLog->SaveToRtf(); });
+        Timed(kWrite, [&] { WriteFileAtomically(logPath_, rtf); return 0; });
+    }
+    void ShowPopup() override
+    {
+        Timed(kPopup, [&] { return popup->ShowNotification(); });
+    }
+    bool SoundOn() override { return true; }
+    void PlaySound() override
+    {
+        Timed(kSound, [&] {
+            wave->SoundFile = Narrow(GetAppPath() + L"ticktock.wav");
+            wave->Play();
+            return 0;
+        });
+    }
+
+private:
+    std::wstring logPath_;
+};
+
+// news.rtf as the box writes it for a log of the given items: one box filled at once
+// with the plain text, then saved.
+std::string NewsRtf(int items)
+{
+    std::string plain;
+    for (int i = 0; i < items; ++i)
+        plain += Title(i) + "\r\n" + Text(i) + "\r\n\r\n";
+    BenchForm form(Application, L"");
+    form.box->LoadFromBytes(plain);
+    return form.box->SaveToRtf();
+}
+
+void PumpFor(double ms)
+{
+    const double end = NowMs() + ms;
+    while (NowMs() < end) {
+        Application->ProcessMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+struct CaseResult {
+    int items = 0;
+    double rtfMiB = 0;
+    double loadMs = 0;
+    double lineCountMs = 0;
+    std::map<std::string, double> parts;
+    double totalMs = 0;
+};
+
+CaseResult RunCase(int items, int announcements, const std::wstring& folder)
+{
+    CaseResult result;
+    result.items = items;
+    const std::wstring path = folder + L"news.rtf";
+    WriteFileAtomically(path, NewsRtf(items));
+
+    BenchForm form(Application, path);
+    form.LoadedTree();
+    const double loadStart = NowMs();
+    auto bytes = ReadWholeFile(path);
+    form.newsLog->Load(*bytes);
+    result.loadMs = NowMs() - loadStart;
+    result.rtfMiB = double(bytes->size()) / (1024.0 * 1024.0);
+    if (!form.newsLog->HoldsLine(Title(items - 1)) || form.newsLog->HoldsLine(Title(items))) {
+        std::fprintf(stderr, "the loaded log does not hold its items\n");
+        std::exit(2);
+    }
+
+    std::map<std::string, std::vector<double>> parts;
+    std::vector<double> totals, lineCounts;
+    TLatestItemState state;
+    for (int a = 0; a < announcements; ++a) {
+        const int item = items + a;
+        state.PublishItem(Title(item), Encoded(Text(item)));
+        form.times.clear();
+        const double start = NowMs();
+        PresentLatestItem(state, form);
+        totals.push_back(NowMs() - start);
+        if (form.times.size() != 7) {
+            std::fprintf(stderr, "an announcement skipped a part\n");
+            std::exit(2);
+        }
+        for (const auto& [part, ms] : form.times)
+            parts[part].push_back(ms);
+        // What the caret rule's line count costs by itself, outside the announcement.
+        const double countStart = NowMs();
+        form.box->LineCount();
+        lineCounts.push_back(NowMs() - countStart);
+        // The popup slides and the box settles between ticks, as in the running program.
+        PumpFor(300);
+    }
+    auto saved = ReadWholeFile(path);
+    if (!saved || saved->find(Title(items + announcements - 1)) == std::string::npos) {
+        std::fprintf(stderr, "news.rtf does not hold the last entry\n");
+        std::exit(2);
+    }
+    for (const auto& [part, values] : parts)
+        result.parts[part] = Median(values);
+    result.totalMs = Median(totals);
+    result.lineCountMs = Median(lineCounts);
+    return result;
+}
+
+} // namespace
+
+int main()
+{
+    TApplication application;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"soriel_announce_bench\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    if (!DecoderAvailable())
+        std::fprintf(stderr, "warning: orcoredll.dll not found beside the benchmark\n");
+
+    const int announcements = 5;
+    std::vector<CaseResult> results;
+    for (int items : {10, 10000, 100000}) {
+        std::fprintf(stderr, "measuring %d items...\n", items);
+        results.push_back(RunCase(items, announcements, folder));
+    }
+
+    const char* const order[] = {kDecode, kHoldsLine, kAppend, kStreamOut, kWrite, kPopup, kSound};
+    std::printf("Announcement under Wine, median of %d announcements, ms (target: total < 100 ms)\n\n",
+                announcements);
+    std::printf("%8s %9s %10s", "items", "rtf MiB", "load");
+    for (const char* part : order)
+        std::printf(" %12s", part);
+    std::printf(" %10s %10s  %s\n", "total", "LineCount", "verdict");
+    for (const CaseResult& r : results) {
+        std::printf("%8d %9.2f %10.1f", r.items, r.rtfMiB, r.loadMs);
+        for (const char* part : order)
+            std::printf(" %12.2f", r.parts.at(part));
+        std::printf(" %10.1f %10.2f  %s\n", r.totalMs, r.lineCountMs, r.totalMs < 100 ? "ok" : "TOO SLOW");
+    }
+    std::printf("\nload: ReadWholeFile + TNewsLog::Load (index included), once.\n"
+                "save = stream-out + write file. LineCount: one EM_GETLINECOUNT after the entry, "
+                "for reference.\n");
+    DeleteFileW((folder + L"news.rtf").c_str());
+    RemoveDirectoryW(folder.c_str());
+    return 0;
+}
