@@ -11,7 +11,10 @@ constexpr int ReplySuccessLast = 299;
 
 } // namespace
 
-TSR::TSR(TLatestItemState& state, std::string newsUrl) : state_(state), newsUrl_(std::move(newsUrl)) {}
+TSR::TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl)
+    : state_(std::move(state)), newsUrl_(std::move(newsUrl))
+{
+}
 
 TSR::~TSR()
 {
@@ -24,14 +27,14 @@ void TSR::Execute()
     THTTPRequest request(nullptr);
     request.ExecuteURL(newsUrl_);
     const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
-    state_.SetFetchStatus(success ? 1 : 2);
+    state_->SetFetchStatus(success ? 1 : 2);
     std::optional<NewsItem> item = ScanNewsPage(request.ReplyLines.Lines(), ShortDateToday());
     if (!item)
         return;
     if (item->Text)
-        state_.PublishItem(std::move(item->Title), std::move(*item->Text));
+        state_->PublishItem(std::move(item->Title), std::move(*item->Text));
     else
-        state_.PublishTitle(std::move(item->Title));
+        state_->PublishTitle(std::move(item->Title));
 }
 
 std::string ShortDateToday()
@@ -41,13 +44,15 @@ std::string ShortDateToday()
     return length > 0 ? Narrow(std::wstring_view(date, size_t(length - 1))) : std::string();
 }
 
-void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, TLatestItemState& state, const std::string& newsUrl)
+void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
+                           const std::string& newsUrl)
 {
     worker.reset();
     worker = std::make_unique<TSR>(state, newsUrl);
 }
 
-void StartPoll(std::unique_ptr<TSR>& worker, TLatestItemState& state, const std::string& newsUrl)
+void StartPoll(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
+               const std::string& newsUrl)
 {
     try {
         CreateSuspendedWorker(worker, state, newsUrl);
@@ -55,4 +60,13 @@ void StartPoll(std::unique_ptr<TSR>& worker, TLatestItemState& state, const std:
         worker->Start();
     } catch (...) {
     }
+}
+
+void AbandonWorker(std::unique_ptr<TSR>& worker)
+{
+    if (!worker)
+        return;
+    worker->Terminate();
+    if (!worker->Finished())
+        (void)worker.release();
 }

@@ -4,7 +4,6 @@
 #include "Application.h"
 #include "FileIO.h"
 #include "IniFile.h"
-#include "IniText.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "ShellOpen.h"
@@ -14,18 +13,8 @@
 namespace {
 
 const char* const kTitleFont = "Tahoma";
+const char* const kWindowFont = "MS Sans Serif";
 constexpr BYTE kCentralEuropean = EASTEUROPE_CHARSET;
-
-void SetFont(TControl& control, int points, TColor color, TFontStyles style = 0, const char* name = nullptr,
-             BYTE charset = DEFAULT_CHARSET)
-{
-    if (name)
-        control.Font.Name = name;
-    control.Font.SetSize(points);
-    control.Font.Color = color;
-    control.Font.Style = style;
-    control.Font.Charset = charset;
-}
 
 template <typename Control>
 Control* Place(Control* control, TWinControl* parent, int left, int top, int width, int height)
@@ -45,23 +34,20 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     BorderIcons = biSystemMenu | biMinimize;
     Position = TPosition::poScreenCenter;
     Color = clBlack;
-    Font.Name = "MS Sans Serif";
-    Font.Height = -11;
+    Font.Set(kWindowFont, FontHeightForPoints(8), clWindowText);
     SetClientSize(458, 397);
     OnCreate = [this](TForm&) { FormCreate(); };
     OnClose = [this](TForm&, TCloseAction& action) { FormClose(action); };
 
-    const std::wstring ini = FilePath(L"main.ini");
-    auto text = ReadWholeFile(ini);
-    sources_ = ReadSources([&](std::string_view key) {
-        return text ? IniReadValue(*text, "Sources", key) : std::nullopt;
-    });
+    const TIniFile settings(FilePath(L"main.ini"));
+    sources_ = ReadSources([&](std::string_view key) { return settings.Value("Sources", key); });
 
     CreateControls();
     CreateComponents();
 }
 
-TForm1::~TForm1() = default;
+// A poll still running is not waited for: the program ends at once, and the poll with it.
+TForm1::~TForm1() { AbandonWorker(Worker); }
 
 std::wstring TForm1::FilePath(const wchar_t* name) const { return GetAppPath() + name; }
 
@@ -76,28 +62,28 @@ void TForm1::CreateControls()
 
     Label1 = Place(new TLabel(this), this, 239, 33, 211, 39);
     Label1->Transparent = true;
-    SetFont(*Label1, 24, clWhite, 0, kTitleFont, kCentralEuropean);
+    Label1->Font.Set(kTitleFont, FontHeightForPoints(24), clWhite, 0, kCentralEuropean);
     Label1->SetCaption("Soriel online");
 
     Label2 = Place(new TLabel(this), this, 169, 360, 279, 13);
     Label2->Transparent = true;
-    SetFont(*Label2, 8, clWhite);
+    Label2->Font.Set(kWindowFont, FontHeightForPoints(8), clWhite);
     Label2->SetCaption("Freeware © Soriel Soft, všechna práva vyhrazena");
 
     Label3 = Place(new TLabel(this), this, 8, 55, 125, 13);
     Label3->Transparent = true;
-    SetFont(*Label3, 8, clWhite);
+    Label3->Font.Set(kWindowFont, FontHeightForPoints(8), clWhite);
     Label3->SetCaption("On-line zpravodajství z vily");
 
     // Link labels stand where the five links of the window go.
     LinkLabel1 = Place(new TLabel(this), this, 335, 376, 113, 13);
     LinkLabel1->Transparent = true;
-    SetFont(*LinkLabel1, 8, clYellow, fsUnderline);
+    LinkLabel1->Font.Set(kWindowFont, FontHeightForPoints(8), clYellow, fsUnderline);
     LinkLabel1->SetCaption(DisplayAddress(sources_.MakerURL));
 
     LinkLabel2 = Place(new TLabel(this), this, 215, 376, 113, 13);
     LinkLabel2->Transparent = true;
-    SetFont(*LinkLabel2, 8, clYellow, fsUnderline);
+    LinkLabel2->Font.Set(kWindowFont, FontHeightForPoints(8), clYellow, fsUnderline);
     LinkLabel2->SetCaption("email: " + sources_.Email);
 
     Label4 = Place(new TLabel(this), this, 104, 384, 32, 13);
@@ -107,17 +93,17 @@ void TForm1::CreateControls()
 
     LinkLabel3 = Place(new TLabel(this), this, 8, 3, 255, 16);
     LinkLabel3->Transparent = true;
-    SetFont(*LinkLabel3, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel3->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
     LinkLabel3->SetCaption("zdroj: " + DisplayAddress(sources_.SiteURL));
 
     LinkLabel4 = Place(new TLabel(this), this, 8, 35, 151, 16);
     LinkLabel4->Transparent = true;
-    SetFont(*LinkLabel4, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel4->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
     LinkLabel4->SetCaption(DisplayAddress(sources_.PortalURL));
 
     LinkLabel5 = Place(new TLabel(this), this, 8, 19, 140, 16);
     LinkLabel5->Transparent = true;
-    SetFont(*LinkLabel5, 10, clYellow, fsBold | fsUnderline);
+    LinkLabel5->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
     LinkLabel5->SetCaption(DisplayAddress(sources_.BroadcasterURL));
 
     RichEdit = new TRichEdit(this);
@@ -126,14 +112,14 @@ void TForm1::CreateControls()
     RichEdit->VerticalScrollBar = true;
     RichEdit->Border = false;
     RichEdit->Color = clBlack;
-    SetFont(*RichEdit, 8, clWhite, fsBold, kTitleFont, kCentralEuropean);
+    RichEdit->Font.Set(kTitleFont, FontHeightForPoints(8), clWhite, fsBold, kCentralEuropean);
     Place(RichEdit, this, 16, 80, 425, 265);
     newsLog_ = std::make_unique<TNewsLog>(*RichEdit);
 
     CheckBox2 = new TCheckBox(this);
     CheckBox2->Name = "CheckBox2";
     CheckBox2->Color = clBlack;
-    SetFont(*CheckBox2, 8, clWhite, fsBold);
+    CheckBox2->Font.Set(kWindowFont, FontHeightForPoints(8), clWhite, fsBold);
     CheckBox2->SetCaption("Používat zvuky");
     CheckBox2->SetChecked(true);
     Place(CheckBox2, this, 8, 360, 129, 17);
@@ -168,7 +154,7 @@ void TForm1::CreateComponents()
     Oprogramu1->OnClick = [this](TMenuItem&) { Oprogramu1Click(); };
     Soriel31->OnClick = [this](TMenuItem&) { Soriel31Click(); };
     Nastaktulnzprvu1->OnClick = [this](TMenuItem&) { Nastaktulnzprvu1Click(); };
-    Konec1->OnClick = [this](TMenuItem&) { Close(); };
+    Konec1->OnClick = [this](TMenuItem&) { Konec1Click(); };
 
     TrayIcon = new TTrayIcon(this);
     TrayIcon->Name = "TrayIcon";
@@ -195,31 +181,31 @@ void TForm1::CreateComponents()
 
 void TForm1::FormCreate()
 {
-    // 1. The silent update check runs here.
+    // The silent update check runs first, here.
 
-    // 2. The sound option; a missing or unusable value keeps the box as configured.
+    // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(TIniFile(FilePath(L"main.ini")).ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
-    // 3. The news log; a missing or unreadable file leaves it empty.
+    // The news log; a missing or unreadable file leaves it empty.
     try {
         if (auto log = ReadWholeFile(FilePath(L"news.rtf")))
             newsLog_->Load(*log);
     } catch (const std::exception&) {
     }
 
-    // 4.-6. A fresh latest-item state and a worker that has not run.
-    latest_.Reset();
+    // A fresh latest-item state and a worker that has not run.
+    latest_->Reset();
     CreateSuspendedWorker(Worker, latest_, sources_.NewsURL);
 
-    // 7.-8. The version into the caption and the tray hint.
+    // The version into the caption and the tray hint.
     verze->SetFileName(Narrow(FilePath(L"main.exe")));
     SetCaption("Soriel online " + verze->FileVersion());
     TrayIcon->SetHint(Caption());
 
-    // 9. The presentation tick.
+    // The presentation tick.
     Timer1->SetEnabled(true);
 
-    // 10. The first poll.
+    // The first poll.
     TimerTimer();
 }
 
@@ -251,21 +237,18 @@ void TForm1::SaveNewsLog()
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Windows may end the session without closing the window: the log is kept all the same.
-    if ((message == WM_QUERYENDSESSION || (message == WM_ENDSESSION && wParam)) &&
-        !SingleInstance1->IsSecondInstance())
+    if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance())
         SaveNewsLog();
-    if (message == WM_QUERYENDSESSION)
-        return TRUE;
     return TForm::WndProc(message, wParam, lParam);
 }
 
 void TForm1::TimerTimer() { StartPoll(Worker, latest_, sources_.NewsURL); }
 
-void TForm1::Timer1Timer() { PresentLatestItem(latest_, *this); }
+void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this); }
 
 void TForm1::Nastaktulnzprvu1Click()
 {
-    ForgetLastShownItem(latest_);
+    ForgetLastShownItem(*latest_);
     TimerTimer();
 }
 
@@ -275,11 +258,9 @@ void TForm1::zvuk()
     wave->Play();
 }
 
-void TForm1::TrayIconDblClick()
-{
-    Show();
-    BringToFront();
-}
+void TForm1::TrayIconDblClick() { BringToFront(); }
+
+void TForm1::Konec1Click() { Close(); }
 
 void TForm1::TrayIconStartup(bool& showMainForm) { showMainForm = false; }
 void TForm1::Oprogramu1Click() { OpenWebLink(sources_.MakerURL, Handle()); }

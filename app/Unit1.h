@@ -27,34 +27,34 @@ public:
     ~TForm1() override;
 
     // Controls, in creation order.
-    TShape* Shape2;
-    TLabel* Label1;
-    TLabel* Label2;
-    TLabel* Label3;
-    TLabel* LinkLabel1;
-    TLabel* LinkLabel2;
-    TLabel* Label4;
-    TLabel* LinkLabel3;
-    TLabel* LinkLabel4;
-    TLabel* LinkLabel5;
-    TRichEdit* RichEdit;
-    TCheckBox* CheckBox2;
+    TShape* Shape2 = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* LinkLabel1 = nullptr;
+    TLabel* LinkLabel2 = nullptr;
+    TLabel* Label4 = nullptr;
+    TLabel* LinkLabel3 = nullptr;
+    TLabel* LinkLabel4 = nullptr;
+    TLabel* LinkLabel5 = nullptr;
+    TRichEdit* RichEdit = nullptr;
+    TCheckBox* CheckBox2 = nullptr;
 
     // Non-visual components.
-    TImageList* ImageList;
-    TTimer* Timer;
-    TTimer* Timer1;
-    TSlidePopup* popup;
-    TPopupMenu* PopupMenu1;
-    TMenuItem* Oprogramu1;
-    TMenuItem* N1;
-    TMenuItem* Soriel31;
-    TMenuItem* Nastaktulnzprvu1;
-    TMenuItem* Konec1;
-    TTrayIcon* TrayIcon;
-    TSingleInstance* SingleInstance1;
-    TVersionInfo* verze;
-    TSoundPlayer* wave;
+    TImageList* ImageList = nullptr;
+    TTimer* Timer = nullptr;
+    TTimer* Timer1 = nullptr;
+    TSlidePopup* popup = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Oprogramu1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* Soriel31 = nullptr;
+    TMenuItem* Nastaktulnzprvu1 = nullptr;
+    TMenuItem* Konec1 = nullptr;
+    TTrayIcon* TrayIcon = nullptr;
+    TSingleInstance* SingleInstance1 = nullptr;
+    TVersionInfo* verze = nullptr;
+    TSoundPlayer* wave = nullptr;
 
     void FormCreate();
     void FormClose(TCloseAction& action);
@@ -62,6 +62,7 @@ public:
     void Timer1Timer();
     void Nastaktulnzprvu1Click();
     void TrayIconDblClick();
+    void Konec1Click();
     void TrayIconStartup(bool& showMainForm);
     void Oprogramu1Click();
     void Soriel31Click();
@@ -91,7 +92,6 @@ private:
 
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
-    TLatestItemState latest_;
-    // Declared after the state it writes to, so that it goes first.
+    const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
 };

@@ -45,9 +45,6 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
     auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (application) {
         try {
-            LRESULT result = 0;
-            if (application->OnMessage && application->OnMessage(message, wParam, lParam, result))
-                return result;
             switch (message) {
             case WM_CLOSE:
                 if (application->mainForm_)
@@ -95,7 +92,9 @@ void TApplication::ProcessMessages()
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
+            // Left for the loop that is waiting for it, as well.
             terminated_ = true;
+            PostQuitMessage(int(message.wParam));
             return;
         }
         TranslateMessage(&message);
@@ -118,13 +117,4 @@ void TApplication::ShowException(const std::exception& error)
 {
     MessageBoxW(mainForm_ && mainForm_->HandleAllocated() ? mainForm_->Handle() : handle_,
                 Widen(error.what()).c_str(), Widen(title_).c_str(), MB_OK | MB_ICONERROR);
-}
-
-void TApplication::HandleException()
-{
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        ShowException(error);
-    }
 }

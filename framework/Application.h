@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <exception>
-#include <functional>
 #include <string>
 
 #include "Component.h"
@@ -48,11 +47,6 @@ public:
 
     // The general error report: a message box with the error's text.
     void ShowException(const std::exception& error);
-    // For catch blocks: reports the error being handled.
-    void HandleException();
-
-    // Messages of the application window before the default handling; return true when handled.
-    std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)> OnMessage;
 
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

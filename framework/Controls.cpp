@@ -92,9 +92,11 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl()
 {
+    // The window goes first, taking its child windows with it, so that no child is
+    // ever moved out onto the desktop.
+    DestroyHandle();
     for (TControl* child : std::vector<TControl*>(controls_))
         child->SetParent(nullptr);
-    DestroyHandle();
 }
 
 void TWinControl::DestroyHandle()

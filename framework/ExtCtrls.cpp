@@ -55,13 +55,17 @@ LRESULT CALLBACK TTimer::WndProc(HWND window, UINT message, WPARAM wParam, LPARA
 {
     if (message == WM_TIMER) {
         auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (timer && timer->OnTimer) {
+        // A tick whose handler is still running (an error box is open, say) is skipped,
+        // so errors do not pile up one box on another.
+        if (timer && timer->OnTimer && !timer->ticking_) {
+            timer->ticking_ = true;
             try {
                 timer->OnTimer(*timer);
             } catch (const std::exception& error) {
                 if (Application)
                     Application->ShowException(error);
             }
+            timer->ticking_ = false;
         }
         return 0;
     }

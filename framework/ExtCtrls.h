@@ -25,4 +25,5 @@ private:
     HWND window_ = nullptr;
     unsigned interval_ = 1000;
     bool enabled_ = true;
+    bool ticking_ = false;
 };

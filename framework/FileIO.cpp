@@ -28,16 +28,20 @@ void WriteFileAtomically(const std::wstring& path, std::string_view bytes)
         DeleteFileW(temporary.c_str());
         throw Exception("Nelze zapsat soubor " + Narrow(path) + ": " + SystemErrorMessage(code));
     };
+    DWORD error = ERROR_SUCCESS;
     {
         FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            fail(GetLastError());
         DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-            written != bytes.size() || !FlushFileBuffers(file.Get()))
-            fail(GetLastError());
+        if (!file || !WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
+            !FlushFileBuffers(file.Get()))
+            error = GetLastError();
+        else if (written != bytes.size())
+            error = ERROR_DISK_FULL;
     }
+    // Only once the file is closed can a cut-off temporary file be removed.
+    if (error != ERROR_SUCCESS)
+        fail(error);
     if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         fail(GetLastError());
 }

@@ -91,8 +91,14 @@ void TForm::BringToFront()
 
 void TForm::DoCreate()
 {
-    if (OnCreate)
-        OnCreate(*this);
+    // An error in the creation handler is reported; the form lives on all the same.
+    try {
+        if (OnCreate)
+            OnCreate(*this);
+    } catch (const std::exception& error) {
+        if (Application)
+            Application->ShowException(error);
+    }
 }
 
 void TForm::DoClose(TCloseAction& action)

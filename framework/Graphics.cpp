@@ -11,6 +11,15 @@ COLORREF ColorToRGB(TColor color)
 
 int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
 
+void TFont::Set(std::string name, int height, TColor color, TFontStyles style, BYTE charset)
+{
+    Name = std::move(name);
+    Height = height;
+    Color = color;
+    Style = style;
+    Charset = charset;
+}
+
 void TFont::Assign(const TFont& other)
 {
     if (&other == this)

@@ -36,6 +36,8 @@ public:
     BYTE Charset = DEFAULT_CHARSET;
 
     void SetSize(int points) { Height = FontHeightForPoints(points); }
+    // The whole description at once.
+    void Set(std::string name, int height, TColor color, TFontStyles style = 0, BYTE charset = DEFAULT_CHARSET);
     void Assign(const TFont& other);
     HFONT Handle() const;
 

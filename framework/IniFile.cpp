@@ -3,18 +3,16 @@
 #include "FileIO.h"
 #include "IniText.h"
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue) const
+TIniFile::TIniFile(std::wstring path) : path_(std::move(path)), text_(ReadWholeFile(path_).value_or("")) {}
+
+std::optional<std::string> TIniFile::Value(std::string_view section, std::string_view key) const
 {
-    auto text = ReadWholeFile(path_);
-    auto value = text ? IniReadValue(*text, section, key) : std::nullopt;
-    return value ? *value : std::string(defaultValue);
+    return IniReadValue(text_, section, key);
 }
 
 long long TIniFile::ReadInteger(std::string_view section, std::string_view key, long long defaultValue) const
 {
-    auto text = ReadWholeFile(path_);
-    auto value = text ? IniReadValue(*text, section, key) : std::nullopt;
+    auto value = Value(section, key);
     auto number = value ? ParseInteger(*value) : std::nullopt;
     return number ? *number : defaultValue;
 }
@@ -26,5 +24,8 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    WriteFileAtomically(path_, IniWriteValue(ReadWholeFile(path_).value_or(""), section, key, value));
+    // Lines others wrote since this object read the file are kept as well.
+    std::string text = IniWriteValue(ReadWholeFile(path_).value_or(""), section, key, value);
+    WriteFileAtomically(path_, text);
+    text_ = std::move(text);
 }

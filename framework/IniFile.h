@@ -1,13 +1,14 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
-// A settings file on disk. Each call reads the file afresh; a write rewrites it at once.
+// A settings file on disk, read when the object is made; a write rewrites the file at once.
 class TIniFile {
 public:
-    explicit TIniFile(std::wstring path) : path_(std::move(path)) {}
+    explicit TIniFile(std::wstring path);
 
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::optional<std::string> Value(std::string_view section, std::string_view key) const;
     // A value that is not a whole integer gives the default.
     long long ReadInteger(std::string_view section, std::string_view key, long long defaultValue) const;
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
@@ -17,4 +18,5 @@ public:
 
 private:
     std::wstring path_;
+    std::string text_;
 };

@@ -30,6 +30,18 @@ DWORD CALLBACK WriteTarget(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* don
     return 0;
 }
 
+std::string StreamOutRtf(HWND box)
+{
+    std::string rtf;
+    EDITSTREAM stream{DWORD_PTR(&rtf), 0, &WriteTarget};
+    SendMessageW(box, EM_STREAMOUT, SF_RTF, LPARAM(&stream));
+    if (stream.dwError != 0)
+        throw Exception("Záznam zpráv nelze uložit");
+    return rtf;
+}
+
+constexpr WPARAM kPastTheEnd = 0x7FFFFFFF;
+
 HMODULE RichEditLibrary()
 {
     static ModuleHandle library(LoadLibraryW(L"Msftedit.dll"));
@@ -107,21 +119,32 @@ std::string TRichEdit::Text()
     return Narrow(text);
 }
 
-void TRichEdit::AppendLine(const std::string& line)
+void TRichEdit::AppendText(const std::string& text)
 {
-    GETTEXTLENGTHEX request{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    LRESULT end = SendMessageW(Handle(), EM_GETTEXTLENGTHEX, WPARAM(&request), 0);
-    // A non-empty text that does not end in a line break gets one first.
-    std::wstring text = Widen(line) + L"\r";
-    if (end > 0) {
-        wchar_t last[2]{};
-        TEXTRANGEW range{{LONG(end - 1), LONG(end)}, last};
-        SendMessageW(Handle(), EM_GETTEXTRANGE, 0, LPARAM(&range));
-        if (last[0] != L'\r' && last[0] != L'\n')
-            text.insert(text.begin(), L'\r');
-    }
-    SendMessageW(Handle(), EM_SETSEL, WPARAM(end), LPARAM(end));
-    SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(text.c_str()));
+    // A position past the end puts the caret at the end without counting the text up to it.
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(Widen(text).c_str()));
+}
+
+std::string TRichEdit::RtfOfAppendedText(const std::string& text)
+{
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    CHARFORMAT2W characters{};
+    characters.cbSize = sizeof(characters);
+    SendMessageW(Handle(), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&characters));
+    PARAFORMAT2 paragraphs{};
+    paragraphs.cbSize = sizeof(paragraphs);
+    SendMessageW(Handle(), EM_GETPARAFORMAT, 0, LPARAM(&paragraphs));
+
+    WindowHandle scratch(CreateWindowExW(0, MSFTEDIT_CLASS, L"", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr));
+    if (!scratch)
+        throw Exception("Záznam zpráv nelze uložit");
+    SendMessageW(scratch.Get(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SendMessageW(scratch.Get(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&characters));
+    SendMessageW(scratch.Get(), EM_SETPARAFORMAT, 0, LPARAM(&paragraphs));
+    SendMessageW(scratch.Get(), EM_REPLACESEL, FALSE, LPARAM(Widen(text).c_str()));
+    return StreamOutRtf(scratch.Get());
 }
 
 void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
@@ -148,12 +171,4 @@ void TRichEdit::LoadFromBytes(const std::string& bytes)
         throw Exception("Soubor nelze přečíst");
 }
 
-std::string TRichEdit::SaveToRtf()
-{
-    std::string rtf;
-    EDITSTREAM stream{DWORD_PTR(&rtf), 0, &WriteTarget};
-    SendMessageW(Handle(), EM_STREAMOUT, SF_RTF, LPARAM(&stream));
-    if (stream.dwError != 0)
-        throw Exception("Záznam zpráv nelze uložit");
-    return rtf;
-}
+std::string TRichEdit::SaveToRtf() { return StreamOutRtf(Handle()); }

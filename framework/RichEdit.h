@@ -14,8 +14,11 @@ public:
 
     int LineCount();
     std::string Line(int index);
-    // Appends one line at the end of the text.
-    void AppendLine(const std::string& line);
+    // Adds the text at the very end, as it stands (line breaks included).
+    void AppendText(const std::string& text);
+    // The rich text the box writes for that text added at its end, as a document of its
+    // own: written by a hidden box that has the formatting of this box's end.
+    std::string RtfOfAppendedText(const std::string& text);
     void SetSelStart(int position);
     int SelStart();
     std::string Text();

@@ -1,16 +1,5 @@
 #include "NewsPopup.h"
 
-namespace {
-void SetFont(TFont& font, const char* name, int height, TColor color, TFontStyles style, BYTE charset)
-{
-    font.Name = name;
-    font.Height = height;
-    font.Color = color;
-    font.Style = style;
-    font.Charset = charset;
-}
-} // namespace
-
 void ConfigureNewsPopup(TSlidePopup& popup)
 {
     popup.Name = "popup";
@@ -21,8 +10,8 @@ void ConfigureNewsPopup(TSlidePopup& popup)
     popup.Height = 300;
     popup.GradientColor1 = clRed;
     popup.GradientColor2 = clYellow;
-    SetFont(popup.Font(), "Tahoma", -13, clWindowText, 0, EASTEUROPE_CHARSET);
-    SetFont(popup.HoverFont(), "MS Sans Serif", -11, clBlue, fsUnderline, DEFAULT_CHARSET);
-    SetFont(popup.TitleFont(), "MS Sans Serif", -11, clWhite, fsBold, DEFAULT_CHARSET);
+    popup.Font().Set("Tahoma", -13, clWindowText, 0, EASTEUROPE_CHARSET);
+    popup.HoverFont().Set("MS Sans Serif", -11, clBlue, fsUnderline, DEFAULT_CHARSET);
+    popup.TitleFont().Set("MS Sans Serif", -11, clWhite, fsBold, DEFAULT_CHARSET);
     popup.Options = spAutoOpenURL | spAllowScroll | spCloseOnClick;
 }

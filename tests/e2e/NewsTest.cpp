@@ -97,8 +97,8 @@ TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
 
     // Later polls find the same item: nothing more is announced.
     const size_t seen = server.RequestCount();
-    ASSERT_TRUE(server.WaitForRequests(seen + 2, 10000));
-    Sleep(2500); // one more presentation tick after the last poll
+    // Two more polls, and a poll period (so at least one tick) after the second of them.
+    ASSERT_TRUE(server.WaitForRequests(seen + 3, 15000));
     EXPECT_EQ(Count(program.LogText(), kCzech), 1u);
     EXPECT_EQ(program.Popups().size(), 1u);
     EXPECT_EQ(SoundsPlayedIn(folder), 1u);
@@ -136,7 +136,8 @@ TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
     EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 09:15");
     EXPECT_EQ(Count(program.LogText(), "again"), 1u);
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
-    Sleep(1000); // a sound would follow the popup at once
+    // A sound would follow the popup in the same tick; a whole poll period is time enough.
+    ASSERT_TRUE(server.WaitForRequests(server.RequestCount() + 1, 10000));
     EXPECT_EQ(SoundsPlayedIn(folder), 0u);
     ASSERT_TRUE(program.Exit());
 }

@@ -116,8 +116,14 @@ bool ProgramFolder::Exists(const std::wstring& name) const
     return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-RunningProgram::RunningProgram(const ProgramFolder& folder, const Options& options)
+RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& options)
 {
+    // Any other copy of the program would make this one a second copy that ends at once.
+    if (!options.asSecondCopy) {
+        KernelHandle running(OpenMutexW(SYNCHRONIZE, FALSE, L"Soriel online"));
+        if (running)
+            throw std::runtime_error("another main.exe is running on this Wine server: end it first");
+    }
     std::wstring commandLine = L"\"" + folder.File(L"main.exe") + L"\"";
     const std::wstring startIn = options.currentFolder.empty() ? folder.Path() : options.currentFolder;
     STARTUPINFOW startup{sizeof(startup)};

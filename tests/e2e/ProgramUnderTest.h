@@ -8,6 +8,10 @@
 
 #include "Win32Handle.h"
 
+// main.ini lines that point the poller at a closed loopback port, so that a test that does
+// not serve news reaches nothing outside.
+inline const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
+
 // Polls the condition until it holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
 
@@ -31,14 +35,16 @@ private:
     std::wstring path_;
 };
 
+struct StartOptions {
+    std::wstring currentFolder; // where it starts; empty: the program folder itself
+    std::wstring wineTrace;     // Wine's debug channels (WINEDEBUG) for this program
+    bool asSecondCopy = false;  // a copy is running already, and that is the point
+};
+
 // main.exe started from a program folder, watched and driven the way a person would.
 class RunningProgram {
 public:
-    struct Options {
-        std::wstring currentFolder; // where it starts; empty: the program folder itself
-        std::wstring wineTrace;     // Wine's debug channels (WINEDEBUG) for this program
-    };
-    explicit RunningProgram(const ProgramFolder& folder, const Options& options = {});
+    explicit RunningProgram(const ProgramFolder& folder, const StartOptions& options = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

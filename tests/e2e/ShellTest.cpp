@@ -5,9 +5,6 @@
 
 namespace {
 
-// Points the poller at a closed loopback port, so that no test reaches out.
-const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
-
 // The same RTF a rich-text box writes for a short Czech log.
 const std::string kCzechLog =
     "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
@@ -55,18 +52,44 @@ TEST(Shell, SoundOffAndForeignLinesSurviveARun)
     EXPECT_EQ(folder.Read(L"main.ini"), ini);
 }
 
-TEST(Shell, SoundValuesAreReadAsWholeIntegers)
+TEST(Shell, SoundValuesAreReadAsWholeIntegersAndMissingOnesKeepTheBoxChecked)
 {
-    const std::pair<const char*, bool> cases[] = {{"1", true}, {"7", true}, {"abc", true}, {"0", false}};
-    for (auto [value, checked] : cases) {
+    const std::string settings = kQuietSources + "[Settings]\r\n";
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {settings + "Sound=1\r\n", true, settings + "Sound=1\r\n"},
+        {settings + "Sound=7\r\n", true, settings + "Sound=1\r\n"},
+        {settings + "Sound=abc\r\n", true, settings + "Sound=1\r\n"},
+        {settings + "Sound=0\r\n", false, settings + "Sound=0\r\n"},
+        {settings + "Volume=0\r\n", true, settings + "Volume=0\r\nSound=1\r\n"},
+        {kQuietSources, true, settings + "Sound=1\r\n"},
+    };
+    for (const auto& [before, checked, after] : cases) {
         ProgramFolder folder;
-        folder.Write(L"main.ini", kQuietSources + "[Settings]\r\nSound=" + value + "\r\n");
+        folder.Write(L"main.ini", before);
         RunningProgram program(folder);
         ASSERT_NE(program.MainWindow(), nullptr);
-        EXPECT_EQ(program.SoundChecked(), checked) << "Sound=" << value;
+        EXPECT_EQ(program.SoundChecked(), checked) << before;
         ASSERT_TRUE(program.Exit());
-        EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=" + (checked ? "1" : "0") + "\r\n");
+        EXPECT_EQ(folder.Read(L"main.ini"), after);
     }
+}
+
+TEST(Shell, LogIsSavedWhenTheSessionEnds)
+{
+    ProgramFolder folder;
+    folder.Write(L"main.ini", kQuietSources);
+    folder.Write(L"news.rtf", "Jen text\r\n");
+    RunningProgram program(folder);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("Jen text") != std::string::npos; }, 5000));
+
+    SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(main, WM_ENDSESSION, TRUE, 0);
+    auto saved = folder.Read(L"news.rtf");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->rfind("{\\rtf", 0), 0u);
+    EXPECT_NE(saved->find("Jen text"), std::string::npos);
 }
 
 TEST(Shell, ExistingLogIsShownAndSavedBackWithTheSameText)

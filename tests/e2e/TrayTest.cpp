@@ -9,7 +9,6 @@
 
 namespace {
 
-const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
 const UINT kTrayCallback = 0x800;
 const UINT kIconId = 1;
 
@@ -56,7 +55,7 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
 
     ASSERT_TRUE(program.Exit());
     EXPECT_FALSE(IconPresent(tray));
-    EXPECT_TRUE(folder.Exists(L"main.ini"));
+    EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=1\r\n");
     EXPECT_TRUE(folder.Exists(L"news.rtf"));
 }
 
@@ -74,7 +73,7 @@ TEST(Tray, SecondCopyBringsTheFirstForwardAndEndsWithoutTouchingTheFiles)
     ShowWindow(application, SW_MINIMIZE);
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(application) != FALSE; }, 5000));
 
-    RunningProgram second(folder);
+    RunningProgram second(folder, {.asSecondCopy = true});
     EXPECT_TRUE(second.WaitForExit(10000));
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(application); }, 5000));
     EXPECT_TRUE(first.Running());

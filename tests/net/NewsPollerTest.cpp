@@ -44,7 +44,7 @@ protected:
     }
 
     ScriptedHttpServer server;
-    TLatestItemState state;
+    std::shared_ptr<TLatestItemState> state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker;
 };
 
@@ -58,7 +58,7 @@ TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
     EXPECT_EQ(worker->Priority(), THREAD_PRIORITY_IDLE);
     worker->WaitFor();
     EXPECT_EQ(server.LastRequest().RequestLine, "GET /index.php/zpravodajstvy HTTP/1.0");
-    LatestItem item = state.Snapshot();
+    LatestItem item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 1);
     EXPECT_FALSE(ShortDateToday().empty());
     EXPECT_EQ(item.LatestTitle, ShortDateToday() + " 14:35");
@@ -66,20 +66,20 @@ TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
 
     server.SetReply(Reply(Gzip(Page("15:00", "gz"))));
     Poll();
-    EXPECT_EQ(state.Snapshot().LatestText, "gz");
+    EXPECT_EQ(state->Snapshot().LatestText, "gz");
 }
 
 TEST_F(NewsPollerTest, ErrorStatusStillScansThePage)
 {
     server.SetReply(Reply(Page("08:00", "from an error page"), 500));
     Poll();
-    LatestItem item = state.Snapshot();
+    LatestItem item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 2);
     EXPECT_EQ(item.LatestText, "from an error page");
 
     server.SetReply(Reply("<p>no items today</p>"));
     Poll();
-    item = state.Snapshot();
+    item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 1);
     EXPECT_EQ(item.LatestText, "from an error page") << "a page without an item leaves the item";
 }
@@ -88,7 +88,7 @@ TEST_F(NewsPollerTest, FailedRequestLeavesTheStateAsItWas)
 {
     server.SetReply(Reply(Page("10:00", "kept")));
     Poll();
-    const LatestItem before = state.Snapshot();
+    const LatestItem before = state->Snapshot();
     ScriptedReply cut = Reply(Page("11:00", "new"));
     cut.CloseAfter = 20;
     server.SetReply(cut);
@@ -97,7 +97,7 @@ TEST_F(NewsPollerTest, FailedRequestLeavesTheStateAsItWas)
     dropped.CloseWithoutReply = true;
     server.SetReply(dropped);
     Poll();
-    const LatestItem after = state.Snapshot();
+    const LatestItem after = state->Snapshot();
     EXPECT_EQ(server.RequestCount(), 3u);
     EXPECT_EQ(after.LatestTitle, before.LatestTitle);
     EXPECT_EQ(after.LatestText, "kept");
@@ -110,7 +110,7 @@ TEST_F(NewsPollerTest, MarkerOnTheLastLineReplacesOnlyTheTitle)
     Poll();
     server.SetReply(Reply("<table>\r\n" + Row("12:34")));
     Poll();
-    LatestItem item = state.Snapshot();
+    LatestItem item = state->Snapshot();
     EXPECT_EQ(item.LatestTitle, ShortDateToday() + " 12:34");
     EXPECT_EQ(item.LatestText, "old text");
 }
@@ -130,9 +130,9 @@ TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndStartWaitsForARunningPoll)
     ASSERT_TRUE(server.WaitForRequests(1, 5000));
     server.SetReply(Reply(Page("10:01", "next")));
     StartPoll(worker, state, server.Url("/"));
-    EXPECT_EQ(state.Snapshot().LatestText, "slow") << "the running poll ended before the next one started";
+    EXPECT_EQ(state->Snapshot().LatestText, "slow") << "the running poll ended before the next one started";
     worker->WaitFor();
-    EXPECT_EQ(state.Snapshot().LatestText, "next");
+    EXPECT_EQ(state->Snapshot().LatestText, "next");
 }
 
 TEST(LatestItemState, PairsAreNeverTorn)
@@ -167,7 +167,7 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
     std::atomic<int> torn = 0, seen = 0;
     std::thread reader([&] {
         while (!done) {
-            LatestItem item = state.Snapshot();
+            LatestItem item = state->Snapshot();
             if (item.LatestTitle.empty())
                 continue;
             ++seen;
@@ -183,5 +183,5 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
     EXPECT_EQ(served, 120);
     EXPECT_GT(seen, 0);
     EXPECT_EQ(torn, 0);
-    EXPECT_EQ(state.Snapshot().LatestText, "item " + TimeOf(119));
+    EXPECT_EQ(state->Snapshot().LatestText, "item " + TimeOf(119));
 }
