@@ -2,6 +2,13 @@
 
 #include "StringList.h"
 
+namespace {
+bool EndsWithLineBreak(const std::string& text)
+{
+    return text.empty() || text.back() == '\r' || text.back() == '\n';
+}
+} // namespace
+
 void TNewsLog::IndexLines(const std::string& text)
 {
     TStringList split;
@@ -12,15 +19,31 @@ void TNewsLog::IndexLines(const std::string& text)
 void TNewsLog::Load(const std::string& bytes)
 {
     box_.LoadFromBytes(bytes);
+    const std::string text = box_.Text();
     lines_.clear();
-    IndexLines(box_.Text());
+    IndexLines(text);
+    endsWithLineBreak_ = EndsWithLineBreak(text);
+    rtf_.Assign(box_.SaveToRtf());
+}
+
+const std::string& TNewsLog::SaveToRtf()
+{
+    if (!rtf_.Valid())
+        rtf_.Assign(box_.SaveToRtf());
+    return rtf_.Text();
 }
 
 void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 {
-    for (const std::string& line : {title, text, std::string()}) {
-        box_.AppendLine(line);
+    // A text that does not end in a line break gets one first.
+    const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
+    const bool joinable = endsWithLineBreak_ && rtf_.Valid();
+    const std::string entryRtf = joinable ? box_.RtfOfAppendedText(entry) : std::string();
+    box_.AppendText(entry);
+    endsWithLineBreak_ = true;
+    if (!joinable || !rtf_.Append(entryRtf))
+        rtf_.Assign(box_.SaveToRtf());
+    for (const std::string& line : {title, text})
         IndexLines(line);
-    }
     box_.SetSelStart(box_.LineCount() - 1);
 }

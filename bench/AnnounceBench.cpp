@@ -97,7 +97,7 @@ std::string Encoded(const std::string& text)
 const char* const kDecode = "decode";
 const char* const kHoldsLine = "dup check";
 const char* const kAppend = "append+caret";
-const char* const kStreamOut = "stream-out";
+const char* const kStreamOut = "SaveToRtf";
 const char* const kWrite = "write file";
 const char* const kPopup = "popup";
 const char* const kSound = "sound";
@@ -155,8 +155,9 @@ public:
     void AppendLogEntry(const std::string& title, const std::string& text) override
     {
         Timed(kAppend, [&] { newsLog->AppendEntry(title, text); return 0; });
-        const std::string rtf = Timed(kStreamOut, [&] { return newsLog->SaveToRtf(); });
-        Timed(kWrite, [&] { WriteFileAtomically(logPath_, rtf); return 0; });
+        // As the main window saves: the log's rich text handed to the file as it stands.
+        const std::string* rtf = Timed(kStreamOut, [&] { return &newsLog->SaveToRtf(); });
+        Timed(kWrite, [&] { WriteFileAtomically(logPath_, *rtf); return 0; });
     }
     void ShowPopup() override
     {
@@ -293,7 +294,7 @@ int main()
         std::printf(" %10.1f %10.2f  %s\n", r.totalMs, r.lineCountMs, r.totalMs < 100 ? "ok" : "TOO SLOW");
     }
     std::printf("\nload: ReadWholeFile + TNewsLog::Load (index included), once.\n"
-                "save = stream-out + write file. LineCount: one EM_GETLINECOUNT after the entry, "
+                "save = SaveToRtf + write file. LineCount: one EM_GETLINECOUNT after the entry, "
                 "for reference.\n");
     DeleteFileW((folder + L"news.rtf").c_str());
     RemoveDirectoryW(folder.c_str());

@@ -12,13 +12,34 @@ protected:
     NewsLogTest()
     {
         form = new TForm(&application);
-        box = new TRichEdit(form);
-        box->SetBounds(0, 0, 300, 200);
-        box->SetParent(form);
+        box = NewBox();
+        other = NewBox();
     }
+
+    // With the main window's font, whose character set writes Czech text as it is.
+    TRichEdit* NewBox()
+    {
+        auto* created = new TRichEdit(form);
+        created->Font.Name = "Tahoma";
+        created->Font.Charset = EASTEUROPE_CHARSET;
+        created->SetBounds(0, 0, 300, 200);
+        created->SetParent(form);
+        return created;
+    }
+
+    // What the log saves reads back, in another box, as the same text that this box
+    // writes as the same rich text.
+    void ExpectSavedAsTheBoxWrites(TNewsLog& log)
+    {
+        other->LoadFromBytes(log.SaveToRtf());
+        EXPECT_EQ(other->Text(), box->Text());
+        EXPECT_EQ(other->SaveToRtf(), box->SaveToRtf());
+    }
+
     TApplication application;
     TForm* form;
     TRichEdit* box;
+    TRichEdit* other;
 };
 
 } // namespace
@@ -57,4 +78,39 @@ TEST_F(NewsLogTest, TextWithLineBreaksIsKnownLineByLine)
     log.AppendEntry("T", "first\nsecond");
     EXPECT_TRUE(log.HoldsLine("second"));
     EXPECT_FALSE(log.HoldsLine("first\nsecond"));
+}
+
+TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterEveryEntry)
+{
+    TNewsLog log(*box);
+    log.AppendEntry("6.12.2026 14:35", "Žluťoučký kůň úpěl {ďábelské} ódy \\par");
+    ExpectSavedAsTheBoxWrites(log);
+    log.AppendEntry("6.12.2026 14:40", "druhá");
+    ExpectSavedAsTheBoxWrites(log);
+
+    TNewsLog loaded(*box);
+    loaded.Load(log.SaveToRtf());
+    for (int i = 0; i < 3; ++i) {
+        loaded.AppendEntry("7.12.2026 8:0" + std::to_string(i), "Zpráva číslo " + std::to_string(i));
+        ExpectSavedAsTheBoxWrites(loaded);
+    }
+}
+
+TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
+{
+    // Plain text without a last line break, and rich text of another writer with fonts,
+    // colours and paragraph formats of its own, the last paragraph centred in italics.
+    for (const std::string& file : {std::string("starý záznam\r\ndruhý řádek"),
+                                   std::string("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}{\\f1\\fswiss\\fcharset238 "
+                                               "Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1"
+                                               "\\pard\\f0\\fs20 prvn\\'ed\\par\\pard\\qc\\cf1\\i\\f1 st\\'f8ed\\par\r\n}"),
+                                   std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\pard\\b konec bez zlomu}")}) {
+        TNewsLog log(*box);
+        log.Load(file);
+        log.AppendEntry("8.12.2026 9:00", "první");
+        ExpectSavedAsTheBoxWrites(log);
+        log.AppendEntry("8.12.2026 9:05", "druhá");
+        ExpectSavedAsTheBoxWrites(log);
+        EXPECT_TRUE(log.HoldsLine("druhá"));
+    }
 }

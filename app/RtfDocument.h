@@ -1,0 +1,26 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// A rich-text document as the rich-text box writes it, kept whole while text is added at
+// its end: the added text, written by the box as a document of its own, is joined to it.
+// Writing the whole box anew takes time in proportion to its length; joining does not.
+class TRtfDocument {
+public:
+    // False when the text is not a document this can join to (it is then forgotten).
+    bool Assign(std::string rtf);
+    bool Valid() const { return valid_; }
+    const std::string& Text() const { return rtf_; }
+
+    // Joins a document whose text follows this one's last line break: its paragraphs take
+    // the place of this document's closing empty paragraph. False, and nothing changed,
+    // when the two differ in their font and colour tables or either cannot be read.
+    bool Append(std::string_view document);
+
+private:
+    std::string rtf_;
+    size_t bodyStart_ = 0;
+    size_t lastParagraph_ = 0;
+    bool valid_ = false;
+};
