@@ -133,7 +133,7 @@ int RunCase(size_t size, bool gzip, Method method, int repeats)
     server.SetReply(reply);
     const std::string url = server.Url("/index.php/zpravodajstvy");
 
-    TLatestItemState state;
+    const auto state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker;
     auto once = [&] {
         if (method == Method::Poll) {
@@ -149,7 +149,7 @@ int RunCase(size_t size, bool gzip, Method method, int repeats)
         }
     };
     once();
-    if (method == Method::Poll && state.Snapshot().LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
+    if (method == Method::Poll && state->Snapshot().LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
         std::fprintf(stderr, "poll did not find the item\n");
         return 2;
     }
