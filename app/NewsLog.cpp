@@ -18,7 +18,13 @@ void TNewsLog::IndexLines(const std::string& text)
 
 void TNewsLog::Load(const std::string& bytes)
 {
-    box_.LoadFromBytes(bytes);
+    try {
+        box_.LoadFromBytes(bytes);
+    } catch (...) {
+        // A file that could not be read whole leaves the log empty, not half-loaded.
+        box_.Clear();
+        throw;
+    }
     const std::string text = box_.Text();
     lines_.clear();
     IndexLines(text);

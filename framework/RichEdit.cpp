@@ -147,6 +147,8 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
     return StreamOutRtf(scratch.Get());
 }
 
+void TRichEdit::Clear() { SetWindowTextW(Handle(), L""); }
+
 void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
 
 int TRichEdit::SelStart()

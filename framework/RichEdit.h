@@ -22,6 +22,7 @@ public:
     void SetSelStart(int position);
     int SelStart();
     std::string Text();
+    void Clear();
 
     // Rich text is read as such; anything else is taken as plain text.
     void LoadFromBytes(const std::string& bytes);

@@ -114,3 +114,11 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
         EXPECT_TRUE(log.HoldsLine("druhá"));
     }
 }
+
+TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
+{
+    TNewsLog log(*box);
+    log.AppendEntry("A", "one");
+    EXPECT_ANY_THROW(log.Load("{\\rtf1\\ansi {\\fonttbl"));
+    EXPECT_EQ(box->Text(), "");
+}
