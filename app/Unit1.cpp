@@ -26,7 +26,7 @@ Control* Place(Control* control, TWinControl* parent, int left, int top, int wid
 
 } // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner)
+TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(FilePath(L"main.ini"))
 {
     Name = "Form1";
     SetCaption("Soriel online");
@@ -39,8 +39,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner)
     OnCreate = [this](TForm&) { FormCreate(); };
     OnClose = [this](TForm&, TCloseAction& action) { FormClose(action); };
 
-    const TIniFile settings(FilePath(L"main.ini"));
-    sources_ = ReadSources([&](std::string_view key) { return settings.Value("Sources", key); });
+    sources_ = ReadSources([this](std::string_view key) { return settings_.Value("Sources", key); });
 
     CreateControls();
     CreateComponents();
@@ -184,7 +183,7 @@ void TForm1::FormCreate()
     // The silent update check runs first, here.
 
     // The sound option; a missing or unusable value keeps the box as configured.
-    CheckBox2->SetChecked(TIniFile(FilePath(L"main.ini")).ReadBool("Settings", "Sound", CheckBox2->Checked()));
+    CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
     // The news log; a missing or unreadable file leaves it empty.
     try {

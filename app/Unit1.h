@@ -5,6 +5,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImageList.h"
+#include "IniFile.h"
 #include "LatestItem.h"
 #include "Menus.h"
 #include "NewsLog.h"
@@ -90,6 +91,8 @@ private:
     bool SoundOn() override;
     void PlaySound() override;
 
+    // main.ini as it was at start: the addresses and the sound option come from it.
+    const TIniFile settings_;
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();

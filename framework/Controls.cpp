@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <map>
 
 #include "Application.h"
 #include "Exception.h"
@@ -143,24 +144,20 @@ void TWinControl::CreateHandle()
     const wchar_t* className = params.ClassName;
     if (!className) {
         // One class per class style, so that a popup's drop shadow does not leak to others.
-        static std::vector<UINT> registered;
-        static std::vector<std::wstring> names;
-        auto found = std::find(registered.begin(), registered.end(), params.ClassStyle);
-        if (found == registered.end()) {
-            std::wstring name = std::wstring(kWindowClass) + std::to_wstring(params.ClassStyle);
+        static std::map<UINT, std::wstring> registered;
+        auto [entry, isNew] = registered.try_emplace(params.ClassStyle,
+                                                     std::wstring(kWindowClass) + std::to_wstring(params.ClassStyle));
+        if (isNew) {
             WNDCLASSEXW windowClass{sizeof(windowClass)};
             windowClass.style = params.ClassStyle;
             windowClass.lpfnWndProc = &TWinControl::StaticWndProc;
             windowClass.hInstance = instance;
             windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             windowClass.hIcon = LoadIconW(instance, L"MAINICON");
-            windowClass.lpszClassName = name.c_str();
+            windowClass.lpszClassName = entry->second.c_str();
             RegisterClassExW(&windowClass);
-            registered.push_back(params.ClassStyle);
-            names.push_back(name);
-            found = registered.end() - 1;
         }
-        className = names[size_t(found - registered.begin())].c_str();
+        className = entry->second.c_str();
     }
     HWND window = CreateWindowExW(params.ExStyle, className, params.Caption.c_str(), params.Style, params.X,
                                   params.Y, params.Width, params.Height, params.WndParent, nullptr, instance,
