@@ -1,6 +1,7 @@
 #include "ProgramUnderTest.h"
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "AppPath.h"
@@ -81,8 +82,10 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
         throw std::runtime_error("cannot create the program folder");
     const std::wstring source = GetAppPath();
     for (const wchar_t* name : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"}) {
-        if (GetFileAttributesW((source + name).c_str()) != INVALID_FILE_ATTRIBUTES)
-            CopyFileW((source + name).c_str(), File(name).c_str(), FALSE);
+        if (GetFileAttributesW((source + name).c_str()) != INVALID_FILE_ATTRIBUTES &&
+            !CopyFileW((source + name).c_str(), File(name).c_str(), FALSE))
+            throw std::runtime_error("cannot copy " + Utf8(name) + " into the program folder: error " +
+                                     std::to_string(GetLastError()));
     }
     if (!Exists(L"main.exe"))
         throw std::runtime_error("main.exe is not beside the test program");
@@ -135,12 +138,20 @@ RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& 
     const bool traced = !options.wineTrace.empty();
     if (traced)
         SetEnvironmentVariableW(L"WINEDEBUG", options.wineTrace.c_str());
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        startIn.c_str(), &startup, &process);
+    // Wine now and then refuses a start outright under load; a second try a moment later works.
+    BOOL started = FALSE;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+        if (attempt > 0)
+            Sleep(400);
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, startIn.c_str(),
+                                 &startup, &process);
+        error = GetLastError();
+    }
     if (traced)
         SetEnvironmentVariableW(L"WINEDEBUG", hadTrace ? previousTrace : nullptr);
     if (!started)
-        throw std::runtime_error("cannot start main.exe");
+        throw std::runtime_error("cannot start main.exe: error " + std::to_string(error));
     CloseHandle(process.hThread);
     process_.Reset(process.hProcess);
     processId_ = process.dwProcessId;
