@@ -90,10 +90,10 @@ TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
     EXPECT_EQ(Lines(program.LogText()), title + "\n" + kCzech + "\n\n");
 
     std::vector<HWND> popups;
-    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 10000));
     EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + title);
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
-    ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 10000));
 
     // Later polls find the same item: nothing more is announced.
     const size_t seen = server.RequestCount();
@@ -169,7 +169,7 @@ TEST(News, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
     ClickPopup(popups[0]);
-    ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 10000));
 
     program.SendCommand(cmdCurrentNews);
     ASSERT_TRUE(WaitUntil([&] { return !program.Popups().empty(); }, 8000));

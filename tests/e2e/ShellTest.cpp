@@ -82,7 +82,7 @@ TEST(Shell, LogIsSavedWhenTheSessionEnds)
     RunningProgram program(folder);
     HWND main = program.MainWindow();
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("Jen text") != std::string::npos; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("Jen text") != std::string::npos; }, 10000));
 
     SendMessageW(main, WM_QUERYENDSESSION, 0, 0);
     SendMessageW(main, WM_ENDSESSION, TRUE, 0);

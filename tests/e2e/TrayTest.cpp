@@ -33,24 +33,24 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     HWND main = program.MainWindow();
     ASSERT_NE(main, nullptr);
     HWND tray = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (tray = program.FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 5000));
-    ASSERT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return (tray = program.FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 10000));
     EXPECT_FALSE(IsWindowVisible(main));
     // Start-up puts the version into the caption.
-    EXPECT_TRUE(WaitUntil([&] { return Utf8(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 5000))
+    EXPECT_TRUE(WaitUntil([&] { return Utf8(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
         << Utf8(program.WindowText(main));
 
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDOWN);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDBLCLK);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
 
     // Minimizing puts it back into the tray: no window, no taskbar button, the icon stays.
     PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     HWND application = program.FindWindowOfClass(L"SorielApplication");
     ASSERT_NE(application, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && !IsWindowVisible(application); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && !IsWindowVisible(application); }, 10000));
     EXPECT_TRUE(IconPresent(tray));
 
     ASSERT_TRUE(program.Exit());
@@ -71,11 +71,11 @@ TEST(Tray, SecondCopyBringsTheFirstForwardAndEndsWithoutTouchingTheFiles)
     ASSERT_NE(main, nullptr);
     HWND application = first.FindWindowOfClass(L"SorielApplication");
     ShowWindow(application, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(application) != FALSE; }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(application) != FALSE; }, 10000));
 
     RunningProgram second(folder, {.asSecondCopy = true});
     EXPECT_TRUE(second.WaitForExit(10000));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(application); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(application); }, 10000));
     EXPECT_TRUE(first.Running());
     EXPECT_EQ(folder.Read(L"main.ini"), ini);
     EXPECT_EQ(folder.Read(L"news.rtf"), log);
