@@ -3,7 +3,6 @@
 #include "AppPath.h"
 #include "Application.h"
 #include "FileIO.h"
-#include "IniFile.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "ShellOpen.h"
@@ -216,7 +215,7 @@ void TForm1::FormClose(TCloseAction&)
     // The error is reported, but the program still closes: a user must always be able
     // to end it, and the news log is still saved.
     try {
-        TIniFile(FilePath(L"main.ini")).WriteString("Settings", "Sound", CheckBox2->Checked() ? "1" : "0");
+        settings_.WriteString("Settings", "Sound", CheckBox2->Checked() ? "1" : "0");
     } catch (const std::exception& error) {
         Application->ShowException(error);
     }

@@ -91,8 +91,9 @@ private:
     bool SoundOn() override;
     void PlaySound() override;
 
-    // main.ini as it was at start: the addresses and the sound option come from it.
-    const TIniFile settings_;
+    // main.ini, read once at start for the addresses and the sound option, and written
+    // through at close.
+    TIniFile settings_;
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
