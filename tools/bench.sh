@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/env.sh
 source tools/display.sh
-trap '[ -n "$started_xvfb_pid" ] && kill "$started_xvfb_pid" 2>/dev/null || true' EXIT
+trap stop_started_xvfb EXIT
 cmake -S . -B build-bench -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DSORIEL_BENCH=ON -DSORIEL_TESTS=OFF >/dev/null
 cmake --build build-bench --target net_bench announce_bench -j2

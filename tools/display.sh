@@ -1,6 +1,9 @@
 # Sourced: makes sure an X display is there; starts Xvfb when none answers.
-# Sets started_xvfb_pid when it started one, so the caller can stop it.
+# The caller stops it again with stop_started_xvfb (on exit).
 started_xvfb_pid=
+stop_started_xvfb() {
+    [ -z "$started_xvfb_pid" ] || kill "$started_xvfb_pid" 2>/dev/null || true
+}
 if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
     Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     started_xvfb_pid=$!

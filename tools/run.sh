@@ -22,7 +22,7 @@ fi
 
 python3 tools/demo_feed.py --port "$port" &
 feed_pid=$!
-trap 'kill $feed_pid 2>/dev/null || true; [ -n "$started_xvfb_pid" ] && kill $started_xvfb_pid 2>/dev/null || true' EXIT
+trap 'kill $feed_pid 2>/dev/null || true; stop_started_xvfb' EXIT
 
 echo "Soriel online runs on display $DISPLAY; end it with its tray menu command \"Konec\"."
 wine explorer /desktop=Soriel,1024x768 "$folder/main.exe"

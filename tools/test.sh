@@ -11,7 +11,7 @@ wineserver -p -f &
 wineserver_pid=$!
 cleanup() {
     kill "$wineserver_pid" 2>/dev/null || true
-    [ -n "$started_xvfb_pid" ] && kill "$started_xvfb_pid" 2>/dev/null || true
+    stop_started_xvfb
 }
 trap cleanup EXIT
 # Start Wine's own services now, with their output away from CTest's pipes, which they
