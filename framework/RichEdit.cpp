@@ -161,12 +161,12 @@ int TRichEdit::SelStart()
 void TRichEdit::LoadFromBytes(const std::string& bytes)
 {
     const bool isRtf = bytes.rfind("{\\rtf", 0) == 0;
-    std::string content = bytes;
+    std::string converted;
     if (!isRtf) {
         std::wstring text = IsValidUtf8(bytes) ? Widen(bytes) : AnsiToWide(bytes);
-        content.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+        converted.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
-    StreamSource source{&content, 0};
+    StreamSource source{isRtf ? &bytes : &converted, 0};
     EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
     SendMessageW(Handle(), EM_STREAMIN, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE), LPARAM(&stream));
     if (stream.dwError != 0)
