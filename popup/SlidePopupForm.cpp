@@ -254,8 +254,10 @@ void TfrmSlidePopup::PaintGradient(HDC dc, int width, int height) const
 {
     const bool vertical = GradientOrientation == TOrientation::mbVertical;
     const int steps = vertical ? height : width;
+    const COLORREF from = ColorToRGB(GradientColor1);
+    const COLORREF to = ColorToRGB(GradientColor2);
     for (int i = 0; i <= steps; ++i) {
-        PenHandle pen(CreatePen(PS_SOLID, 1, ColorToRGB(GradientStepColor(i, steps))));
+        PenHandle pen(CreatePen(PS_SOLID, 1, GradientStepColor(from, to, i, steps)));
         HGDIOBJ old = SelectObject(dc, pen.Get());
         if (vertical) {
             MoveToEx(dc, 0, i, nullptr);
@@ -266,11 +268,6 @@ void TfrmSlidePopup::PaintGradient(HDC dc, int width, int height) const
         }
         SelectObject(dc, old);
     }
-}
-
-TColor TfrmSlidePopup::GradientStepColor(int step, int steps) const
-{
-    return ::GradientStepColor(ColorToRGB(GradientColor1), ColorToRGB(GradientColor2), step, steps);
 }
 
 void TfrmSlidePopup::CenterText()

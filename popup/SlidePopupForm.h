@@ -35,7 +35,6 @@ public:
     void Display();
     // Puts the text into its label and centres it in the panel.
     void CenterText();
-    TColor GradientStepColor(int step, int steps) const;
 
 protected:
     void CreateParams(CreateParamsData& params) override;
