@@ -24,6 +24,19 @@ std::string FromWide(unsigned codePage, std::wstring_view text)
     return result;
 }
 
+// The message text for an error code from the given source, without the trailing line break.
+std::string FormattedMessage(DWORD source, HMODULE module, unsigned long code)
+{
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source | FORMAT_MESSAGE_IGNORE_INSERTS, module, code,
+                                  0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring message(buffer ? buffer : L"", length);
+    LocalFree(buffer);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    return Narrow(message);
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view text)
@@ -37,15 +50,9 @@ std::string Narrow(std::wstring_view utf16) { return FromWide(CP_UTF8, utf16); }
 std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
 std::string WideToAnsi(std::wstring_view utf16) { return FromWide(CP_ACP, utf16); }
 
-std::string SystemErrorMessage(unsigned long code)
+std::string SystemErrorMessage(unsigned long code) { return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code); }
+
+std::string ModuleErrorMessage(unsigned long code, const wchar_t* moduleName)
 {
-    wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring message(buffer ? buffer : L"", length);
-    LocalFree(buffer);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return Narrow(message);
+    return FormattedMessage(FORMAT_MESSAGE_FROM_HMODULE, GetModuleHandleW(moduleName), code);
 }

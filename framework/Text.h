@@ -14,3 +14,5 @@ std::string WideToAnsi(std::wstring_view utf16);
 
 // The system's message text for an error code, without the trailing line break.
 std::string SystemErrorMessage(unsigned long code);
+// The message text a module (e.g. L"wininet.dll") holds for one of its own codes.
+std::string ModuleErrorMessage(unsigned long code, const wchar_t* moduleName);

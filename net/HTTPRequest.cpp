@@ -20,16 +20,7 @@ std::string ErrorText(DWORD code)
 {
     if (code < INTERNET_ERROR_BASE || code > INTERNET_ERROR_BASE + 999)
         return SystemErrorMessage(code);
-    wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  GetModuleHandleW(L"wininet.dll"), code, 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-                                  nullptr);
-    std::wstring text(buffer ? buffer : L"", length);
-    LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-        text.pop_back();
-    return Narrow(text);
+    return ModuleErrorMessage(code, L"wininet.dll");
 }
 
 std::string SystemError(DWORD code) { return std::to_string(code) + " = " + ErrorText(code); }
