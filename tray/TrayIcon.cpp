@@ -76,7 +76,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), iconId_(AcquireTrayHandler().Register(this)), CycleTimer(this, &TTrayIcon::CycleTick),
       ClickTimer(this, &TTrayIcon::ClickTick), LeaveTimer(this, &TTrayIcon::LeaveTick)
 {
-    icon_.OnChange = [this] { IconPictureChanged(); };
+    icon_.OnChange = [this] { RefreshTray(); };
     trayData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
     trayData_.hWnd = TrayHandler()->Window();
     trayData_.uID = iconId_;
@@ -182,15 +182,7 @@ void TTrayIcon::SetShowHint(bool show)
     RefreshTray();
 }
 
-void TTrayIcon::SetIcon(const TIcon& icon)
-{
-    icon_.OnChange = nullptr;
-    icon_.Assign(icon);
-    icon_.OnChange = [this] { IconPictureChanged(); };
-    RefreshTray();
-}
-
-void TTrayIcon::IconPictureChanged() { RefreshTray(); }
+void TTrayIcon::SetIcon(const TIcon& icon) { icon_.Assign(icon); }
 
 void TTrayIcon::SetIconVisible(bool visible)
 {
@@ -204,11 +196,12 @@ void TTrayIcon::SetIconIndex(int index)
 {
     if (iconList_) {
         iconIndex_ = ClampIconIndex(index, iconList_->Count());
+        // Always a new picture, even the same or an empty one: the icon's change updates the shell.
         iconList_->GetIcon(iconIndex_, icon_);
     } else {
         iconIndex_ = 0;
+        RefreshTray();
     }
-    RefreshTray();
 }
 
 void TTrayIcon::SetWantEnterExitEvents(bool want)

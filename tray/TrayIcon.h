@@ -105,7 +105,6 @@ protected:
 
 private:
     bool FillTrayData();
-    void IconPictureChanged();
     bool AskStartup();
     HWND OwnerHandle() const;
 
