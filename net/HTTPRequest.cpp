@@ -206,7 +206,7 @@ void THTTPRequest::Exchange()
             variables.emplace_back(name, WideToAnsi(value));
         body = MultipartBody(variables);
     }
-    body.resize(std::min(body.size(), body.find('\0')));
+    body = CutAtZero(std::move(body));
 
     const std::wstring wideHeader = Widen(header);
     if (!HttpSendRequestW(request.Get(), wideHeader.empty() ? nullptr : wideHeader.c_str(), DWORD(wideHeader.size()),

@@ -14,13 +14,13 @@ constexpr std::string_view Base64Alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr size_t Base64LineLength = 64;
 
+} // namespace
+
 std::string CutAtZero(std::string text)
 {
     text.resize(std::min(text.size(), text.find('\0')));
     return text;
 }
-
-} // namespace
 
 std::string ToLower(std::string_view text)
 {

@@ -18,6 +18,9 @@ inline constexpr size_t MaxReplySize = 16 * 1024 * 1024;
 
 using FormPair = std::pair<std::string, std::string>;
 
+// The text up to its first zero byte: what a C string of it would carry.
+std::string CutAtZero(std::string text);
+
 std::string ToLower(std::string_view text);
 std::string ToUpper(std::string_view text);
 bool ContainsNoCase(std::string_view text, std::string_view part);
