@@ -72,7 +72,7 @@ void THTTPRequest::SetURL(const std::string& url)
     address_ = {};
     if (url.empty())
         return;
-    std::wstring wide = Widen(ToLower(url).find("://") == std::string::npos ? "http://" + url : url);
+    std::wstring wide = Widen(url.find("://") == std::string::npos ? "http://" + url : url);
     // Room for every part even if each character came out escaped.
     const DWORD capacity = DWORD(3 * wide.size() + 1);
     std::wstring host(capacity, L'\0'), path(capacity, L'\0'), extra(capacity, L'\0');
