@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
 #include <vector>
 
 #include "Win32Handle.h"

@@ -58,7 +58,6 @@ public:
     void ClickTick(TrayClickTarget& target);
     void LeaveTick(TrayClickTarget& target);
 
-    bool LeftDown() const { return leftDown_; }
     bool ClickPending() const { return clickPending_; }
     bool DoubleClicked() const { return doubleClicked_; }
     bool CursorOutside() const { return cursorOutside_; }

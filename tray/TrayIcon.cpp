@@ -213,30 +213,35 @@ void TTrayIcon::SetWantEnterExitEvents(bool want)
         LeaveTimer.Stop();
 }
 
-bool TTrayIcon::FillTrayData()
+void TTrayIcon::FillTrayData()
 {
     trayData_.hIcon = icon_.Handle();
     const std::wstring tip = TrayTipText(hint_, showHint_ && !hint_.empty());
     std::memset(trayData_.szTip, 0, sizeof(trayData_.szTip));
     std::memcpy(trayData_.szTip, tip.data(), tip.size() * sizeof(wchar_t));
-    return true;
 }
 
 bool TTrayIcon::AddToTray()
 {
     if (!settingPreview_)
         iconVisible_ = true;
-    return FillTrayData() && Shell_NotifyIconW(NIM_ADD, &trayData_);
+    FillTrayData();
+    return Shell_NotifyIconW(NIM_ADD, &trayData_);
 }
 
 bool TTrayIcon::RemoveFromTray()
 {
     if (!settingPreview_)
         iconVisible_ = false;
-    return FillTrayData() && Shell_NotifyIconW(NIM_DELETE, &trayData_);
+    FillTrayData();
+    return Shell_NotifyIconW(NIM_DELETE, &trayData_);
 }
 
-bool TTrayIcon::RefreshTray() { return FillTrayData() && Shell_NotifyIconW(NIM_MODIFY, &trayData_); }
+bool TTrayIcon::RefreshTray()
+{
+    FillTrayData();
+    return Shell_NotifyIconW(NIM_MODIFY, &trayData_);
+}
 
 void TTrayIcon::HideApplication()
 {

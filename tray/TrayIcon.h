@@ -104,7 +104,7 @@ protected:
     virtual void SendToTray();
 
 private:
-    bool FillTrayData();
+    void FillTrayData();
     bool AskStartup();
     HWND OwnerHandle() const;
 

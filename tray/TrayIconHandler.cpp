@@ -1,7 +1,6 @@
 #include "TrayIconHandler.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "Application.h"
 #include "Menus.h"
