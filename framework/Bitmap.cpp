@@ -21,18 +21,6 @@ HBITMAP CreatePicture(int width, int height)
     return bitmap;
 }
 
-// Selects a bitmap into a memory DC of its own for reading.
-class SourceDc {
-public:
-    explicit SourceDc(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_.Get(), bitmap)) {}
-    ~SourceDc() { SelectObject(dc_.Get(), old_); }
-    HDC Handle() const { return dc_.Get(); }
-
-private:
-    MemoryDc dc_;
-    HGDIOBJ old_;
-};
-
 } // namespace
 
 void TBitmap::Adopt(HBITMAP bitmap)
@@ -51,7 +39,7 @@ void TBitmap::SetSize(int width, int height)
         return;
     }
     Adopt(CreatePicture(width, height));
-    SourceDc dc(handle_.Get());
+    TBitmapCanvas dc(handle_.Get());
     RECT all{0, 0, width, height};
     FillRect(dc.Handle(), &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
 }
@@ -74,8 +62,8 @@ void TBitmap::Assign(const TBitmap& other)
     }
     BitmapHandle copy(CreatePicture(other.width_, other.height_));
     {
-        SourceDc from(other.handle_.Get());
-        SourceDc to(copy.Get());
+        TBitmapCanvas from(other.handle_.Get());
+        TBitmapCanvas to(copy.Get());
         BitBlt(to.Handle(), 0, 0, other.width_, other.height_, from.Handle(), 0, 0, SRCCOPY);
     }
     Adopt(copy.Release());
@@ -89,21 +77,13 @@ void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
     Adopt(bitmap);
 }
 
-COLORREF TBitmap::TransparentColor() const
-{
-    if (Empty())
-        return 0;
-    SourceDc dc(handle_.Get());
-    return GetPixel(dc.Handle(), 0, height_ - 1);
-}
-
 void TBitmap::Blit(HDC dc, int x, int y, int width, int height) const
 {
     if (Empty())
         return;
-    const COLORREF transparent = TransparentColor();
-    SourceDc source(handle_.Get());
+    TBitmapCanvas source(handle_.Get());
     if (Transparent) {
+        const COLORREF transparent = GetPixel(source.Handle(), 0, height_ - 1);
         GdiTransparentBlt(dc, x, y, width, height, source.Handle(), 0, 0, width_, height_, transparent);
         return;
     }
@@ -119,8 +99,8 @@ void TBitmap::StretchDraw(HDC dc, const RECT& rect) const
     Blit(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
-TBitmapCanvas::TBitmapCanvas(TBitmap& bitmap)
-    : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_.Get(), bitmap.Handle()))
+TBitmapCanvas::TBitmapCanvas(HBITMAP bitmap)
+    : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_.Get(), bitmap))
 {
 }
 

@@ -26,7 +26,6 @@ public:
 
     // Drawn without the colour of its bottom-left pixel.
     bool Transparent = false;
-    COLORREF TransparentColor() const;
 
     void Draw(HDC dc, int x, int y) const;
     void StretchDraw(HDC dc, const RECT& rect) const;
@@ -43,7 +42,8 @@ private:
 // Drawing on a bitmap: it stays selected into a memory DC while this lives.
 class TBitmapCanvas {
 public:
-    explicit TBitmapCanvas(TBitmap& bitmap);
+    explicit TBitmapCanvas(TBitmap& bitmap) : TBitmapCanvas(bitmap.Handle()) {}
+    explicit TBitmapCanvas(HBITMAP bitmap);
     ~TBitmapCanvas();
     TBitmapCanvas(const TBitmapCanvas&) = delete;
     TBitmapCanvas& operator=(const TBitmapCanvas&) = delete;
