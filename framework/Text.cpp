@@ -50,7 +50,10 @@ std::string Narrow(std::wstring_view utf16) { return FromWide(CP_UTF8, utf16); }
 std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
 std::string WideToAnsi(std::wstring_view utf16) { return FromWide(CP_ACP, utf16); }
 
-std::string SystemErrorMessage(unsigned long code) { return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code); }
+std::string SystemErrorMessage(unsigned long code)
+{
+    return FormattedMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code);
+}
 
 std::string ModuleErrorMessage(unsigned long code, const wchar_t* moduleName)
 {
