@@ -3,6 +3,14 @@
 #include "Exception.h"
 #include "Text.h"
 
+IconHandle LoadResourceIcon(const wchar_t* name, int width, int height)
+{
+    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, width, height, 0));
+    if (!icon)
+        throw Exception("Ikona " + Narrow(name) + " chybí: " + SystemErrorMessage(GetLastError()));
+    return IconHandle(icon);
+}
+
 void TIcon::SetHandle(IconHandle handle)
 {
     handle_ = std::move(handle);
@@ -16,8 +24,5 @@ void TIcon::Assign(HICON source) { SetHandle(IconHandle(source ? CopyIcon(source
 
 void TIcon::LoadFromResource(const wchar_t* name, int size)
 {
-    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, size, size, 0));
-    if (!icon)
-        throw Exception("Ikona " + Narrow(name) + " chybí: " + SystemErrorMessage(GetLastError()));
-    SetHandle(IconHandle(icon));
+    SetHandle(LoadResourceIcon(name, size, size));
 }

@@ -5,6 +5,9 @@
 
 #include "Win32Handle.h"
 
+// The program's named icon resource at the given size; raises when it is missing.
+IconHandle LoadResourceIcon(const wchar_t* name, int width, int height);
+
 // An owned icon picture that tells its holder when it changes.
 class TIcon {
 public:

@@ -19,10 +19,7 @@ int TImageList::AddIcon(HICON icon)
 
 int TImageList::AddResourceIcon(const wchar_t* name)
 {
-    auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), name, IMAGE_ICON, width_, height_, 0));
-    if (!icon)
-        throw Exception("Ikona " + Narrow(name) + " chybí: " + SystemErrorMessage(GetLastError()));
-    icons_.emplace_back(icon);
+    icons_.push_back(LoadResourceIcon(name, width_, height_));
     return Count() - 1;
 }
 
