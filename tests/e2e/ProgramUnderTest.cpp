@@ -7,6 +7,7 @@
 #include "AppPath.h"
 #include "MenuCommands.h"
 #include "Text.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -56,18 +57,6 @@ std::optional<std::string> WineTrace()
     while (file && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
         text.append(buffer, read);
     return text;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        Sleep(20);
-    }
 }
 
 ProgramFolder::ProgramFolder(const std::wstring& nameHint)

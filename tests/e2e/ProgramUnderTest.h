@@ -1,19 +1,16 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "Waiting.h"
 #include "Win32Handle.h"
 
 // main.ini lines that point the poller at a closed loopback port, so that a test that does
 // not serve news reaches nothing outside.
 inline const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
-
-// Polls the condition until it holds or the time is up; true when it held.
-bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs);
 
 // A fresh program folder in the temporary folder, holding a copy of main.exe and the files
 // that travel with it (taken from the test program's own folder). Removed afterwards.

@@ -6,6 +6,7 @@
 #include "HTTPRequest.h"
 #include "InternetHandle.h"
 #include "ScriptedHttpServer.h"
+#include "Waiting.h"
 #include "Win32Handle.h"
 
 namespace {
@@ -22,14 +23,6 @@ bool StartHostProgram(std::wstring command)
     }
     KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     return true;
-}
-
-bool WaitForFile(const std::wstring& path, unsigned timeoutMs)
-{
-    for (ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(50))
-        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-    return false;
 }
 
 // Whether a client that lets an unknown CA pass gets a reply: shows the server works.
@@ -73,7 +66,8 @@ TEST(Certificates, SelfSignedCertificateIsRefused)
                                  L" && openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
                                  L"-days 1 -subj /CN=localhost -keyout key.pem -out cert.tmp 2>/dev/null && "
                                  L"mv cert.tmp cert.pem\""));
-    ASSERT_TRUE(WaitForFile(dosFolder + L"\\cert.pem", 20000));
+    const std::wstring certificate = dosFolder + L"\\cert.pem";
+    ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesW(certificate.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000));
 
     unsigned short port;
     {

@@ -1,34 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
 #include "SlidePopupForm.h"
-
-// Handles this thread's messages until `done` or the time is up; true when done.
-template <typename Condition>
-bool PumpUntil(Condition done, int timeoutMs)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return true;
-}
-
-inline void PumpFor(int ms)
-{
-    PumpUntil([] { return false; }, ms);
-}
+#include "Waiting.h"
 
 inline std::vector<TfrmSlidePopup*> PopupWindows(const TComponent& owner)
 {

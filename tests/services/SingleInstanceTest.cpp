@@ -6,6 +6,7 @@
 #include "SingleInstance.h"
 #include "TestFolder.h"
 #include "Text.h"
+#include "Waiting.h"
 #include "Win32Handle.h"
 
 namespace {
@@ -16,13 +17,8 @@ std::string UniqueTitle(const char* test)
     return std::string("Soriel guard test ") + test + " " + std::to_string(GetCurrentProcessId());
 }
 
-bool WaitFor(const auto& condition, DWORD timeoutMs = 10000)
-{
-    for (ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(20))
-        if (condition())
-            return true;
-    return condition();
-}
+// The other process may be slow to start under Wine.
+const unsigned kWaitMs = 10000;
 
 bool MutexExists(const std::string& name)
 {
@@ -144,12 +140,12 @@ TEST(SingleInstanceProcesses, SecondCopyRestoresTheMinimizedFirstAndEnds)
     Helper first(title, L"minimized");
     ASSERT_TRUE(first.Started());
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = FindApplicationWindow(title)) && IsIconic(window); }));
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindApplicationWindow(title)) && IsIconic(window); }, kWaitMs));
     ASSERT_TRUE(MutexExists(title));
 
     Helper second(title, L"shown");
     EXPECT_EQ(second.EndsWith(), 2);
-    EXPECT_TRUE(WaitFor([&] { return !IsIconic(window); }));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window); }, kWaitMs));
     EXPECT_EQ(first.EndsWith(0), -1) << "the first copy keeps running";
 }
 
@@ -158,10 +154,10 @@ TEST(SingleInstanceProcesses, SecondCopyBringsTheFirstToTheForeground)
     std::string title = UniqueTitle("shown");
     Helper first(title, L"shown");
     HWND window = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (window = FindApplicationWindow(title)) && IsWindowVisible(window); }));
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindApplicationWindow(title)) && IsWindowVisible(window); }, kWaitMs));
     Helper second(title, L"shown");
     EXPECT_EQ(second.EndsWith(), 2);
-    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == window; }));
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kWaitMs));
 }
 
 TEST(SingleInstanceProcesses, TheMutexIsReleasedWhenTheFirstCopyEnds)
@@ -169,12 +165,12 @@ TEST(SingleInstanceProcesses, TheMutexIsReleasedWhenTheFirstCopyEnds)
     std::string title = UniqueTitle("ends");
     {
         Helper first(title, L"minimized");
-        ASSERT_TRUE(WaitFor([&] { return MutexExists(title); }));
+        ASSERT_TRUE(WaitUntil([&] { return MutexExists(title); }, kWaitMs));
     }
     EXPECT_FALSE(MutexExists(title));
     Helper next(title, L"minimized");
     EXPECT_EQ(next.EndsWith(1000), -1) << "a copy started after the first ended is a first copy";
-    EXPECT_TRUE(WaitFor([&] { return FindApplicationWindow(title) != nullptr; }));
+    EXPECT_TRUE(WaitUntil([&] { return FindApplicationWindow(title) != nullptr; }, kWaitMs));
 }
 
 } // namespace

@@ -2,19 +2,9 @@
 
 #include <stdexcept>
 
-namespace {
+#include "Waiting.h"
 
-template <typename Condition>
-bool Poll(Condition condition, int timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(timeoutMs);
-    while (!condition()) {
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
+namespace {
 
 const int kMarkSize = 4;
 
@@ -33,11 +23,11 @@ ShellDesktop::ShellDesktop(const std::wstring& name)
         throw std::runtime_error("explorer.exe does not start");
     CloseHandle(process.hThread);
     explorer_.Reset(process.hProcess);
-    if (!Poll([&] { return (desktop_ = OpenDesktopW(name.c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; }, 15000))
+    if (!WaitUntil([&] { return (desktop_ = OpenDesktopW(name.c_str(), 0, FALSE, GENERIC_ALL)) != nullptr; }, 15000))
         throw std::runtime_error("the explorer's desktop does not appear");
     if (!SetThreadDesktop(desktop_))
         throw std::runtime_error("cannot enter the explorer's desktop");
-    if (!Poll([&] { return Taskbar() != nullptr; }, 15000))
+    if (!WaitUntil([&] { return Taskbar() != nullptr; }, 15000))
         throw std::runtime_error("the explorer's taskbar does not appear");
 
     // A small mark of this process's own colour in the desktop's corner.

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "TrayObserver.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ TEST(SimpleTimer, TicksWithItsContextUntilStopped)
     EXPECT_TRUE(timer.Start(10));
     EXPECT_TRUE(timer.Active());
     EXPECT_EQ(timer.Interval(), 10u);
-    EXPECT_TRUE(WaitFor([&] { return counter.ticks >= 3; }));
+    EXPECT_TRUE(PumpUntil([&] { return counter.ticks >= 3; }));
 
     EXPECT_TRUE(timer.Stop());
     EXPECT_FALSE(timer.Active());
@@ -45,7 +45,7 @@ TEST(SimpleTimer, StartAgainRestartsWithTheNewInterval)
     timer.Start(60000);
     timer.Start(10);
     EXPECT_EQ(timer.Interval(), 10u);
-    EXPECT_TRUE(WaitFor([&] { return counter.ticks >= 2; }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return counter.ticks >= 2; }, 2000));
 }
 
 TEST(SimpleTimer, FailingTickIsDroppedAndTheTimerGoesOn)
@@ -54,7 +54,7 @@ TEST(SimpleTimer, FailingTickIsDroppedAndTheTimerGoesOn)
     counter.fail = true;
     TSimpleTimer timer(&counter, &Counter::Tick);
     timer.Start(10);
-    EXPECT_TRUE(WaitFor([&] { return counter.ticks >= 3; }));
+    EXPECT_TRUE(PumpUntil([&] { return counter.ticks >= 3; }));
 }
 
 TEST(SimpleTimer, TickOfAFreedTimerFindsNoTimer)

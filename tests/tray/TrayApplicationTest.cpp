@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "TrayObserver.h"
 #include "TrayTestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ TEST_F(TrayApplication, WithoutStartupHandlerTheMainFormShows)
     auto* form = Application->CreateForm<TrayForm>();
     EXPECT_TRUE(Application->ShowMainForm);
     ShowAsRunDoes(*form);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
     delete form;
 }
 
@@ -58,18 +59,18 @@ TEST_F(TrayApplication, MinimizingHidesTheApplicationAndShowingBringsItBack)
 {
     auto* form = Application->CreateForm<TrayForm>();
     ShowAsRunDoes(*form);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
 
     // The title bar's minimize button.
     SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form->Handle()) && !IsWindowVisible(Application->Handle()); }));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form->Handle()) && !IsWindowVisible(Application->Handle()); }));
     EXPECT_FALSE(form->Visible());
     EXPECT_TRUE(ShellHasIcon(form->Tray->TrayData().hWnd, form->Tray->IconId()));
 
     // What the double click on the icon does in the program.
     form->Show();
     form->BringToFront();
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(form->Handle()) && IsWindowVisible(Application->Handle()); }));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()) && IsWindowVisible(Application->Handle()); }));
     EXPECT_FALSE(IsIconic(Application->Handle()));
     delete form;
 }
@@ -79,9 +80,9 @@ TEST_F(TrayApplication, MinimizingWithoutMinimizeToTrayKeepsTheTaskbarButton)
     TrayForm::Configure = [](TrayForm& form) { form.Tray->MinimizeToTray = false; };
     auto* form = Application->CreateForm<TrayForm>();
     ShowAsRunDoes(*form);
-    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()) != FALSE; }));
     SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(WaitFor([&] { return IsIconic(Application->Handle()) != FALSE; }));
+    EXPECT_TRUE(PumpUntil([&] { return IsIconic(Application->Handle()) != FALSE; }));
     EXPECT_TRUE(IsWindowVisible(Application->Handle()));
     Application->Restore();
     delete form;

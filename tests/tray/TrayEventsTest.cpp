@@ -6,6 +6,7 @@
 #include "Application.h"
 #include "TrayObserver.h"
 #include "TrayTestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ struct TrayEvents : ::testing::Test {
         return button == TMouseButton::mbLeft ? ssLeft : button == TMouseButton::mbRight ? ssRight : ssMiddle;
     }
     // Handles the callbacks and what they start, to well past one double-click time.
-    void Settle() { PumpFor(int(GetDoubleClickTime()) + 300); }
+    void Settle() { PumpFor(GetDoubleClickTime() + 300); }
 };
 
 using Events = std::vector<std::string>;
@@ -53,9 +54,9 @@ TEST_F(TrayEvents, SingleClickComesOneDoubleClickTimeAfterThePress)
 {
     SendTrayCallback(*icon, WM_LBUTTONDOWN);
     SendTrayCallback(*icon, WM_LBUTTONUP);
-    ASSERT_TRUE(WaitFor([&] { return events.size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return events.size() == 2; }));
     EXPECT_EQ(events, (Events{"down left", "up left"})) << "the click waits";
-    ASSERT_TRUE(WaitFor([&] { return events.size() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return events.size() == 3; }));
     EXPECT_EQ(events.back(), "click");
     EXPECT_GE(clickAt - start + 30, GetDoubleClickTime()) << "no earlier than one double-click time";
 }
@@ -73,7 +74,7 @@ TEST_F(TrayEvents, WithoutDoubleClickHandlerTheClickComesAtOnce)
     icon->OnDblClick = nullptr;
     SendTrayCallback(*icon, WM_LBUTTONDOWN);
     SendTrayCallback(*icon, WM_LBUTTONUP);
-    ASSERT_TRUE(WaitFor([&] { return events.size() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return events.size() == 3; }));
     EXPECT_EQ(events, (Events{"down left", "click", "up left"}));
     EXPECT_LT(clickAt - start, GetDoubleClickTime());
 }
@@ -82,7 +83,7 @@ TEST_F(TrayEvents, OtherButtonsReportWithTheirFlags)
 {
     for (UINT code : {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_RBUTTONUP})
         SendTrayCallback(*icon, code);
-    ASSERT_TRUE(WaitFor([&] { return events.size() == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return events.size() == 3; }));
     EXPECT_EQ(events, (Events{"down middle", "up middle", "up right"}));
 }
 
@@ -107,19 +108,19 @@ TEST_F(TrayEvents, EnterAndExitFollowTheCursor)
 
     SetCursorPos(100, 100);
     SendTrayCallback(*icon, WM_MOUSEMOVE);
-    ASSERT_TRUE(WaitFor([&] { return moves == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return moves == 1; }));
     EXPECT_EQ(enters, 0) << "not wanted yet";
 
     icon->SetWantEnterExitEvents(true);
     SendTrayCallback(*icon, WM_MOUSEMOVE);
     SendTrayCallback(*icon, WM_MOUSEMOVE);
-    ASSERT_TRUE(WaitFor([&] { return moves == 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return moves == 3; }));
     EXPECT_EQ(enters, 1);
     PumpFor(100);
     EXPECT_EQ(exits, 0) << "the cursor is still where the shell saw it";
 
     SetCursorPos(300, 200);
-    EXPECT_TRUE(WaitFor([&] { return exits == 1; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return exits == 1; }, 1000));
     icon->SetWantEnterExitEvents(false);
 }
 
@@ -134,7 +135,7 @@ TEST_F(TrayEvents, CyclingStepsThroughTheImagesAndReportsTheNextIndex)
     };
     icon->SetCycleInterval(20);
     icon->SetCycleIcons(true);
-    ASSERT_TRUE(WaitFor([&] { return next.size() >= 4; }));
+    ASSERT_TRUE(PumpUntil([&] { return next.size() >= 4; }));
     icon->SetCycleIcons(false);
     next.resize(4);
     shown.resize(4);
@@ -175,7 +176,7 @@ TEST(TrayMenu, RightPressOpensTheMenuAtTheCursorAndRunsTheChosenItem)
     SetTimer(nullptr, 0, 50, &MenuChooser::Tick);
 
     SendTrayCallback(*form->Tray, WM_RBUTTONDOWN);
-    EXPECT_TRUE(WaitFor([&] { return !form->Clicked.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return !form->Clicked.empty(); }));
     EXPECT_EQ(order, std::vector<std::string>{"down"});
     EXPECT_EQ(MenuChooser::seen, (std::vector<std::wstring>{L"O programu", L"", L"Soriel 3 - stránky",
                                                              L"Zobrazit aktuální zprávu", L"Konec"}));
@@ -200,7 +201,7 @@ TEST(TrayMenu, DoubleClickRunsTheFirstDefaultItem)
     form->Exit->Default = true;
     form->About->Default = true;
     SendTrayCallback(*form->Tray, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([&] { return !form->Clicked.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return !form->Clicked.empty(); }));
     EXPECT_EQ(form->Clicked, std::vector<std::string>{"O programu"});
 
     form->Clicked.clear();

@@ -162,24 +162,3 @@ std::optional<COLORREF> IconColour(HICON icon, int x, int y)
     const DWORD pixel = static_cast<const DWORD*>(bits)[y * 16 + x];
     return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
 }
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + ULONGLONG(timeoutMs);
-    while (!condition()) {
-        if (GetTickCount64() > end)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
-void PumpFor(int ms)
-{
-    WaitFor([] { return false; }, ms);
-}

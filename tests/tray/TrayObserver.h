@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,8 +25,3 @@ std::optional<POINT> TaskbarPixelCentre(COLORREF colour);
 // A 16 by 16 icon of one opaque colour, and the colour of an icon's pixel (the middle one).
 IconHandle SolidIcon(COLORREF colour);
 std::optional<COLORREF> IconColour(HICON icon, int x = 8, int y = 8);
-
-// Handles the thread's messages until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
-// Handles the thread's messages for that long.
-void PumpFor(int ms);

@@ -9,6 +9,7 @@
 #include "TrayIconHandler.h"
 #include "TrayObserver.h"
 #include "TrayTestSupport.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool ShowsNothingOf(COLORREF colour) { return TaskbarPixelCount(colour) == 0; }
 // The taskbar's pixels can be read only while no other desktop on the X display covers it.
 #define EXPECT_TASKBAR(condition)                                                                  \
     do {                                                                                           \
-        if (!WaitFor([&] { return ShellDesktop::Current->OnTop() && (condition); })) {             \
+        if (!PumpUntil([&] { return ShellDesktop::Current->OnTop() && (condition); })) {           \
             if (!ShellDesktop::Current->OnTop())                                                   \
                 GTEST_SKIP() << "another desktop covers this one on the X display";                \
             ADD_FAILURE() << "the taskbar does not show " #condition;                              \
@@ -163,7 +164,7 @@ TEST_F(ShellEntry, TaskbarCreatedBroadcastAddsTheEntryAgain)
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
     ASSERT_FALSE(InShell());
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return InShell(); }));
+    EXPECT_TRUE(PumpUntil([&] { return InShell(); }));
     EXPECT_TASKBAR(Shows(kImageColours[0]));
 
     // A hidden icon stays out.
@@ -204,7 +205,7 @@ TEST(TrayWindow, TwoIconsShareOneCallbackWindowAndTheMouseReachesTheRightOne)
     press[0].mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
     press[1].mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
     SendInput(2, press, sizeof(INPUT));
-    EXPECT_TRUE(WaitFor([&] { return !downs.empty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return !downs.empty(); }));
     EXPECT_EQ(downs, std::vector<std::string>{"second"});
 
     delete first;
@@ -226,7 +227,7 @@ TEST(TrayWindow, CallbackOfAnIconThatIsGoneIsIgnored)
     delete gone;
     PostMessageW(kept->TrayData().hWnd, TrayCallbackMessage, goneId, WM_RBUTTONDOWN);
     PostMessageW(kept->TrayData().hWnd, TrayCallbackMessage, kept->IconId(), WM_MBUTTONDOWN);
-    EXPECT_TRUE(WaitFor([&] { return downs == 1; }));
+    EXPECT_TRUE(PumpUntil([&] { return downs == 1; }));
     PumpFor(100);
     EXPECT_EQ(downs, 1);
 }
