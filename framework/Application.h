@@ -40,7 +40,6 @@ public:
     void Run();
     void ProcessMessages();
     void Terminate();
-    bool Terminated() const { return terminated_; }
 
     void Minimize();
     void Restore();

@@ -216,13 +216,6 @@ HBRUSH TWinControl::ControlColor(HDC dc)
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND:
-        if (lParam) {
-            if (TWinControl* child = FromHandle(HWND(lParam)))
-                child->CommandNotify(HIWORD(wParam));
-            return 0;
-        }
-        break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:

@@ -107,9 +107,8 @@ protected:
     TControl* hoveredChild_ = nullptr;
     TControl* pressedChild_ = nullptr;
 
-    // A child control's notification (WM_COMMAND) and its colours (WM_CTLCOLOR*).
-    virtual void CommandNotify(WORD code) { (void)code; }
-    virtual HBRUSH ControlColor(HDC dc);
+    // A child control's colours (WM_CTLCOLOR*).
+    HBRUSH ControlColor(HDC dc);
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -84,13 +84,3 @@ void TCanvas::DrawText(const std::string& text, RECT& rect, const TFont& font, U
     ::DrawTextW(dc_, wide.c_str(), int(wide.size()), &rect, flags);
     SelectObject(dc_, old);
 }
-
-SIZE TCanvas::TextExtent(const std::string& text, const TFont& font)
-{
-    HGDIOBJ old = SelectObject(dc_, font.Handle());
-    std::wstring wide = Widen(text);
-    SIZE size{};
-    GetTextExtentPoint32W(dc_, wide.c_str(), int(wide.size()), &size);
-    SelectObject(dc_, old);
-    return size;
-}

@@ -13,7 +13,6 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clRed = 0x0000FF;
 constexpr TColor clYellow = 0x00FFFF;
 constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clGray = 0x808080;
 constexpr TColor clWindowText = 0xFF000000 | COLOR_WINDOWTEXT;
 constexpr TColor clBtnFace = 0xFF000000 | COLOR_BTNFACE;
@@ -69,7 +68,6 @@ public:
     void Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushStyle, TColor penColor);
     // DrawTextW with the font's colour on a transparent background; flags are DT_*.
     void DrawText(const std::string& text, RECT& rect, const TFont& font, UINT flags);
-    SIZE TextExtent(const std::string& text, const TFont& font);
 
 private:
     HDC dc_;

@@ -1,6 +1,5 @@
 #include "MemoryStream.h"
 
-#include <algorithm>
 #include <cstring>
 
 void TMemoryStream::Write(const void* bytes, size_t count)
@@ -9,12 +8,4 @@ void TMemoryStream::Write(const void* bytes, size_t count)
         data_.resize(position_ + count);
     std::memcpy(data_.data() + position_, bytes, count);
     position_ += count;
-}
-
-size_t TMemoryStream::Read(void* bytes, size_t count)
-{
-    size_t available = std::min(count, data_.size() - position_);
-    std::memcpy(bytes, data_.data() + position_, available);
-    position_ += available;
-    return available;
 }

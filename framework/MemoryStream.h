@@ -8,7 +8,6 @@ class TMemoryStream {
 public:
     size_t Size() const { return data_.size(); }
     size_t Position() const { return position_; }
-    void SetPosition(size_t position) { position_ = position < data_.size() ? position : data_.size(); }
     void Rewind() { position_ = 0; }
     void Clear()
     {
@@ -18,8 +17,6 @@ public:
 
     void Write(const void* bytes, size_t count);
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
-    // Copies up to count bytes from the position on; returns how many were copied.
-    size_t Read(void* bytes, size_t count);
 
     const std::string& Bytes() const { return data_; }
     std::string_view View() const { return data_; }

@@ -28,7 +28,6 @@ using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
 using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using PenHandle = UniqueHandle<GdiObjectTraits<HPEN>>;
-using RegionHandle = UniqueHandle<GdiObjectTraits<HRGN>>;
 
 struct IconHandleTraits {
     using Type = HICON;
