@@ -4,7 +4,6 @@
 // hidden form, the news.rtf save after each entry, a real popup and the sound player.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cctype>
 #include <map>
@@ -14,6 +13,7 @@
 
 #include "AppPath.h"
 #include "Application.h"
+#include "BenchClock.h"
 #include "FileIO.h"
 #include "Forms.h"
 #include "NewsLog.h"
@@ -26,25 +26,6 @@
 #include "TextDecoder.h"
 
 namespace {
-
-double NowMs()
-{
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return double(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // Item i's title, unique for the sizes measured here: quarter hours over the days.
 std::string Title(int i)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "HTTPRequest.h"
 #include "InternetHandle.h"
 #include "NewsPoller.h"
@@ -157,16 +158,12 @@ int RunCase(size_t size, bool gzip, Method method, int repeats)
     std::vector<double> walls;
     const double cpuStart = CpuMs();
     for (int i = 0; i < repeats; ++i) {
-        LARGE_INTEGER frequency, start, end;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&start);
+        const double start = NowMs();
         once();
-        QueryPerformanceCounter(&end);
-        walls.push_back(double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart));
+        walls.push_back(NowMs() - start);
     }
     const double cpu = (CpuMs() - cpuStart) / repeats;
-    std::sort(walls.begin(), walls.end());
-    std::printf("%.3f %.3f %.2f\n", walls[walls.size() / 2], cpu, PeakMiB() - baseMiB);
+    std::printf("%.3f %.3f %.2f\n", Median(walls), cpu, PeakMiB() - baseMiB);
     return 0;
 }
 
