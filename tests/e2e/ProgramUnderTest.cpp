@@ -40,6 +40,26 @@ std::wstring ClassName(HWND window)
     return name;
 }
 
+// The process's top-level windows, in the order EnumWindows gives them.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId)
+{
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == search->processId)
+                search->found.push_back(window);
+            return TRUE;
+        },
+        LPARAM(&search));
+    return search.found;
+}
+
 } // namespace
 
 std::string Utf8(const std::wstring& text) { return Narrow(text); }
@@ -154,26 +174,14 @@ HWND RunningProgram::MainWindow(unsigned timeoutMs) const
     HWND result = nullptr;
     WaitUntil(
         [&] {
-            struct Search {
-                DWORD processId;
-                HWND found;
-            } search{processId_, nullptr};
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* search = reinterpret_cast<Search*>(data);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    // The main form is the one with the rich-text news log in it.
-                    if (owner == search->processId && ClassName(window).starts_with(L"SorielWindow") &&
-                        FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr)) {
-                        search->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                LPARAM(&search));
-            result = search.found;
-            return result != nullptr;
+            // The main form is the one with the rich-text news log in it.
+            for (HWND window : TopLevelWindowsOf(processId_))
+                if (ClassName(window).starts_with(L"SorielWindow") &&
+                    FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr)) {
+                    result = window;
+                    return true;
+                }
+            return false;
         },
         timeoutMs);
     return result;
@@ -183,24 +191,10 @@ HWND RunningProgram::FindWindowOfClass(const std::wstring& className, HWND paren
 {
     if (parent)
         return FindWindowExW(parent, nullptr, className.c_str(), nullptr);
-    struct Search {
-        DWORD processId;
-        const std::wstring* className;
-        HWND found;
-    } search{processId_, &className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == search->processId && ClassName(window) == *search->className) {
-                search->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        LPARAM(&search));
-    return search.found;
+    for (HWND window : TopLevelWindowsOf(processId_))
+        if (ClassName(window) == className)
+            return window;
+    return nullptr;
 }
 
 std::wstring RunningProgram::WindowText(HWND window) const
@@ -212,23 +206,13 @@ std::wstring RunningProgram::WindowText(HWND window) const
 
 std::vector<HWND> RunningProgram::Popups() const
 {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId_, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
-            if (owner == search->processId && IsWindowVisible(window) && (style & WS_EX_TOOLWINDOW) &&
-                (style & WS_EX_TOPMOST))
-                search->found.push_back(window);
-            return TRUE;
-        },
-        LPARAM(&search));
-    return search.found;
+    std::vector<HWND> popups;
+    for (HWND window : TopLevelWindowsOf(processId_)) {
+        const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+        if (IsWindowVisible(window) && (style & WS_EX_TOOLWINDOW) && (style & WS_EX_TOPMOST))
+            popups.push_back(window);
+    }
+    return popups;
 }
 
 std::string RunningProgram::LogText() const
