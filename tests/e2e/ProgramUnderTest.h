@@ -46,7 +46,6 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    DWORD ProcessId() const { return processId_; }
     // The main form (waits until it exists); null when it did not appear in time.
     HWND MainWindow(unsigned timeoutMs = 10000) const;
     HWND FindWindowOfClass(const std::wstring& className, HWND parent = nullptr) const;

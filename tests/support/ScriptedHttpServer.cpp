@@ -56,7 +56,6 @@ std::optional<RecordedRequest> ReadRequest(SOCKET socket)
     }
     size_t firstBlank = request.RequestLine.find(' ');
     size_t secondBlank = request.RequestLine.find(' ', firstBlank + 1);
-    request.Method = request.RequestLine.substr(0, firstBlank);
     request.Target = request.RequestLine.substr(firstBlank + 1, secondBlank - firstBlank - 1);
 
     std::string length = request.Header("Content-Length");
@@ -158,12 +157,6 @@ void ScriptedHttpServer::SetReply(ScriptedReply reply)
     reply_ = std::move(reply);
 }
 
-void ScriptedHttpServer::QueueReply(ScriptedReply reply)
-{
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(reply));
-}
-
 void ScriptedHttpServer::SetHandler(Handler handler)
 {
     std::lock_guard lock(mutex_);
@@ -231,11 +224,6 @@ ScriptedReply ScriptedHttpServer::NextReply(const RecordedRequest& request)
     Handler handler;
     {
         std::lock_guard lock(mutex_);
-        if (!queue_.empty()) {
-            ScriptedReply reply = std::move(queue_.front());
-            queue_.pop_front();
-            return reply;
-        }
         if (!handler_)
             return reply_;
         handler = handler_;

@@ -3,7 +3,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -16,7 +15,6 @@
 // What a client sent: the request line, the header lines and the body bytes.
 struct RecordedRequest {
     std::string RequestLine;
-    std::string Method;
     std::string Target;
     std::vector<std::string> Headers;
     std::string Body;
@@ -59,9 +57,8 @@ public:
     // "http://127.0.0.1:<port>" followed by the path.
     std::string Url(std::string_view path = "/") const;
 
-    // Replies are taken from the queue first, then from the handler, then the standing reply.
+    // Replies come from the handler when one is set, else the standing reply.
     void SetReply(ScriptedReply reply);
-    void QueueReply(ScriptedReply reply);
     void SetHandler(Handler handler);
 
     std::vector<RecordedRequest> Requests() const;
@@ -84,7 +81,6 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<RecordedRequest> requests_;
-    std::deque<ScriptedReply> queue_;
     Handler handler_;
     ScriptedReply reply_;
     std::vector<std::unique_ptr<Connection>> connections_;
