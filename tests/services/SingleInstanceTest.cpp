@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "AppPath.h"
 #include "Application.h"
 #include "SingleInstance.h"
-#include "TestFolder.h"
 #include "Text.h"
 #include "Waiting.h"
 #include "Win32Handle.h"
@@ -97,7 +97,7 @@ class Helper {
 public:
     Helper(const std::string& title, const wchar_t* mode)
     {
-        std::wstring command = L"\"" + TestProgramFolder() + L"single_instance_helper.exe\" \"" + Widen(title) +
+        std::wstring command = L"\"" + GetAppPath() + L"single_instance_helper.exe\" \"" + Widen(title) +
                                L"\" " + mode;
         STARTUPINFOW startup{sizeof(startup)};
         PROCESS_INFORMATION info{};

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "AppPath.h"
 #include "SoundPlayer.h"
-#include "TestFolder.h"
 #include "Text.h"
 
 namespace {
@@ -13,7 +13,7 @@ TEST(SoundPlayer, AMissingFileIsSilentAndStillRaisesOnPlay)
     TSoundPlayer player(nullptr);
     std::vector<TSoundPlayer*> played;
     player.OnPlay = [&](TSoundPlayer& sender) { played.push_back(&sender); };
-    player.SoundFile = Narrow(TestProgramFolder() + L"no such sound.wav");
+    player.SoundFile = Narrow(GetAppPath() + L"no such sound.wav");
     player.Play();
     player.LoopSound = true;
     player.Play();

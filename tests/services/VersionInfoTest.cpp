@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "TestFolder.h"
+#include <windows.h>
+
+#include "AppPath.h"
 #include "Text.h"
 #include "VersionInfo.h"
 
 namespace {
 
-std::string InTestFolder(const wchar_t* name) { return Narrow(TestProgramFolder() + name); }
+std::string InTestFolder(const wchar_t* name) { return Narrow(GetAppPath() + name); }
 
 void ExpectNothingRead(const TVersionInfo& info)
 {
@@ -64,8 +66,8 @@ TEST(VersionInfo, FilesWithoutVersionInformationGiveTheFailureResults)
 
 TEST(VersionInfo, AssigningTheSameNameAgainDoesNotReadAgain)
 {
-    std::wstring copy = TestProgramFolder() + L"version copy ž.exe";
-    ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"main.exe").c_str(), copy.c_str(), FALSE));
+    std::wstring copy = GetAppPath() + L"version copy ž.exe";
+    ASSERT_TRUE(CopyFileW((GetAppPath() + L"main.exe").c_str(), copy.c_str(), FALSE));
     TVersionInfo info(nullptr);
     info.SetFileName(Narrow(copy));
     DeleteFileW(copy.c_str());
