@@ -62,7 +62,7 @@ std::string Lines(const std::string& text)
 size_t SoundsPlayedIn(const ProgramFolder& folder)
 {
     std::string path;
-    for (char c : Utf8(folder.File(L"ticktock.wav")))
+    for (char c : Narrow(folder.File(L"ticktock.wav")))
         path += c == '\\' ? std::string("\\\\") : std::string(1, c);
     return Count(WineTrace().value_or(""), "proc_PlaySound SoundName=L\"" + path + "\"");
 }
@@ -91,7 +91,7 @@ TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
 
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 10000));
-    EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + title);
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + title);
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
     ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 10000));
 
@@ -133,7 +133,7 @@ TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
 
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
-    EXPECT_EQ(Utf8(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 09:15");
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 09:15");
     EXPECT_EQ(Count(program.LogText(), "again"), 1u);
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
     // A sound would follow the popup in the same tick; a whole poll period is time enough.

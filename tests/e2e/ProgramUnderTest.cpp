@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AppPath.h"
+#include "FileIO.h"
 #include "MenuCommands.h"
 #include "Text.h"
 #include "Waiting.h"
@@ -62,21 +63,12 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 
 } // namespace
 
-std::string Utf8(const std::wstring& text) { return Narrow(text); }
-
 std::optional<std::string> WineTrace()
 {
     wchar_t path[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"SORIEL_TRACE_FILE", path, MAX_PATH))
         return std::nullopt;
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                nullptr));
-    std::string text;
-    char buffer[65536];
-    DWORD read = 0;
-    while (file && ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    return text;
+    return ReadWholeFile(path).value_or("");
 }
 
 ProgramFolder::ProgramFolder(const std::wstring& nameHint)
@@ -93,7 +85,7 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
     for (const wchar_t* name : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"}) {
         if (GetFileAttributesW((source + name).c_str()) != INVALID_FILE_ATTRIBUTES &&
             !CopyFileW((source + name).c_str(), File(name).c_str(), FALSE))
-            throw std::runtime_error("cannot copy " + Utf8(name) + " into the program folder: error " +
+            throw std::runtime_error("cannot copy " + Narrow(name) + " into the program folder: error " +
                                      std::to_string(GetLastError()));
     }
     if (!Exists(L"main.exe"))
@@ -112,15 +104,7 @@ void ProgramFolder::Write(const std::wstring& name, const std::string& bytes) co
 
 std::optional<std::string> ProgramFolder::Read(const std::wstring& name) const
 {
-    FileHandle file(CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    if (!file)
-        return std::nullopt;
-    std::string bytes(GetFileSize(file.Get(), nullptr), '\0');
-    DWORD read = 0;
-    ReadFile(file.Get(), bytes.data(), DWORD(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    return bytes;
+    return ReadWholeFile(File(name));
 }
 
 bool ProgramFolder::Exists(const std::wstring& name) const
@@ -218,7 +202,7 @@ std::vector<HWND> RunningProgram::Popups() const
 std::string RunningProgram::LogText() const
 {
     HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
-    return log ? Utf8(WindowText(log)) : std::string();
+    return log ? Narrow(WindowText(log)) : std::string();
 }
 
 bool RunningProgram::SoundChecked() const

@@ -70,8 +70,6 @@ private:
     DWORD processId_ = 0;
 };
 
-std::string Utf8(const std::wstring& text);
-
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).
 std::optional<std::string> WineTrace();

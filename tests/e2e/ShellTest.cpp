@@ -2,6 +2,7 @@
 
 #include "MenuCommands.h"
 #include "ProgramUnderTest.h"
+#include "Text.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ TEST(Shell, UnwritableSettingsAreReportedButTheProgramStillClosesAndSavesTheLog)
 
     HWND box = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (box = program.FindWindowOfClass(L"#32770")) != nullptr; }, 10000));
-    EXPECT_EQ(Utf8(program.WindowText(box)), "Soriel online");
+    EXPECT_EQ(Narrow(program.WindowText(box)), "Soriel online");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(program.WaitForExit(15000));
     EXPECT_TRUE(folder.Exists(L"news.rtf"));

@@ -6,6 +6,7 @@
 
 #include "MenuCommands.h"
 #include "ProgramUnderTest.h"
+#include "Text.h"
 
 namespace {
 
@@ -37,8 +38,9 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     ASSERT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 10000));
     EXPECT_FALSE(IsWindowVisible(main));
     // Start-up puts the version into the caption.
-    EXPECT_TRUE(WaitUntil([&] { return Utf8(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
-        << Utf8(program.WindowText(main));
+    EXPECT_TRUE(
+        WaitUntil([&] { return Narrow(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
+        << Narrow(program.WindowText(main));
 
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDOWN);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
