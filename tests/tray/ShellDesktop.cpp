@@ -52,7 +52,7 @@ ShellDesktop::~ShellDesktop()
     WaitForSingleObject(explorer_.Get(), 5000);
 }
 
-HWND ShellDesktop::Taskbar() const { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+HWND ShellDesktop::Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
 
 bool ShellDesktop::OnTop() const
 {

@@ -15,7 +15,7 @@ public:
     ShellDesktop& operator=(const ShellDesktop&) = delete;
 
     // The taskbar window (it takes its place once it has an icon to show).
-    HWND Taskbar() const;
+    static HWND Taskbar();
 
     // Whether this desktop is what the display shows: other programs' desktops on the
     // same X display may cover it, and then its pixels cannot be read.

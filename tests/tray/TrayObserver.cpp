@@ -5,9 +5,9 @@
 
 #include <cwchar>
 
-namespace {
+#include "ShellDesktop.h"
 
-HWND Taskbar() { return FindWindowW(L"Shell_TrayWnd", nullptr); }
+namespace {
 
 // Memory in another process, freed with it.
 class RemoteMemory {
@@ -34,7 +34,7 @@ private:
 std::vector<DWORD> TaskbarPixels(RECT& rect)
 {
     std::vector<DWORD> pixels;
-    if (!GetWindowRect(Taskbar(), &rect))
+    if (!GetWindowRect(ShellDesktop::Taskbar(), &rect))
         return pixels;
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     HDC screen = GetDC(nullptr);
@@ -71,7 +71,7 @@ std::vector<HWND> ShellTooltips()
     struct Search {
         HWND taskbar;
         std::vector<HWND> found;
-    } search{Taskbar(), {}};
+    } search{ShellDesktop::Taskbar(), {}};
     EnumWindows(
         [](HWND window, LPARAM param) -> BOOL {
             auto* search = reinterpret_cast<Search*>(param);
