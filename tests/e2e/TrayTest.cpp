@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include "MenuCommands.h"
 #include "ProgramUnderTest.h"
 #include "Text.h"
 

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
-#include "Application.h"
 #include "ShellDesktop.h"
 #include "Text.h"
 #include "TrayIconHandler.h"
