@@ -91,6 +91,9 @@ TTrayIcon::TTrayIcon(TComponent* owner)
 TTrayIcon::~TTrayIcon()
 {
     SetIconVisible(false);
+    CycleTimer.Stop();
+    ClickTimer.Stop();
+    LeaveTimer.Stop();
     icon_.OnChange = nullptr;
     DetachAppWindow();
     DetachOwnerWindow();
