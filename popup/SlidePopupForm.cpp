@@ -122,6 +122,7 @@ void TfrmSlidePopup::CreateParams(CreateParamsData& params)
 void TfrmSlidePopup::TakeSettings(TSlidePopup& source)
 {
     Source = &source;
+    DefaultMonitor = source.DefaultMonitor;
     FullWidth = source.Width;
     FullHeight = source.Height;
     Text = source.Text;
@@ -178,6 +179,7 @@ void TfrmSlidePopup::Display()
 
     lblText->Cursor = CursorFromId(TextCursor);
     Edge = QueryTaskbarEdge();
+    AutoFree = true;
 
     PlacedOffset = Source->stack_.Place((Source->Options & spCascadePopups) != 0, Edge, FullHeight,
                                         Source->PopupMarge);

@@ -81,6 +81,7 @@ private:
     const TFont* TitleFont = nullptr;
     int Edge = EdgeUnknown;
     int16_t TextCursor = 0;
+    TDefaultMonitor DefaultMonitor = TDefaultMonitor::dmDesktop;
 
     bool freeing_ = false;
 };
