@@ -76,7 +76,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner), iconId_(AcquireTrayHandler().Register(this)), CycleTimer(this, &TTrayIcon::CycleTick),
       ClickTimer(this, &TTrayIcon::ClickTick), LeaveTimer(this, &TTrayIcon::LeaveTick)
 {
-    icon_.OnChange = [this] { RefreshTray(); };
+    icon_.OnChange = [this] { IconPictureChanged(); };
     trayData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
     trayData_.hWnd = TrayHandler()->Window();
     trayData_.uID = iconId_;
@@ -182,7 +182,15 @@ void TTrayIcon::SetShowHint(bool show)
     RefreshTray();
 }
 
-void TTrayIcon::SetIcon(const TIcon& icon) { icon_.Assign(icon); }
+void TTrayIcon::SetIcon(const TIcon& icon)
+{
+    icon_.OnChange = nullptr;
+    icon_.Assign(icon);
+    icon_.OnChange = [this] { IconPictureChanged(); };
+    RefreshTray();
+}
+
+void TTrayIcon::IconPictureChanged() { RefreshTray(); }
 
 void TTrayIcon::SetIconVisible(bool visible)
 {
@@ -196,12 +204,13 @@ void TTrayIcon::SetIconIndex(int index)
 {
     if (iconList_) {
         iconIndex_ = ClampIconIndex(index, iconList_->Count());
-        // Always a new picture, even the same or an empty one: the icon's change updates the shell.
         iconList_->GetIcon(iconIndex_, icon_);
     } else {
         iconIndex_ = 0;
-        RefreshTray();
     }
+    // Once more on every assignment, even an unchanged one: an entry the shell refused or
+    // lost comes back with the next status tick.
+    RefreshTray();
 }
 
 void TTrayIcon::SetWantEnterExitEvents(bool want)

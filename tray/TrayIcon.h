@@ -105,6 +105,7 @@ protected:
 
 private:
     void FillTrayData();
+    void IconPictureChanged();
     bool AskStartup();
     HWND OwnerHandle() const;
 
