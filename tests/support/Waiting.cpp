@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
-bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
+namespace {
+
+// Checks the condition, then pauses, until it holds or the time is up.
+bool Poll(const std::function<bool()>& condition, unsigned timeoutMs, void (*pause)())
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
@@ -10,25 +13,33 @@ bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
             return true;
         if (GetTickCount64() >= deadline)
             return false;
-        Sleep(20);
+        pause();
     }
+}
+
+void Sleep20ms() { Sleep(20); }
+
+// Handles what is queued, then waits up to 10 ms for more.
+void HandleMessagesThenWait()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, unsigned timeoutMs)
+{
+    return Poll(condition, timeoutMs, &Sleep20ms);
 }
 
 bool PumpUntil(const std::function<bool()>& condition, unsigned timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    return Poll(condition, timeoutMs, &HandleMessagesThenWait);
 }
 
 void PumpFor(unsigned ms)
