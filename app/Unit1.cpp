@@ -5,9 +5,9 @@
 #include "FileIO.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
-#include "ShellOpen.h"
 #include "Text.h"
 #include "TextDecoder.h"
+#include "WebLink.h"
 
 namespace {
 
@@ -21,6 +21,18 @@ Control* Place(Control* control, TWinControl* parent, int left, int top, int wid
     control->SetBounds(left, top, width, height);
     control->SetParent(parent);
     return control;
+}
+
+// A link of the window: yellow and underlined, aqua once visited.
+TLinkLabel* PlaceLink(TWinControl* parent, int left, int top, int width, int height, int fontHeight,
+                      TFontStyles style)
+{
+    auto* link = Place(new TLinkLabel(parent), parent, left, top, width, height);
+    link->Transparent = true;
+    link->Font.Set(kWindowFont, fontHeight, clYellow, style | fsUnderline);
+    link->SetUnvisitedColor(clYellow);
+    link->SetVisitedColor(clAqua);
+    return link;
 }
 
 } // namespace
@@ -51,7 +63,14 @@ std::wstring TForm1::FilePath(const wchar_t* name) const { return GetAppPath() +
 
 void TForm1::CreateControls()
 {
-    // MultiGradient1, the backdrop, comes first in the creation order.
+    // The backdrop: black below, turning red and then yellow towards the top edge.
+    MultiGradient1 = Place(new TMultiGradient(this), this, 0, 0, 458, 397);
+    for (int slot = 0; slot < TGradient::kSlots; ++slot) {
+        MultiGradient1->Gradient.SetActive(slot, true);
+        MultiGradient1->Gradient.SetColor(slot, slot == 8 ? clRed : slot == 9 ? clYellow : clBlack);
+    }
+    MultiGradient1->Gradient.SetStyle(TGradientStyle::gsVertical_T);
+    MultiGradient1->Gradient.SetRotation(100);
 
     Shape2 = Place(new TShape(this), this, 8, 72, 441, 281);
     Shape2->BrushColor = 0x333333;
@@ -73,36 +92,30 @@ void TForm1::CreateControls()
     Label3->Font.Set(kWindowFont, FontHeightForPoints(8), clWhite);
     Label3->SetCaption("On-line zpravodajství z vily");
 
-    // Link labels stand where the five links of the window go.
-    LinkLabel1 = Place(new TLabel(this), this, 335, 376, 113, 13);
-    LinkLabel1->Transparent = true;
-    LinkLabel1->Font.Set(kWindowFont, FontHeightForPoints(8), clYellow, fsUnderline);
-    LinkLabel1->SetCaption(DisplayAddress(sources_.MakerURL));
+    // The maker's link opens its caption, so the caption is the whole address.
+    LinkLabel1 = PlaceLink(this, 335, 376, 113, 13, FontHeightForPoints(8), 0);
+    LinkLabel1->SetCaption(sources_.MakerURL);
 
-    LinkLabel2 = Place(new TLabel(this), this, 215, 376, 113, 13);
-    LinkLabel2->Transparent = true;
-    LinkLabel2->Font.Set(kWindowFont, FontHeightForPoints(8), clYellow, fsUnderline);
+    LinkLabel2 = PlaceLink(this, 215, 376, 113, 13, FontHeightForPoints(8), 0);
     LinkLabel2->SetCaption("email: " + sources_.Email);
+    LinkLabel2->URL = "mailto:" + sources_.Email;
 
     Label4 = Place(new TLabel(this), this, 104, 384, 32, 13);
     Label4->Color = clBlack;
     Label4->Font.Assign(Font);
     Label4->SetCaption("Label4");
 
-    LinkLabel3 = Place(new TLabel(this), this, 8, 3, 255, 16);
-    LinkLabel3->Transparent = true;
-    LinkLabel3->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
+    LinkLabel3 = PlaceLink(this, 8, 3, 255, 16, FontHeightForPoints(10), fsBold);
     LinkLabel3->SetCaption("zdroj: " + DisplayAddress(sources_.SiteURL));
+    LinkLabel3->URL = sources_.SiteURL;
 
-    LinkLabel4 = Place(new TLabel(this), this, 8, 35, 151, 16);
-    LinkLabel4->Transparent = true;
-    LinkLabel4->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
+    LinkLabel4 = PlaceLink(this, 8, 35, 151, 16, FontHeightForPoints(10), fsBold);
     LinkLabel4->SetCaption(DisplayAddress(sources_.PortalURL));
+    LinkLabel4->URL = sources_.PortalURL;
 
-    LinkLabel5 = Place(new TLabel(this), this, 8, 19, 140, 16);
-    LinkLabel5->Transparent = true;
-    LinkLabel5->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
+    LinkLabel5 = PlaceLink(this, 8, 19, 140, 16, FontHeightForPoints(10), fsBold);
     LinkLabel5->SetCaption(DisplayAddress(sources_.BroadcasterURL));
+    LinkLabel5->URL = sources_.BroadcasterURL;
 
     RichEdit = new TRichEdit(this);
     RichEdit->Name = "RichEdit";

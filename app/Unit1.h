@@ -7,7 +7,9 @@
 #include "ImageList.h"
 #include "IniFile.h"
 #include "LatestItem.h"
+#include "LinkLabels.h"
 #include "Menus.h"
+#include "MultiGradient.h"
 #include "NewsLog.h"
 #include "NewsPoller.h"
 #include "NewsPresenter.h"
@@ -28,16 +30,17 @@ public:
     ~TForm1() override;
 
     // Controls, in creation order.
+    TMultiGradient* MultiGradient1 = nullptr;
     TShape* Shape2 = nullptr;
     TLabel* Label1 = nullptr;
     TLabel* Label2 = nullptr;
     TLabel* Label3 = nullptr;
-    TLabel* LinkLabel1 = nullptr;
-    TLabel* LinkLabel2 = nullptr;
+    TLinkLabel* LinkLabel1 = nullptr;
+    TLinkLabel* LinkLabel2 = nullptr;
     TLabel* Label4 = nullptr;
-    TLabel* LinkLabel3 = nullptr;
-    TLabel* LinkLabel4 = nullptr;
-    TLabel* LinkLabel5 = nullptr;
+    TLinkLabel* LinkLabel3 = nullptr;
+    TLinkLabel* LinkLabel4 = nullptr;
+    TLinkLabel* LinkLabel5 = nullptr;
     TRichEdit* RichEdit = nullptr;
     TCheckBox* CheckBox2 = nullptr;
 

@@ -1,7 +1,23 @@
 #include "Cursors.h"
 
+#include <map>
+
+namespace {
+std::map<int, HCURSOR>& ScreenCursors()
+{
+    static std::map<int, HCURSOR> cursors;
+    return cursors;
+}
+} // namespace
+
+void SetScreenCursor(int id, HCURSOR cursor) { ScreenCursors()[id] = cursor; }
+
 HCURSOR CursorFromId(int id)
 {
+    if (id > 0) {
+        auto found = ScreenCursors().find(id);
+        return found == ScreenCursors().end() ? nullptr : found->second;
+    }
     const wchar_t* name = nullptr;
     switch (id) {
     case -2: name = IDC_ARROW; break;

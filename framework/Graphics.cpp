@@ -18,6 +18,7 @@ void TFont::Set(std::string name, int height, TColor color, TFontStyles style, B
     Color = color;
     Style = style;
     Charset = charset;
+    Changed();
 }
 
 void TFont::Assign(const TFont& other)
@@ -29,6 +30,25 @@ void TFont::Assign(const TFont& other)
     Color = other.Color;
     Style = other.Style;
     Charset = other.Charset;
+    Changed();
+}
+
+void TFont::Changed()
+{
+    if (OnChange)
+        OnChange();
+}
+
+void TFont::SetColor(TColor color)
+{
+    Color = color;
+    Changed();
+}
+
+void TFont::SetStyle(TFontStyles style)
+{
+    Style = style;
+    Changed();
 }
 
 HFONT TFont::Handle() const

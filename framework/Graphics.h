@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Win32Handle.h"
@@ -14,8 +15,12 @@ constexpr TColor clRed = 0x0000FF;
 constexpr TColor clYellow = 0x00FFFF;
 constexpr TColor clBlue = 0xFF0000;
 constexpr TColor clGray = 0x808080;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clWindowText = 0xFF000000 | COLOR_WINDOWTEXT;
 constexpr TColor clBtnFace = 0xFF000000 | COLOR_BTNFACE;
+constexpr TColor clBtnShadow = 0xFF000000 | COLOR_BTNSHADOW;
+constexpr TColor clBtnHighlight = 0xFF000000 | COLOR_BTNHIGHLIGHT;
 
 COLORREF ColorToRGB(TColor color);
 
@@ -26,6 +31,7 @@ using TFontStyles = unsigned;
 int FontHeightForPoints(int points);
 
 // A font description; the GDI font is made when first drawn with and after every change.
+// Set, Assign, SetColor and SetStyle tell OnChange; writing the fields directly does not.
 class TFont {
 public:
     std::string Name = "MS Sans Serif";
@@ -38,7 +44,11 @@ public:
     // The whole description at once.
     void Set(std::string name, int height, TColor color, TFontStyles style = 0, BYTE charset = DEFAULT_CHARSET);
     void Assign(const TFont& other);
+    void SetColor(TColor color);
+    void SetStyle(TFontStyles style);
     HFONT Handle() const;
+
+    std::function<void()> OnChange;
 
 private:
     struct Made {
@@ -47,6 +57,7 @@ private:
         TFontStyles style = 0;
         BYTE charset = 0;
     };
+    void Changed();
     mutable FontHandle handle_;
     mutable Made made_;
 };

@@ -1,6 +1,23 @@
 #include "StdCtrls.h"
 
-TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 65, 17); }
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
+{
+    SetBounds(0, 0, 65, 17);
+    Font.OnChange = [this] { FontChanged(); };
+}
+
+void TLabel::Loaded()
+{
+    if (AutoSize)
+        AdjustSize();
+}
+
+void TLabel::FontChanged()
+{
+    if (AutoSize)
+        AdjustSize();
+    Invalidate();
+}
 
 void TLabel::SetCaption(const std::string& caption)
 {
@@ -31,7 +48,9 @@ void TLabel::AdjustSize()
         canvas.DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
     }
     ReleaseDC(nullptr, screen);
-    SetBounds(Left(), Top(), WordWrap ? Width() : box.right, box.bottom);
+    const int width = WordWrap ? Width() : box.right;
+    const int left = Alignment == TAlignment::taRightJustify ? Left() + Width() - width : Left();
+    SetBounds(left, Top(), width, box.bottom);
 }
 
 void TLabel::Paint(TCanvas& canvas)

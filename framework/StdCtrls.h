@@ -13,15 +13,20 @@ public:
     bool ShowAccelChar = true;
     TAlignment Alignment = TAlignment::taLeftJustify;
     TTextLayout Layout = TTextLayout::tlTop;
-    // Fits the label to its text (keeping the width when wrapping) on every caption change.
-    bool AutoSize = false;
+    // Fits the label to its text (keeping the width when wrapping, and the right edge when
+    // right-aligned) once loaded and on every change of caption or font.
+    bool AutoSize = true;
     void SetCaption(const std::string& caption) override;
     void AdjustSize();
 
     void Paint(TCanvas& canvas) override;
 
-private:
+protected:
+    // DT_* flags of the caption: alignment, wrapping, accelerator display.
     UINT TextFlags() const;
+    void Loaded() override;
+    // Any change of Font made through its setters.
+    virtual void FontChanged();
 };
 
 enum class TShapeType { stRectangle };

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "ShellResult.h"
-
 namespace {
 
 TEST(TrayIconRules, IconIndexAtOrBeyondTheEndBecomesTheLastImage)
@@ -60,18 +58,6 @@ TEST(TrayIconRules, HintKeepsAtMost255CharactersWithoutSplittingOne)
         czech += "č";
     EXPECT_EQ(LimitHint(czech), czech.substr(0, 255 * 2));
     EXPECT_EQ(LimitHint("Soriel online"), "Soriel online");
-}
-
-TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
-{
-    EXPECT_FALSE(ShellResultIsSuccess(0));
-    EXPECT_FALSE(ShellResultIsSuccess(2));   // file not found
-    EXPECT_FALSE(ShellResultIsSuccess(31));  // no association
-    EXPECT_FALSE(ShellResultIsSuccess(32));
-    EXPECT_FALSE(ShellResultIsSuccess(33));
-    EXPECT_FALSE(ShellResultIsSuccess(34));
-    EXPECT_TRUE(ShellResultIsSuccess(35));
-    EXPECT_TRUE(ShellResultIsSuccess(42));
 }
 
 } // namespace

@@ -1,8 +1,11 @@
-#include "ShellOpen.h"
+#include "WebLink.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "Application.h"
+#include "ShellResult.h"
 
 namespace {
 
@@ -30,18 +33,27 @@ struct ErrorBoxReader {
     }
 };
 
-TEST(ShellOpen, AddressTheShellCannotOpenIsAFailure)
+TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
 {
-    EXPECT_FALSE(OpenInShell("nosuchscheme-soriel://host/"));
+    EXPECT_FALSE(ShellResultIsSuccess(0));
+    EXPECT_FALSE(ShellResultIsSuccess(2));   // file not found
+    EXPECT_FALSE(ShellResultIsSuccess(31));  // no association
+    EXPECT_FALSE(ShellResultIsSuccess(32));
+    EXPECT_FALSE(ShellResultIsSuccess(33));
+    EXPECT_FALSE(ShellResultIsSuccess(34));
+    EXPECT_TRUE(ShellResultIsSuccess(35));
+    EXPECT_TRUE(ShellResultIsSuccess(42));
 }
 
-TEST(ShellOpen, FailedWebLinkTellsTheUserInAnErrorBox)
+TEST(WebLink, FailedWebLinkTellsTheUserInAnErrorBox)
 {
+    TApplication application;
+    application.SetTitle("Soriel link test");
     ErrorBoxReader::text.clear();
     SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     OpenWebLink("nosuchscheme-soriel://host/", nullptr);
     EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
-    EXPECT_EQ(ErrorBoxReader::title, L"Soriel tray test") << "the application's title";
+    EXPECT_EQ(ErrorBoxReader::title, L"Soriel link test") << "the application's title";
     EXPECT_TRUE(ErrorBoxReader::okButton);
     EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
 }

@@ -1,0 +1,175 @@
+#include "FxLabels.h"
+
+#include <algorithm>
+
+#include "Text.h"
+
+namespace {
+
+// Shadow depths and sizes are kept within what the look can sensibly draw.
+constexpr int kShadowLimit = 1280;
+
+RECT Moved(RECT box, Step step, int times)
+{
+    OffsetRect(&box, step.dx * times, step.dy * times);
+    return box;
+}
+
+// The canvas font turned by the angle (tenths of a degree), TrueType only so it can turn.
+FontHandle TurnedFont(const TFont& font, int angle)
+{
+    LOGFONTW log{};
+    GetObjectW(font.Handle(), sizeof(log), &log);
+    log.lfEscapement = angle * 10;
+    log.lfOrientation = angle * 10;
+    log.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    return FontHandle(CreateFontIndirectW(&log));
+}
+
+} // namespace
+
+TFxCustomLabel::TFxCustomLabel(TComponent* owner) : TLabel(owner) {}
+
+template <typename T>
+void TFxCustomLabel::SetEffect(T& field, T value)
+{
+    if (field == value)
+        return;
+    field = value;
+    if (!applyingPreset_)
+        shadowStyle_ = TShadowStyle::ssCustom;
+    Invalidate();
+}
+
+void TFxCustomLabel::SetAngle(int degrees)
+{
+    const int angle = NormalAngle(degrees);
+    if (angle == angle_)
+        return;
+    angle_ = angle;
+    // Auto size measures plain text.
+    if (angle_ > 0)
+        AutoSize = false;
+    Invalidate();
+}
+
+void TFxCustomLabel::SetOffsetX(int offset)
+{
+    if (offset == offsetX_)
+        return;
+    offsetX_ = offset;
+    if (offset > 0)
+        AutoSize = false;
+    Invalidate();
+}
+
+void TFxCustomLabel::SetOffsetY(int offset)
+{
+    if (offset == offsetY_)
+        return;
+    offsetY_ = offset;
+    if (offset > 0)
+        AutoSize = false;
+    Invalidate();
+}
+
+void TFxCustomLabel::SetHighlightDirection(TDirection direction) { SetEffect(highlightDirection_, direction); }
+void TFxCustomLabel::SetHighlightDepth(int depth) { SetEffect(highlightDepth_, depth); }
+void TFxCustomLabel::SetHighlightColor(TColor color) { SetEffect(highlightColor_, color); }
+void TFxCustomLabel::SetShadowDirection(TDirection direction) { SetEffect(shadowDirection_, direction); }
+void TFxCustomLabel::SetShadowDepth(int depth) { SetEffect(shadowDepth_, std::clamp(depth, 0, kShadowLimit)); }
+void TFxCustomLabel::SetShadowSize(int size) { SetEffect(shadowSize_, std::clamp(size, 0, kShadowLimit)); }
+void TFxCustomLabel::SetShadowColor(TColor color) { SetEffect(shadowColor_, color); }
+
+void TFxCustomLabel::SetShadowStyle(TShadowStyle style)
+{
+    if (style == shadowStyle_)
+        return;
+    shadowStyle_ = style;
+    const std::optional<ShadowPreset> preset = PresetOf(style);
+    if (!preset)
+        return;
+    applyingPreset_ = true;
+    SetHighlightDirection(preset->highlightDirection);
+    SetHighlightDepth(preset->highlightDepth);
+    SetShadowDirection(preset->shadowDirection);
+    SetShadowDepth(preset->shadowDepth);
+    SetShadowSize(preset->shadowSize);
+    SetHighlightColor(clBtnHighlight);
+    SetShadowColor(clBtnShadow);
+    if (preset->faceColoredFont)
+        Font.SetColor(clBtnFace);
+    applyingPreset_ = false;
+    Invalidate();
+}
+
+void TFxCustomLabel::SetVerticalAlignment(TVerticalAlignment alignment)
+{
+    if (alignment == verticalAlignment_)
+        return;
+    verticalAlignment_ = alignment;
+    Invalidate();
+}
+
+void TFxCustomLabel::DrawCaption(TCanvas& canvas, const RECT& box, TColor color, HFONT turned) const
+{
+    if (turned) {
+        const HDC dc = canvas.Handle();
+        HGDIOBJ old = SelectObject(dc, turned);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorToRGB(color));
+        const std::wstring text = Widen(caption_);
+        TextOutW(dc, box.left, box.top, text.c_str(), int(text.size()));
+        SelectObject(dc, old);
+        return;
+    }
+    TFont font;
+    font.Assign(Font);
+    font.Color = color;
+    RECT target = box;
+    canvas.DrawText(caption_, target, font, TextFlags());
+}
+
+void TFxCustomLabel::Paint(TCanvas& canvas)
+{
+    RECT box{0, 0, Width(), Height()};
+    if (!Transparent)
+        canvas.FillRect(box, Color);
+    FontHandle turned;
+    if (angle_ != 0) {
+        turned = TurnedFont(Font, angle_);
+        const HDC dc = canvas.Handle();
+        HGDIOBJ old = SelectObject(dc, turned.Get());
+        const std::wstring text = Widen(caption_);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+        SelectObject(dc, old);
+        const THorizontalPlace place = Alignment == TAlignment::taCenter         ? THorizontalPlace::Center
+                                       : Alignment == TAlignment::taRightJustify ? THorizontalPlace::Right
+                                                                                 : THorizontalPlace::Left;
+        const Point start =
+            RotatedTextStart(angle_, extent.cx, extent.cy, Width(), Height(), place, verticalAlignment_);
+        box = {start.x, start.y, start.x + Width(), start.y + Height()};
+    } else if (verticalAlignment_ != TVerticalAlignment::vaTop) {
+        RECT measured = box;
+        canvas.DrawText(caption_, measured, Font, TextFlags() | DT_CALCRECT);
+        const int textHeight = measured.bottom - measured.top;
+        box.bottom = box.top + textHeight;
+        OffsetRect(&box, 0, VerticalShift(verticalAlignment_, textHeight, Height()));
+    }
+    OffsetRect(&box, offsetX_, offsetY_);
+
+    if (!Enabled) {
+        DrawCaption(canvas, Moved(box, {1, 1}, 1), clBtnHighlight, turned.Get());
+        DrawCaption(canvas, box, clBtnShadow, turned.Get());
+        return;
+    }
+    if (shadowStyle_ != TShadowStyle::ssNone) {
+        const Step shadowStep = DirectionStep(shadowDirection_);
+        for (int i = 0; i < shadowSize_; ++i)
+            DrawCaption(canvas, Moved(box, shadowStep, shadowDepth_ + i), shadowColor_, turned.Get());
+        DrawCaption(canvas, Moved(box, DirectionStep(highlightDirection_), highlightDepth_), highlightColor_,
+                    turned.Get());
+    }
+    DrawCaption(canvas, box, Font.Color, turned.Get());
+}

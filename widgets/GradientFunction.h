@@ -1,0 +1,13 @@
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "GradientTypes.h"
+#include "Graphics.h"
+
+// Paints two or more colours into the rectangle in the given style: the colours are worked
+// out once per gradient position into a strip, and each row or column is one block copy of
+// a piece of it. Fewer than two colours paint nothing. The canvas keeps its pen.
+void DrawMultiGradient(TCanvas& canvas, const RECT& rect, std::vector<TColor> colors, TGradientStyle style,
+                       TGradientStep rotation);

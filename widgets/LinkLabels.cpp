@@ -1,0 +1,107 @@
+#include "LinkLabels.h"
+
+#include <shellapi.h>
+
+#include "Application.h"
+#include "Cursors.h"
+#include "Text.h"
+
+void RegisterHandCursors()
+{
+    static const bool registered = [] {
+        const HINSTANCE program = GetModuleHandleW(nullptr);
+        const std::pair<int, const wchar_t*> cursors[] = {
+            {crHandPoint, L"CUR_HANDPOINT"}, {crSmallHandPoint, L"CUR_SMALLHANDPOINT"},
+            {crGrabHand, L"CUR_GRABHAND"},   {crGrabHandArrow, L"CUR_GRABHANDARROW"},
+            {crDragHand, L"CUR_DRAGHAND"},
+        };
+        for (const auto& [id, name] : cursors)
+            SetScreenCursor(id, LoadCursorW(program, name));
+        return true;
+    }();
+    (void)registered;
+}
+
+intptr_t ShellOpen(const std::string& target)
+{
+    if (target.empty())
+        return 0;
+    HWND owner = Application ? Application->Handle() : nullptr;
+    return reinterpret_cast<intptr_t>(
+        ShellExecuteW(owner, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW));
+}
+
+TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
+{
+    RegisterHandCursors();
+    Cursor = CursorFromId(crHandPoint);
+    ShowState(true);
+}
+
+void TLinkLabel::ShowState(bool underline)
+{
+    showing_ = true;
+    Font.SetColor(state_.FontColor());
+    if (underline)
+        Font.SetStyle(state_.Underlined() ? Font.Style | fsUnderline : Font.Style & ~fsUnderline);
+    showing_ = false;
+}
+
+void TLinkLabel::FontChanged()
+{
+    TFxLabel::FontChanged();
+    if (!showing_)
+        state_.FontColorChanged(Font.Color);
+}
+
+void TLinkLabel::SetUnvisitedColor(TColor color)
+{
+    state_.SetUnvisitedColor(color);
+    ShowState();
+}
+
+void TLinkLabel::SetVisitedColor(TColor color)
+{
+    state_.SetVisitedColor(color);
+    ShowState();
+}
+
+void TLinkLabel::SetCanHover(bool canHover)
+{
+    state_.SetCanHover(canHover);
+    ShowState(true);
+}
+
+void TLinkLabel::MouseDown(TMouseButton button, int x, int y)
+{
+    TFxLabel::MouseDown(button, x, y);
+    if (button != TMouseButton::mbLeft)
+        return;
+    state_.LeftDown();
+    ShowState();
+}
+
+void TLinkLabel::MouseUp(TMouseButton button, int x, int y)
+{
+    TFxLabel::MouseUp(button, x, y);
+    if (button != TMouseButton::mbLeft)
+        return;
+    const bool opens = state_.LeftUp(x, y, Width(), Height());
+    ShowState();
+    if (opens)
+        ShellOpen(URL.empty() ? Caption() : URL);
+}
+
+void TLinkLabel::MouseEnter()
+{
+    TFxLabel::MouseEnter();
+    state_.Enter();
+    ShowState(state_.CanHover());
+}
+
+void TLinkLabel::MouseLeave()
+{
+    TFxLabel::MouseLeave();
+    state_.Leave();
+    ShowState(state_.CanHover());
+}
