@@ -41,10 +41,12 @@ void FillSampled(const std::vector<Rgb>& colours, std::vector<Rgb>& line)
         line[0] = colours[0];
         return;
     }
+    // Position e lies e·n / (length - 1) colours along; whole numbers keep the fraction exact.
+    const long long whole = length - 1;
     for (int e = 0; e < length; ++e) {
-        const double u = double(e) * n / (length - 1);
-        const int i = std::min(int(u), n - 1);
-        line[e] = Mix(colours[i], colours[i + 1], u - i);
+        const long long along = 1LL * e * n;
+        const int i = int(std::min<long long>(along / whole, n - 1));
+        line[e] = Mix(colours[i], colours[i + 1], double(along - i * whole) / whole);
     }
 }
 
