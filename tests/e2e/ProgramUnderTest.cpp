@@ -211,6 +211,18 @@ bool RunningProgram::SoundChecked() const
     return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+bool RunningProgram::DoubleClickTrayIcon() const
+{
+    const UINT kTrayCallback = 0x800;
+    const UINT kIconId = 1;
+    HWND tray = FindWindowOfClass(L"SorielTrayIcon");
+    if (!tray)
+        return false;
+    for (UINT event : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(tray, kTrayCallback, kIconId, event);
+    return true;
+}
+
 void RunningProgram::SendCommand(unsigned command) const
 {
     PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);

@@ -57,6 +57,8 @@ public:
     std::string LogText() const;
     bool SoundChecked() const;
 
+    // A double click on the tray icon, as the shell reports it; false without an icon window.
+    bool DoubleClickTrayIcon() const;
     // A command of the tray menu, as the menu would send it.
     void SendCommand(unsigned command) const;
     // "Konec", then waits for the program to end.
