@@ -1,5 +1,7 @@
 #include "GradientFunction.h"
 
+#include <algorithm>
+
 #include "Exception.h"
 #include "GradientStrips.h"
 #include "Text.h"
@@ -50,12 +52,26 @@ void DrawMultiGradient(TCanvas& canvas, const RECT& rect, std::vector<TColor> co
     BitmapHandle picture = StripPicture(strip, lines.rows);
     MemoryDc source(CreateCompatibleDC(canvas.Handle()));
     HGDIOBJ old = SelectObject(source.Get(), picture.Get());
+    // Neighbouring lines that take the same piece of the strip are copied once from the
+    // strip, then doubled on the canvas itself: a level gradient costs a few block copies.
     const HDC target = canvas.Handle();
-    for (int i = 0; i < int(lines.starts.size()); ++i) {
-        if (lines.rows)
-            BitBlt(target, rect.left, rect.top + i, width, 1, source.Get(), lines.starts[i], 0, SRCCOPY);
-        else
-            BitBlt(target, rect.left + i, rect.top, 1, height, source.Get(), 0, lines.starts[i], SRCCOPY);
+    const std::vector<int>& starts = lines.starts;
+    for (size_t first = 0, next = 0; first < starts.size(); first = next) {
+        while (next < starts.size() && starts[next] == starts[first])
+            ++next;
+        const int from = int(first);
+        const int count = int(next - first);
+        if (lines.rows) {
+            BitBlt(target, rect.left, rect.top + from, width, 1, source.Get(), starts[first], 0, SRCCOPY);
+            for (int done = 1; done < count; done *= 2)
+                BitBlt(target, rect.left, rect.top + from + done, width, std::min(done, count - done), target,
+                       rect.left, rect.top + from, SRCCOPY);
+        } else {
+            BitBlt(target, rect.left + from, rect.top, 1, height, source.Get(), 0, starts[first], SRCCOPY);
+            for (int done = 1; done < count; done *= 2)
+                BitBlt(target, rect.left + from + done, rect.top, std::min(done, count - done), height, target,
+                       rect.left + from, rect.top, SRCCOPY);
+        }
     }
     SelectObject(source.Get(), old);
 }
