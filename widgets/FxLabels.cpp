@@ -53,25 +53,18 @@ void TFxCustomLabel::SetAngle(int degrees)
     Invalidate();
 }
 
-void TFxCustomLabel::SetOffsetX(int offset)
+void TFxCustomLabel::SetOffset(int& field, int offset)
 {
-    if (offset == offsetX_)
+    if (offset == field)
         return;
-    offsetX_ = offset;
+    field = offset;
     if (offset > 0)
         AutoSize = false;
     Invalidate();
 }
 
-void TFxCustomLabel::SetOffsetY(int offset)
-{
-    if (offset == offsetY_)
-        return;
-    offsetY_ = offset;
-    if (offset > 0)
-        AutoSize = false;
-    Invalidate();
-}
+void TFxCustomLabel::SetOffsetX(int offset) { SetOffset(offsetX_, offset); }
+void TFxCustomLabel::SetOffsetY(int offset) { SetOffset(offsetY_, offset); }
 
 void TFxCustomLabel::SetHighlightDirection(TDirection direction) { SetEffect(highlightDirection_, direction); }
 void TFxCustomLabel::SetHighlightDepth(int depth) { SetEffect(highlightDepth_, depth); }

@@ -44,6 +44,7 @@ public:
 private:
     template <typename T>
     void SetEffect(T& field, T value);
+    void SetOffset(int& field, int offset);
     // Draws the caption once, at box, in the colour.
     void DrawCaption(TCanvas& canvas, const RECT& box, TColor color, HFONT turned) const;
 
