@@ -98,9 +98,9 @@ void TFxCustomLabel::SetShadowStyle(TShadowStyle style)
 
 void TFxCustomLabel::SetVerticalAlignment(TVerticalAlignment alignment)
 {
-    if (alignment == verticalAlignment_)
+    if (alignment == VerticalAlignment())
         return;
-    verticalAlignment_ = alignment;
+    Layout = TTextLayout(alignment);
     Invalidate();
 }
 
@@ -141,14 +141,14 @@ void TFxCustomLabel::Paint(TCanvas& canvas)
                                        : Alignment == TAlignment::taRightJustify ? THorizontalPlace::Right
                                                                                  : THorizontalPlace::Left;
         const Point start =
-            RotatedTextStart(angle_, extent.cx, extent.cy, Width(), Height(), place, verticalAlignment_);
+            RotatedTextStart(angle_, extent.cx, extent.cy, Width(), Height(), place, VerticalAlignment());
         box = {start.x, start.y, start.x + Width(), start.y + Height()};
-    } else if (verticalAlignment_ != TVerticalAlignment::vaTop) {
+    } else if (VerticalAlignment() != TVerticalAlignment::vaTop) {
         RECT measured = box;
         canvas.DrawText(caption_, measured, Font, TextFlags() | DT_CALCRECT);
         const int textHeight = measured.bottom - measured.top;
         box.bottom = box.top + textHeight;
-        OffsetRect(&box, 0, VerticalShift(verticalAlignment_, textHeight, Height()));
+        OffsetRect(&box, 0, VerticalShift(VerticalAlignment(), textHeight, Height()));
     }
     OffsetRect(&box, offsetX_, offsetY_);
 

@@ -36,7 +36,8 @@ public:
     // Writes the preset's values (ssCustom writes none).
     void SetShadowStyle(TShadowStyle style);
 
-    TVerticalAlignment VerticalAlignment() const { return verticalAlignment_; }
+    // Another view of the label's Layout: the same value under the effect label's name.
+    TVerticalAlignment VerticalAlignment() const { return TVerticalAlignment(Layout); }
     void SetVerticalAlignment(TVerticalAlignment alignment);
 
     void Paint(TCanvas& canvas) override;
@@ -59,7 +60,6 @@ private:
     int shadowDepth_ = 0;
     int shadowSize_ = 0;
     TColor shadowColor_ = clBtnShadow;
-    TVerticalAlignment verticalAlignment_ = TVerticalAlignment::vaTop;
     bool applyingPreset_ = false;
 };
 
