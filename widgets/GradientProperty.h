@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "GradientTypes.h"
 #include "Graphics.h"

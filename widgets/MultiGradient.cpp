@@ -37,7 +37,8 @@ void TMultiGradient::Paint(TCanvas& canvas)
         DrawMultiGradient(canvas, client, colors, Gradient.Style(), Gradient.Rotation());
         return;
     }
-    buffer_.SetSize(Width(), Height());
+    if (buffer_.Width() != Width() || buffer_.Height() != Height())
+        buffer_.SetSize(Width(), Height());
     if (buffer_.Empty())
         return;
     {
