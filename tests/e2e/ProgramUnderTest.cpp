@@ -12,28 +12,6 @@
 
 namespace {
 
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + L"\\");
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 std::wstring ClassName(HWND window)
 {
     wchar_t name[256] = {};
@@ -62,6 +40,28 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 }
 
 } // namespace
+
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + L"\\");
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
 
 std::optional<std::string> WineTrace()
 {
@@ -92,7 +92,11 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
         throw std::runtime_error("main.exe is not beside the test program");
 }
 
-ProgramFolder::~ProgramFolder() { RemoveTree(path_); }
+ProgramFolder::~ProgramFolder()
+{
+    if (owned_)
+        RemoveTree(path_);
+}
 
 void ProgramFolder::Write(const std::wstring& name, const std::string& bytes) const
 {
