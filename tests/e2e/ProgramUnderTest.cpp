@@ -1,5 +1,7 @@
 #include "ProgramUnderTest.h"
 
+#include <shellapi.h>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -239,4 +241,13 @@ void RunningProgram::Kill()
         TerminateProcess(process_.Get(), 1);
         WaitForExit(5000);
     }
+}
+
+bool TrayIconPresent(HWND trayWindow)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = trayWindow;
+    data.uID = kIconId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }

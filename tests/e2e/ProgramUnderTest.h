@@ -79,6 +79,11 @@ private:
     DWORD processId_ = 0;
 };
 
+// The program's tray icon is held by the shell. Asks without changing it: a modify of
+// nothing succeeds only for an icon the shell holds.
+inline const UINT kIconId = 1;
+bool TrayIconPresent(HWND trayWindow);
+
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).
 std::optional<std::string> WineTrace();
