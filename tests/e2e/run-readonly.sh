@@ -6,7 +6,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/env.sh"
 test_program=$1
 bin=$(dirname "$test_program")
-folder=$(mktemp -d /tmp/soriel-readonly.XXXXXX)
+# In the build folder: chattr needs a disk file system, which /tmp need not be.
+folder=$(mktemp -d "$bin/../readonly-folder.XXXXXX")
 cleanup() {
     chattr -i "$folder" 2>/dev/null || true
     rm -rf "$folder"
