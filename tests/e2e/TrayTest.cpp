@@ -41,6 +41,14 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
         WaitUntil([&] { return Narrow(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
         << Narrow(program.WindowText(main));
 
+    // The shell loses the entry: the next status tick (every 2 s) puts it back.
+    NOTIFYICONDATAW entry{};
+    entry.cbSize = sizeof(entry);
+    entry.hWnd = tray;
+    entry.uID = kIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &entry));
+    EXPECT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 3000));
+
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDOWN);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
     PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDBLCLK);
