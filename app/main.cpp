@@ -5,6 +5,10 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // Before any library loads: only the system folder is searched, so a file planted
+    // beside the program or in the current folder never runs as a system library.
+    // orcoredll.dll, the one library of the program's own, is loaded by its full path.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     TApplication application;
     // Set before the window exists: the single-instance guard names its mutex after it.
     application.SetTitle("Soriel online");

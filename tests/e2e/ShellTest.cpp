@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "AppPath.h"
 #include "MenuCommands.h"
 #include "ProgramUnderTest.h"
+#include "ScriptedHttpServer.h"
 #include "Text.h"
 
 namespace {
@@ -159,4 +161,29 @@ TEST(Shell, UnwritableSettingsAreReportedButTheProgramStillClosesAndSavesTheLog)
     ASSERT_TRUE(program.WaitForExit(15000));
     EXPECT_TRUE(folder.Exists(L"news.rtf"));
     EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources);
+}
+
+TEST(Shell, LibrariesPlantedBesideTheProgramAreNeverLoaded)
+{
+    // System libraries the program uses that the system does not keep loaded for everyone.
+    const std::wstring names[] = {L"version.dll", L"wininet.dll", L"winmm.dll", L"comctl32.dll", L"msftedit.dll"};
+    ProgramFolder folder;
+    for (const std::wstring& name : names)
+        ASSERT_TRUE(CopyFileW((GetAppPath() + L"planted_library.dll").c_str(), folder.File(name).c_str(), FALSE));
+    ScriptedHttpServer server;
+    ScriptedReply page;
+    page.Body = "<table>\r\n<tr>\r\n       <td class=\"date\">06:00</td>\r\n<td>planted</td>\r\n</tr>\r\n";
+    server.SetReply(page);
+    folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url("/") + "\r\n[Settings]\r\nSound=1\r\n");
+
+    // Wine prefers its own libraries; told to prefer files on disk, it searches as Windows does.
+    RunningProgram program(folder, {.dllOverrides = L"version,wininet,winmm,comctl32,msftedit=n,b;mscoree,mshtml="});
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The version in the caption, the news in the log and its sound: every library has been used.
+    EXPECT_TRUE(WaitUntil([&] { return program.WindowText(main).size() > std::wstring(L"Soriel online ").size(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return program.LogText().find("planted") != std::string::npos; }, 15000));
+    ASSERT_TRUE(program.Exit());
+    for (const std::wstring& name : names)
+        EXPECT_FALSE(folder.Exists(name + L".planted-library-loaded")) << Narrow(name);
 }
