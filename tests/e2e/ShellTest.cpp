@@ -65,6 +65,9 @@ TEST(Shell, SoundValuesAreReadAsWholeIntegersAndMissingOnesKeepTheBoxChecked)
         {settings + "Sound=0\r\n", false, settings + "Sound=0\r\n"},
         {settings + "Volume=0\r\n", true, settings + "Volume=0\r\nSound=1\r\n"},
         {kQuietSources, true, settings + "Sound=1\r\n"},
+        // An editor's UTF-8 byte-order mark in front of the first section.
+        {"\xEF\xBB\xBF[Settings]\r\nSound=0\r\n" + kQuietSources, false,
+         "\xEF\xBB\xBF[Settings]\r\nSound=0\r\n" + kQuietSources},
     };
     for (const auto& [before, checked, after] : cases) {
         ProgramFolder folder;
