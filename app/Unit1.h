@@ -77,6 +77,8 @@ private:
     std::wstring FilePath(const wchar_t* name) const;
     // The whole log to news.rtf, replacing the file at once; failures lose nothing of the box.
     void SaveNewsLog();
+    // The sound option into main.ini; raises Exception when it cannot be written.
+    void SaveSoundOption();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
 

@@ -96,6 +96,7 @@ TEST(Shell, LogIsSavedWhenTheSessionEnds)
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->rfind("{\\rtf", 0), 0u);
     EXPECT_NE(saved->find("Jen text"), std::string::npos);
+    EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=1\r\n") << "the sound option is kept too";
 }
 
 TEST(Shell, ExistingLogIsShownAndSavedBackWithTheSameText)
