@@ -58,6 +58,9 @@ bool QueryText(HINTERNET request, DWORD info, DWORD* index, std::string& text)
     }
 }
 
+// An address without a scheme is taken as http.
+std::string WithScheme(const std::string& url) { return url.find("://") == std::string::npos ? "http://" + url : url; }
+
 bool IsRedirect(unsigned status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -99,7 +102,7 @@ void THTTPRequest::SetURL(const std::string& url)
 
 THTTPRequest::Address THTTPRequest::ParseAddress(const std::string& url)
 {
-    std::wstring wide = Widen(url.find("://") == std::string::npos ? "http://" + url : url);
+    std::wstring wide = Widen(WithScheme(url));
     // Room for every part even if each character came out escaped.
     const DWORD capacity = DWORD(3 * wide.size() + 1);
     std::wstring host(capacity, L'\0'), path(capacity, L'\0'), extra(capacity, L'\0');
@@ -230,13 +233,39 @@ THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address,
     return sent;
 }
 
+void THTTPRequest::CheckTimeLimit(unsigned long long started) const
+{
+    if (GetTickCount64() - started > TimeLimitMs)
+        throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
+}
+
+void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb,
+                                   std::string header, std::string body, unsigned long long started)
+{
+    std::string location;
+    for (unsigned redirects = 0; IsRedirect(StatusCode) && Location(sent.request.Get(), location); ++redirects) {
+        if (redirects == MaxRedirects)
+            throw Exception("HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
+        url = CombineUrl(url, location);
+        const Address next = ParseAddress(url);
+        // Anything else (file:, ftp:) could hand the poll a local file or another protocol.
+        if (!next.web)
+            throw Exception("HTTP: redirection to an address that is not http or https: " + url);
+        CheckTimeLimit(started);
+        // Only 307 and 308 ask for the same request again; the others continue with a GET.
+        if (StatusCode != 307 && StatusCode != 308) {
+            verb = "GET";
+            header.clear();
+            body.clear();
+        }
+        sent.request.Reset();
+        sent = Send(root, next, verb, next.path + next.extraInfo, header, body);
+    }
+}
+
 void THTTPRequest::Exchange()
 {
     const ULONGLONG started = GetTickCount64();
-    auto checkTime = [&] {
-        if (GetTickCount64() - started > TimeLimitMs)
-            throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
-    };
     StatusCode = 0;
     InternetHandle root(InternetOpenW(Widen(AgentName).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root)
@@ -262,28 +291,8 @@ void THTTPRequest::Exchange()
     }
     body = CutAtZero(std::move(body));
 
-    std::string verb = requestMethod_;
-    std::string url = url_.find("://") == std::string::npos ? "http://" + url_ : url_;
-    SentRequest sent = Send(root.Get(), address_, verb, target, header, body);
-    std::string location;
-    for (unsigned redirects = 0; IsRedirect(StatusCode) && Location(sent.request.Get(), location); ++redirects) {
-        if (redirects == MaxRedirects)
-            throw Exception("HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
-        url = CombineUrl(url, location);
-        const Address next = ParseAddress(url);
-        // Anything else (file:, ftp:) could hand the poll a local file or another protocol.
-        if (!next.web)
-            throw Exception("HTTP: redirection to an address that is not http or https: " + url);
-        checkTime();
-        // Only 307 and 308 ask for the same request again; the others continue with a GET.
-        if (StatusCode != 307 && StatusCode != 308) {
-            verb = "GET";
-            header.clear();
-            body.clear();
-        }
-        sent.request.Reset();
-        sent = Send(root.Get(), next, verb, next.path + next.extraInfo, header, body);
-    }
+    SentRequest sent = Send(root.Get(), address_, requestMethod_, target, header, body);
+    FollowRedirects(root.Get(), sent, WithScheme(url_), requestMethod_, std::move(header), std::move(body), started);
     HINTERNET request = sent.request.Get();
 
     const DWORD declaredLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
@@ -309,7 +318,7 @@ void THTTPRequest::Exchange()
             OnPacketRead(*this);
         if (read == 0)
             break;
-        checkTime();
+        CheckTimeLimit(started);
     }
     if (declaredLength != 0 && DWORD(BytesReceived) != declaredLength)
         throw Exception("HTTP: the reply ended after " + std::to_string(BytesReceived) + " of " +

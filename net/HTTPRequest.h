@@ -72,6 +72,10 @@ private:
     static Address ParseAddress(const std::string& url);
     SentRequest Send(void* root, const Address& address, const std::string& verb, const std::string& target,
                      const std::string& header, std::string& body);
+    // Follows the redirections the sent request got, from the address it went to.
+    void FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb, std::string header,
+                         std::string body, unsigned long long started);
+    void CheckTimeLimit(unsigned long long started) const;
     void Exchange();
     std::string RequestBody();
     std::string HeaderText() const;
