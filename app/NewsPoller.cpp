@@ -54,6 +54,8 @@ void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<T
 void StartPoll(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
                const std::string& newsUrl)
 {
+    if (worker && worker->Running())
+        return;
     try {
         CreateSuspendedWorker(worker, state, newsUrl);
         worker->SetPriority(THREAD_PRIORITY_IDLE);

@@ -29,7 +29,8 @@ std::string ShortDateToday();
 void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
                            const std::string& newsUrl);
 
-// Replaces the worker (waiting for one still running) by a new one at idle priority.
+// Replaces the worker by a new one at idle priority. While a poll still runs this start is
+// skipped: that poll delivers, and the caller's thread never waits for the network.
 // Every error is dropped: the next timer tick tries again.
 void StartPoll(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
                const std::string& newsUrl);

@@ -208,9 +208,13 @@ void TForm1::FormCreate()
     latest_->Reset();
     CreateSuspendedWorker(Worker, latest_, sources_.NewsURL);
 
-    // The version into the caption and the tray hint.
-    verze->SetFileName(Narrow(FilePath(L"main.exe")));
-    SetCaption("Soriel online " + verze->FileVersion());
+    // The version into the caption and the tray hint. Without it the caption stays plain:
+    // the tick and the polls below must start all the same.
+    try {
+        verze->SetFileName(Narrow(FilePath(L"main.exe")));
+        SetCaption("Soriel online " + verze->FileVersion());
+    } catch (const std::exception&) {
+    }
     TrayIcon->SetHint(Caption());
 
     // The presentation tick.
@@ -228,7 +232,7 @@ void TForm1::FormClose(TCloseAction&)
     // The error is reported, but the program still closes: a user must always be able
     // to end it, and the news log is still saved.
     try {
-        settings_.WriteString("Settings", "Sound", CheckBox2->Checked() ? "1" : "0");
+        SaveSoundOption();
     } catch (const std::exception& error) {
         Application->ShowException(error);
     }
@@ -236,6 +240,8 @@ void TForm1::FormClose(TCloseAction&)
         Worker->Terminate();
     SaveNewsLog();
 }
+
+void TForm1::SaveSoundOption() { settings_.WriteString("Settings", "Sound", CheckBox2->Checked() ? "1" : "0"); }
 
 void TForm1::SaveNewsLog()
 {
@@ -247,9 +253,15 @@ void TForm1::SaveNewsLog()
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Windows may end the session without closing the window: the log is kept all the same.
-    if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance())
+    // Windows may end the session without closing the window: the log and the sound option
+    // are kept all the same. No message box now: the session is going.
+    if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance()) {
+        try {
+            SaveSoundOption();
+        } catch (const std::exception&) {
+        }
         SaveNewsLog();
+    }
     return TForm::WndProc(message, wParam, lParam);
 }
 

@@ -84,6 +84,8 @@ private:
     std::wstring DataFilePath(const wchar_t* name) const { return dataFolder_ + name; }
     // The whole log to news.rtf, replacing the file at once; failures lose nothing of the box.
     void SaveNewsLog();
+    // The sound option into main.ini; raises Exception when it cannot be written.
+    void SaveSoundOption();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
 

@@ -1,6 +1,8 @@
 #include "ExtCtrls.h"
 
 #include "Application.h"
+#include "Exception.h"
+#include "Text.h"
 
 namespace {
 const wchar_t* const kTimerClass = L"SorielTimer";
@@ -18,6 +20,9 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner)
     (void)registered;
     window_ = CreateWindowExW(0, kTimerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                               nullptr);
+    // Without its window a timer would never tick, and nothing would say why.
+    if (!window_)
+        throw Exception("Nelze vytvořit časovač: " + SystemErrorMessage(GetLastError()));
     SetWindowLongPtrW(window_, GWLP_USERDATA, LONG_PTR(this));
     Update();
 }

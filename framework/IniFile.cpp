@@ -1,7 +1,11 @@
 #include "IniFile.h"
 
+#include <windows.h>
+
+#include "Exception.h"
 #include "FileIO.h"
 #include "IniText.h"
+#include "Text.h"
 
 TIniFile::TIniFile(std::wstring path) : path_(std::move(path)), text_(ReadWholeFile(path_).value_or("")) {}
 
@@ -24,8 +28,13 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
-    // Lines others wrote since this object read the file are kept as well.
-    std::string text = IniWriteValue(ReadWholeFile(path_).value_or(""), section, key, value);
+    // Lines others wrote since this object read the file are kept as well. A file that is
+    // there but cannot be read is left alone: writing one line would drop all the others.
+    std::optional<std::string> current = ReadWholeFile(path_);
+    const DWORD readError = GetLastError();
+    if (!current && GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
+        throw Exception("Nelze přečíst soubor " + Narrow(path_) + ": " + SystemErrorMessage(readError));
+    std::string text = IniWriteValue(current.value_or(""), section, key, value);
     WriteFileAtomically(path_, text);
     text_ = std::move(text);
 }

@@ -73,12 +73,22 @@ std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::strin
     return std::pair{Trim(trimmed.substr(0, equals)), Trim(trimmed.substr(equals + 1))};
 }
 
+// The UTF-8 byte-order mark editors put in front; it belongs to no line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view WithoutMark(std::string_view text)
+{
+    if (text.starts_with(kByteOrderMark))
+        text.remove_prefix(kByteOrderMark.size());
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string> IniReadValue(std::string_view text, std::string_view section, std::string_view key)
 {
     bool inSection = false;
-    for (const Line& line : SplitKeepingEndings(text)) {
+    for (const Line& line : SplitKeepingEndings(WithoutMark(text))) {
         if (auto name = SectionName(line.content)) {
             inSection = SameName(*name, section);
             continue;
@@ -94,7 +104,8 @@ std::optional<std::string> IniReadValue(std::string_view text, std::string_view 
 std::string IniWriteValue(std::string_view text, std::string_view section, std::string_view key,
                           std::string_view value)
 {
-    std::vector<Line> lines = SplitKeepingEndings(text);
+    const std::string_view body = WithoutMark(text);
+    std::vector<Line> lines = SplitKeepingEndings(body);
     std::string newline = "\r\n";
     for (const Line& line : lines)
         if (!line.ending.empty()) {
@@ -122,7 +133,8 @@ std::string IniWriteValue(std::string_view text, std::string_view section, std::
     }
 
     std::string entry = std::string(key) + "=" + std::string(value);
-    std::string result;
+    // A mark the file had stays in front.
+    std::string result(text.substr(0, text.size() - body.size()));
     auto appendLine = [&](std::string_view content, std::string_view ending) {
         result.append(content).append(ending);
     };
@@ -139,7 +151,7 @@ std::string IniWriteValue(std::string_view text, std::string_view section, std::
         }
     }
     if (!keyLine && !insertAfter) {
-        if (!result.empty() && result.back() != '\n' && result.back() != '\r')
+        if (!body.empty() && body.back() != '\n' && body.back() != '\r')
             result.append(newline);
         result.append("[").append(section).append("]").append(newline);
         appendLine(entry, newline);

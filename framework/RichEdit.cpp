@@ -44,7 +44,7 @@ constexpr WPARAM kPastTheEnd = 0x7FFFFFFF;
 
 HMODULE RichEditLibrary()
 {
-    static ModuleHandle library(LoadLibraryW(L"Msftedit.dll"));
+    static ModuleHandle library(LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     return library.Get();
 }
 

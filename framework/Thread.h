@@ -20,6 +20,8 @@ public:
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
     bool Finished() const { return finished_; }
+    // Started and its body not yet done.
+    bool Running() const { return started_ && !finished_; }
     void WaitFor();
 
 protected:

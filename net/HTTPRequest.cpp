@@ -58,6 +58,34 @@ bool QueryText(HINTERNET request, DWORD info, DWORD* index, std::string& text)
     }
 }
 
+// An address without a scheme is taken as http.
+std::string WithScheme(const std::string& url) { return url.find("://") == std::string::npos ? "http://" + url : url; }
+
+bool IsRedirect(unsigned status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+bool Location(HINTERNET request, std::string& location)
+{
+    DWORD index = 0;
+    return QueryText(request, HTTP_QUERY_LOCATION, &index, location) && !location.empty();
+}
+
+// The absolute address a Location header names, read against the address it came from.
+std::string CombineUrl(const std::string& base, const std::string& location)
+{
+    const std::wstring wideBase = Widen(base), wideLocation = Widen(location);
+    DWORD length = 0;
+    InternetCombineUrlW(wideBase.c_str(), wideLocation.c_str(), nullptr, &length, ICU_NO_ENCODE);
+    std::wstring combined(size_t(length) + 1, L'\0');
+    length = DWORD(combined.size());
+    if (!InternetCombineUrlW(wideBase.c_str(), wideLocation.c_str(), combined.data(), &length, ICU_NO_ENCODE))
+        throw Exception("HTTP: Invalid URL. Error - " + SystemError(GetLastError()));
+    combined.resize(length);
+    return Narrow(combined);
+}
+
 } // namespace
 
 THTTPRequest::THTTPRequest(TComponent* owner) : TComponent(owner)
@@ -69,10 +97,12 @@ THTTPRequest::THTTPRequest(TComponent* owner) : TComponent(owner)
 void THTTPRequest::SetURL(const std::string& url)
 {
     url_ = url;
-    address_ = {};
-    if (url.empty())
-        return;
-    std::wstring wide = Widen(url.find("://") == std::string::npos ? "http://" + url : url);
+    address_ = url.empty() ? Address{} : ParseAddress(url);
+}
+
+THTTPRequest::Address THTTPRequest::ParseAddress(const std::string& url)
+{
+    std::wstring wide = Widen(WithScheme(url));
     // Room for every part even if each character came out escaped.
     const DWORD capacity = DWORD(3 * wide.size() + 1);
     std::wstring host(capacity, L'\0'), path(capacity, L'\0'), extra(capacity, L'\0');
@@ -88,11 +118,14 @@ void THTTPRequest::SetURL(const std::string& url)
         DWORD code = GetLastError();
         throw Exception("HTTP: Invalid URL. Error - " + SystemError(code));
     }
-    address_.host = Narrow(std::wstring_view(host.data(), parts.dwHostNameLength));
-    address_.path = Narrow(std::wstring_view(path.data(), parts.dwUrlPathLength));
-    address_.extraInfo = EscapePlus(Narrow(std::wstring_view(extra.data(), parts.dwExtraInfoLength)));
-    address_.port = parts.nPort;
-    address_.secure = parts.nScheme == INTERNET_SCHEME_HTTPS || parts.nPort == INTERNET_DEFAULT_HTTPS_PORT;
+    Address address;
+    address.host = Narrow(std::wstring_view(host.data(), parts.dwHostNameLength));
+    address.path = Narrow(std::wstring_view(path.data(), parts.dwUrlPathLength));
+    address.extraInfo = EscapePlus(Narrow(std::wstring_view(extra.data(), parts.dwExtraInfoLength)));
+    address.port = parts.nPort;
+    address.secure = parts.nScheme == INTERNET_SCHEME_HTTPS || parts.nPort == INTERNET_DEFAULT_HTTPS_PORT;
+    address.web = parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS;
+    return address;
 }
 
 void THTTPRequest::SetRequestMethod(std::string_view method)
@@ -158,6 +191,78 @@ std::string THTTPRequest::HeaderText() const
     return "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType);
 }
 
+// The connection and the request on it; the request closes first.
+struct THTTPRequest::SentRequest {
+    InternetHandle connection;
+    InternetHandle request;
+};
+
+THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address, const std::string& verb,
+                                             const std::string& target, const std::string& header, std::string& body)
+{
+    SentRequest sent;
+    const std::wstring user = Widen(UserName), password = Widen(Password);
+    sent.connection.Reset(InternetConnectW(root, Widen(address.host).c_str(), address.port,
+                                           UserName.empty() ? nullptr : user.c_str(),
+                                           UserName.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!sent.connection)
+        throw Exception("Could not connect to server " + address.host);
+
+    // Certificates stay checked: no flag here lets a bad one pass. Redirections are
+    // followed by Exchange, which decides where to.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (address.secure)
+        flags |= INTERNET_FLAG_SECURE;
+    SetLastError(0);
+    sent.request.Reset(HttpOpenRequestW(sent.connection.Get(), Widen(verb).c_str(), Widen(target).c_str(), L"HTTP/1.0",
+                                        nullptr, nullptr, flags, 0));
+    DWORD openError = GetLastError();
+    if (openError != ERROR_SUCCESS && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS)
+        throw Exception(SystemError(openError));
+    if (!sent.request)
+        throw Exception("Could not open HTTP request");
+    SetTimeouts(sent.request.Get(), TimeoutMs);
+
+    const std::wstring wideHeader = Widen(header);
+    if (!HttpSendRequestW(sent.request.Get(), wideHeader.empty() ? nullptr : wideHeader.c_str(),
+                          DWORD(wideHeader.size()), body.empty() ? nullptr : body.data(), DWORD(body.size())))
+        throw Exception("HTTP: sending the request failed. Error - " + SystemError(GetLastError()));
+    StatusCode = QueryNumber(sent.request.Get(), HTTP_QUERY_STATUS_CODE);
+    if (StatusCode == 0)
+        throw Exception("HTTP: no valid reply from server " + address.host);
+    return sent;
+}
+
+void THTTPRequest::CheckTimeLimit(unsigned long long started) const
+{
+    if (GetTickCount64() - started > TimeLimitMs)
+        throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
+}
+
+void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb,
+                                   std::string header, std::string body, unsigned long long started)
+{
+    std::string location;
+    for (unsigned redirects = 0; IsRedirect(StatusCode) && Location(sent.request.Get(), location); ++redirects) {
+        if (redirects == MaxRedirects)
+            throw Exception("HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
+        url = CombineUrl(url, location);
+        const Address next = ParseAddress(url);
+        // Anything else (file:, ftp:) could hand the poll a local file or another protocol.
+        if (!next.web)
+            throw Exception("HTTP: redirection to an address that is not http or https: " + url);
+        CheckTimeLimit(started);
+        // Only 307 and 308 ask for the same request again; the others continue with a GET.
+        if (StatusCode != 307 && StatusCode != 308) {
+            verb = "GET";
+            header.clear();
+            body.clear();
+        }
+        sent.request.Reset();
+        sent = Send(root, next, verb, next.path + next.extraInfo, header, body);
+    }
+}
+
 void THTTPRequest::Exchange()
 {
     const ULONGLONG started = GetTickCount64();
@@ -167,18 +272,6 @@ void THTTPRequest::Exchange()
         throw Exception("Could not open Internet");
     SetTimeouts(root.Get(), TimeoutMs);
 
-    const std::wstring user = Widen(UserName), password = Widen(Password);
-    InternetHandle connection(InternetConnectW(root.Get(), Widen(address_.host).c_str(), address_.port,
-                                               UserName.empty() ? nullptr : user.c_str(),
-                                               UserName.empty() ? nullptr : password.c_str(),
-                                               INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection)
-        throw Exception("Could not connect to server " + address_.host);
-
-    // Certificates stay checked: no flag here lets a bad one pass.
-    DWORD flags = INTERNET_FLAG_RELOAD;
-    if (address_.secure)
-        flags |= INTERNET_FLAG_SECURE;
     std::string target = address_.path;
     if (requestMethod_ == "GET")
         target += address_.extraInfo;
@@ -186,18 +279,8 @@ void THTTPRequest::Exchange()
         target = AppendQuery(std::move(target), getStr);
         getStr.clear();
     }
-    SetLastError(0);
-    InternetHandle request(HttpOpenRequestW(connection.Get(), Widen(requestMethod_).c_str(), Widen(target).c_str(),
-                                            L"HTTP/1.0", nullptr, nullptr, flags, 0));
-    DWORD openError = GetLastError();
-    if (openError != ERROR_SUCCESS && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS)
-        throw Exception(SystemError(openError));
-    if (!request)
-        throw Exception("Could not open HTTP request");
-    SetTimeouts(request.Get(), TimeoutMs);
-
     std::string body = RequestBody();
-    const std::string header = HeaderText();
+    std::string header = HeaderText();
     if (ContainsNoCase(header, "multipart")) {
         std::vector<FormPair> variables;
         for (auto& [name, value] : FormPairs(body))
@@ -208,15 +291,11 @@ void THTTPRequest::Exchange()
     }
     body = CutAtZero(std::move(body));
 
-    const std::wstring wideHeader = Widen(header);
-    if (!HttpSendRequestW(request.Get(), wideHeader.empty() ? nullptr : wideHeader.c_str(), DWORD(wideHeader.size()),
-                          body.empty() ? nullptr : body.data(), DWORD(body.size())))
-        throw Exception("HTTP: sending the request failed. Error - " + SystemError(GetLastError()));
+    SentRequest sent = Send(root.Get(), address_, requestMethod_, target, header, body);
+    FollowRedirects(root.Get(), sent, WithScheme(url_), requestMethod_, std::move(header), std::move(body), started);
+    HINTERNET request = sent.request.Get();
 
-    StatusCode = QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE);
-    if (StatusCode == 0)
-        throw Exception("HTTP: no valid reply from server " + address_.host);
-    const DWORD declaredLength = QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+    const DWORD declaredLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);
     ContentLength = declaredLength == 0 ? 1 : declaredLength;
     if (ContentLength > MaxReplySize)
         throw Exception(ReplyTooLargeMessage());
@@ -227,8 +306,8 @@ void THTTPRequest::Exchange()
         // Taking only what has arrived keeps a trickling reply from holding one read for long.
         DWORD available = 0;
         DWORD read = 0;
-        if (!InternetQueryDataAvailable(request.Get(), &available, 0, 0) ||
-            !InternetReadFile(request.Get(), buffer.data(),
+        if (!InternetQueryDataAvailable(request, &available, 0, 0) ||
+            !InternetReadFile(request, buffer.data(),
                               available == 0 ? DWORD(buffer.size()) : std::min(available, DWORD(buffer.size())), &read))
             throw Exception("HTTP: reading the reply failed. Error - " + SystemError(GetLastError()));
         if (ReplyStream.Size() + read > MaxReplySize)
@@ -239,8 +318,7 @@ void THTTPRequest::Exchange()
             OnPacketRead(*this);
         if (read == 0)
             break;
-        if (GetTickCount64() - started > TimeLimitMs)
-            throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
+        CheckTimeLimit(started);
     }
     if (declaredLength != 0 && DWORD(BytesReceived) != declaredLength)
         throw Exception("HTTP: the reply ended after " + std::to_string(BytesReceived) + " of " +
@@ -248,10 +326,10 @@ void THTTPRequest::Exchange()
 
     CookieList.Clear();
     std::string text;
-    for (DWORD index = 0; QueryText(request.Get(), HTTP_QUERY_SET_COOKIE, &index, text);)
+    for (DWORD index = 0; QueryText(request, HTTP_QUERY_SET_COOKIE, &index, text);)
         CookieList.Add(text);
     DWORD noIndex = 0;
-    if (QueryText(request.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, &noIndex, text))
+    if (QueryText(request, HTTP_QUERY_RAW_HEADERS_CRLF, &noIndex, text))
         HeaderList.SetText(text);
 }
 

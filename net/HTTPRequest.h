@@ -13,7 +13,8 @@
 
 // One HTTP request at a time through WinInet: GET with an extra query, or POST with a
 // URL-encoded or multipart form. The reply body comes back as bytes and as lines,
-// inflated first when it is a plain gzip member. Errors raise Exception.
+// inflated first when it is a plain gzip member. Redirections are followed to http and
+// https addresses only, at most MaxRedirects of them. Errors raise Exception.
 class THTTPRequest : public TComponent {
 public:
     explicit THTTPRequest(TComponent* owner = nullptr);
@@ -55,6 +56,8 @@ public:
     uint32_t ContentLength = 0;
     unsigned StatusCode = 0; // of the last reply; 0 when none arrived
 
+    static constexpr unsigned MaxRedirects = 10;
+
 private:
     struct Address {
         std::string host;
@@ -62,8 +65,17 @@ private:
         std::string extraInfo;
         unsigned short port = 0;
         bool secure = false;
+        bool web = false; // http or https
     };
+    struct SentRequest;
 
+    static Address ParseAddress(const std::string& url);
+    SentRequest Send(void* root, const Address& address, const std::string& verb, const std::string& target,
+                     const std::string& header, std::string& body);
+    // Follows the redirections the sent request got, from the address it went to.
+    void FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb, std::string header,
+                         std::string body, unsigned long long started);
+    void CheckTimeLimit(unsigned long long started) const;
     void Exchange();
     std::string RequestBody();
     std::string HeaderText() const;

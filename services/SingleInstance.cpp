@@ -15,7 +15,9 @@ void TSingleInstance::Loaded()
     TComponent::Loaded();
     std::wstring name = Widen(Application->Title()).substr(0, kMaxNameLength);
     mutex_.Reset(CreateMutexW(nullptr, FALSE, name.c_str()));
-    if (mutex_ && GetLastError() != ERROR_ALREADY_EXISTS)
+    // Only an existing mutex means another copy. Any other failure leaves this copy
+    // unguarded but running: ending silently would leave the user with no program at all.
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
         return;
 
     secondInstance_ = true;
@@ -30,7 +32,8 @@ void TSingleInstance::Loaded()
 void TSingleInstance::BringPreviousForward(const std::wstring& title)
 {
     // The first copy is found by its application window; this copy's own one drops its
-    // title first so that the search cannot find it.
+    // title first so that the search cannot find it. Nothing here waits for the first
+    // copy's answer: a hung first copy must not hang this one too.
     wchar_t className[256] = {};
     GetClassNameW(Application->Handle(), className, int(std::size(className)));
     SetWindowTextW(Application->Handle(), L"");
@@ -38,8 +41,8 @@ void TSingleInstance::BringPreviousForward(const std::wstring& title)
     if (!previous)
         return;
     if (IsIconic(previous))
-        ShowWindow(previous, SW_RESTORE);
+        ShowWindowAsync(previous, SW_RESTORE);
     else
-        BringWindowToTop(previous);
+        SetWindowPos(previous, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
     SetForegroundWindow(previous);
 }

@@ -15,7 +15,7 @@ public:
     // Raised in a second copy before anything else is done.
     std::function<void(TSingleInstance&)> AlreadyExist;
 
-    // True after the check found another copy (or could not create the mutex): this copy ends.
+    // True after the check found another copy's mutex: this copy ends.
     bool IsSecondInstance() const { return secondInstance_; }
 
 protected:

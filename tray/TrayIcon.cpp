@@ -209,7 +209,7 @@ void TTrayIcon::SetIconIndex(int index)
         iconIndex_ = 0;
     }
     // Once more on every assignment, even an unchanged one: an entry the shell refused or
-    // lost comes back with the next status tick.
+    // lost comes back with the next status tick (see RefreshTray).
     RefreshTray();
 }
 
@@ -249,7 +249,11 @@ bool TTrayIcon::RemoveFromTray()
 bool TTrayIcon::RefreshTray()
 {
     FillTrayData();
-    return Shell_NotifyIconW(NIM_MODIFY, &trayData_);
+    if (Shell_NotifyIconW(NIM_MODIFY, &trayData_))
+        return true;
+    // The shell lost the entry or never took it (a slow shell at logon): without it the
+    // hidden program could not be reached at all, so a visible icon is added again.
+    return iconVisible_ && Shell_NotifyIconW(NIM_ADD, &trayData_);
 }
 
 void TTrayIcon::HideApplication()

@@ -176,3 +176,32 @@ TEST(News, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
     EXPECT_EQ(Count(program.LogText(), "news"), 1u);
     ASSERT_TRUE(program.Exit());
 }
+
+TEST(News, WindowAnswersAtOnceWhileATricklingPollOutlastsSeveralPollPeriods)
+{
+    ScriptedHttpServer server;
+    ScriptedReply trickle = Page("07:00", "slow");
+    trickle.TrickleBytes = 1;
+    trickle.TrickleDelayMs = 300;
+    server.SetReply(trickle);
+    ProgramFolder folder;
+    folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url("/index.php/zpravodajstvy") +
+                                  "\r\nPollSeconds=1\r\n[Settings]\r\nSound=0\r\n");
+    RunningProgram program(folder);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(server.WaitForRequests(1, 10000));
+
+    // Four poll periods, the window asked all along; any answer slower than 200 ms ends the wait.
+    unsigned asked = 0;
+    const bool slowAnswer = WaitUntil(
+        [&] {
+            ++asked;
+            DWORD_PTR result = 0;
+            return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) == 0;
+        },
+        4000);
+    EXPECT_FALSE(slowAnswer) << "after " << asked << " answers";
+    EXPECT_GT(asked, 20u);
+    ASSERT_TRUE(program.Exit());
+}

@@ -41,6 +41,32 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
     return search.found;
 }
 
+// A variable of this process's environment set for a child's start, then put back.
+class EnvironmentForChild {
+public:
+    EnvironmentForChild(const wchar_t* name, const std::wstring& value) : name_(name), set_(!value.empty())
+    {
+        wchar_t previous[1024] = {};
+        const DWORD length = GetEnvironmentVariableW(name, previous, 1024);
+        if (length > 0 && length < 1024)
+            previous_ = previous;
+        if (set_)
+            SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~EnvironmentForChild()
+    {
+        if (set_)
+            SetEnvironmentVariableW(name_, previous_ ? previous_->c_str() : nullptr);
+    }
+    EnvironmentForChild(const EnvironmentForChild&) = delete;
+    EnvironmentForChild& operator=(const EnvironmentForChild&) = delete;
+
+private:
+    const wchar_t* name_;
+    bool set_;
+    std::optional<std::wstring> previous_;
+};
+
 } // namespace
 
 void RemoveTree(const std::wstring& folder)
@@ -130,13 +156,10 @@ RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& 
     const std::wstring startIn = options.currentFolder.empty() ? folder.Path() : options.currentFolder;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
-    // The child takes Wine's debug channels from its environment; its trace goes to the
-    // error output it shares with this test.
-    wchar_t previousTrace[256] = {};
-    const bool hadTrace = GetEnvironmentVariableW(L"WINEDEBUG", previousTrace, 256) > 0;
-    const bool traced = !options.wineTrace.empty();
-    if (traced)
-        SetEnvironmentVariableW(L"WINEDEBUG", options.wineTrace.c_str());
+    // The child takes Wine's debug channels and load order from its environment; its trace
+    // goes to the error output it shares with this test.
+    const EnvironmentForChild trace(L"WINEDEBUG", options.wineTrace);
+    const EnvironmentForChild overrides(L"WINEDLLOVERRIDES", options.dllOverrides);
     // Wine now and then refuses a start outright under load; a second try a moment later works.
     BOOL started = FALSE;
     DWORD error = 0;
@@ -147,8 +170,6 @@ RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& 
                                  &startup, &process);
         error = GetLastError();
     }
-    if (traced)
-        SetEnvironmentVariableW(L"WINEDEBUG", hadTrace ? previousTrace : nullptr);
     if (!started)
         throw std::runtime_error("cannot start main.exe: error " + std::to_string(error));
     CloseHandle(process.hThread);

@@ -44,6 +44,7 @@ void RemoveTree(const std::wstring& folder);
 struct StartOptions {
     std::wstring currentFolder; // where it starts; empty: the program folder itself
     std::wstring wineTrace;     // Wine's debug channels (WINEDEBUG) for this program
+    std::wstring dllOverrides;  // Wine's library load order (WINEDLLOVERRIDES) for this program
     bool asSecondCopy = false;  // a copy is running already, and that is the point
 };
 

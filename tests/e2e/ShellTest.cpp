@@ -3,6 +3,7 @@
 #include "AppPath.h"
 #include "MenuCommands.h"
 #include "ProgramUnderTest.h"
+#include "ScriptedHttpServer.h"
 #include "Text.h"
 
 namespace {
@@ -64,6 +65,9 @@ TEST(Shell, SoundValuesAreReadAsWholeIntegersAndMissingOnesKeepTheBoxChecked)
         {settings + "Sound=0\r\n", false, settings + "Sound=0\r\n"},
         {settings + "Volume=0\r\n", true, settings + "Volume=0\r\nSound=1\r\n"},
         {kQuietSources, true, settings + "Sound=1\r\n"},
+        // An editor's UTF-8 byte-order mark in front of the first section.
+        {"\xEF\xBB\xBF[Settings]\r\nSound=0\r\n" + kQuietSources, false,
+         "\xEF\xBB\xBF[Settings]\r\nSound=0\r\n" + kQuietSources},
     };
     for (const auto& [before, checked, after] : cases) {
         ProgramFolder folder;
@@ -92,6 +96,7 @@ TEST(Shell, LogIsSavedWhenTheSessionEnds)
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->rfind("{\\rtf", 0), 0u);
     EXPECT_NE(saved->find("Jen text"), std::string::npos);
+    EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=1\r\n") << "the sound option is kept too";
 }
 
 TEST(Shell, ExistingLogIsShownAndSavedBackWithTheSameText)
@@ -184,4 +189,29 @@ TEST(Shell, ManifestIsEmbeddedAndAcceptedByTheSystem)
     HANDLE activation = CreateActCtxW(&context);
     ASSERT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
     ReleaseActCtx(activation);
+}
+
+TEST(Shell, LibrariesPlantedBesideTheProgramAreNeverLoaded)
+{
+    // System libraries the program uses that the system does not keep loaded for everyone.
+    const std::wstring names[] = {L"version.dll", L"wininet.dll", L"winmm.dll", L"comctl32.dll", L"msftedit.dll"};
+    ProgramFolder folder;
+    for (const std::wstring& name : names)
+        ASSERT_TRUE(CopyFileW((GetAppPath() + L"planted_library.dll").c_str(), folder.File(name).c_str(), FALSE));
+    ScriptedHttpServer server;
+    ScriptedReply page;
+    page.Body = "<table>\r\n<tr>\r\n       <td class=\"date\">06:00</td>\r\n<td>planted</td>\r\n</tr>\r\n";
+    server.SetReply(page);
+    folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url("/") + "\r\n[Settings]\r\nSound=1\r\n");
+
+    // Wine prefers its own libraries; told to prefer files on disk, it searches as Windows does.
+    RunningProgram program(folder, {.dllOverrides = L"version,wininet,winmm,comctl32,msftedit=n,b;mscoree,mshtml="});
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    // The version in the caption, the news in the log and its sound: every library has been used.
+    EXPECT_TRUE(WaitUntil([&] { return program.WindowText(main).size() > std::wstring(L"Soriel online ").size(); }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return program.LogText().find("planted") != std::string::npos; }, 15000));
+    ASSERT_TRUE(program.Exit());
+    for (const std::wstring& name : names)
+        EXPECT_FALSE(folder.Exists(name + L".planted-library-loaded")) << Narrow(name);
 }

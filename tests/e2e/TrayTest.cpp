@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "ProgramUnderTest.h"
 #include "Text.h"
 
@@ -20,6 +22,14 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     EXPECT_TRUE(
         WaitUntil([&] { return Narrow(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
         << Narrow(program.WindowText(main));
+
+    // The shell loses the entry: the next status tick (every 2 s) puts it back.
+    NOTIFYICONDATAW entry{};
+    entry.cbSize = sizeof(entry);
+    entry.hWnd = tray;
+    entry.uID = kIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &entry));
+    EXPECT_TRUE(WaitUntil([&] { return TrayIconPresent(tray); }, 3000));
 
     ASSERT_TRUE(program.DoubleClickTrayIcon());
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "ErrorOf.h"
 #include "Exception.h"
 #include "HTTPRequest.h"
@@ -200,6 +202,43 @@ TEST_F(HTTPRequestTest, BrokenExchangesEndWithAnErrorWithinTheBounds)
     ScriptedReply dropped;
     dropped.CloseWithoutReply = true;
     EXPECT_LT(timed(dropped), 6000u);
+}
+
+TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutEnd)
+{
+    ScriptedHttpServer other;
+    other.SetReply(Reply("moved page"));
+    server.SetHandler([&](const RecordedRequest& sent) {
+        ScriptedReply reply = Reply("");
+        reply.Status = 302;
+        reply.Reason = "Found";
+        const std::map<std::string, std::string> locations = {
+            {"/relative", "/final?a=1"}, {"/final?a=1", ""}, {"/elsewhere", other.Url("/there")},
+            {"/see-other", "/final?a=1"}, {"/file", "file:///C:/windows/win.ini"}, {"/loop", sent.Target}};
+        const std::string& location = locations.at(sent.Target);
+        if (location.empty())
+            return Reply(sent.RequestLine);
+        reply.Status = sent.Target == "/see-other" ? 303 : 302;
+        reply.Headers = {"Location: " + location};
+        return reply;
+    });
+
+    request.ExecuteURL(server.Url("/relative"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0");
+    EXPECT_EQ(request.StatusCode, 200u);
+    request.ExecuteURL(server.Url("/elsewhere"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "moved page");
+    request.SetRequestMethod("POST");
+    request.postStr = "b=2";
+    request.ExecuteURL(server.Url("/see-other"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0") << "a POST continues as a GET";
+    request.SetRequestMethod("GET");
+
+    EXPECT_EQ(ErrorOf([&] { request.ExecuteURL(server.Url("/file")); }),
+              "HTTP: redirection to an address that is not http or https: file:///C:/windows/win.ini");
+    const size_t before = server.RequestCount();
+    EXPECT_EQ(ErrorOf([&] { request.ExecuteURL(server.Url("/loop")); }), "HTTP: more than 10 redirections");
+    EXPECT_EQ(server.RequestCount() - before, 11u);
 }
 
 TEST_F(HTTPRequestTest, NoServerListening)

@@ -115,7 +115,7 @@ TEST_F(NewsPollerTest, MarkerOnTheLastLineReplacesOnlyTheTitle)
     EXPECT_EQ(item.LatestText, "old text");
 }
 
-TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndStartWaitsForARunningPoll)
+TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndAStartDuringARunningPollIsSkipped)
 {
     server.SetReply(Reply(Page("10:00", "x")));
     CreateSuspendedWorker(worker, state, server.Url("/"));
@@ -124,14 +124,20 @@ TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndStartWaitsForARunningPoll)
     EXPECT_FALSE(server.WaitForRequests(1, 300));
 
     ScriptedReply slow = Reply(Page("10:00", "slow"));
-    slow.StallMs = 1000;
+    slow.StallMs = 2000;
     server.SetReply(slow);
     StartPoll(worker, state, server.Url("/"));
     ASSERT_TRUE(server.WaitForRequests(1, 5000));
+    const TSR* running = worker.get();
     server.SetReply(Reply(Page("10:01", "next")));
     StartPoll(worker, state, server.Url("/"));
-    EXPECT_EQ(state->Snapshot().LatestText, "slow") << "the running poll ended before the next one started";
+    EXPECT_EQ(worker.get(), running);
+    EXPECT_TRUE(worker->Running()) << "the start returned at once, without waiting for the running poll";
     worker->WaitFor();
+    EXPECT_EQ(state->Snapshot().LatestText, "slow");
+    EXPECT_EQ(server.RequestCount(), 1u);
+
+    Poll();
     EXPECT_EQ(state->Snapshot().LatestText, "next");
 }
 
@@ -175,9 +181,10 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
                 ++torn;
         }
     });
-    for (int poll = 0; poll < 120; ++poll)
+    for (int poll = 0; poll < 120; ++poll) {
         StartPoll(worker, state, server.Url("/"));
-    worker->WaitFor();
+        worker->WaitFor();
+    }
     done = true;
     reader.join();
     EXPECT_EQ(served, 120);

@@ -81,6 +81,17 @@ TEST_F(SingleInstanceTest, WithoutSwitchingNoWindowIsTouched)
     EXPECT_EQ(Narrow(WindowTitle(application_.Handle())), application_.Title());
 }
 
+TEST_F(SingleInstanceTest, AnObjectOfAnotherKindUnderTheNameIsNoSecondCopy)
+{
+    application_.SetTitle(UniqueTitle("not a mutex"));
+    KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, Widen(application_.Title()).c_str()));
+    ASSERT_TRUE(event);
+    EXPECT_FALSE(LoadedGuard()->IsSecondInstance());
+    EXPECT_TRUE(raisedBy_.empty());
+    EXPECT_FALSE(QuitPosted());
+    EXPECT_TRUE(application_.ShowMainForm);
+}
+
 TEST_F(SingleInstanceTest, TheMutexGoesWithTheLastGuard)
 {
     application_.SetTitle(UniqueTitle("release"));
@@ -158,6 +169,18 @@ TEST(SingleInstanceProcesses, SecondCopyBringsTheFirstToTheForeground)
     Helper second(title, L"shown");
     EXPECT_EQ(second.EndsWith(), 2);
     EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, kWaitMs));
+}
+
+TEST_F(SingleInstanceTest, AHungFirstCopyDoesNotHangTheSecond)
+{
+    // This test's application window plays a first copy that handles no message meanwhile.
+    application_.SetTitle(UniqueTitle("hung"));
+    LoadedGuard();
+    for (int show : {SW_SHOWNOACTIVATE, SW_MINIMIZE}) {
+        ShowWindow(application_.Handle(), show);
+        Helper second(application_.Title(), L"shown");
+        EXPECT_EQ(second.EndsWith(), 2) << "shown with " << show;
+    }
 }
 
 TEST(SingleInstanceProcesses, TheMutexIsReleasedWhenTheFirstCopyEnds)

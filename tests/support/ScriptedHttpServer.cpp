@@ -240,37 +240,57 @@ bool ScriptedHttpServer::PauseFor(unsigned milliseconds)
 void ScriptedHttpServer::Serve(uintptr_t rawSocket)
 {
     SOCKET socket = SOCKET(rawSocket);
-    DWORD receiveTimeout = 10000;
-    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&receiveTimeout), sizeof receiveTimeout);
-    std::optional<RecordedRequest> request = ReadRequest(socket);
-    if (request) {
-        ScriptedReply reply = NextReply(*request);
+    DWORD timeout = 10000;
+    setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    // A client that stops reading cannot hold a send, and so the server's end, for long.
+    setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    ScriptedReply reply;
+    if (std::optional<RecordedRequest> request = ReadRequest(socket)) {
+        reply = NextReply(*request);
         {
             std::lock_guard lock(mutex_);
             requests_.push_back(*request);
         }
         changed_.notify_all();
-        if (PauseFor(reply.StallMs) && !reply.CloseWithoutReply) {
-            std::string head = "HTTP/1.0 " + std::to_string(reply.Status) + " " + reply.Reason + "\r\n";
-            for (const std::string& line : reply.Headers)
-                head += line + "\r\n";
-            if (reply.SendContentLength)
-                head += "Content-Length: " + std::to_string(reply.Body.size()) + "\r\n";
-            head += "Connection: close\r\n\r\n";
-            std::string_view body = reply.Body;
-            if (reply.CloseAfter)
-                body = body.substr(0, *reply.CloseAfter);
-            bool open = SendAll(socket, head);
-            if (reply.TrickleBytes == 0) {
-                open = open && SendAll(socket, body);
-            } else {
-                while (open && !body.empty()) {
-                    open = SendAll(socket, body.substr(0, reply.TrickleBytes)) && PauseFor(reply.TrickleDelayMs);
-                    body.remove_prefix(std::min(body.size(), reply.TrickleBytes));
-                }
-            }
+        if (PauseFor(reply.StallMs) && !reply.CloseWithoutReply)
+            Answer(socket, reply);
+    }
+    if (reply.Reset) {
+        linger abort{1, 0};
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+    } else {
+        shutdown(socket, SD_SEND);
+    }
+    closesocket(socket);
+}
+
+void ScriptedHttpServer::Answer(uintptr_t rawSocket, const ScriptedReply& reply)
+{
+    SOCKET socket = SOCKET(rawSocket);
+    if (reply.Raw) {
+        const std::string filler(64 * 1024, 'x');
+        bool open = SendAll(socket, *reply.Raw);
+        for (size_t sent = 0; reply.EndlessAfterRaw && open && !stopping_ && sent < (size_t(1) << 30);
+             sent += filler.size())
+            open = SendAll(socket, filler);
+        return;
+    }
+    std::string head = "HTTP/1.0 " + std::to_string(reply.Status) + " " + reply.Reason + "\r\n";
+    for (const std::string& line : reply.Headers)
+        head += line + "\r\n";
+    if (reply.SendContentLength)
+        head += "Content-Length: " + std::to_string(reply.Body.size()) + "\r\n";
+    head += "Connection: close\r\n\r\n";
+    std::string_view body = reply.Body;
+    if (reply.CloseAfter)
+        body = body.substr(0, *reply.CloseAfter);
+    bool open = SendAll(socket, head) && PauseFor(reply.StallAfterHeadMs);
+    if (reply.TrickleBytes == 0) {
+        open = open && SendAll(socket, body);
+    } else {
+        while (open && !body.empty()) {
+            open = SendAll(socket, body.substr(0, reply.TrickleBytes)) && PauseFor(reply.TrickleDelayMs);
+            body.remove_prefix(std::min(body.size(), reply.TrickleBytes));
         }
     }
-    shutdown(socket, SD_SEND);
-    closesocket(socket);
 }

@@ -35,6 +35,12 @@ struct ScriptedReply {
     unsigned StallMs = 0;             // wait before answering (cut short when the server stops)
     size_t TrickleBytes = 0;          // when set: body sent in pieces of this size...
     unsigned TrickleDelayMs = 0;      // ...with this pause after each piece
+    unsigned StallAfterHeadMs = 0;    // wait between the header lines and the body
+    bool Reset = false;               // the connection ends with a reset, not a close
+    // Sent as it stands instead of status line, headers and body...
+    std::optional<std::string> Raw;
+    // ...followed by 'x' bytes for as long as the client takes them (at most 1 GB).
+    bool EndlessAfterRaw = false;
 };
 
 enum class GzipHeader { Plain, WithTimeStamp, WithFileName };
@@ -71,6 +77,7 @@ private:
 
     void AcceptLoop();
     void Serve(uintptr_t socket);
+    void Answer(uintptr_t socket, const ScriptedReply& reply);
     ScriptedReply NextReply(const RecordedRequest& request);
     bool PauseFor(unsigned milliseconds);
     void ReapFinished();
