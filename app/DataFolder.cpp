@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include "AppPath.h"
+#include "Exception.h"
+#include "FileIO.h"
 #include "Win32Handle.h"
 
 namespace {
@@ -37,8 +39,25 @@ std::wstring PerUserFolder()
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData)))
         return {};
     std::wstring folder = std::wstring(appData) + L"\\Soriel online\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return {};
     return folder;
+}
+
+// The user's own copy of a data file found beside the program: whole or not at all, and a
+// fresh file the program can replace later (a plain copy would keep a read-only mark, one of
+// the reasons for moving). False when the copy could not be made.
+bool TakeOver(const std::wstring& from, const std::wstring& to)
+{
+    const std::optional<std::string> bytes = ReadWholeFile(from);
+    if (!bytes)
+        return false;
+    try {
+        WriteFileAtomically(to, *bytes);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -56,8 +75,11 @@ std::wstring DataFolder()
     const std::wstring userFolder = PerUserFolder();
     if (userFolder.empty())
         return programFolder;
+    // Should a file not come over, the program stays with the files it has, read-only as they
+    // are, rather than start afresh without them.
     for (const wchar_t* name : kDataFiles)
-        if (!Exists(userFolder + name) && Exists(programFolder + name))
-            CopyFileW((programFolder + name).c_str(), (userFolder + name).c_str(), TRUE);
+        if (!Exists(userFolder + name) && Exists(programFolder + name) &&
+            !TakeOver(programFolder + name, userFolder + name))
+            return programFolder;
     return userFolder;
 }

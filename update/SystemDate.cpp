@@ -16,7 +16,7 @@ std::string LocaleText(LCTYPE type)
     return length > 0 ? Narrow(std::wstring_view(buffer, size_t(length - 1))) : std::string();
 }
 
-// The first character of the format that is neither a letter nor a blank.
+// The first character of the format that is neither a letter, a blank nor a quote.
 char FormatSeparator(const std::string& format, char fallback)
 {
     for (char c : format)

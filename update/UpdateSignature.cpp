@@ -52,9 +52,16 @@ Sha256::Sha256() : algorithm_(OpenCngAlgorithm(BCRYPT_SHA256_ALGORITHM))
 
 void Sha256::Update(std::string_view bytes)
 {
-    Check(BCryptHashData(hash_.Get(), reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())), ULONG(bytes.size()),
-                         0),
-          "hash data");
+    // The platform takes a 32-bit length: a larger text goes in pieces, so that no byte is
+    // left out of the digest.
+    constexpr size_t kMaxPiece = 1u << 30;
+    do {
+        const std::string_view piece = bytes.substr(0, kMaxPiece);
+        Check(BCryptHashData(hash_.Get(), reinterpret_cast<PUCHAR>(const_cast<char*>(piece.data())),
+                             ULONG(piece.size()), 0),
+              "hash data");
+        bytes.remove_prefix(piece.size());
+    } while (!bytes.empty());
 }
 
 Sha256Digest Sha256::Digest()

@@ -38,5 +38,6 @@ Sha256Digest Sha256Of(std::string_view bytes);
 
 // Whether the signature text (one line of Base64 for r and s) signs these exact bytes under
 // the key; a malformed text, a wrong signature or a key the platform refuses all give false.
+// Raises Exception when the platform offers no ECDSA P-256 or SHA-256.
 bool VerifyControlFileSignature(std::string_view controlBytes, std::string_view signatureText,
                                 const PublicKeyBytes& key);

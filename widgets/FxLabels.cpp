@@ -6,7 +6,8 @@
 
 namespace {
 
-// Shadow depths and sizes are kept within what the look can sensibly draw.
+// Depths and sizes are kept within what the look can sensibly draw, which also keeps the
+// copies' shifts (depth × step) far from overflow.
 constexpr int kShadowLimit = 1280;
 
 RECT Moved(RECT box, Step step, int times)
@@ -67,7 +68,10 @@ void TFxCustomLabel::SetOffsetX(int offset) { SetOffset(offsetX_, offset); }
 void TFxCustomLabel::SetOffsetY(int offset) { SetOffset(offsetY_, offset); }
 
 void TFxCustomLabel::SetHighlightDirection(TDirection direction) { SetEffect(highlightDirection_, direction); }
-void TFxCustomLabel::SetHighlightDepth(int depth) { SetEffect(highlightDepth_, depth); }
+void TFxCustomLabel::SetHighlightDepth(int depth)
+{
+    SetEffect(highlightDepth_, std::clamp(depth, -kShadowLimit, kShadowLimit));
+}
 void TFxCustomLabel::SetHighlightColor(TColor color) { SetEffect(highlightColor_, color); }
 void TFxCustomLabel::SetShadowDirection(TDirection direction) { SetEffect(shadowDirection_, direction); }
 void TFxCustomLabel::SetShadowDepth(int depth) { SetEffect(shadowDepth_, std::clamp(depth, 0, kShadowLimit)); }

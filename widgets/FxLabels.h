@@ -25,7 +25,8 @@ public:
     int ShadowDepth() const { return shadowDepth_; }
     int ShadowSize() const { return shadowSize_; }
     TColor ShadowColor() const { return shadowColor_; }
-    // Each of these makes the look ssCustom, unless a preset is writing it.
+    // Each of these makes the look ssCustom, unless a preset is writing it. The highlight
+    // depth is kept within -1280..1280, the shadow's depth and size within 0..1280.
     void SetHighlightDirection(TDirection direction);
     void SetHighlightDepth(int depth);
     void SetHighlightColor(TColor color);

@@ -31,8 +31,9 @@ void FillBands(const std::vector<Rgb>& colours, int band, std::vector<Rgb>& line
     }
 }
 
-// Lines too short for a band of two pixels per colour: every position samples the whole
-// run, so the colours still come in order from the first at 0 to the last at the end.
+// Lines whose rounded bands would leave the last band a single pixel or none: every position
+// samples the whole run, so the colours still come in order from the first at 0 to the last
+// at the end.
 void FillSampled(const std::vector<Rgb>& colours, std::vector<Rgb>& line)
 {
     const int n = int(colours.size()) - 1;
