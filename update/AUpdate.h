@@ -268,8 +268,15 @@ private:
     void DownloadListedFile(int index);
     void ProcessDownloadedFile(const TFileDescription& item, const std::string& localName);
     bool IsComponentFile(const std::string& localName) const;
-    InternetHandle OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName,
-                                  long long& expectedSize, bool& refused);
+    // An opened transfer: the request (and for HTTP its own server connection), the size
+    // the server announced, and whether the server refused with an HTTP status.
+    struct RemoteFile {
+        InternetHandle connection;
+        InternetHandle request;
+        long long expectedSize = 0;
+        bool refused = false;
+    };
+    RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
     bool ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
                      const std::optional<std::string>& expectedSha256);
     std::string RegistryPath() const;

@@ -147,7 +147,6 @@ void TAutoUpdate::SendPostUpdateInfo()
     InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session)
         return;
-    SetInternetTimeouts(session.Get(), kPostTimeoutMs);
     auto [host, port] = ServerAndPort(PostUpdateInfo.Server);
     InternetHandle connection(
         InternetConnectW(session.Get(), Widen(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
@@ -161,6 +160,7 @@ void TAutoUpdate::SendPostUpdateInfo()
         Report(952);
         return;
     }
+    SetInternetTimeouts(request.Get(), kPostTimeoutMs);
     PostUpdateInfo.PostReply.clear();
     static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
     std::string body = PostUpdateInfo.Data;

@@ -103,6 +103,41 @@ bool HasSzddSignature(const std::string& path)
            std::equal(std::begin(head), std::end(head), std::begin(kMagic));
 }
 
+std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wstring(text, length) : std::wstring(); }
+
+// A GET of the address as InternetOpenUrl makes it, but with the time-outs set on the
+// request itself: Wine's WinInet takes them from nowhere else.
+void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags, InternetHandle& connection,
+                     InternetHandle& request)
+{
+    const std::wstring url = Widen(address);
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
+    parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlW(url.c_str(), DWORD(url.size()), 0, &parts))
+        return;
+    const std::wstring host = UrlPart(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring user = UrlPart(parts.lpszUserName, parts.dwUserNameLength);
+    const std::wstring password = UrlPart(parts.lpszPassword, parts.dwPasswordLength);
+    std::wstring target = UrlPart(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                          UrlPart(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (target.empty())
+        target = L"/";
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    connection.Reset(InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                                      user.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection)
+        return;
+    request.Reset(HttpOpenRequestW(connection.Get(), L"GET", target.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!request)
+        return;
+    SetInternetTimeouts(request.Get(), kRequestTimeoutMs);
+    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
+        request.Reset();
+}
+
 } // namespace
 
 TInternetConnectionFunctions WinInetConnectionFunctions()
@@ -279,21 +314,21 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         return true;
     }
     const std::string url = AddProxyCredentials(address, ProxyUserID, ProxyPassword);
-    long long expectedSize = 0;
-    bool refused = false;
-    InternetHandle request = OpenRemoteFile(connection, url, localName, expectedSize, refused);
-    if (refused)
+    RemoteFile file = OpenRemoteFile(connection, url, localName);
+    if (file.refused)
         return false;
-    if (!request) {
+    if (!file.request) {
         Report(917, address);
         return false;
     }
-    return ReceiveFile(request.Get(), targetDir + FileNameFromURL(url), expectedSize, compressed, expectedSha256);
+    return ReceiveFile(file.request.Get(), targetDir + FileNameFromURL(url), file.expectedSize, compressed,
+                       expectedSha256);
 }
 
-InternetHandle TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
-                                           const std::string& localName, long long& expectedSize, bool& refused)
+TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
+                                                    const std::string& localName)
 {
+    RemoteFile file;
     if (UpdateType == TAutoUpdateType::ftpUpdate) {
         if (!FTPDirectory.empty() && !ftpFolderEntered_) {
             FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
@@ -301,23 +336,25 @@ InternetHandle TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::stri
         }
         WIN32_FIND_DATAW found{};
         InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-        expectedSize = search ? found.nFileSizeLow : 0;
+        file.expectedSize = search ? found.nFileSizeLow : 0;
         search.Reset();
-        return InternetHandle(FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ,
-                                           FTP_TRANSFER_TYPE_BINARY, 0));
+        file.request.Reset(
+            FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
+        return file;
     }
     DWORD flags = kHttpRequestFlags | (HTTPKeepAliveAuthentication ? INTERNET_FLAG_KEEP_CONNECTION : 0);
-    InternetHandle request(InternetOpenUrlW(connection, Widen(address).c_str(), nullptr, 0, flags, 0));
-    if (!request)
-        return request;
-    DWORD status = QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE);
+    OpenHttpAddress(connection, address, flags, file.connection, file.request);
+    if (!file.request)
+        return file;
+    DWORD status = QueryNumber(file.request.Get(), HTTP_QUERY_STATUS_CODE);
     if (status >= 300) {
         ReportStatus(916, std::to_string(status), 6, int(status));
-        refused = true;
-        return {};
+        file.refused = true;
+        file.request.Reset();
+        return file;
     }
-    expectedSize = QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
-    return request;
+    file.expectedSize = QueryNumber(file.request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+    return file;
 }
 
 bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
