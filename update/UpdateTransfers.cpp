@@ -8,6 +8,7 @@
 #include "FileIO.h"
 #include "HTTPRequestFuncs.h"
 #include "Text.h"
+#include "UpdateStatus.h"
 #include "UpdatePaths.h"
 #include "UpdateSignature.h"
 #include "Win32Handle.h"
@@ -96,7 +97,8 @@ bool DigestMatches(Sha256& digest, const std::optional<std::string>& expected)
 bool HasSzddSignature(const std::string& path)
 {
     static constexpr char kMagic[] = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33'};
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(
+        CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     char head[sizeof kMagic] = {};
     DWORD read = 0;
     return file && ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
@@ -169,30 +171,33 @@ int TAutoUpdate::OpenInternetSession()
         runOpen_ = true;
         return 0;
     }
-    Report(918);
+    Report(usCheckingConnection);
     const bool prompt = UpdateConnect == TAutoUpdateConnect::aucConnectPrompt ||
                         UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup;
     const bool silent = UpdateConnect == TAutoUpdateConnect::aucConnectSilent ||
                         UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup;
     if (UpdateConnect == TAutoUpdateConnect::aucNoConnect && !ConnectionFunctions.IsConnected())
         return 1;
-    for (auto [dialMode, status, flags] : {std::tuple{prompt, 919, DWORD(INTERNET_AUTODIAL_FORCE_ONLINE)},
-                                           std::tuple{silent, 920, DWORD(INTERNET_AUTODIAL_FORCE_UNATTENDED)}}) {
+    const std::tuple<bool, UpdateStatusId, DWORD> dialSteps[] = {
+        {prompt, usPromptConnection, INTERNET_AUTODIAL_FORCE_ONLINE},
+        {silent, usOpeningConnection, INTERNET_AUTODIAL_FORCE_UNATTENDED},
+    };
+    for (auto [dialMode, status, flags] : dialSteps) {
         if (!dialMode || ConnectionFunctions.IsConnected())
             continue;
         Report(status);
         if (!ConnectionFunctions.Dial(flags)) {
-            Report(953);
+            Report(usDialFailed);
             return 3;
         }
         dialled_ = true;
     }
-    Report(921);
+    Report(usFoundConnection);
     session_.Reset(Proxy.empty()
                        ? InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
                        : InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PROXY, Widen(Proxy).c_str(), nullptr, 0));
     if (!session_) {
-        Report(922);
+        Report(usCannotOpenConnection);
         return 2;
     }
     SetInternetTimeouts(session_.Get(), kRequestTimeoutMs);
@@ -205,18 +210,18 @@ int TAutoUpdate::CloseInternetSession()
     if (UpdateType != TAutoUpdateType::fileUpdate) {
         if (UpdateType == TAutoUpdateType::ftpUpdate && ftpConnection_) {
             ftpConnection_.Reset();
-            Report(954);
+            Report(usFtpClosed);
         }
         if (session_) {
             session_.Reset();
-            Report(949);
+            Report(usClosedConnection);
         }
         if (dialled_ && (UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup ||
                          UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup)) {
             ConnectionFunctions.HangUp();
-            Report(955);
+            Report(usHangup);
         }
-        Report(949);
+        Report(usClosedConnection);
     }
     if (!controlFilePath_.empty())
         DeleteFileW(Widen(controlFilePath_).c_str());
@@ -228,12 +233,13 @@ int TAutoUpdate::CloseInternetSession()
 
 int TAutoUpdate::ConnectFtpHost()
 {
-    Report(923, Host);
+    Report(usConnectToHost, Host);
     const bool credentials = !UserID.empty() && !Password.empty();
     std::wstring user = Widen(UserID), password = Widen(Password);
     ftpConnection_.Reset(InternetConnectW(session_.Get(), Widen(Host).c_str(), INTERNET_PORT(Port),
-                                          credentials ? user.c_str() : nullptr, credentials ? password.c_str() : nullptr,
-                                          INTERNET_SERVICE_FTP, FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
+                                          credentials ? user.c_str() : nullptr,
+                                          credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
+                                          FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
     return ftpConnection_ ? 0 : -1;
 }
 
@@ -300,7 +306,7 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256)
 {
-    Report(915, address);
+    Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
     if (UpdateType == TAutoUpdateType::fileUpdate) {
         // A target folder whose last part is a name names the target file itself.
@@ -318,7 +324,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
     if (file.refused)
         return false;
     if (!file.request) {
-        Report(917, address);
+        Report(usInternetFileNotFound, address);
         return false;
     }
     return ReceiveFile(file.request.Get(), targetDir + FileNameFromURL(url), file.expectedSize, compressed,
@@ -348,7 +354,7 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
         return file;
     DWORD status = QueryNumber(file.request.Get(), HTTP_QUERY_STATUS_CODE);
     if (status >= 300) {
-        ReportStatus(916, std::to_string(status), 6, int(status));
+        ReportStatus(usHttpStatus, std::to_string(status), 6, int(status));
         file.refused = true;
         file.request.Reset();
         return file;
@@ -396,18 +402,19 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
                                 const std::optional<std::string>& expectedSha256)
 {
     if (source == target) {
-        Report(912, source);
+        Report(usEqualFiles, source);
         return false;
     }
-    FileHandle input(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle input(
+        CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!input) {
-        Report(913, source);
+        Report(usLocalFileNotFound, source);
         return false;
     }
     LARGE_INTEGER length{};
     // An empty source would put an empty file in the target's place.
     if (!GetFileSizeEx(input.Get(), &length) || length.QuadPart == 0) {
-        Report(914, source);
+        Report(usZeroLengthSource, source);
         return false;
     }
     TransferFile file(TempDirectory);
