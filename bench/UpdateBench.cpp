@@ -1,7 +1,8 @@
 // One 50 MB update download through the update component (messages pumped, progress
 // events, SHA-256 of the bytes) next to a bare loop of WinInet reads into a file, against
 // the same loopback server in the same run. Alternated, seven times each; the fastest of
-// each are compared, as other load on the machine only ever adds time.
+// each are compared, as other load on the machine only ever adds time, and so is the CPU
+// time of the process (server thread included), which that load hardly changes.
 #include <windows.h>
 #include <wininet.h>
 
@@ -23,16 +24,6 @@ namespace {
 
 constexpr size_t kFileSize = 50u << 20;
 constexpr int kRounds = 7;
-
-// CPU time of this process (server thread included): other load on the machine hardly
-// changes it, where it can double the wall time.
-double CpuMs()
-{
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    auto ms = [](FILETIME t) { return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0; };
-    return ms(kernel) + ms(user);
-}
 
 std::string Payload()
 {
