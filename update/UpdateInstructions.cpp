@@ -1,16 +1,116 @@
 #include "AUpdate.h"
+#include "HtmlDialog.h"
+#include "PreActions.h"
+#include "ShownText.h"
+#include "Text.h"
+#include "UpdateDialogs.h"
+#include "UpdateStatus.h"
 
-// The control file's instructions and text dialogs. Until they are built, a run carries
-// out none of them: no pre-action runs, no text is fetched and nothing is presented.
+namespace {
 
-int TAutoUpdate::RunPreActions() { return 0; }
+// A command line started in a normal window; nobody waits for it or checks that it started.
+void StartCommand(const std::string& commandLine)
+{
+    std::wstring command = Widen(commandLine);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        KernelHandle thread(process.hThread);
+        KernelHandle started(process.hProcess);
+    }
+}
 
-void TAutoUpdate::ShowHTMLPage(const std::string&) {}
+// A handler's answer: only 1 accepts, and a handler that does not answer declines.
+int HandlerVerdict(const TAutoUpdateTextDownloaded& handler, TAutoUpdate& update, TStringList& text)
+{
+    int res = 0;
+    handler(update, text, res);
+    return res == 1 ? 0 : -1;
+}
 
-std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText() { return nullptr; }
+} // namespace
 
-std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText() { return nullptr; }
+int TAutoUpdate::RunPreActions()
+{
+    struct Host : PreActionHost {
+        explicit Host(TAutoUpdate& update) : update(update) {}
+        TAutoUpdate& update;
 
-int TAutoUpdate::PresentWhatsNew(TStringList&) { return 0; }
+        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
+        void ReportStatus(int id) override { update.Report(id); }
+        void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
+        void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
+        void StartCommand(const std::string& commandLine) override { ::StartCommand(commandLine); }
+        void CustomProcess() override
+        {
+            if (update.OnCustomProcess)
+                update.OnCustomProcess(update, update.ControlValue("custom", "processmsg"),
+                                       update.ControlValue("custom", "processparam"));
+        }
+        bool AskYesNo(const std::string& question) override { return ::AskYesNo(DialogOwner(), question); }
+        void OpenAddress(const std::string& address) override
+        {
+            ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
+        }
+    } host(*this);
+    PreActionValues values{.Message = ControlValue("action", "msg"),
+                           .HtmlDialog = ControlValue("action", "htmldlg"),
+                           .RunBefore = ControlValue("action", "runbefore"),
+                           .Query = ControlValue("action", "query"),
+                           .ShowURL = ControlValue("action", "showURL")};
+    int result = RunPreActionSteps(values, host);
+    if (result != 0)
+        appUpdate_ = false;
+    return result;
+}
 
-int TAutoUpdate::PresentAgreement(TStringList&) { return 0; }
+void TAutoUpdate::ShowHTMLPage(const std::string& address)
+{
+    if (!ShowPlatformHtmlDialog(address))
+        ShowAddressDialog(DialogOwner(), ShownText(address));
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
+{
+    std::string address = ControlValue("whatsnew", "file");
+    if (address.empty())
+        return nullptr;
+    Report(usWhatsNewInstruction);
+    return DownloadText(address);
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
+{
+    std::string address = ControlValue("eula", "file");
+    if (address.empty())
+        return nullptr;
+    Report(usAgreementInstruction);
+    return DownloadText(address);
+}
+
+int TAutoUpdate::PresentWhatsNew(TStringList& text)
+{
+    if (OnDownloadedWhatsNew)
+        return HandlerVerdict(OnDownloadedWhatsNew, *this, text);
+    WhatsNewCaptions captions{.Caption = ShownText(ControlValue("whatsnew", "caption")),
+                              .Ok = ShownText(ControlValue("whatsnew", "okbtn", "Ok")),
+                              .Cancel = ShownText(ControlValue("whatsnew", "cancelbtn", "Cancel"))};
+    if (ShowWhatsNewDialog(DialogOwner(), captions, ShownText(text.Text())))
+        return 0;
+    Report(usWhatsNewDeclined);
+    return -1;
+}
+
+int TAutoUpdate::PresentAgreement(TStringList& text)
+{
+    if (OnDownloadedEULA)
+        return HandlerVerdict(OnDownloadedEULA, *this, text);
+    AgreementCaptions captions{.Caption = ShownText(ControlValue("eula", "caption")),
+                               .Ok = ShownText(ControlValue("eula", "okbtn", "Ok")),
+                               .Accept = ShownText(ControlValue("eula", "accept", "I accept")),
+                               .NotAccept = ShownText(ControlValue("eula", "notaccept", "I do not accept"))};
+    return ShowAgreementDialog(DialogOwner(), captions, ShownText(text.Text())) ? 0 : -1;
+}
