@@ -1,27 +1,12 @@
 #include "AUpdate.h"
+#include "CommandLine.h"
 #include "HtmlDialog.h"
 #include "PreActions.h"
 #include "ShownText.h"
-#include "Text.h"
 #include "UpdateDialogs.h"
 #include "UpdateStatus.h"
 
 namespace {
-
-// A command line started in a normal window; nobody waits for it or checks that it started.
-void StartCommand(const std::string& commandLine)
-{
-    std::wstring command = Widen(commandLine);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        KernelHandle thread(process.hThread);
-        KernelHandle started(process.hProcess);
-    }
-}
 
 // A handler's answer: only 1 accepts, and a handler that does not answer declines.
 int HandlerVerdict(const TAutoUpdateTextDownloaded& handler, TAutoUpdate& update, TStringList& text)
@@ -43,7 +28,7 @@ int TAutoUpdate::RunPreActions()
         void ReportStatus(int id) override { update.Report(id); }
         void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
         void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
-        void StartCommand(const std::string& commandLine) override { ::StartCommand(commandLine); }
+        void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
         void CustomProcess() override
         {
             if (update.OnCustomProcess)
