@@ -28,7 +28,7 @@ HWND OpenDialogOfThisThread()
 
 } // namespace
 
-DialogDriver::DialogDriver(std::function<void(HWND)> drive) : drive_(std::move(drive))
+DialogDriver::DialogDriver(std::vector<Step> steps) : steps_(std::move(steps))
 {
     current = this;
     timer_ = SetTimer(nullptr, 0, 20, Tick);
@@ -45,18 +45,19 @@ void CALLBACK DialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD)
     DialogDriver* self = current;
     if (!self)
         return;
-    if (!self->driven_) {
-        HWND dialog = OpenDialogOfThisThread();
-        if (!dialog)
-            return;
-        self->driven_ = true;
-        self->dialog_ = dialog;
-        self->drivenAt_ = GetTickCount();
-        self->drive_(dialog);
-    } else if (IsWindow(self->dialog_) && GetTickCount() - self->drivenAt_ > 10000) {
-        ADD_FAILURE() << "the dialog stayed open";
-        EndDialog(self->dialog_, 0);
+    if (IsWindow(self->dialog_)) {
+        if (GetTickCount() - self->drivenAt_ > 10000) {
+            ADD_FAILURE() << "a dialog stayed open";
+            EndDialog(self->dialog_, 0);
+        }
+        return;
     }
+    HWND dialog = OpenDialogOfThisThread();
+    if (!dialog || self->driven_ == self->steps_.size())
+        return;
+    self->dialog_ = dialog;
+    self->drivenAt_ = GetTickCount();
+    self->steps_[self->driven_++](dialog);
 }
 
 RECT ClientRectOf(HWND control)
@@ -85,4 +86,17 @@ std::wstring WindowText(HWND window)
     std::wstring text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(size_t(GetWindowTextW(window, text.data(), int(text.size()))));
     return text;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    // The message box's text is the static control with this identifier.
+    return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+void Click(HWND dialog, int control)
+{
+    HWND button = GetDlgItem(dialog, control);
+    EXPECT_NE(button, nullptr) << "control " << control;
+    SendMessageW(button, BM_CLICK, 0, 0);
 }

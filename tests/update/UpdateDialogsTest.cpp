@@ -83,7 +83,7 @@ TEST(UpdateDialogs, WhatsNewLayoutAndAnswers)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DialogDriver driver([&](HWND dialog) {
+        DialogDriver driver({[&](HWND dialog) {
             RECT text = ExpectTextDialogFrame(dialog, L"Co je nového");
             RECT ok = ClientRectOf(GetDlgItem(dialog, IDOK));
             RECT cancel = ClientRectOf(GetDlgItem(dialog, IDCANCEL));
@@ -96,10 +96,10 @@ TEST(UpdateDialogs, WhatsNewLayoutAndAnswers)
             EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), L"Zpět");
             EXPECT_EQ(TabOrder(dialog), (std::vector<int>{IDOK, IDCANCEL, idTextBox}));
             Perform(dialog, c.steps);
-        });
+        }});
         EXPECT_EQ(ShowWhatsNewDialog(nullptr, {.Caption = "Co je nového", .Ok = "Beru", .Cancel = "Zpět"}, kText),
                   c.accepted);
-        EXPECT_TRUE(driver.Driven());
+        EXPECT_EQ(driver.Driven(), 1u);
     }
 }
 
@@ -116,7 +116,7 @@ TEST(UpdateDialogs, AgreementCountsOnlyWithIAcceptSelected)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        DialogDriver driver([&](HWND dialog) {
+        DialogDriver driver({[&](HWND dialog) {
             RECT text = ExpectTextDialogFrame(dialog, L"");
             RECT ok = ClientRectOf(GetDlgItem(dialog, IDOK));
             RECT accept = ClientRectOf(GetDlgItem(dialog, idAccept));
@@ -134,8 +134,8 @@ TEST(UpdateDialogs, AgreementCountsOnlyWithIAcceptSelected)
             EXPECT_EQ(IsDlgButtonChecked(dialog, idNotAccept), BST_UNCHECKED);
             EXPECT_EQ(TabOrder(dialog), (std::vector<int>{IDOK, idAccept, idNotAccept, idTextBox}));
             Perform(dialog, c.steps);
-        });
+        }});
         EXPECT_EQ(ShowAgreementDialog(nullptr, {}, kText), c.accepted);
-        EXPECT_TRUE(driver.Driven());
+        EXPECT_EQ(driver.Driven(), 1u);
     }
 }
