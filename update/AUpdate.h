@@ -294,4 +294,5 @@ private:
     std::string controlText_;
     bool transferCancelled_ = false;
     bool runOpen_ = false;
+    std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
 };

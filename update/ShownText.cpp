@@ -30,7 +30,10 @@ size_t Utf8SequenceLength(std::string_view text)
     auto lead = static_cast<unsigned char>(text[0]);
     if (lead < 0x80)
         return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                    : lead >= 0xE0 && lead <= 0xEF ? 3
+                    : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                   : 0;
     if (length == 0)
         return 0;
     for (size_t i = 1; i < length; ++i) {

@@ -126,7 +126,10 @@ INT_PTR CALLBACK TextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 // The message boxes carry the application's title.
-std::wstring BoxTitle() { return Widen(Application && !Application->Title().empty() ? Application->Title() : "Update"); }
+std::wstring BoxTitle()
+{
+    return Widen(Application && !Application->Title().empty() ? Application->Title() : "Update");
+}
 
 // A dialog that could not be shown accepts nothing.
 bool ShowTextDialog(HWND owner, const TextDialog& layout)
@@ -142,7 +145,8 @@ HWND DialogOwner() { return Application ? Application->Handle() : nullptr; }
 
 bool ShowWhatsNewDialog(HWND owner, const WhatsNewCaptions& captions, const std::string& text)
 {
-    return ShowTextDialog(owner, {.Caption = captions.Caption, .Text = text, .Ok = captions.Ok, .Cancel = captions.Cancel});
+    return ShowTextDialog(owner,
+                          {.Caption = captions.Caption, .Text = text, .Ok = captions.Ok, .Cancel = captions.Cancel});
 }
 
 bool ShowAgreementDialog(HWND owner, const AgreementCaptions& captions, const std::string& text)
@@ -167,7 +171,8 @@ bool AskYesNo(HWND owner, const std::string& question)
 
 void ShowAddressDialog(HWND owner, const std::string& address)
 {
-    std::string text = "This update comes with a page to read:\r\n\r\n" + address + "\r\n\r\nOpen it in your web browser?";
+    std::string text =
+        "This update comes with a page to read:\r\n\r\n" + address + "\r\n\r\nOpen it in your web browser?";
     if (MessageBoxW(owner, Widen(text).c_str(), BoxTitle().c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES)
         OpenAddress(address);
 }

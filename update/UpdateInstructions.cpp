@@ -58,22 +58,24 @@ void TAutoUpdate::ShowHTMLPage(const std::string& address)
         ShowAddressDialog(DialogOwner(), ShownText(address));
 }
 
-std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
+// The text file that a section's file value names; none, without a status, when it names none.
+std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view section, int statusId)
 {
-    std::string address = ControlValue("whatsnew", "file");
+    std::string address = ControlValue(section, "file");
     if (address.empty())
         return nullptr;
-    Report(usWhatsNewInstruction);
+    Report(statusId);
     return DownloadText(address);
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
+{
+    return FetchInstructionText("whatsnew", usWhatsNewInstruction);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
 {
-    std::string address = ControlValue("eula", "file");
-    if (address.empty())
-        return nullptr;
-    Report(usAgreementInstruction);
-    return DownloadText(address);
+    return FetchInstructionText("eula", usAgreementInstruction);
 }
 
 int TAutoUpdate::PresentWhatsNew(TStringList& text)

@@ -35,17 +35,17 @@ HWND DialogCaptioned(const RunningProgram& program, const std::wstring& caption)
 TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
 {
     ScriptedHttpServer server;
-    const std::string control = "[update]\r\ndate=02/01/2020\r\n[action]\r\nmsg=Je tu nová verze.\\nPodívejte se, co přináší.\r\n"
-                                "[whatsnew]\r\ncaption=Co je nového\r\nfile=" + server.Url("/update/whatsnew.txt") +
-                                "\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
-                                "\r\ntargetdir={APP}\\data\r\n";
+    const std::string control =
+        "[update]\r\ndate=02/01/2020\r\n[action]\r\nmsg=Je tu nová verze.\\nPodívejte se, co přináší.\r\n"
+        "[whatsnew]\r\ncaption=Co je nového\r\nfile=" + server.Url("/update/whatsnew.txt") +
+        "\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") + "\r\ntargetdir={APP}\\data\r\n";
     const std::map<std::string, std::string> files = {{"/update/app1h.inf", control},
                                                       {"/update/app1h.inf.sig", SignControlFile(control)},
                                                       {"/update/whatsnew.txt", kWhatsNew1250},
                                                       {"/files/data.txt", "data"}};
     server.SetHandler([&](const RecordedRequest& request) {
         if (request.Target == kNewsPath)
-            return ScriptedReply{.Body = "<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>zprava</td>\r\n</tr>\r\n"};
+            return ScriptedReply{.Body = "<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>zprava</td>\r\n</tr>\n"};
         auto found = files.find(request.Target);
         return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
                                     : ScriptedReply{.Body = found->second};
