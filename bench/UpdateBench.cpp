@@ -97,7 +97,8 @@ int main()
     RemoveDirectoryW(Widen(folder).c_str());
 
     const double ratio = Median(component) / Median(bare);
-    std::printf("update download of 50 MB: component %.0f ms, bare WinInet loop %.0f ms (medians of %d): %.2fx (target < 1.3x)\n",
+    std::printf("update download of 50 MB: component %.0f ms, bare WinInet loop %.0f ms (medians of %d): "
+                "%.2fx (target < 1.3x)\n",
                 Median(component), Median(bare), kRounds, ratio);
     return ratio < 1.3 ? 0 : 2;
 }
