@@ -21,6 +21,8 @@ TEST(ShownText, DecodesCleansAndBreaksLines)
         {"utf8 czech", "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD k\xC5\xAF\xC5\x88", "Žluťoučký kůň"},
         {"cp1250 czech", "\x8Elu\x9Dou\xE8k\xFD k\xF9\xF2", "Žluťoučký kůň"},
         {"utf8 mark, ascii after it", "\xEF\xBB\xBFPlain", "Plain"},
+        {"utf8 four-byte letter", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"above U+10FFFF is not utf8", "\xF4\x90\x80\x80", "ô€€"},
         {"one invalid sequence makes it cp1250", "\xC5\xBD and \xE8", "Ĺ˝ and č"},
         {"a truncated sequence at the end is not utf8", "abc\xC5", "abcĹ"},
         {"overlong form is not utf8", "\xC0\xAF", "ŔŻ"},
@@ -67,14 +69,4 @@ TEST(ShownText, BackslashNBecomesALineBreak)
     EXPECT_EQ(ExpandLineBreakEscapes("\\n\\n"), "\r\r");
     EXPECT_EQ(ExpandLineBreakEscapes("a\\\\nb\\N\\"), "a\\\rb\\N\\");
     EXPECT_EQ(ShownText(ExpandLineBreakEscapes("Nová verze\\nje tu")), "Nová verze\r\nje tu");
-}
-
-TEST(ShownText, TellsUtf8FromCodePage1250)
-{
-    EXPECT_EQ(DetectTextCoding("\xC4\x8D"), TextCoding::Utf8);
-    EXPECT_EQ(DetectTextCoding("\xEF\xBB\xBF"), TextCoding::Utf8);
-    EXPECT_EQ(DetectTextCoding("\xF0\x9F\x98\x80"), TextCoding::Utf8);
-    EXPECT_EQ(DetectTextCoding("\xF4\x90\x80\x80"), TextCoding::Cp1250); // above U+10FFFF
-    EXPECT_EQ(DetectTextCoding("plain"), TextCoding::Cp1250);
-    EXPECT_EQ(DetectTextCoding("\xE8"), TextCoding::Cp1250);
 }
