@@ -261,6 +261,7 @@ private:
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
     bool TextsAccepted();
+    void PumpMessages();
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     bool ControlFileSignatureValid(const std::string& address, const std::string& bytes);
     void ReadApplicationSection();
@@ -303,6 +304,7 @@ private:
     std::string updateDescription_;
     std::string controlText_;
     bool transferCancelled_ = false;
+    unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
     std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
 };

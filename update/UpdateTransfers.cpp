@@ -21,6 +21,9 @@ constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kRequestTimeoutMs = 10000;
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// Between blocks the window stays live, yet a look into the message queue costs (under
+// Wine) about as much as reading a block: it is taken at most this often.
+constexpr ULONGLONG kPumpIntervalMs = 15;
 
 // Looks the function up in wininet.dll, calls it and releases the library again. A library
 // or function that cannot be found counts as success.
@@ -32,12 +35,6 @@ bool CallWinInet(const char* name, Args... args)
         return true;
     auto function = reinterpret_cast<Function>(GetProcAddress(library.Get(), name));
     return !function || function(args...);
-}
-
-void PumpMessages()
-{
-    if (Application)
-        Application->ProcessMessages();
 }
 
 
@@ -89,10 +86,25 @@ private:
     throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
 }
 
-bool DigestMatches(Sha256& digest, const std::optional<std::string>& expected)
-{
-    return !expected || digest.HexDigest() == *expected;
-}
+// The SHA-256 of a transfer, taken only when a digest is expected.
+class TransferDigest {
+public:
+    explicit TransferDigest(const std::optional<std::string>& expected) : expected_(expected)
+    {
+        if (expected_)
+            digest_.emplace();
+    }
+    void Add(const char* bytes, DWORD count)
+    {
+        if (digest_)
+            digest_->Update(std::string_view(bytes, count));
+    }
+    bool Matches() { return !expected_ || digest_->HexDigest() == *expected_; }
+
+private:
+    const std::optional<std::string>& expected_;
+    std::optional<Sha256> digest_;
+};
 
 bool HasSzddSignature(const std::string& path)
 {
@@ -293,6 +305,16 @@ void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
         OnFileDownloaded(*this, path);
 }
 
+void TAutoUpdate::PumpMessages()
+{
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastPumpMs_ < kPumpIntervalMs)
+        return;
+    lastPumpMs_ = now;
+    if (Application)
+        Application->ProcessMessages();
+}
+
 bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, long long size)
 {
     if (OnFileProgress)
@@ -369,7 +391,7 @@ bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
         FailToWrite(TempDirectory);
-    Sha256 digest;
+    TransferDigest digest(expectedSha256);
     std::array<char, kReadBlock> block;
     long long total = 0;
     DWORD count = 0;
@@ -382,7 +404,7 @@ bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long
         }
         if (count > 0 && !file.Write(block.data(), count))
             FailToWrite(TempDirectory);
-        digest.Update(std::string_view(block.data(), count));
+        digest.Add(block.data(), count);
         total += count;
         cancelled = ProgressCancelled(target, total, expectedSize);
     } while (count > 0 && !cancelled);
@@ -390,7 +412,7 @@ bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long
     transferCancelled_ = cancelled;
     // An empty reply, a cut transfer or bytes other than the signed ones never replace
     // anything: the temporary file goes and the old target stays.
-    if (failed || cancelled || total == 0 || !DigestMatches(digest, expectedSha256) || !file.MoveTo(target))
+    if (failed || cancelled || total == 0 || !digest.Matches() || !file.MoveTo(target))
         return false;
     NotifyFileDownloaded(target);
     if (compressed && ToUpper(ExtensionOf(target)) != ".CAB")
@@ -420,7 +442,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
         return false;
-    Sha256 digest;
+    TransferDigest digest(expectedSha256);
     std::vector<char> block(kCopyBlock);
     long long total = 0;
     bool failed = false, cancelled = false;
@@ -430,7 +452,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
             failed = true;
             break;
         }
-        digest.Update(std::string_view(block.data(), read));
+        digest.Add(block.data(), read);
         total += read;
         cancelled = ProgressCancelled(source, total, length.QuadPart);
         PumpMessages();
@@ -440,7 +462,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
     input.Reset();
     file.Close();
     transferCancelled_ = cancelled;
-    return !failed && !cancelled && DigestMatches(digest, expectedSha256) && file.MoveTo(target);
+    return !failed && !cancelled && digest.Matches() && file.MoveTo(target);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address)
