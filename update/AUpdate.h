@@ -281,7 +281,7 @@ private:
         bool refused = false;
     };
     RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
-    bool ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
+    bool ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize, bool compressed,
                      const std::optional<std::string>& expectedSha256);
     std::string RegistryPath() const;
 

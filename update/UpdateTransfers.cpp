@@ -349,7 +349,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         Report(usInternetFileNotFound, address);
         return false;
     }
-    return ReceiveFile(file.request.Get(), targetDir + FileNameFromURL(url), file.expectedSize, compressed,
+    return ReceiveFile(file.request, targetDir + FileNameFromURL(url), file.expectedSize, compressed,
                        expectedSha256);
 }
 
@@ -385,8 +385,8 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
     return file;
 }
 
-bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
-                              const std::optional<std::string>& expectedSha256)
+bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize,
+                              bool compressed, const std::optional<std::string>& expectedSha256)
 {
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
@@ -398,7 +398,7 @@ bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long
     bool failed = false, cancelled = false;
     do {
         PumpMessages();
-        if (!InternetReadFile(request, block.data(), kReadBlock, &count)) {
+        if (!InternetReadFile(request.Get(), block.data(), kReadBlock, &count)) {
             failed = true;
             break;
         }
@@ -408,6 +408,9 @@ bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long
         total += count;
         cancelled = ProgressCancelled(target, total, expectedSize);
     } while (count > 0 && !cancelled);
+    // Closed before anything else happens on the connection (an FTP connection carries
+    // one transfer at a time).
+    request.Reset();
     file.Close();
     transferCancelled_ = cancelled;
     // An empty reply, a cut transfer or bytes other than the signed ones never replace
