@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """The demo news feed: a news page on loopback, in the format the notifier reads,
-with a new item every minute (or every --period seconds)."""
+with a new item every minute (or every --period seconds); with --update-folder, also the
+files of that folder under /update/ (the demo update's control file and its texts)."""
 import argparse
 import datetime
 import http.server
-import time
+import os
 import urllib.parse
 
 NEWS = [
@@ -40,20 +41,37 @@ def page(items):
             % "\n".join(rows))
 
 
+def update_file(folder, path):
+    """The file of the update folder that an /update/NAME request names, or None."""
+    name = path[len("/update/"):] if path.startswith("/update/") else ""
+    if not name or "/" in name or name.startswith("."):
+        return None
+    candidate = os.path.join(folder, name)
+    return candidate if os.path.isfile(candidate) else None
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--port", type=int, default=8765)
     parser.add_argument("--period", type=int, default=60, help="seconds between new items")
+    parser.add_argument("--update-folder", help="folder whose files are served under /update/")
     args = parser.parse_args()
 
     class Handler(http.server.BaseHTTPRequestHandler):
         def do_GET(self):
-            if urllib.parse.urlsplit(self.path).path != PAGE_PATH:
+            path = urllib.parse.urlsplit(self.path).path
+            if path == PAGE_PATH:
+                self.reply(page(news_items(datetime.datetime.now(), args.period)).encode("utf-8"),
+                           "text/html; charset=utf-8")
+            elif args.update_folder and update_file(args.update_folder, path):
+                with open(update_file(args.update_folder, path), "rb") as served:
+                    self.reply(served.read(), "application/octet-stream")
+            else:
                 self.send_error(404)
-                return
-            body = page(news_items(datetime.datetime.now(), args.period)).encode("utf-8")
+
+        def reply(self, body, content_type):
             self.send_response(200)
-            self.send_header("Content-Type", "text/html; charset=utf-8")
+            self.send_header("Content-Type", content_type)
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
             self.wfile.write(body)

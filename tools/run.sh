@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds, and runs the notifier under Wine against the demo feed.
+#   --update-demo   also serve a signed demo update that shows a message, a what's-new
+#                   text and an agreement at start-up (and downloads nothing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+update_demo=
+case "${1:-}" in
+    "") ;;
+    --update-demo) update_demo=1 ;;
+    *) echo "usage: bash tools/run.sh [--update-demo]" >&2; exit 2 ;;
+esac
 bash tools/setup.sh
 source tools/env.sh
 source tools/display.sh
@@ -19,10 +27,32 @@ done
 if ! grep -q '^NewsURL=' "$folder/main.ini" 2>/dev/null; then
     printf '[Sources]\r\nNewsURL=http://127.0.0.1:%s/index.php/zpravodajstvy\r\n' "$port" >> "$folder/main.ini"
 fi
+# The update control file is asked of the demo feed, which has one only with --update-demo.
+if ! grep -q '^UpdateURL=' "$folder/main.ini"; then
+    sed -i "/^NewsURL=/a UpdateURL=http://127.0.0.1:$port/update/app1h.inf\r" "$folder/main.ini"
+fi
 
-python3 tools/demo_feed.py --port "$port" &
+feed_options=()
+if [ -n "$update_demo" ]; then
+    # Signed with the build's own throw-away key, which this main.exe trusts; the agreement
+    # goes out in code page 1250, the what's-new text in UTF-8.
+    demo=$folder/update-demo
+    mkdir -p "$demo"
+    sed "s/PORT/$port/" tools/update-demo/app1h.inf > "$demo/app1h.inf"
+    cp tools/update-demo/whatsnew.txt "$demo/whatsnew.txt"
+    iconv -f UTF-8 -t CP1250 tools/update-demo/eula.txt > "$demo/eula.txt"
+    bash tools/sign-update.sh build/update-signing/private.pem "$demo/app1h.inf"
+    feed_options=(--update-folder "$demo")
+fi
+
+python3 tools/demo_feed.py --port "$port" "${feed_options[@]}" &
 feed_pid=$!
 trap 'kill $feed_pid 2>/dev/null || true; stop_started_xvfb' EXIT
+# The program asks for the update control file as it starts: the feed must be answering.
+for _ in $(seq 100); do
+    /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null && break
+    sleep 0.1
+done
 
 echo "Soriel online runs on display $DISPLAY; end it with its tray menu command \"Konec\"."
 wine explorer /desktop=Soriel,1024x768 "$folder/main.exe"

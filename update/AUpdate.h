@@ -306,4 +306,5 @@ private:
     bool transferCancelled_ = false;
     unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
+    std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
 };

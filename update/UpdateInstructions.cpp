@@ -1,16 +1,103 @@
 #include "AUpdate.h"
+#include "CommandLine.h"
+#include "HtmlDialog.h"
+#include "PreActions.h"
+#include "ShownText.h"
+#include "UpdateDialogs.h"
+#include "UpdateStatus.h"
 
-// The control file's instructions and text dialogs. Until they are built, a run carries
-// out none of them: no pre-action runs, no text is fetched and nothing is presented.
+namespace {
 
-int TAutoUpdate::RunPreActions() { return 0; }
+// A handler's answer: only 1 accepts, and a handler that does not answer declines.
+int HandlerVerdict(const TAutoUpdateTextDownloaded& handler, TAutoUpdate& update, TStringList& text)
+{
+    int res = 0;
+    handler(update, text, res);
+    return res == 1 ? 0 : -1;
+}
 
-void TAutoUpdate::ShowHTMLPage(const std::string&) {}
+} // namespace
 
-std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText() { return nullptr; }
+int TAutoUpdate::RunPreActions()
+{
+    struct Host : PreActionHost {
+        explicit Host(TAutoUpdate& update) : update(update) {}
+        TAutoUpdate& update;
 
-std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText() { return nullptr; }
+        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
+        void ReportStatus(int id) override { update.Report(id); }
+        void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
+        void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
+        void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
+        void CustomProcess() override
+        {
+            if (update.OnCustomProcess)
+                update.OnCustomProcess(update, update.ControlValue("custom", "processmsg"),
+                                       update.ControlValue("custom", "processparam"));
+        }
+        bool AskYesNo(const std::string& question) override { return ::AskYesNo(DialogOwner(), question); }
+        void OpenAddress(const std::string& address) override
+        {
+            ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
+        }
+    } host(*this);
+    PreActionValues values{.Message = ControlValue("action", "msg"),
+                           .HtmlDialog = ControlValue("action", "htmldlg"),
+                           .RunBefore = ControlValue("action", "runbefore"),
+                           .Query = ControlValue("action", "query"),
+                           .ShowURL = ControlValue("action", "showURL")};
+    int result = RunPreActionSteps(values, host);
+    if (result != 0)
+        appUpdate_ = false;
+    return result;
+}
 
-int TAutoUpdate::PresentWhatsNew(TStringList&) { return 0; }
+void TAutoUpdate::ShowHTMLPage(const std::string& address)
+{
+    if (!ShowPlatformHtmlDialog(address))
+        ShowAddressDialog(DialogOwner(), ShownText(address));
+}
 
-int TAutoUpdate::PresentAgreement(TStringList&) { return 0; }
+// The text file that a section's file value names; none, without a status, when it names none.
+std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view section, int statusId)
+{
+    std::string address = ControlValue(section, "file");
+    if (address.empty())
+        return nullptr;
+    Report(statusId);
+    return DownloadText(address);
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
+{
+    return FetchInstructionText("whatsnew", usWhatsNewInstruction);
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
+{
+    return FetchInstructionText("eula", usAgreementInstruction);
+}
+
+int TAutoUpdate::PresentWhatsNew(TStringList& text)
+{
+    if (OnDownloadedWhatsNew)
+        return HandlerVerdict(OnDownloadedWhatsNew, *this, text);
+    WhatsNewCaptions captions{.Caption = ShownText(ControlValue("whatsnew", "caption")),
+                              .Ok = ShownText(ControlValue("whatsnew", "okbtn", "Ok")),
+                              .Cancel = ShownText(ControlValue("whatsnew", "cancelbtn", "Cancel"))};
+    if (ShowWhatsNewDialog(DialogOwner(), captions, ShownText(text.Text())))
+        return 0;
+    Report(usWhatsNewDeclined);
+    return -1;
+}
+
+int TAutoUpdate::PresentAgreement(TStringList& text)
+{
+    if (OnDownloadedEULA)
+        return HandlerVerdict(OnDownloadedEULA, *this, text);
+    AgreementCaptions captions{.Caption = ShownText(ControlValue("eula", "caption")),
+                               .Ok = ShownText(ControlValue("eula", "okbtn", "Ok")),
+                               .Accept = ShownText(ControlValue("eula", "accept", "I accept")),
+                               .NotAccept = ShownText(ControlValue("eula", "notaccept", "I do not accept"))};
+    return ShowAgreementDialog(DialogOwner(), captions, ShownText(text.Text())) ? 0 : -1;
+}

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "PreActions.h"
+
+namespace {
+
+// Writes down every effect in the order asked; answers the question as told.
+class RecordingHost : public PreActionHost {
+public:
+    explicit RecordingHost(bool answerYes) : answerYes_(answerYes) {}
+    std::vector<std::string> Log;
+
+    std::string ExpandPrefixes(const std::string& value) override { return "{" + value + "}"; }
+    void ReportStatus(int id) override { Log.push_back("status " + std::to_string(id)); }
+    void ShowMessage(const std::string& text) override { Log.push_back("message " + text); }
+    void ShowHTMLPage(const std::string& address) override { Log.push_back("page " + address); }
+    void StartCommand(const std::string& commandLine) override { Log.push_back("start " + commandLine); }
+    void CustomProcess() override { Log.push_back("custom"); }
+    bool AskYesNo(const std::string& question) override
+    {
+        Log.push_back("ask " + question);
+        return answerYes_;
+    }
+    void OpenAddress(const std::string& address) override { Log.push_back("open " + address); }
+
+private:
+    bool answerYes_;
+};
+
+struct Case {
+    const char* name;
+    PreActionValues values;
+    bool answerYes;
+    int result;
+    std::vector<std::string> log;
+};
+
+} // namespace
+
+TEST(PreActions, RunInOrderAndADeclinedQueryStillOpensTheAddress)
+{
+    const PreActionValues all{.Message = "Nová verze\\nje tu",
+                              .HtmlDialog = "news.htm",
+                              .RunBefore = "notepad.exe",
+                              .Query = "Stáhnout?\\nAno/Ne",
+                              .ShowURL = "http://example.test/"};
+    const Case cases[] = {
+        {"nothing but the custom handler", {}, true, 0, {"custom"}},
+        {"everything, query answered Yes",
+         all,
+         true,
+         0,
+         {"status 934", "message Nová verze\r\nje tu", "status 935", "page {news.htm}", "start {notepad.exe}",
+          "custom", "status 936", "ask Stáhnout?\r\nAno/Ne", "status 942", "open {http://example.test/}"}},
+        {"everything, query declined",
+         all,
+         false,
+         -1,
+         {"status 934", "message Nová verze\r\nje tu", "status 935", "page {news.htm}", "start {notepad.exe}",
+          "custom", "status 936", "ask Stáhnout?\r\nAno/Ne", "status 942", "open {http://example.test/}"}},
+        {"declined query alone", {.Query = "Q"}, false, -1, {"custom", "status 936", "ask Q"}},
+        {"message and address", {.Message = "M", .ShowURL = "u"}, false, 0,
+         {"status 934", "message M", "custom", "status 942", "open {u}"}},
+        {"command alone reports nothing", {.RunBefore = "x"}, true, 0, {"start {x}", "custom"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingHost host(c.answerYes);
+        EXPECT_EQ(RunPreActionSteps(c.values, host), c.result);
+        EXPECT_EQ(host.Log, c.log);
+    }
+}

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "DialogDriver.h"
+#include "ScriptedHttpServer.h"
+#include "UpdateDialogs.h"
+#include "UpdateTestSupport.h"
+
+namespace {
+
+// How a text's handler answers; Unset leaves Res as it came.
+enum class Answer { None, Unset, Accept, Other };
+
+struct Case {
+    const char* name;
+    std::string sections; // [action], [whatsnew] and [eula] of the control file; SERVER: its address
+    Answer whatsNew;
+    Answer agreement;
+    std::vector<DialogDriver::Step> dialogs;
+    std::vector<int> instructionStatuses; // 934 to 942, in order
+    std::vector<std::string> textsHandled;
+    std::vector<std::string> requests; // after the control file
+};
+
+const std::string kWhatsNew = "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\n";
+const std::string kAgreement = "[eula]\r\nfile=SERVER/eula.txt\r\n";
+
+void SetHandler(TAutoUpdateTextDownloaded& handler, Answer answer, const char* name, std::vector<std::string>& handled)
+{
+    if (answer == Answer::None)
+        return;
+    handler = [=, &handled](TAutoUpdate&, TStringList& text, int& res) {
+        handled.push_back(std::string(name) + ": " + text.Text());
+        if (answer != Answer::Unset)
+            res = answer == Answer::Accept ? 1 : 2;
+    };
+}
+
+DialogDriver::Step Expect(const wchar_t* text, int button)
+{
+    return [=](HWND box) {
+        EXPECT_EQ(MessageBoxText(box), text);
+        Click(box, button);
+    };
+}
+
+DialogDriver::Step CloseBox()
+{
+    return [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); };
+}
+
+} // namespace
+
+// Whole runs against a loopback server: what each combination of instructions and answers
+// reports, hands to its handlers and fetches.
+TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
+{
+    const std::vector<std::string> all{"/whatsnew.txt", "/eula.txt", "/files/data.txt"};
+    const std::vector<std::string> textsOnly{"/whatsnew.txt", "/eula.txt"};
+    const Case cases[] = {
+        {"both texts accepted", kWhatsNew + kAgreement, Answer::Accept, Answer::Accept, {}, {937, 939},
+         {"whatsnew: Nové\r\n", "eula: Smlouva\r\n"}, all},
+        {"what's new left unanswered: the agreement is fetched, not shown", kWhatsNew + kAgreement, Answer::Unset,
+         Answer::Accept, {}, {937, 939}, {"whatsnew: Nové\r\n"}, textsOnly},
+        {"what's new answered 2", kWhatsNew + kAgreement, Answer::Other, Answer::Accept, {}, {937, 939},
+         {"whatsnew: Nové\r\n"}, textsOnly},
+        {"agreement left unanswered", kWhatsNew + kAgreement, Answer::Accept, Answer::Unset, {}, {937, 939},
+         {"whatsnew: Nové\r\n", "eula: Smlouva\r\n"}, textsOnly},
+        {"what's new missing on the server: skipped", "[whatsnew]\r\nfile=SERVER/gone.txt\r\n" + kAgreement,
+         Answer::Unset, Answer::Accept, {}, {937, 939}, {"eula: Smlouva\r\n"},
+         {"/gone.txt", "/eula.txt", "/files/data.txt"}},
+        {"sections without a file", "[whatsnew]\r\ncaption=X\r\n[eula]\r\ncaption=Y\r\n", Answer::Unset,
+         Answer::Unset, {}, {}, {}, {"/files/data.txt"}},
+        {"message, then what's-new dialog closed by its close box",
+         "[action]\r\nmsg=Ahoj\\nsvěte\r\n" + kWhatsNew + kAgreement, Answer::None, Answer::Accept,
+         {Expect(L"Ahoj\r\nsvěte", IDOK), CloseBox()}, {934, 937, 938, 939}, {}, textsOnly},
+        {"query declined ends the run", "[action]\r\nquery=Pokračovat?\r\n" + kWhatsNew, Answer::Accept,
+         Answer::Accept, {Expect(L"Pokračovat?", IDNO)}, {936}, {}, {}},
+        {"query accepted", "[action]\r\nquery=Pokračovat?\r\n", Answer::Accept, Answer::Accept,
+         {Expect(L"Pokračovat?", IDYES)}, {936}, {}, {"/files/data.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        ScratchFolder target;
+        std::string sections = c.sections;
+        for (size_t at; (at = sections.find("SERVER")) != std::string::npos;)
+            sections.replace(at, 6, server.Url(""));
+        const std::map<std::string, std::string> files = {
+            {"/app1h.inf", "[update]\r\ndate=02/01/2020\r\n" + sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+                               server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() + "\r\n"},
+            {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
+            {"/eula.txt", "Smlouva"},
+            {"/files/data.txt", kPayload}};
+        server.SetHandler([&](const RecordedRequest& request) {
+            auto found = files.find(request.Target);
+            return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
+                                        : ScriptedReply{.Body = found->second};
+        });
+
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::httpUpdate;
+        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+        update.URL = server.Url("/app1h.inf");
+        update.TempDirectory = target.Path();
+        std::vector<std::string> handled;
+        SetHandler(update.OnDownloadedWhatsNew, c.whatsNew, "whatsnew", handled);
+        SetHandler(update.OnDownloadedEULA, c.agreement, "eula", handled);
+        {
+            DialogDriver driver(c.dialogs);
+            update.RunUpdate();
+            EXPECT_EQ(driver.Driven(), c.dialogs.size());
+        }
+
+        std::vector<int> instructions;
+        for (int id : update.Ids())
+            if (id >= 934 && id <= 942)
+                instructions.push_back(id);
+        EXPECT_EQ(instructions, c.instructionStatuses);
+        EXPECT_EQ(handled, c.textsHandled);
+        std::vector<std::string> requests;
+        for (const RecordedRequest& request : server.Requests())
+            if (request.Target != "/app1h.inf")
+                requests.push_back(request.Target);
+        EXPECT_EQ(requests, c.requests);
+    }
+}

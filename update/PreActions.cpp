@@ -1,0 +1,32 @@
+#include "PreActions.h"
+
+#include "ShownText.h"
+#include "UpdateStatus.h"
+
+int RunPreActionSteps(const PreActionValues& values, PreActionHost& host)
+{
+    if (!values.Message.empty()) {
+        host.ReportStatus(usMessageInstruction);
+        host.ShowMessage(ShownText(ExpandLineBreakEscapes(values.Message)));
+    }
+    if (!values.HtmlDialog.empty()) {
+        std::string address = host.ExpandPrefixes(values.HtmlDialog);
+        host.ReportStatus(usHtmlDialogInstruction);
+        host.ShowHTMLPage(address);
+    }
+    if (!values.RunBefore.empty())
+        host.StartCommand(host.ExpandPrefixes(values.RunBefore));
+    host.CustomProcess();
+    int result = 0;
+    if (!values.Query.empty()) {
+        host.ReportStatus(usQueryInstruction);
+        if (!host.AskYesNo(ShownText(ExpandLineBreakEscapes(values.Query))))
+            result = -1;
+    }
+    if (!values.ShowURL.empty()) {
+        std::string address = host.ExpandPrefixes(values.ShowURL);
+        host.ReportStatus(usShowURLInstruction);
+        host.OpenAddress(address);
+    }
+    return result;
+}
