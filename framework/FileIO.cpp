@@ -21,12 +21,21 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path)
     return bytes;
 }
 
+namespace {
+
+[[noreturn]] void FailToWrite(const std::wstring& path, DWORD code)
+{
+    throw Exception("Nelze zapsat soubor " + Narrow(path) + ": " + SystemErrorMessage(code));
+}
+
+} // namespace
+
 void WriteFileAtomically(const std::wstring& path, std::string_view bytes)
 {
     const std::wstring temporary = path + L".new";
     auto fail = [&](DWORD code) {
         DeleteFileW(temporary.c_str());
-        throw Exception("Nelze zapsat soubor " + Narrow(path) + ": " + SystemErrorMessage(code));
+        FailToWrite(path, code);
     };
     DWORD error = ERROR_SUCCESS;
     {
@@ -44,4 +53,15 @@ void WriteFileAtomically(const std::wstring& path, std::string_view bytes)
         fail(error);
     if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         fail(GetLastError());
+}
+
+void AppendToFile(const std::wstring& path, std::string_view bytes)
+{
+    FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file || !WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr))
+        FailToWrite(path, GetLastError());
+    if (written != bytes.size())
+        FailToWrite(path, ERROR_DISK_FULL);
 }

@@ -10,3 +10,7 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 // which then takes the old file's place, so a failure never leaves a cut-off file.
 // Raises Exception when the file cannot be written.
 void WriteFileAtomically(const std::wstring& path, std::string_view bytes);
+
+// Adds the bytes at the end of the file, creating it when missing. Raises Exception when
+// it cannot be written.
+void AppendToFile(const std::wstring& path, std::string_view bytes);

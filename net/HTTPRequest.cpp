@@ -25,22 +25,6 @@ std::string ErrorText(DWORD code)
 
 std::string SystemError(DWORD code) { return std::to_string(code) + " = " + ErrorText(code); }
 
-void SetTimeouts(HINTERNET handle, DWORD milliseconds)
-{
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionW(handle, option, &milliseconds, sizeof milliseconds);
-}
-
-DWORD QueryNumber(HINTERNET request, DWORD info)
-{
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (!HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
-        return 0;
-    return value;
-}
-
 // One header value; index advances to the next of its kind. Grows the buffer as needed.
 bool QueryText(HINTERNET request, DWORD info, DWORD* index, std::string& text)
 {
@@ -165,7 +149,7 @@ void THTTPRequest::Exchange()
     InternetHandle root(InternetOpenW(Widen(AgentName).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root)
         throw Exception("Could not open Internet");
-    SetTimeouts(root.Get(), TimeoutMs);
+    SetInternetTimeouts(root.Get(), TimeoutMs);
 
     const std::wstring user = Widen(UserName), password = Widen(Password);
     InternetHandle connection(InternetConnectW(root.Get(), Widen(address_.host).c_str(), address_.port,
@@ -194,7 +178,7 @@ void THTTPRequest::Exchange()
         throw Exception(SystemError(openError));
     if (!request)
         throw Exception("Could not open HTTP request");
-    SetTimeouts(request.Get(), TimeoutMs);
+    SetInternetTimeouts(request.Get(), TimeoutMs);
 
     std::string body = RequestBody();
     const std::string header = HeaderText();

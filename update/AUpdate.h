@@ -1,0 +1,265 @@
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Component.h"
+#include "InternetHandle.h"
+#include "StringList.h"
+
+class TAutoUpdate;
+
+enum class TAutoUpdateType { ftpUpdate, httpUpdate, fileUpdate };
+enum class TAutoUpdateConnect {
+    aucNoConnect,
+    aucConnectPrompt,
+    aucConnectSilent,
+    aucConnectPromptHangup,
+    aucConnectSilentHangup
+};
+enum class TAutoUpdateUpdate { auuPromptOnce, auuPromptAll, auuSilent };
+enum class TAutoUpdateVersionCheck { vcUpdateOnly, vcAlways };
+
+// A component that carries the patch program.
+class TAutoUpdateUtility : public TComponent {
+public:
+    using TComponent::TComponent;
+};
+
+// Registry place HKEY_CURRENT_USER\Key\Section of the last control-file address and date.
+struct TLastURLEntry {
+    bool Save = false;
+    std::string Key;
+    std::string Section;
+};
+
+// The notification posted to the maker's web server after an update. Server is a host
+// name, optionally followed by ":port" (80 otherwise).
+struct TPostUpdateInfo {
+    std::string Server;
+    std::string Action;
+    std::string Data; // URL-encoded form data, sent unchanged
+    bool Enabled = false;
+    std::string PostReply;
+};
+
+// One file of the control file's file list.
+struct TFileDescription {
+    std::string URL;
+    std::string NewVersion;
+    int NewSize = 0;
+    int NewCheckSum = -1;
+    std::string NewCustomVer;
+    std::string NewDate;
+    std::string NewTime;
+    std::string LocalVersion;
+    std::string Description;
+    std::string TargetDir;
+    bool Compressed = false;
+    int FileSize = 0;
+    // SHA-256 of the file as transferred (lower-case hex); empty when the entry has none
+    // or its value is not 64 hex digits.
+    std::string Sha256;
+};
+
+struct TFileList {
+    std::vector<TFileDescription> Items;
+    int CurrentItem = 0;
+};
+
+// A 64-byte P-256 public key: X then Y, big-endian.
+using TUpdatePublicKey = std::array<unsigned char, 64>;
+
+using TAutoUpdateEvent = std::function<void(TAutoUpdate& sender)>;
+using TAutoUpdateFileProgress = std::function<void(TAutoUpdate& sender, const std::string& filename, int pos, int size)>;
+using TAutoUpdateFileDownloaded = std::function<void(TAutoUpdate& sender, const std::string& filename)>;
+using TAutoUpdateFileVersionCheck =
+    std::function<void(TAutoUpdate& sender, const std::string& newversion, const std::string& localversion, bool& IsNew)>;
+using TAutoUpdateProcessPostResult = std::function<void(TAutoUpdate& sender, bool& AllowPostResult)>;
+using TAutoUpdateProgressCancel = std::function<void(TAutoUpdate& sender, bool& cancel)>;
+using TAutoUpdateStatus =
+    std::function<void(TAutoUpdate& sender, const std::string& statusstr, int statuscode, int errcode)>;
+using TAutoUpdateRestart = std::function<void(TAutoUpdate& sender, bool& allow)>;
+using TAutoUpdateBeforeDownload =
+    std::function<void(TAutoUpdate& sender, int FileIdx, const std::string& FileDescription, std::string& URL)>;
+using TAutoUpdateCustomValidate =
+    std::function<void(TAutoUpdate& sender, const std::string& msg, const std::string& param, bool& allow)>;
+using TAutoUpdateCustomProcess = std::function<void(TAutoUpdate& sender, const std::string& msg, const std::string& param)>;
+using TAutoUpdateFileList = std::function<void(TAutoUpdate& sender, TStringList& list)>;
+using TAutoUpdateConvertPrefix = std::function<void(TAutoUpdate& sender, std::string& path)>;
+using TAutoUpdateSetParams = std::function<void(TAutoUpdate& sender, std::string& AppParams)>;
+using TAutoUpdateTextDownloaded = std::function<void(TAutoUpdate& sender, TStringList& Text, int& Res)>;
+using TAutoUpdateFileNameFromURL = std::function<void(TAutoUpdate& sender, const std::string& URL, std::string& FName)>;
+
+// The platform's connection-state functions, looked up in wininet.dll at each call. Tests
+// put their own in place (the platform under Wine always reports a connection).
+struct TInternetConnectionFunctions {
+    std::function<bool()> IsConnected;
+    std::function<bool(DWORD flags)> Dial;
+    std::function<bool()> HangUp;
+};
+TInternetConnectionFunctions WinInetConnectionFunctions();
+
+// The self-update: one run fetches the control file, decides whether an update is due,
+// shows what the control file asks to show, downloads the newer files and hands over to
+// the updater program when files of the running application were replaced.
+class TAutoUpdate : public TComponent {
+public:
+    explicit TAutoUpdate(TComponent* owner);
+    ~TAutoUpdate() override;
+
+    bool ApplyPatch = false;
+    std::string DateFormat = "dd/mm/yyyy";
+    char DateSeparator = '/';
+    bool ExtractCAB = false;
+    std::string FTPDirectory;
+    bool FTPPassive = false;
+    std::string Host;
+    bool HTTPKeepAliveAuthentication = false;
+    bool KeepIntermediateFiles = false;
+    bool Logging = false;
+    TLastURLEntry LastURLEntry;
+    std::string Password;
+    int Port = 21;
+    TPostUpdateInfo PostUpdateInfo;
+    std::string Proxy;
+    std::string ProxyUserID;
+    std::string ProxyPassword;
+    std::string Signature = "AutoUpdate";
+    bool SignatureCheck = false;
+    std::string TempDirectory = ".";
+    std::string TimeFormat = "hh:nn";
+    char TimeSeparator = ':';
+    TAutoUpdateType UpdateType = TAutoUpdateType::ftpUpdate;
+    TAutoUpdateConnect UpdateConnect = TAutoUpdateConnect::aucNoConnect;
+    TAutoUpdateUpdate UpdateUpdate = TAutoUpdateUpdate::auuPromptOnce;
+    std::string URL;
+    std::string UserID;
+    bool UseCRC32 = false;
+    TAutoUpdateUtility* Utility = nullptr;
+    TAutoUpdateVersionCheck VersionCheck = TAutoUpdateVersionCheck::vcUpdateOnly;
+    // When set, a control file counts only with a valid detached signature (address +
+    // ".sig"), and every listed file must match the SHA-256 its entry names.
+    std::optional<TUpdatePublicKey> PublicKey;
+
+    TAutoUpdateFileProgress OnFileProgress;
+    TAutoUpdateFileDownloaded OnFileDownloaded;
+    TAutoUpdateFileVersionCheck OnFileVersionCheck;
+    TAutoUpdateProcessPostResult OnProcessPostResult;
+    TAutoUpdateProgressCancel OnProgressCancel;
+    TAutoUpdateStatus OnStatus;
+    TAutoUpdateRestart OnAppRestart;
+    TAutoUpdateEvent OnAppDoClose;
+    TAutoUpdateBeforeDownload OnBeforeFileDownload;
+    TAutoUpdateCustomValidate OnCustomValidate;
+    TAutoUpdateCustomProcess OnCustomProcess;
+    TAutoUpdateFileList OnGetFileList;
+    TAutoUpdateConvertPrefix OnConvertPrefix;
+    TAutoUpdateSetParams OnSetAppParams;
+    TAutoUpdateTextDownloaded OnDownloadedWhatsNew;
+    TAutoUpdateTextDownloaded OnDownloadedEULA;
+    TAutoUpdateFileNameFromURL OnFileNameFromURL;
+    TAutoUpdateEvent OnSuccess;
+
+    TInternetConnectionFunctions ConnectionFunctions = WinInetConnectionFunctions();
+
+    TFileList FileList;
+
+    // One whole update run; returns when it has ended.
+    void RunUpdate();
+
+    // Virtual operations, in slot order.
+    virtual int PresentWhatsNew(TStringList& text);
+    virtual int PresentAgreement(TStringList& text);
+    virtual void ReportStatus(int id, const std::string& param, int statuscode, int errcode);
+    virtual void WriteUpdaterProgram();
+    virtual void WritePatcherProgram();
+    virtual bool IsNewerThanLocal(std::string& newVersion, std::string& localFile, int checksum, int size);
+    virtual void NotifyFileDownloaded(const std::string& path);
+    virtual int OpenInternetSession();
+    virtual int CloseInternetSession();
+    virtual int ConnectFtpHost();
+    virtual std::string ControlFileURL();
+    virtual int FetchControlFile();
+    virtual int EvaluateUpdateSection();
+    virtual int RunPreActions();
+    virtual std::unique_ptr<TStringList> FetchWhatsNewText();
+    virtual std::unique_ptr<TStringList> FetchAgreementText();
+    virtual int LoadFileList();
+    virtual int FilterFileList();
+    virtual int DownloadFileList();
+    virtual std::string PrefixValue(const std::string& name);
+
+    // Applying an update.
+    void RestartApplication();
+    int ExtractCabinet(const std::string& cabinet, const std::string& targetDir);
+    bool RunAndWait(const std::string& commandLine);
+    bool ForceFolder(const std::string& folder);
+    void RunPostActions();
+    void SendPostUpdateInfo();
+
+    // Instructions of the control file.
+    void ShowHTMLPage(const std::string& address);
+
+    // Transfers.
+    void ReportInternetError();
+    // expectedSha256: lower-case hex the transferred bytes must match, when given.
+    bool DownloadFile(HINTERNET connection, const std::string& address, bool compressed, const std::string& targetDir,
+                      const std::optional<std::string>& expectedSha256 = std::nullopt);
+    bool CopyLocalFile(const std::string& source, const std::string& target,
+                       const std::optional<std::string>& expectedSha256 = std::nullopt);
+    std::unique_ptr<TStringList> DownloadText(const std::string& address);
+    void ExpandLZFile(const std::string& path);
+    std::string AddProxyCredentials(const std::string& address, const std::string& user, const std::string& password);
+    std::string FileNameFromURL(const std::string& address);
+
+    // Control file and checks. Date-time values count days since 30 December 1899.
+    std::string ExpandPrefixes(const std::string& value);
+    double ControlDateTime(const std::string& date, const std::string& time) const;
+    std::string ReadLastURL() const;
+    void StoreLastURL(const std::string& address) const;
+    double LastUpdateDate();
+    void StoreLastUpdateDate(double dateTime) const;
+    // A value of the downloaded control file, or the default when it has none.
+    std::string ControlValue(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
+    long long ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const;
+
+    // The system's temporary folder, ending in a path separator.
+    static std::string TemporaryFolder();
+
+protected:
+    void Notification(TComponent* removed) override;
+
+private:
+    // A status with its usual codes from the status table.
+    void Report(int id, const std::string& param = {});
+    // The connection handle: the session itself for HTTP, the FTP connection, or none.
+    HINTERNET ConnectionHandle() const;
+
+    // Run state.
+    InternetHandle session_;
+    InternetHandle ftpConnection_;
+    bool dialled_ = false;
+    bool dateFromRegistry_ = false;
+    std::string controlFilePath_;
+    std::string appCommand_;
+    std::string appComponents_;
+    bool appUpdate_ = false;
+    bool silentRestart_ = false;
+    bool restartNeeded_ = false;
+    bool ftpFolderEntered_ = false;
+    double controlDate_ = 0;
+    double localDate_ = 0;
+    std::string newVersionText_;
+    std::string localVersionText_;
+    std::string updateDescription_;
+    bool transferCancelled_ = false;
+    bool runOpen_ = false;
+};
