@@ -262,4 +262,5 @@ private:
     std::string updateDescription_;
     bool transferCancelled_ = false;
     bool runOpen_ = false;
+    std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own
 };

@@ -1,15 +1,109 @@
 #include "AUpdate.h"
 
-// Cabinets, patches and the restart through the updater program. Until they are built,
-// a cabinet stays as downloaded (reported as not extracted), no command runs and the
-// application is never restarted.
+#include <windows.h>
 
-int TAutoUpdate::ExtractCabinet(const std::string&, const std::string&) { return -1; }
+#include <optional>
+#include <string_view>
 
-bool TAutoUpdate::RunAndWait(const std::string&) { return false; }
+#include "Application.h"
+#include "Cabinet.h"
+#include "Exception.h"
+#include "FileIO.h"
+#include "Processes.h"
+#include "Text.h"
+#include "UpdaterCommandLine.h"
 
-void TAutoUpdate::WriteUpdaterProgram() {}
+// Cabinets, patches and the restart through the updater program.
 
-void TAutoUpdate::WritePatcherProgram() {}
+namespace {
 
-void TAutoUpdate::RestartApplication() {}
+// An RCDATA resource of the program's own module; nothing when it carries none.
+std::optional<std::string_view> ProgramResource(const wchar_t* name)
+{
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, name, RT_RCDATA);
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    if (!loaded)
+        return std::nullopt;
+    return std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+}
+
+// A folder of the temporary folder made afresh for this run, so nobody can have put a
+// library or a program into it before the updater runs from there.
+std::wstring FreshUpdaterFolder()
+{
+    const std::wstring temporary = Widen(TAutoUpdate::TemporaryFolder());
+    const std::wstring stem = temporary + std::wstring(kUpdaterFolderPrefix) + std::to_wstring(GetCurrentProcessId());
+    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
+        const std::wstring folder = stem + L"-" + std::to_wstring(number) + L"\\";
+        if (CreateDirectoryW(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    throw Exception("Cannot create a folder for the updater in " + Narrow(temporary) + ": " +
+                    SystemErrorMessage(GetLastError()));
+}
+
+bool ConfirmedRestart()
+{
+    const std::wstring title = Widen(Application ? Application->Title() : "");
+    return MessageBoxW(Application ? Application->Handle() : nullptr,
+                       L"Shutdown application to update executable files ?", title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+} // namespace
+
+int TAutoUpdate::ExtractCabinet(const std::string& cabinet, const std::string& targetDir)
+{
+    return UnpackCabinet(Widen(cabinet), Widen(targetDir));
+}
+
+bool TAutoUpdate::RunAndWait(const std::string& commandLine) { return RunCommandAndWait(Widen(commandLine)); }
+
+void TAutoUpdate::WriteUpdaterProgram()
+{
+    const std::wstring folder = FreshUpdaterFolder();
+    WriteFileAtomically(folder + L"upd.ex_", ProgramResource(L"UPD").value_or(""));
+    ExpandLZFile(Narrow(folder + L"upd.ex_"));
+    updaterProgram_ = Narrow(folder + L"upd.exe");
+}
+
+// This program carries no patch program, so nothing is written for it.
+void TAutoUpdate::WritePatcherProgram()
+{
+    const std::optional<std::string_view> patcher = ProgramResource(L"UTIL");
+    if (!patcher)
+        return;
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    WriteFileAtomically(std::wstring(current) + L"\\patcher.exe", *patcher);
+}
+
+void TAutoUpdate::RestartApplication()
+{
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(*this, cancel);
+    if (cancel)
+        return;
+    bool allow = true;
+    if (OnAppRestart)
+        OnAppRestart(*this, allow);
+    else if (!silentRestart_)
+        allow = ConfirmedRestart();
+    if (!allow)
+        return;
+    WriteUpdaterProgram();
+    const std::wstring command =
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), Widen(appComponents_));
+    if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+        const DWORD error = GetLastError();
+        ReportStatus(950, SystemErrorMessage(error), 9, int(error));
+    }
+    if (OnAppDoClose)
+        OnAppDoClose(*this);
+    else if (Application)
+        Application->Terminate();
+}
