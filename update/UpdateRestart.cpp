@@ -96,8 +96,11 @@ void TAutoUpdate::RestartApplication()
     if (!allow)
         return;
     WriteUpdaterProgram();
+    const std::wstring components = QuotedComponentPaths(Widen(appComponents_), [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
     const std::wstring command =
-        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), Widen(appComponents_));
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
     if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {
         const DWORD error = GetLastError();
         ReportStatus(950, SystemErrorMessage(error), 9, int(error));

@@ -43,6 +43,27 @@ std::wstring UpdaterCommandLine(std::wstring_view updaterPath, unsigned long pro
            L" " + std::wstring(componentPaths);
 }
 
+std::wstring QuotedComponentPaths(std::wstring_view text, const std::function<bool(const std::wstring&)>& fileExists)
+{
+    if (text.find(L'"') != std::wstring_view::npos)
+        return std::wstring(text);
+    const std::vector<std::wstring> words = SplitArguments(text);
+    std::wstring result;
+    for (size_t first = 0; first < words.size();) {
+        std::wstring path = words[first];
+        size_t last = first;
+        while (!fileExists(path) && last + 1 < words.size())
+            path += L" " + words[++last];
+        if (!fileExists(path)) {
+            path = words[first];
+            last = first;
+        }
+        result += (result.empty() ? L"" : L" ") + QuotedIfBlank(path);
+        first = last + 1;
+    }
+    return result;
+}
+
 std::wstring QuotedIfBlank(std::wstring_view text)
 {
     if (text.find_first_of(L" \t") == std::wstring_view::npos)

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ inline constexpr std::wstring_view kUpdaterFolderPrefix = L"SorielUpdate-";
 // process id to wait for, the application command and the component paths.
 std::wstring UpdaterCommandLine(std::wstring_view updaterPath, unsigned long processId,
                                 std::wstring_view applicationCommand, std::wstring_view componentPaths);
+
+// The component files text with each path in quotes when it holds a blank, so the updater
+// reads it as one argument. The text separates paths by blanks only, so a path with blanks
+// is taken as the shortest run of words that names an existing file; a word that starts no
+// such run stays as it is, and so does a text that quotes its paths itself.
+std::wstring QuotedComponentPaths(std::wstring_view text, const std::function<bool(const std::wstring&)>& fileExists);
 
 // The text in double quotes when it holds a blank, else as it is.
 std::wstring QuotedIfBlank(std::wstring_view text);

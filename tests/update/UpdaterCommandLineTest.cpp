@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "EntryPath.h"
 #include "UpdaterCommandLine.h"
 
@@ -20,6 +22,29 @@ TEST(UpdaterCommandLine, NamesTheUpdaterTheProcessTheApplicationAndTheComponents
                                                 L"C:\\Program Files\\App\\app.exe -silent", L"C:\\a.dll_NEW",
                                                 L"C:\\b.CAB"};
     EXPECT_EQ(SplitArguments(line), expected);
+}
+
+TEST(UpdaterCommandLine, QuotesComponentPathsThatHoldBlanks)
+{
+    const std::set<std::wstring> files = {L"C:\\Program Files\\App\\app.exe_NEW", L"C:\\App\\b.CAB",
+                                          L"C:\\Program Files\\App\\my data.CAB"};
+    const auto exists = [&](const std::wstring& path) { return files.count(path) > 0; };
+    const struct {
+        const wchar_t* text;
+        const wchar_t* quoted;
+    } cases[] = {
+        {L"C:\\App\\b.CAB", L"C:\\App\\b.CAB"},
+        {L"C:\\Program Files\\App\\app.exe_NEW C:\\App\\b.CAB",
+         L"\"C:\\Program Files\\App\\app.exe_NEW\" C:\\App\\b.CAB"},
+        {L"C:\\App\\b.CAB  C:\\Program Files\\App\\my data.CAB",
+         L"C:\\App\\b.CAB \"C:\\Program Files\\App\\my data.CAB\""},
+        // Paths not (or no longer) there stay word by word, as the text has them.
+        {L"C:\\Gone Folder\\x_NEW C:\\App\\b.CAB", L"C:\\Gone Folder\\x_NEW C:\\App\\b.CAB"},
+        {L"\"C:\\Program Files\\App\\app.exe_NEW\"", L"\"C:\\Program Files\\App\\app.exe_NEW\""},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QuotedComponentPaths(c.text, exists), c.quoted) << c.text;
 }
 
 TEST(UpdaterCommandLine, SplitsAtBlanksOutsideQuotes)
