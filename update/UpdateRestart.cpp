@@ -11,6 +11,7 @@
 #include "FileIO.h"
 #include "Processes.h"
 #include "Text.h"
+#include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
 // Cabinets, patches and the restart through the updater program.
@@ -48,9 +49,8 @@ std::wstring FreshUpdaterFolder()
 bool ConfirmedRestart()
 {
     const std::wstring title = Widen(Application ? Application->Title() : "");
-    return MessageBoxW(Application ? Application->Handle() : nullptr,
-                       L"Shutdown application to update executable files ?", title.c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return MessageBoxW(Application ? Application->Handle() : nullptr, Widen(StatusText(usShutdownPrompt, "")).c_str(),
+                       title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void TAutoUpdate::RestartApplication()
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
     if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {
         const DWORD error = GetLastError();
-        ReportStatus(950, SystemErrorMessage(error), 9, int(error));
+        ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
     }
     if (OnAppDoClose)
         OnAppDoClose(*this);
