@@ -42,6 +42,8 @@ struct StartOptions {
 class RunningProgram {
 public:
     explicit RunningProgram(const ProgramFolder& folder, const StartOptions& options = {});
+    // A copy that someone else started (the updater, say), watched from now on.
+    explicit RunningProgram(DWORD processId);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -69,6 +71,10 @@ private:
     KernelHandle process_;
     DWORD processId_ = 0;
 };
+
+// The id of a main.exe of that folder running now, once one is there; nothing when none
+// appears in time.
+std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned timeoutMs);
 
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).
