@@ -32,3 +32,13 @@ std::string DisplayAddress(std::string_view url)
         url.remove_suffix(1);
     return std::string(url);
 }
+
+std::string HostAndPort(std::string_view url)
+{
+    if (size_t scheme = url.find("://"); scheme != std::string_view::npos)
+        url.remove_prefix(scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (size_t credentials = url.rfind('@'); credentials != std::string_view::npos)
+        url.remove_prefix(credentials + 1);
+    return std::string(url);
+}

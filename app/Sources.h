@@ -23,3 +23,6 @@ Sources ReadSources(const std::function<std::optional<std::string>(std::string_v
 
 // An address as shown to people: without its scheme and a trailing slash.
 std::string DisplayAddress(std::string_view url);
+
+// The host of an address, followed by ":port" when the address names a port.
+std::string HostAndPort(std::string_view url);

@@ -8,6 +8,7 @@
 #include "ShellOpen.h"
 #include "Text.h"
 #include "TextDecoder.h"
+#include "UpdateSignature.h"
 
 namespace {
 
@@ -169,7 +170,20 @@ void TForm1::CreateComponents()
     TrayIcon->OnDblClick = [this](TTrayIcon&) { TrayIconDblClick(); };
     TrayIcon->OnStartup = [this](TTrayIcon&, bool& showMainForm) { TrayIconStartup(showMainForm); };
 
-    // AutoUpdate, the update run, comes here.
+    AutoUpdate = new TAutoUpdate(this);
+    AutoUpdate->Name = "AutoUpdate";
+    AutoUpdate->UpdateType = TAutoUpdateType::httpUpdate;
+    AutoUpdate->UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+    AutoUpdate->UpdateConnect = TAutoUpdateConnect::aucNoConnect;
+    AutoUpdate->VersionCheck = TAutoUpdateVersionCheck::vcUpdateOnly;
+    AutoUpdate->ExtractCAB = true;
+    AutoUpdate->LastURLEntry.Key = "test";
+    AutoUpdate->PostUpdateInfo.Server = HostAndPort(sources_.MakerURL);
+    AutoUpdate->PostUpdateInfo.Action = "/asp/autoupdate.asp";
+    AutoUpdate->PostUpdateInfo.Data = "program=Soriel%20online&version=" SORIEL_VERSION;
+    AutoUpdate->PostUpdateInfo.Enabled = true;
+    AutoUpdate->PublicKey = BuiltInUpdatePublicKey();
+    AutoUpdate->OnAppRestart = [this](TAutoUpdate&, bool& allow) { AutoUpdateAppRestart(allow); };
 
     SingleInstance1 = new TSingleInstance(this);
     SingleInstance1->SwitchToPrevious = true;
@@ -179,7 +193,12 @@ void TForm1::CreateComponents()
 
 void TForm1::FormCreate()
 {
-    // The silent update check runs first, here.
+    // The silent update check; whatever goes wrong in it, start-up goes on.
+    try {
+        AutoUpdate->URL = sources_.UpdateURL;
+        AutoUpdate->RunUpdate();
+    } catch (const std::exception&) {
+    }
 
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
@@ -261,6 +280,7 @@ void TForm1::TrayIconDblClick() { BringToFront(); }
 void TForm1::Konec1Click() { Close(); }
 
 void TForm1::TrayIconStartup(bool& showMainForm) { showMainForm = false; }
+void TForm1::AutoUpdateAppRestart(bool& allow) { allow = true; }
 void TForm1::Oprogramu1Click() { OpenWebLink(sources_.MakerURL, Handle()); }
 void TForm1::Soriel31Click() { OpenWebLink(sources_.SiteURL, Handle()); }
 

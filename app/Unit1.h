@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "AUpdate.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImageList.h"
@@ -53,6 +54,7 @@ public:
     TMenuItem* Nastaktulnzprvu1 = nullptr;
     TMenuItem* Konec1 = nullptr;
     TTrayIcon* TrayIcon = nullptr;
+    TAutoUpdate* AutoUpdate = nullptr;
     TSingleInstance* SingleInstance1 = nullptr;
     TVersionInfo* verze = nullptr;
     TSoundPlayer* wave = nullptr;
@@ -65,6 +67,7 @@ public:
     void TrayIconDblClick();
     void Konec1Click();
     void TrayIconStartup(bool& showMainForm);
+    void AutoUpdateAppRestart(bool& allow);
     void Oprogramu1Click();
     void Soriel31Click();
 

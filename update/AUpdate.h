@@ -172,6 +172,17 @@ public:
 
     TFileList FileList;
 
+    // Update kinds that EvaluateUpdateSection answers.
+    enum UpdateKind : int {
+        ukDate = 6,
+        ukNone = 7,
+        ukUnconditional = 8,
+        ukSize = 9,
+        ukChecksum = 10,
+        ukVersion = 11,
+        ukCustom = 12
+    };
+
     // One whole update run; returns when it has ended.
     void RunUpdate();
 
@@ -231,6 +242,10 @@ public:
     std::string ControlValue(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
     long long ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const;
 
+    // The connection handle of the run: the session itself for HTTP, the FTP connection,
+    // or none.
+    HINTERNET ConnectionHandle() const;
+
     // The system's temporary folder, ending in a path separator.
     static std::string TemporaryFolder();
 
@@ -240,8 +255,24 @@ protected:
 private:
     // A status with its usual codes from the status table.
     void Report(int id, const std::string& param = {});
-    // The connection handle: the session itself for HTTP, the FTP connection, or none.
-    HINTERNET ConnectionHandle() const;
+    // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
+    bool RunOpenedSession();
+    bool TextsAccepted();
+    bool ProgressCancelled(const std::string& filename, long long pos, long long size);
+    bool ControlFileSignatureValid(const std::string& address, const std::string& bytes);
+    void ReadApplicationSection();
+    int EvaluateNewVersion();
+    bool FileIsWanted(const TFileDescription& item);
+    TFileDescription ReadFileEntry(int number);
+    bool PromptedDownload(TAutoUpdateUpdate mode, const TFileDescription& item, bool& stop);
+    void DownloadListedFile(int index);
+    void ProcessDownloadedFile(const TFileDescription& item, const std::string& localName);
+    bool IsComponentFile(const std::string& localName) const;
+    InternetHandle OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName,
+                                  long long& expectedSize, bool& refused);
+    bool ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
+                     const std::optional<std::string>& expectedSha256);
+    std::string RegistryPath() const;
 
     // Run state.
     InternetHandle session_;
@@ -260,6 +291,7 @@ private:
     std::string newVersionText_;
     std::string localVersionText_;
     std::string updateDescription_;
+    std::string controlText_;
     bool transferCancelled_ = false;
     bool runOpen_ = false;
     std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own

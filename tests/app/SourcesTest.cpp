@@ -38,3 +38,15 @@ TEST(Sources, DisplayAddressDropsSchemeAndTrailingSlash)
     EXPECT_EQ(DisplayAddress("www.soriel.cz"), "www.soriel.cz");
     EXPECT_EQ(DisplayAddress("https://a.cz/b/"), "a.cz/b");
 }
+
+TEST(Sources, HostAndPortKeepsOnlyTheServerPart)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://www.soriel.cz/", "www.soriel.cz"},
+        {"http://127.0.0.1:8080/a/b?c", "127.0.0.1:8080"},
+        {"www.soriel.cz", "www.soriel.cz"},
+        {"http://user:pw@host:81#x", "host:81"},
+    };
+    for (auto [url, expected] : cases)
+        EXPECT_EQ(HostAndPort(url), expected) << url;
+}

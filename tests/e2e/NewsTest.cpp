@@ -35,7 +35,7 @@ const std::string kCzech = "Žluťoučký kůň";
 std::string Settings(const ScriptedHttpServer& server, const std::string& sound = "1")
 {
     return "[Sources]\r\nNewsURL=" + server.Url("/index.php/zpravodajstvy") +
-           "\r\nPollSeconds=2\r\n[Settings]\r\nSound=" + sound + "\r\n";
+           "\r\nPollSeconds=2\r\n" + kQuietUpdate + "[Settings]\r\nSound=" + sound + "\r\n";
 }
 
 size_t Count(const std::string& text, const std::string& part)

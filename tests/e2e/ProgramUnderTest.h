@@ -8,9 +8,11 @@
 #include "Waiting.h"
 #include "Win32Handle.h"
 
-// main.ini lines that point the poller at a closed loopback port, so that a test that does
-// not serve news reaches nothing outside.
-inline const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n";
+// main.ini lines that point the poller and the update run at a closed loopback port, so
+// that a test that does not serve them reaches nothing outside.
+inline const std::string kQuietUpdate = "UpdateURL=http://127.0.0.1:9/update/app1h.inf\r\n";
+inline const std::string kQuietSources =
+    "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n" + kQuietUpdate;
 
 // A fresh program folder in the temporary folder, holding a copy of main.exe and the files
 // that travel with it (taken from the test program's own folder). Removed afterwards.

@@ -1,147 +1,115 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include <map>
 
-#include <atomic>
-#include <chrono>
-#include <iostream>
-#include <string>
-
-#include "AppPath.h"
-#include "FileIO.h"
 #include "ProgramUnderTest.h"
 #include "ScriptedHttpServer.h"
-#include "Text.h"
-#include "UpdateSignature.h"
 #include "UpdateSigner.h"
 
-// The whole self-update, for real: main.exe finds a signed control file on a loopback
-// server, downloads a new main.exe beside itself, hands over to the updater and ends; the
-// updater swaps the file in and starts the program again.
 namespace {
 
-const std::string kNewsLog = "{\\rtf1\\ansi 07.12.2026 09:15\\par Zpr\\'e1va p\\'f8ed aktualizac\\'ed\\par\\par}";
+const std::string kNewsPath = "/index.php/zpravodajstvy";
+const std::string kDataFile = "Data delivered by the update.\r\n";
+// sha256sum of kDataFile.
+const std::string kDataSha256 = "6264c9661ffe5729feb2a1e8fcdd0bb1a86ccd5a66423c2325ea171b90f71259";
 
-std::string Built(const wchar_t* name) { return ReadWholeFile(GetAppPath() + name).value_or(""); }
-
-std::string Sha256Of(const std::string& bytes)
+std::string ControlFile(const ScriptedHttpServer& server)
 {
-    Sha256 digest;
-    digest.Update(bytes);
-    return digest.HexDigest();
+    return "[update]\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+           "\r\ntargetdir={APP}\\data\r\nsha256=" + kDataSha256 + "\r\n";
 }
 
-// The control file offers newProgram as main.exe version 3.1.1 until it has been fetched
-// once; after that there is no update any more, as after a withdrawn release.
-class UpdateServer {
-public:
-    explicit UpdateServer(std::string newProgram) : newProgram_(std::move(newProgram))
-    {
-        server_.SetHandler([this](const RecordedRequest& request) { return Answer(request.Target); });
-    }
-    std::string ControlFileURL() const { return server_.Url("/update/upd_snh/app1h.inf"); }
-    void KeepOffering() { withdrawAfterDownload_ = false; }
-
-private:
-    ScriptedReply Answer(const std::string& target)
-    {
-        const std::string control = ControlFile();
-        if (target == "/update/upd_snh/app1h.inf" && offering_)
-            return {200, "OK", {}, control};
-        if (target == "/update/upd_snh/app1h.inf.sig" && offering_)
-            return {200, "OK", {}, SignControlFile(control)};
-        if (target == "/update/upd_snh/main.exe_NEW") {
-            offering_ = !withdrawAfterDownload_;
-            return {200, "OK", {"Content-Type: application/octet-stream"}, newProgram_};
-        }
-        return {404, "Not Found", {}, "none"};
-    }
-
-    std::string ControlFile() const
-    {
-        return "[update]\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n"
-               "[application]\r\nappupdate=1\r\nappname={APP}\\main.exe\r\nappcomps={APP}\\main.exe_NEW\r\n"
-               "silentrestart=1\r\n"
-               "[files]\r\ncount=1\r\n"
-               "[file1]\r\nurl=" +
-               server_.Url("/update/upd_snh/main.exe_NEW") +
-               "\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\ntargetdir={APP}\r\nsha256=" +
-               Sha256Of(newProgram_) + "\r\n";
-    }
-
-    const std::string newProgram_;
-    std::atomic<bool> offering_{true};
-    std::atomic<bool> withdrawAfterDownload_{true};
-    ScriptedHttpServer server_;
-};
-
-struct Outcome {
-    std::unique_ptr<RunningProgram> program; // the copy running after the update
-    HWND window = nullptr;
-};
-
-// Starts main.exe 3.1.0 against the server and follows it through the update to the copy
-// that runs afterwards.
-Outcome RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server)
+std::string Settings(const ScriptedHttpServer& server)
 {
-    folder.Write(L"news.rtf", kNewsLog);
-    folder.Write(L"main.ini", kQuietSources + "UpdateURL=" + server.ControlFileURL() + "\r\n");
-    RunningProgram old(folder);
-    EXPECT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
-    const auto ended = std::chrono::steady_clock::now();
-    // A new program that fails lives only a moment under the same name: look again until a
-    // copy shows its window.
-    Outcome outcome;
-    const auto deadline = ended + std::chrono::seconds(60);
-    while (!outcome.window && std::chrono::steady_clock::now() < deadline) {
-        const std::optional<DWORD> running = WaitForProgramOf(folder, 30000);
-        if (!running)
-            break;
-        try {
-            outcome.program = std::make_unique<RunningProgram>(*running);
-        } catch (const std::runtime_error&) {
-            continue; // ended before it could be watched
-        }
-        outcome.window = outcome.program->MainWindow(3000);
-    }
-    const auto shown = std::chrono::steady_clock::now();
-    std::cout << "replace and restart: "
-              << std::chrono::duration_cast<std::chrono::milliseconds>(shown - ended).count()
-              << " ms from the end of the old process to the new window\n";
-    return outcome;
+    return "[Sources]\r\nNewsURL=" + server.Url(kNewsPath) + "\r\nUpdateURL=" + server.Url("/update/app1h.inf") +
+           "\r\nMakerURL=" + server.Url("/") + "\r\nPollSeconds=2\r\n[Settings]\r\nSound=0\r\n";
 }
 
-TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
+ScriptedReply Served(const std::map<std::string, std::string>& files, const RecordedRequest& request)
 {
-    ProgramFolder folder(L"soriel update");
-    UpdateServer server(Built(L"main_next.exe"));
-    server.KeepOffering(); // the new version must not take it again
-    Outcome after = RunThroughUpdate(folder, server);
-    ASSERT_TRUE(after.window) << "no program came back";
-    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.1");
-    EXPECT_NE(after.program->LogText().find("Zpráva před aktualizací"), std::string::npos) << after.program->LogText();
-    EXPECT_EQ(folder.Read(L"news.rtf"), kNewsLog);
-    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not the new build";
-    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
-    // Kept while the new program proves itself, then gone.
-    EXPECT_TRUE(WaitUntil([&] { return !folder.Exists(L"main.exe.old"); }, 30000));
-    EXPECT_TRUE(after.program->Running());
+    ScriptedReply reply;
+    if (request.Target == kNewsPath) {
+        reply.Body = "<table>\r\n<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>updated</td>\r\n</tr>\r\n</table>\r\n";
+        return reply;
+    }
+    auto found = files.find(request.Target);
+    reply.Status = found == files.end() ? 404 : 200;
+    reply.Body = found == files.end() ? "" : found->second;
+    return reply;
 }
 
-TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
+std::vector<std::string> Targets(const ScriptedHttpServer& server)
 {
-    ProgramFolder folder(L"soriel update");
-    UpdateServer server(Built(L"failing_probe.exe"));
-    Outcome after = RunThroughUpdate(folder, server);
-    ASSERT_TRUE(after.window) << "no program came back";
-    EXPECT_EQ(folder.Read(L"marks.txt"), "failing\r\n"); // the new program did run, and failed
-    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.0");
-    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main.exe")) << "main.exe is not the old build";
-    EXPECT_FALSE(folder.Exists(L"main.exe.old"));
-    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
-    EXPECT_NE(after.program->LogText().find("Zpráva před aktualizací"), std::string::npos);
-    EXPECT_TRUE(after.program->Exit());
-    EXPECT_NE(folder.Read(L"news.rtf").value_or("").find("aktualizac"), std::string::npos);
+    std::vector<std::string> targets;
+    for (const RecordedRequest& request : server.Requests())
+        targets.push_back(request.Target);
+    return targets;
+}
+
+size_t IndexOf(const std::vector<std::string>& targets, const std::string& target)
+{
+    return size_t(std::find(targets.begin(), targets.end(), target) - targets.begin());
 }
 
 } // namespace
+
+// A signed control file is taken at start-up: its data file lands in its folder, the maker
+// is told, and news polling goes on as before. The same file with one byte changed is
+// refused: nothing is downloaded.
+TEST(Update, SignedControlFileDeliversItsFileAndAChangedOneNothing)
+{
+    for (bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "one byte changed" : "signed");
+        ScriptedHttpServer server;
+        const std::string control = ControlFile(server);
+        std::string served = control;
+        if (changed)
+            served[served.find("count=1")] = 'C';
+        const std::map<std::string, std::string> files = {{"/update/app1h.inf", served},
+                                                          {"/update/app1h.inf.sig", SignControlFile(control)},
+                                                          {"/files/data.txt", kDataFile},
+                                                          {"/asp/autoupdate.asp", "thanks"}};
+        server.SetHandler([&](const RecordedRequest& request) { return Served(files, request); });
+        ProgramFolder folder;
+        folder.Write(L"main.ini", Settings(server));
+        RunningProgram program(folder);
+
+        ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("updated") != std::string::npos; }, 20000));
+        const std::vector<std::string> targets = Targets(server);
+        EXPECT_EQ(IndexOf(targets, "/update/app1h.inf"), 0u);
+        if (changed) {
+            EXPECT_EQ(IndexOf(targets, "/files/data.txt"), targets.size());
+            EXPECT_FALSE(folder.Exists(L"data"));
+        } else {
+            EXPECT_LT(IndexOf(targets, "/files/data.txt"), IndexOf(targets, kNewsPath));
+            EXPECT_EQ(folder.Read(L"data\\data.txt"), kDataFile);
+            auto post = server.Requests()[IndexOf(targets, "/asp/autoupdate.asp")];
+            EXPECT_EQ(post.Body, "program=Soriel%20online&version=" PROJECT_VERSION_TEXT);
+        }
+        ASSERT_TRUE(program.Exit());
+    }
+}
+
+// An update server that accepts and never answers holds start-up only for its time-outs:
+// the tray icon is there at once and the first poll follows.
+TEST(Update, SilentUpdateServerDelaysTheFirstPollOnlyBriefly)
+{
+    ScriptedHttpServer server;
+    server.SetHandler([](const RecordedRequest& request) {
+        ScriptedReply reply;
+        if (request.Target != kNewsPath)
+            reply.StallMs = 120000;
+        return reply;
+    });
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server));
+    RunningProgram program(folder);
+    EXPECT_TRUE(WaitUntil([&] { return program.FindWindowOfClass(L"SorielTrayIcon") != nullptr; }, 5000));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            auto targets = Targets(server);
+            return IndexOf(targets, kNewsPath) < targets.size();
+        },
+        35000));
+    ASSERT_TRUE(program.Exit());
+}

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <string>
+
+#include "AppPath.h"
+#include "FileIO.h"
+#include "ProgramUnderTest.h"
+#include "ScriptedHttpServer.h"
+#include "Text.h"
+#include "UpdateSignature.h"
+#include "UpdateSigner.h"
+
+// The whole self-update, for real: main.exe finds a signed control file on a loopback
+// server, downloads a new main.exe beside itself, hands over to the updater and ends; the
+// updater swaps the file in and starts the program again.
+namespace {
+
+const std::string kNewsLog = "{\\rtf1\\ansi 07.12.2026 09:15\\par Zpr\\'e1va p\\'f8ed aktualizac\\'ed\\par\\par}";
+
+std::string Built(const wchar_t* name) { return ReadWholeFile(GetAppPath() + name).value_or(""); }
+
+std::string Sha256Of(const std::string& bytes)
+{
+    Sha256 digest;
+    digest.Update(bytes);
+    return digest.HexDigest();
+}
+
+// The control file offers newProgram as main.exe version 3.1.1 until it has been fetched
+// once; after that there is no update any more, as after a withdrawn release.
+class UpdateServer {
+public:
+    explicit UpdateServer(std::string newProgram) : newProgram_(std::move(newProgram))
+    {
+        server_.SetHandler([this](const RecordedRequest& request) { return Answer(request.Target); });
+    }
+    std::string ControlFileURL() const { return server_.Url("/update/upd_snh/app1h.inf"); }
+    void KeepOffering() { withdrawAfterDownload_ = false; }
+
+private:
+    ScriptedReply Answer(const std::string& target)
+    {
+        const std::string control = ControlFile();
+        if (target == "/update/upd_snh/app1h.inf" && offering_)
+            return {200, "OK", {}, control};
+        if (target == "/update/upd_snh/app1h.inf.sig" && offering_)
+            return {200, "OK", {}, SignControlFile(control)};
+        if (target == "/update/upd_snh/main.exe_NEW") {
+            offering_ = !withdrawAfterDownload_;
+            return {200, "OK", {"Content-Type: application/octet-stream"}, newProgram_};
+        }
+        return {404, "Not Found", {}, "none"};
+    }
+
+    std::string ControlFile() const
+    {
+        return "[update]\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n"
+               "[application]\r\nappupdate=1\r\nappname={APP}\\main.exe\r\nappcomps={APP}\\main.exe_NEW\r\n"
+               "silentrestart=1\r\n"
+               "[files]\r\ncount=1\r\n"
+               "[file1]\r\nurl=" +
+               server_.Url("/update/upd_snh/main.exe_NEW") +
+               "\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\ntargetdir={APP}\r\nsha256=" +
+               Sha256Of(newProgram_) + "\r\n";
+    }
+
+    const std::string newProgram_;
+    std::atomic<bool> offering_{true};
+    std::atomic<bool> withdrawAfterDownload_{true};
+    ScriptedHttpServer server_;
+};
+
+struct Outcome {
+    std::unique_ptr<RunningProgram> program; // the copy running after the update
+    HWND window = nullptr;
+};
+
+// Starts main.exe 3.1.0 against the server and follows it through the update to the copy
+// that runs afterwards.
+Outcome RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server)
+{
+    folder.Write(L"news.rtf", kNewsLog);
+    folder.Write(L"main.ini", kQuietSources + "UpdateURL=" + server.ControlFileURL() + "\r\n");
+    RunningProgram old(folder);
+    EXPECT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
+    const auto ended = std::chrono::steady_clock::now();
+    // A new program that fails lives only a moment under the same name: look again until a
+    // copy shows its window.
+    Outcome outcome;
+    const auto deadline = ended + std::chrono::seconds(60);
+    while (!outcome.window && std::chrono::steady_clock::now() < deadline) {
+        const std::optional<DWORD> running = WaitForProgramOf(folder, 30000);
+        if (!running)
+            break;
+        try {
+            outcome.program = std::make_unique<RunningProgram>(*running);
+        } catch (const std::runtime_error&) {
+            continue; // ended before it could be watched
+        }
+        outcome.window = outcome.program->MainWindow(3000);
+    }
+    const auto shown = std::chrono::steady_clock::now();
+    std::cout << "replace and restart: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(shown - ended).count()
+              << " ms from the end of the old process to the new window\n";
+    return outcome;
+}
+
+TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
+{
+    ProgramFolder folder(L"soriel update");
+    UpdateServer server(Built(L"main_next.exe"));
+    server.KeepOffering(); // the new version must not take it again
+    Outcome after = RunThroughUpdate(folder, server);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.1");
+    EXPECT_NE(after.program->LogText().find("Zpráva před aktualizací"), std::string::npos) << after.program->LogText();
+    EXPECT_EQ(folder.Read(L"news.rtf"), kNewsLog);
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not the new build";
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+    // Kept while the new program proves itself, then gone.
+    EXPECT_TRUE(WaitUntil([&] { return !folder.Exists(L"main.exe.old"); }, 30000));
+    EXPECT_TRUE(after.program->Running());
+}
+
+TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
+{
+    ProgramFolder folder(L"soriel update");
+    UpdateServer server(Built(L"failing_probe.exe"));
+    Outcome after = RunThroughUpdate(folder, server);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_EQ(folder.Read(L"marks.txt"), "failing\r\n"); // the new program did run, and failed
+    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.0");
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main.exe")) << "main.exe is not the old build";
+    EXPECT_FALSE(folder.Exists(L"main.exe.old"));
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+    EXPECT_NE(after.program->LogText().find("Zpráva před aktualizací"), std::string::npos);
+    EXPECT_TRUE(after.program->Exit());
+    EXPECT_NE(folder.Read(L"news.rtf").value_or("").find("aktualizac"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "ScriptedHttpServer.h"
+#include "UpdateSigner.h"
+#include "UpdateTestSupport.h"
+
+namespace {
+
+enum class Signature { Valid, OneByteChanged, Missing };
+
+struct RunCase {
+    const char* name;
+    std::string updateDate;
+    int fileCount;
+    Signature signature;
+    bool connected;
+    bool controlFileServed;
+    std::vector<std::string> expectedFileRequests;
+    int expectedStatus;  // reported in the run
+    bool expectedSuccess;
+};
+
+// A control file listing three files: one to take, one the list handler blanks, and one
+// dated entry whose local file is missing (so it counts as older) served with other bytes
+// than its digest names.
+std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& target, const RunCase& c)
+{
+    std::string text = "[update]\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
+    const std::string entries[][3] = {
+        {"data.txt", "data", kPayloadSha256},
+        {"blanked.txt", "blanked", kPayloadSha256},
+        {"dated.txt", "dated", kOtherSha256},
+    };
+    for (int n = 1; n <= 3; ++n) {
+        const auto& [name, description, digest] = entries[n - 1];
+        text += "[file" + std::to_string(n) + "]\r\nurl=" + server.Url("/files/" + name) + "\r\ntargetdir=" + target.Path() +
+                "\r\ndescr=" + description + "\r\nsha256=" + digest + "\r\n";
+        if (n == 3)
+            text += "date=01/01/2020\r\ntime=10:00\r\nlocalversion=" + target.File("missing.txt") + "\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+// Whole runs against a loopback server: a signed control file is taken and its files
+// checked against their digests; every way out of the run closes it.
+TEST(UpdateRun, EachWayThroughTheRun)
+{
+    const RunCase cases[] = {
+        {"signed", "02/01/2020", 3, Signature::Valid, true, true, {"/files/data.txt", "/files/dated.txt"}, 946, true},
+        {"changed byte", "02/01/2020", 3, Signature::OneByteChanged, true, true, {}, 927, false},
+        {"no signature", "02/01/2020", 3, Signature::Missing, true, true, {}, 927, false},
+        {"no control file", "02/01/2020", 3, Signature::Valid, true, false, {}, 925, false},
+        {"date tie", "01/01/1980", 3, Signature::Valid, true, true, {}, 930, false},
+        {"no files", "02/01/2020", 0, Signature::Valid, true, true, {}, 929, false},
+        {"no connection", "02/01/2020", 3, Signature::Valid, false, true, {}, 918, false},
+    };
+    for (const RunCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        ScratchFolder target;
+        target.Write("dated.txt", "old");
+        const std::string control = ControlFile(server, target, c);
+        std::string served = control;
+        if (c.signature == Signature::OneByteChanged)
+            served[served.find("count=3")] = 'C';
+        std::map<std::string, std::string> files = {{"/files/data.txt", kPayload},
+                                                    {"/files/blanked.txt", kPayload},
+                                                    {"/files/dated.txt", kPayload}};
+        if (c.controlFileServed)
+            files["/app1h.inf"] = served;
+        if (c.signature != Signature::Missing)
+            files["/app1h.inf.sig"] = SignControlFile(control);
+        server.SetHandler([&](const RecordedRequest& request) {
+            ScriptedReply reply;
+            auto found = files.find(request.Target);
+            reply.Status = found == files.end() ? 404 : 200;
+            reply.Body = found == files.end() ? "" : found->second;
+            return reply;
+        });
+
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::httpUpdate;
+        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+        update.URL = server.Url("/app1h.inf");
+        update.TempDirectory = target.Path();
+        update.PublicKey = BuiltInUpdatePublicKey();
+        update.ConnectionFunctions.IsConnected = [&] { return c.connected; };
+        update.OnGetFileList = [](TAutoUpdate&, TStringList& list) {
+            TStringList kept;
+            for (const std::string& line : list.Lines())
+                kept.Add(line == "blanked" ? "" : line);
+            list = kept;
+        };
+        bool succeeded = false;
+        update.OnSuccess = [&](TAutoUpdate&) { succeeded = true; };
+        update.RunUpdate();
+
+        std::vector<std::string> fileRequests;
+        for (const RecordedRequest& request : server.Requests())
+            if (request.Target.rfind("/files/", 0) == 0)
+                fileRequests.push_back(request.Target);
+        EXPECT_EQ(fileRequests, c.expectedFileRequests);
+        EXPECT_TRUE(update.Reported(c.expectedStatus));
+        EXPECT_EQ(succeeded, c.expectedSuccess);
+        EXPECT_EQ(target.Read("data.txt"), c.expectedSuccess ? std::optional(kPayload) : std::nullopt);
+        EXPECT_EQ(target.Read("dated.txt"), "old");
+        EXPECT_FALSE(update.Reported(917));
+        // The run ended closed, with nothing left behind, unless it never opened.
+        if (c.connected)
+            EXPECT_EQ(update.Ids().back(), 949);
+        else
+            EXPECT_EQ(update.Ids(), std::vector<int>{918});
+        EXPECT_EQ(target.Files(), c.expectedSuccess ? (std::vector<std::string>{"data.txt", "dated.txt"})
+                                                    : std::vector<std::string>{"dated.txt"});
+    }
+}

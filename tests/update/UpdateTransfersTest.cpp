@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+
+#include "FileIO.h"
+#include "ScriptedHttpServer.h"
+#include "Text.h"
+#include "UpdateTestSupport.h"
+
+namespace {
+
+struct HttpCase {
+    const char* name;
+    ScriptedReply reply;
+    std::optional<std::string> digest;
+    bool cancelAtFirstBlock;
+    bool expectedResult;
+    bool expectedNewContent;
+};
+
+ScriptedReply Reply(int status, std::string body)
+{
+    ScriptedReply reply;
+    reply.Status = status;
+    reply.Reason = status == 200 ? "OK" : "Not Found";
+    reply.Body = std::move(body);
+    return reply;
+}
+
+} // namespace
+
+// One address fetched over real HTTP onto an existing file, with everything that may go
+// wrong on the way; the old file stays unless the whole right file came.
+TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
+{
+    const HttpCase cases[] = {
+        {"plain", Reply(200, kPayload), std::nullopt, false, true, true},
+        {"digest right", Reply(200, kPayload), kPayloadSha256, false, true, true},
+        {"digest wrong", Reply(200, kPayload), kOtherSha256, false, false, false},
+        {"404", Reply(404, "gone"), std::nullopt, false, false, false},
+        {"zero bytes", Reply(200, ""), std::nullopt, false, false, false},
+        {"cancel", Reply(200, std::string(20000, 'x')), std::nullopt, true, false, false},
+    };
+    for (const HttpCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        server.SetReply(c.reply);
+        ScratchFolder target, temporary;
+        target.Write("file.bin", "old");
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::httpUpdate;
+        update.TempDirectory = temporary.Path();
+        std::vector<std::string> downloaded;
+        update.OnFileDownloaded = [&](TAutoUpdate&, const std::string& name) { downloaded.push_back(name); };
+        int progressEvents = 0;
+        update.OnProgressCancel = [&](TAutoUpdate&, bool& cancel) { cancel = c.cancelAtFirstBlock && ++progressEvents == 1; };
+        ASSERT_EQ(update.OpenInternetSession(), 0);
+        const bool result = update.DownloadFile(update.ConnectionHandle(), server.Url("/dir/file.bin"), false, target.Path(), c.digest);
+        EXPECT_EQ(result, c.expectedResult);
+        EXPECT_EQ(target.Read("file.bin"), c.expectedNewContent ? c.reply.Body : "old");
+        EXPECT_EQ(downloaded.size(), c.expectedNewContent ? 1u : 0u);
+        EXPECT_TRUE(temporary.Files().empty()) << "temporary files left behind";
+        EXPECT_EQ(update.Reported(916), c.reply.Status == 404);
+        EXPECT_FALSE(update.Reported(917));
+        if (c.reply.Status == 404) {
+            EXPECT_EQ(update.statuses.back().param, "404");
+            EXPECT_EQ(update.statuses.back().errcode, 404);
+        }
+        update.CloseInternetSession();
+    }
+}
+
+// The FTP server of the test runner, in both transfer modes, with the folder entered once.
+TEST(UpdateTransfers, FtpDownloadInPassiveAndActiveMode)
+{
+    const std::string root = Environment("UPDATE_FTP_ROOT");
+    ASSERT_FALSE(root.empty()) << "run through run-with-servers.sh";
+    WriteFileAtomically(Widen(root + "\\sub\\file.bin"), kPayload);
+    for (bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        ScratchFolder target;
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::ftpUpdate;
+        update.Host = "127.0.0.1";
+        update.Port = std::stoi(Environment("UPDATE_FTP_PORT"));
+        update.FTPDirectory = "sub";
+        update.FTPPassive = passive;
+        update.TempDirectory = target.Path();
+        ASSERT_EQ(update.OpenInternetSession(), 0);
+        ASSERT_EQ(update.ConnectFtpHost(), 0);
+        EXPECT_TRUE(update.DownloadFile(update.ConnectionHandle(), "ftp://ignored/path/file.bin", false, target.Path()));
+        EXPECT_FALSE(update.DownloadFile(update.ConnectionHandle(), "ftp://ignored/missing.bin", false, target.Path()));
+        EXPECT_TRUE(update.Reported(917));
+        EXPECT_EQ(target.Read("file.bin"), kPayload);
+        update.CloseInternetSession();
+        EXPECT_EQ(update.Ids().back(), 949);
+        EXPECT_TRUE(update.Reported(954));
+    }
+}
+
+// Folder copies: a target folder, a target that names a file, an SZDD file expanded by the
+// platform's LZ library, and a file marked compressed that is not SZDD left as it is.
+TEST(UpdateTransfers, FolderCopiesAndExpansion)
+{
+    ScratchFolder source, target;
+    source.Write("plain.txt", kPayload);
+    const std::string szdd = Environment("UPDATE_SZDD_FILE");
+    ASSERT_FALSE(szdd.empty()) << "run through run-with-servers.sh";
+    struct Case {
+        std::string from, targetDir;
+        bool compressed;
+        const char* expectedFile;
+        std::string expectedContent;
+    } cases[] = {
+        {source.File("plain.txt"), target.Path(), false, "plain.txt", kPayload},
+        {source.File("plain.txt"), target.File("renamed.txt"), false, "renamed.txt", kPayload},
+        {source.File("plain.txt"), target.File("kept.txt"), true, "kept.txt", kPayload},
+        {szdd, target.Path(), true, "readme.txt", "Expanded by the platform LZ library.\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expectedFile);
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::fileUpdate;
+        update.TempDirectory = target.Path();
+        EXPECT_TRUE(update.DownloadFile(nullptr, c.from, c.compressed, c.targetDir));
+        EXPECT_EQ(target.Read(c.expectedFile), c.expectedContent);
+    }
+    EXPECT_EQ(target.Files(), (std::vector<std::string>{"kept.txt", "plain.txt", "readme.txt", "renamed.txt"}));
+}
+
+// Dialling through the connection seam, and the log lines of the three statuses that have
+// no text.
+TEST(UpdateTransfers, DialUpPathsAndTheirLogLines)
+{
+    struct Case {
+        TAutoUpdateConnect mode;
+        bool dialWorks;
+        int expectedResult;
+        std::vector<int> expectedIds;
+    } cases[] = {
+        {TAutoUpdateConnect::aucNoConnect, true, 1, {918}},
+        {TAutoUpdateConnect::aucConnectPrompt, false, 3, {918, 919, 953}},
+        {TAutoUpdateConnect::aucConnectSilentHangup, true, 0, {918, 920, 921, 954, 949, 955, 949}},
+    };
+    ScratchFolder folder;
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(Widen(folder.Path()).c_str());
+    for (const Case& c : cases) {
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::ftpUpdate;
+        update.Logging = true;
+        update.UpdateConnect = c.mode;
+        update.ConnectionFunctions.IsConnected = [] { return false; };
+        update.ConnectionFunctions.Dial = [&](DWORD) { return c.dialWorks; };
+        int hangUps = 0;
+        update.ConnectionFunctions.HangUp = [&] { return ++hangUps > 0; };
+        const int result = update.OpenInternetSession();
+        EXPECT_EQ(result, c.expectedResult);
+        if (result == 0) {
+            update.Host = "127.0.0.1";
+            update.Port = std::stoi(Environment("UPDATE_FTP_PORT"));
+            ASSERT_EQ(update.ConnectFtpHost(), 0);
+            update.CloseInternetSession();
+            EXPECT_EQ(hangUps, 1);
+        }
+        std::vector<int> ids = update.Ids();
+        ids.erase(std::remove(ids.begin(), ids.end(), 923), ids.end());
+        EXPECT_EQ(ids, c.expectedIds);
+    }
+    SetCurrentDirectoryW(previous);
+    const std::string log = folder.Read("AUPDATE.LOG").value_or("");
+    for (int id : {953, 954, 955}) {
+        const std::regex line(R"((^|\n)\d\d.\d\d.\d{4} \d\d.\d\d.\d\d : \[)" + std::to_string(id) +
+                              R"(\]  \(Status:3\) \(Error:0\)\r\n)");
+        EXPECT_TRUE(std::regex_search(log, line)) << id << " in\n" << log;
+    }
+}

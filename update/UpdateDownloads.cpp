@@ -1,0 +1,178 @@
+#include "AUpdate.h"
+
+#include "Application.h"
+#include "CommandLine.h"
+#include "HTTPRequestFuncs.h"
+#include "Text.h"
+#include "UpdatePaths.h"
+#include "UpdateStatus.h"
+
+namespace {
+
+constexpr DWORD kPostReadBlock = 4096;
+// The reply is kept but never interpreted: a server cannot make it grow without end.
+constexpr size_t kPostReplyLimit = 1 << 20;
+constexpr DWORD kPostTimeoutMs = 10000;
+
+bool Confirmed(const std::string& question)
+{
+    std::wstring title = Widen(Application ? Application->Title() : "");
+    return MessageBoxW(Application ? Application->Handle() : nullptr, Widen(question).c_str(), title.c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool FolderExists(const std::string& folder)
+{
+    DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "host" or "host:port" into its parts; port 80 unless the text names one.
+std::pair<std::string, INTERNET_PORT> ServerAndPort(const std::string& server)
+{
+    size_t colon = server.rfind(':');
+    if (colon != std::string::npos) {
+        std::string digits = server.substr(colon + 1);
+        if (!digits.empty() && digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos &&
+            std::stoi(digits) <= 65535)
+            return {server.substr(0, colon), INTERNET_PORT(std::stoi(digits))};
+    }
+    return {server, INTERNET_DEFAULT_HTTP_PORT};
+}
+
+} // namespace
+
+int TAutoUpdate::DownloadFileList()
+{
+    TAutoUpdateUpdate mode = UpdateUpdate;
+    for (size_t index = 0; index < FileList.Items.size(); ++index) {
+        if (mode == TAutoUpdateUpdate::auuPromptOnce && !Confirmed(StatusText(910, "")))
+            break;
+        if (mode != TAutoUpdateUpdate::auuPromptAll ||
+            Confirmed(StatusText(909, "") + FileNameFromURL(FileList.Items[index].URL)))
+            DownloadListedFile(int(index));
+        if (mode == TAutoUpdateUpdate::auuPromptOnce)
+            mode = TAutoUpdateUpdate::auuSilent;
+    }
+    return 0;
+}
+
+void TAutoUpdate::DownloadListedFile(int index)
+{
+    const TFileDescription item = FileList.Items[size_t(index)];
+    std::string address = item.URL;
+    const std::string localName = FileNameFromURL(item.URL);
+    FileList.CurrentItem = index;
+    if (OnBeforeFileDownload)
+        OnBeforeFileDownload(*this, index + 1, item.Description, address);
+    if (!item.TargetDir.empty() && !FolderExists(item.TargetDir))
+        ForceFolder(item.TargetDir);
+    // With a key, a file is taken only when its entry names the digest it must have.
+    const bool digestMissing = PublicKey && item.Sha256.empty();
+    std::optional<std::string> digest;
+    if (PublicKey && !digestMissing)
+        digest = item.Sha256;
+    if (digestMissing || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest)) {
+        Report(946, address);
+        appUpdate_ = false;
+        return;
+    }
+    ProcessDownloadedFile(item, localName);
+}
+
+bool TAutoUpdate::IsComponentFile(const std::string& localName) const
+{
+    return !localName.empty() && ToUpper(appComponents_).find(ToUpper(localName)) != std::string::npos;
+}
+
+// Cabinets and patches that belong to the running application are left to the updater.
+void TAutoUpdate::ProcessDownloadedFile(const TFileDescription& item, const std::string& localName)
+{
+    const bool component = IsComponentFile(localName);
+    if (component)
+        restartNeeded_ = true;
+    const std::string extension = ToUpper(ExtensionOf(localName));
+    const std::string path = item.TargetDir + localName;
+    if (extension == ".CAB" && ExtractCAB && !component) {
+        if (ExtractCabinet(path, item.TargetDir) == -1)
+            Report(947, path);
+        else if (!KeepIntermediateFiles)
+            DeleteFileW(Widen(path).c_str());
+    }
+    if (extension == ".PAT" && ApplyPatch && !item.LocalVersion.empty() && !component) {
+        RunAndWait("patcher.exe " + localName + " " + item.LocalVersion);
+        if (!KeepIntermediateFiles)
+            DeleteFileW(Widen(path).c_str());
+    }
+}
+
+bool TAutoUpdate::ForceFolder(const std::string& folder)
+{
+    std::string path = folder;
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    if (path.size() < 3 || FolderExists(path))
+        return true;
+    size_t separator = path.find_last_of("\\/");
+    std::string parent = separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+    bool parentMade = parent == path || ForceFolder(parent);
+    return CreateDirectoryW(Widen(path).c_str(), nullptr) && parentMade;
+}
+
+void TAutoUpdate::RunPostActions()
+{
+    if (PostUpdateInfo.Enabled) {
+        SendPostUpdateInfo();
+        bool allowPostResult = true;
+        if (OnProcessPostResult)
+            OnProcessPostResult(*this, allowPostResult);
+    }
+    if (dateFromRegistry_)
+        StoreLastUpdateDate(controlDate_);
+    if (std::string updateURL = ControlValue("action", "updateURL"); !updateURL.empty()) {
+        Report(941);
+        StoreLastURL(updateURL);
+    }
+    if (Utility && ApplyPatch)
+        WritePatcherProgram();
+    if (std::string runAfter = ExpandPrefixes(ControlValue("action", "runafter")); !runAfter.empty())
+        StartCommandLine(runAfter);
+    Report(948);
+}
+
+void TAutoUpdate::SendPostUpdateInfo()
+{
+    if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty())
+        return;
+    InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session)
+        return;
+    SetInternetTimeouts(session.Get(), kPostTimeoutMs);
+    auto [host, port] = ServerAndPort(PostUpdateInfo.Server);
+    InternetHandle connection(
+        InternetConnectW(session.Get(), Widen(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) {
+        Report(951);
+        return;
+    }
+    InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", Widen(PostUpdateInfo.Action).c_str(), nullptr,
+                                            nullptr, nullptr, 0, 0));
+    if (!request) {
+        Report(952);
+        return;
+    }
+    PostUpdateInfo.PostReply.clear();
+    static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
+    std::string body = PostUpdateInfo.Data;
+    if (!HttpSendRequestW(request.Get(), kHeaders, DWORD(-1), body.data(), DWORD(body.size())))
+        return;
+    char block[kPostReadBlock];
+    DWORD count = 0;
+    do {
+        if (Application)
+            Application->ProcessMessages();
+        if (!InternetReadFile(request.Get(), block, kPostReadBlock, &count))
+            break;
+        PostUpdateInfo.PostReply.append(block, count);
+    } while (count > 0 && PostUpdateInfo.PostReply.size() < kPostReplyLimit);
+}

@@ -1,0 +1,443 @@
+#include "AUpdate.h"
+
+#include <algorithm>
+#include <array>
+
+#include "Application.h"
+#include "Exception.h"
+#include "FileIO.h"
+#include "HTTPRequestFuncs.h"
+#include "Text.h"
+#include "UpdatePaths.h"
+#include "UpdateSignature.h"
+#include "Win32Handle.h"
+
+namespace {
+
+constexpr DWORD kReadBlock = 4096;
+constexpr DWORD kCopyBlock = 16384;
+// A server that accepts and never answers must not hold start-up for long.
+constexpr DWORD kRequestTimeoutMs = 10000;
+constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+// Looks the function up in wininet.dll, calls it and releases the library again. A library
+// or function that cannot be found counts as success.
+template <typename Function, typename... Args>
+bool CallWinInet(const char* name, Args... args)
+{
+    ModuleHandle library(LoadLibraryExW(L"wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!library)
+        return true;
+    auto function = reinterpret_cast<Function>(GetProcAddress(library.Get(), name));
+    return !function || function(args...);
+}
+
+void PumpMessages()
+{
+    if (Application)
+        Application->ProcessMessages();
+}
+
+
+
+// A unique file in a folder that receives a transfer; removed unless it was put in place.
+class TransferFile {
+public:
+    explicit TransferFile(const std::string& folder)
+    {
+        wchar_t name[MAX_PATH] = {};
+        if (!GetTempFileNameW(Widen(folder).c_str(), L"AUPD", 0, name))
+            return;
+        path_ = name;
+        handle_.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    ~TransferFile()
+    {
+        handle_.Reset();
+        if (!path_.empty())
+            DeleteFileW(path_.c_str());
+    }
+    TransferFile(const TransferFile&) = delete;
+    TransferFile& operator=(const TransferFile&) = delete;
+
+    bool IsOpen() const { return bool(handle_); }
+    bool Write(const char* bytes, DWORD count)
+    {
+        DWORD written = 0;
+        return WriteFile(handle_.Get(), bytes, count, &written, nullptr) && written == count;
+    }
+    void Close() { handle_.Reset(); }
+    // The closed file takes the target's place; on failure it is removed and the old
+    // target stays as it was.
+    bool MoveTo(const std::string& target)
+    {
+        if (!MoveFileExW(path_.c_str(), Widen(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+            return false;
+        path_.clear();
+        return true;
+    }
+
+private:
+    std::wstring path_;
+    FileHandle handle_;
+};
+
+[[noreturn]] void FailToWrite(const std::string& folder)
+{
+    throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
+}
+
+bool DigestMatches(Sha256& digest, const std::optional<std::string>& expected)
+{
+    return !expected || digest.HexDigest() == *expected;
+}
+
+bool HasSzddSignature(const std::string& path)
+{
+    static constexpr char kMagic[] = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33'};
+    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char head[sizeof kMagic] = {};
+    DWORD read = 0;
+    return file && ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
+           std::equal(std::begin(head), std::end(head), std::begin(kMagic));
+}
+
+} // namespace
+
+TInternetConnectionFunctions WinInetConnectionFunctions()
+{
+    return {
+        [] {
+            DWORD flags = 0;
+            return CallWinInet<BOOL(WINAPI*)(LPDWORD, DWORD)>("InternetGetConnectedState", &flags, DWORD(0));
+        },
+        [](DWORD flags) { return CallWinInet<BOOL(WINAPI*)(DWORD, HWND)>("InternetAutodial", flags, HWND(nullptr)); },
+        [] { return CallWinInet<BOOL(WINAPI*)(DWORD)>("InternetAutodialHangup", DWORD(0)); },
+    };
+}
+
+std::string TAutoUpdate::TemporaryFolder()
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    std::string folder = Narrow(std::wstring_view(path, GetTempPathW(MAX_PATH + 1, path)));
+    if (folder.empty() || folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+int TAutoUpdate::OpenInternetSession()
+{
+    ftpConnection_.Reset();
+    session_.Reset();
+    if (UpdateType == TAutoUpdateType::fileUpdate) {
+        runOpen_ = true;
+        return 0;
+    }
+    Report(918);
+    const bool prompt = UpdateConnect == TAutoUpdateConnect::aucConnectPrompt ||
+                        UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup;
+    const bool silent = UpdateConnect == TAutoUpdateConnect::aucConnectSilent ||
+                        UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup;
+    if (UpdateConnect == TAutoUpdateConnect::aucNoConnect && !ConnectionFunctions.IsConnected())
+        return 1;
+    for (auto [dialMode, status, flags] : {std::tuple{prompt, 919, DWORD(INTERNET_AUTODIAL_FORCE_ONLINE)},
+                                           std::tuple{silent, 920, DWORD(INTERNET_AUTODIAL_FORCE_UNATTENDED)}}) {
+        if (!dialMode || ConnectionFunctions.IsConnected())
+            continue;
+        Report(status);
+        if (!ConnectionFunctions.Dial(flags)) {
+            Report(953);
+            return 3;
+        }
+        dialled_ = true;
+    }
+    Report(921);
+    session_.Reset(Proxy.empty()
+                       ? InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
+                       : InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PROXY, Widen(Proxy).c_str(), nullptr, 0));
+    if (!session_) {
+        Report(922);
+        return 2;
+    }
+    SetInternetTimeouts(session_.Get(), kRequestTimeoutMs);
+    runOpen_ = true;
+    return 0;
+}
+
+int TAutoUpdate::CloseInternetSession()
+{
+    if (UpdateType != TAutoUpdateType::fileUpdate) {
+        if (UpdateType == TAutoUpdateType::ftpUpdate && ftpConnection_) {
+            ftpConnection_.Reset();
+            Report(954);
+        }
+        if (session_) {
+            session_.Reset();
+            Report(949);
+        }
+        if (dialled_ && (UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup ||
+                         UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup)) {
+            ConnectionFunctions.HangUp();
+            Report(955);
+        }
+        Report(949);
+    }
+    if (!controlFilePath_.empty())
+        DeleteFileW(Widen(controlFilePath_).c_str());
+    controlFilePath_.clear();
+    controlText_.clear();
+    runOpen_ = false;
+    return 0;
+}
+
+int TAutoUpdate::ConnectFtpHost()
+{
+    Report(923, Host);
+    const bool credentials = !UserID.empty() && !Password.empty();
+    std::wstring user = Widen(UserID), password = Widen(Password);
+    ftpConnection_.Reset(InternetConnectW(session_.Get(), Widen(Host).c_str(), INTERNET_PORT(Port),
+                                          credentials ? user.c_str() : nullptr, credentials ? password.c_str() : nullptr,
+                                          INTERNET_SERVICE_FTP, FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
+    return ftpConnection_ ? 0 : -1;
+}
+
+void TAutoUpdate::ReportInternetError()
+{
+    DWORD code = GetLastError();
+    if (code == 0)
+        return;
+    std::string text = ModuleErrorMessage(code, L"wininet.dll");
+    if (code == ERROR_INTERNET_EXTENDED_ERROR) {
+        DWORD length = 0;
+        InternetGetLastResponseInfoW(&code, nullptr, &length);
+        std::wstring response(length + 1, L'\0');
+        if (!InternetGetLastResponseInfoW(&code, response.data(), &length))
+            length = 0;
+        text = Narrow(std::wstring_view(response.data(), length));
+        if (text.empty())
+            return;
+    }
+    if (OnStatus)
+        OnStatus(*this, text, 1, int(code));
+    else
+        MessageBoxW(nullptr, Widen(text).c_str(), Widen(Application ? Application->Title() : "").c_str(),
+                    MB_OK | MB_ICONERROR);
+}
+
+std::string TAutoUpdate::FileNameFromURL(const std::string& address)
+{
+    std::string name = address;
+    for (char separator : {'/', '\\'})
+        if (size_t last = name.rfind(separator); last != std::string::npos)
+            name.erase(0, last + 1);
+    if (!OnFileNameFromURL)
+        return name;
+    std::string fileName = name;
+    OnFileNameFromURL(*this, name, fileName);
+    return fileName;
+}
+
+std::string TAutoUpdate::AddProxyCredentials(const std::string& address, const std::string& user,
+                                             const std::string& password)
+{
+    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
+        return address;
+    return "http://" + user + ":" + password + "@" + address.substr(7);
+}
+
+void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
+{
+    if (OnFileDownloaded)
+        OnFileDownloaded(*this, path);
+}
+
+bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, long long size)
+{
+    if (OnFileProgress)
+        OnFileProgress(*this, filename, int(pos), int(size));
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(*this, cancel);
+    return cancel;
+}
+
+bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
+                               const std::string& targetDir, const std::optional<std::string>& expectedSha256)
+{
+    Report(915, address);
+    const std::string localName = FileNameFromURL(address);
+    if (UpdateType == TAutoUpdateType::fileUpdate) {
+        // A target folder whose last part is a name names the target file itself.
+        const bool namesFile = !targetDir.empty() && !IsPathSeparator(targetDir.back());
+        const std::string target = namesFile ? targetDir : targetDir + localName;
+        if (!CopyLocalFile(address, target, expectedSha256))
+            return false;
+        NotifyFileDownloaded(target);
+        if (compressed && ToUpper(target).find(".CAB") == std::string::npos)
+            ExpandLZFile(target);
+        return true;
+    }
+    const std::string url = AddProxyCredentials(address, ProxyUserID, ProxyPassword);
+    long long expectedSize = 0;
+    bool refused = false;
+    InternetHandle request = OpenRemoteFile(connection, url, localName, expectedSize, refused);
+    if (refused)
+        return false;
+    if (!request) {
+        Report(917, address);
+        return false;
+    }
+    return ReceiveFile(request.Get(), targetDir + FileNameFromURL(url), expectedSize, compressed, expectedSha256);
+}
+
+InternetHandle TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
+                                           const std::string& localName, long long& expectedSize, bool& refused)
+{
+    if (UpdateType == TAutoUpdateType::ftpUpdate) {
+        if (!FTPDirectory.empty() && !ftpFolderEntered_) {
+            FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
+            ftpFolderEntered_ = true;
+        }
+        WIN32_FIND_DATAW found{};
+        InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
+        expectedSize = search ? found.nFileSizeLow : 0;
+        search.Reset();
+        return InternetHandle(FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ,
+                                           FTP_TRANSFER_TYPE_BINARY, 0));
+    }
+    DWORD flags = kHttpRequestFlags | (HTTPKeepAliveAuthentication ? INTERNET_FLAG_KEEP_CONNECTION : 0);
+    InternetHandle request(InternetOpenUrlW(connection, Widen(address).c_str(), nullptr, 0, flags, 0));
+    if (!request)
+        return request;
+    DWORD status = QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE);
+    if (status >= 300) {
+        ReportStatus(916, std::to_string(status), 6, int(status));
+        refused = true;
+        return {};
+    }
+    expectedSize = QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+    return request;
+}
+
+bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
+                              const std::optional<std::string>& expectedSha256)
+{
+    TransferFile file(TempDirectory);
+    if (!file.IsOpen())
+        FailToWrite(TempDirectory);
+    Sha256 digest;
+    std::array<char, kReadBlock> block;
+    long long total = 0;
+    DWORD count = 0;
+    bool failed = false, cancelled = false;
+    do {
+        PumpMessages();
+        if (!InternetReadFile(request, block.data(), kReadBlock, &count)) {
+            failed = true;
+            break;
+        }
+        if (count > 0 && !file.Write(block.data(), count))
+            FailToWrite(TempDirectory);
+        digest.Update(std::string_view(block.data(), count));
+        total += count;
+        cancelled = ProgressCancelled(target, total, expectedSize);
+    } while (count > 0 && !cancelled);
+    file.Close();
+    transferCancelled_ = cancelled;
+    // An empty reply, a cut transfer or bytes other than the signed ones never replace
+    // anything: the temporary file goes and the old target stays.
+    if (failed || cancelled || total == 0 || !DigestMatches(digest, expectedSha256) || !file.MoveTo(target))
+        return false;
+    NotifyFileDownloaded(target);
+    if (compressed && ToUpper(ExtensionOf(target)) != ".CAB")
+        ExpandLZFile(target);
+    return true;
+}
+
+bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target,
+                                const std::optional<std::string>& expectedSha256)
+{
+    if (source == target) {
+        Report(912, source);
+        return false;
+    }
+    FileHandle input(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!input) {
+        Report(913, source);
+        return false;
+    }
+    LARGE_INTEGER length{};
+    // An empty source would put an empty file in the target's place.
+    if (!GetFileSizeEx(input.Get(), &length) || length.QuadPart == 0) {
+        Report(914, source);
+        return false;
+    }
+    TransferFile file(TempDirectory);
+    if (!file.IsOpen())
+        return false;
+    Sha256 digest;
+    std::vector<char> block(kCopyBlock);
+    long long total = 0;
+    bool failed = false, cancelled = false;
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(input.Get(), block.data(), kCopyBlock, &read, nullptr) || !file.Write(block.data(), read)) {
+            failed = true;
+            break;
+        }
+        digest.Update(std::string_view(block.data(), read));
+        total += read;
+        cancelled = ProgressCancelled(source, total, length.QuadPart);
+        PumpMessages();
+        if (read == 0 || cancelled)
+            break;
+    }
+    input.Reset();
+    file.Close();
+    transferCancelled_ = cancelled;
+    return !failed && !cancelled && DigestMatches(digest, expectedSha256) && file.MoveTo(target);
+}
+
+std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address)
+{
+    const std::string folder = TemporaryFolder();
+    if (!DownloadFile(ConnectionHandle(), address, false, folder))
+        return nullptr;
+    const std::wstring path = Widen(folder + FileNameFromURL(address));
+    auto text = std::make_unique<TStringList>();
+    text->SetText(ReadWholeFile(path).value_or(""));
+    DeleteFileW(path.c_str());
+    return text;
+}
+
+// Only the platform's SZDD format is expanded; anything else stays as it came and is used
+// as it is. The compressed file goes once its expanded form is complete.
+void TAutoUpdate::ExpandLZFile(const std::string& path)
+{
+    if (!HasSzddSignature(path))
+        return;
+    ModuleHandle lz(LoadLibraryExW(L"lz32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!lz)
+        return;
+    auto open = reinterpret_cast<INT(WINAPI*)(LPWSTR, LPOFSTRUCT, WORD)>(GetProcAddress(lz.Get(), "LZOpenFileW"));
+    auto expandedName = reinterpret_cast<INT(WINAPI*)(LPCWSTR, LPWSTR)>(GetProcAddress(lz.Get(), "GetExpandedNameW"));
+    auto copy = reinterpret_cast<LONG(WINAPI*)(INT, INT)>(GetProcAddress(lz.Get(), "LZCopy"));
+    auto close = reinterpret_cast<void(WINAPI*)(INT)>(GetProcAddress(lz.Get(), "LZClose"));
+    if (!open || !expandedName || !copy || !close)
+        return;
+    std::wstring source = Widen(path);
+    wchar_t expanded[MAX_PATH] = {};
+    if (expandedName(source.c_str(), expanded) < 0 || _wcsicmp(expanded, source.c_str()) == 0)
+        return;
+    OFSTRUCT sourceInfo{}, targetInfo{};
+    INT input = open(source.data(), &sourceInfo, OF_READ);
+    if (input < 0)
+        return;
+    INT output = open(expanded, &targetInfo, OF_CREATE);
+    const bool expandedWhole = output >= 0 && copy(input, output) >= 0;
+    if (output >= 0)
+        close(output);
+    close(input);
+    DeleteFileW(expandedWhole ? source.c_str() : expanded);
+}
