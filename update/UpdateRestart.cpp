@@ -29,11 +29,36 @@ std::optional<std::string_view> ProgramResource(const wchar_t* name)
     return std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
 }
 
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { FindClose(h); }
+};
+
+// Updater folders of earlier updates. An updater can only ask the system to remove its own
+// folder at the next start, which needs rights many users lack, so what is left goes here;
+// the program file of an updater still running cannot be deleted, and its folder stays.
+void RemoveEarlierUpdaterFolders(const std::wstring& temporary)
+{
+    WIN32_FIND_DATAW found{};
+    UniqueHandle<FindHandleTraits> search(
+        FindFirstFileW((temporary + std::wstring(kUpdaterFolderPrefix) + L"*").c_str(), &found));
+    for (bool more = bool(search); more; more = FindNextFileW(search.Get(), &found)) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const std::wstring folder = temporary + found.cFileName + L"\\";
+        for (const wchar_t* name : {L"upd.exe", L"upd.ex_"})
+            DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
 // A folder of the temporary folder made afresh for this run, so nobody can have put a
 // library or a program into it before the updater runs from there.
 std::wstring FreshUpdaterFolder()
 {
     const std::wstring temporary = Widen(TAutoUpdate::TemporaryFolder());
+    RemoveEarlierUpdaterFolders(temporary);
     const std::wstring stem = temporary + std::wstring(kUpdaterFolderPrefix) + std::to_wstring(GetCurrentProcessId());
     for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
         const std::wstring folder = stem + L"-" + std::to_wstring(number) + L"\\";

@@ -131,8 +131,20 @@ Outcome RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server
     return outcome;
 }
 
+// What an earlier update's updater left in the temporary folder.
+std::wstring PlantLeftUpdaterFolder()
+{
+    wchar_t temporary[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring folder = std::wstring(temporary) + L"SorielUpdate-0-0\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteFileAtomically(folder + L"upd.exe", "an updater that has finished");
+    return folder;
+}
+
 TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
 {
+    const std::wstring leftOver = PlantLeftUpdaterFolder();
     ProgramFolder folder(L"soriel update");
     UpdateServer server(Built(L"main_next.exe"));
     server.KeepOffering(); // the new version must not take it again
@@ -147,6 +159,7 @@ TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
     // Kept while the new program proves itself, then gone.
     EXPECT_TRUE(WaitUntil([&] { return !folder.Exists(L"main.exe.old"); }, 30000));
     EXPECT_TRUE(after.program->Running());
+    EXPECT_EQ(GetFileAttributesW(leftOver.c_str()), INVALID_FILE_ATTRIBUTES) << "an earlier updater folder stayed";
 }
 
 TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
