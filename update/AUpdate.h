@@ -78,10 +78,12 @@ struct TFileList {
 using TUpdatePublicKey = std::array<unsigned char, 64>;
 
 using TAutoUpdateEvent = std::function<void(TAutoUpdate& sender)>;
-using TAutoUpdateFileProgress = std::function<void(TAutoUpdate& sender, const std::string& filename, int pos, int size)>;
+using TAutoUpdateFileProgress =
+    std::function<void(TAutoUpdate& sender, const std::string& filename, int pos, int size)>;
 using TAutoUpdateFileDownloaded = std::function<void(TAutoUpdate& sender, const std::string& filename)>;
 using TAutoUpdateFileVersionCheck =
-    std::function<void(TAutoUpdate& sender, const std::string& newversion, const std::string& localversion, bool& IsNew)>;
+    std::function<void(TAutoUpdate& sender, const std::string& newversion, const std::string& localversion,
+                       bool& IsNew)>;
 using TAutoUpdateProcessPostResult = std::function<void(TAutoUpdate& sender, bool& AllowPostResult)>;
 using TAutoUpdateProgressCancel = std::function<void(TAutoUpdate& sender, bool& cancel)>;
 using TAutoUpdateStatus =
@@ -91,7 +93,8 @@ using TAutoUpdateBeforeDownload =
     std::function<void(TAutoUpdate& sender, int FileIdx, const std::string& FileDescription, std::string& URL)>;
 using TAutoUpdateCustomValidate =
     std::function<void(TAutoUpdate& sender, const std::string& msg, const std::string& param, bool& allow)>;
-using TAutoUpdateCustomProcess = std::function<void(TAutoUpdate& sender, const std::string& msg, const std::string& param)>;
+using TAutoUpdateCustomProcess =
+    std::function<void(TAutoUpdate& sender, const std::string& msg, const std::string& param)>;
 using TAutoUpdateFileList = std::function<void(TAutoUpdate& sender, TStringList& list)>;
 using TAutoUpdateConvertPrefix = std::function<void(TAutoUpdate& sender, std::string& path)>;
 using TAutoUpdateSetParams = std::function<void(TAutoUpdate& sender, std::string& AppParams)>;
@@ -258,6 +261,7 @@ private:
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
     bool TextsAccepted();
+    void PumpMessages();
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     bool ControlFileSignatureValid(const std::string& address, const std::string& bytes);
     void ReadApplicationSection();
@@ -268,9 +272,16 @@ private:
     void DownloadListedFile(int index);
     void ProcessDownloadedFile(const TFileDescription& item, const std::string& localName);
     bool IsComponentFile(const std::string& localName) const;
-    InternetHandle OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName,
-                                  long long& expectedSize, bool& refused);
-    bool ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
+    // An opened transfer: the request (and for HTTP its own server connection), the size
+    // the server announced, and whether the server refused with an HTTP status.
+    struct RemoteFile {
+        InternetHandle connection;
+        InternetHandle request;
+        long long expectedSize = 0;
+        bool refused = false;
+    };
+    RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
+    bool ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize, bool compressed,
                      const std::optional<std::string>& expectedSha256);
     std::string RegistryPath() const;
 
@@ -293,6 +304,7 @@ private:
     std::string updateDescription_;
     std::string controlText_;
     bool transferCancelled_ = false;
+    unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
     std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own
 };

@@ -11,6 +11,7 @@
 #include "SignatureText.h"
 #include "SystemDate.h"
 #include "Text.h"
+#include "UpdateStatus.h"
 #include "UpdateSignature.h"
 #include "VersionRules.h"
 
@@ -57,21 +58,21 @@ int TAutoUpdate::FetchControlFile()
     const std::string address = ControlFileURL();
     const std::string folder = TemporaryFolder();
     if (!DownloadFile(ConnectionHandle(), address, false, folder)) {
-        Report(925);
+        Report(usControlFileNotFound);
         return 4;
     }
-    Report(926);
+    Report(usControlFileFound);
     controlFilePath_ = folder + FileNameFromURL(address);
     std::string bytes = ReadWholeFile(Widen(controlFilePath_)).value_or("");
     // Only the exact bytes the signature covers are ever read.
     if (PublicKey && !ControlFileSignatureValid(address, bytes)) {
-        Report(927);
+        Report(usInvalidSignature);
         return 5;
     }
     controlText_ = std::move(bytes);
     int result = 0;
     if (SignatureCheck && ControlValue("update", "signature") != Signature) {
-        Report(927);
+        Report(usInvalidSignature);
         result = 5;
     }
     ReadApplicationSection();
@@ -182,13 +183,13 @@ int TAutoUpdate::EvaluateUpdateSection()
     int code = ukNone;
     updateDescription_ = ControlValue("update", "descr");
     if (std::string date = ControlValue("update", "date"); !date.empty()) {
-        Report(928);
+        Report(usDateUpdateFound);
         controlDate_ = ControlDateTime(date, ControlValue("update", "time"));
         localDate_ = LastUpdateDate();
         if (localDate_ >= controlDate_) {
-            Report(930);
+            Report(usNoNewVersion);
         } else {
-            Report(929, ShortDateText(controlDate_));
+            Report(usNewVersionFound, ShortDateText(controlDate_));
             code = ukDate;
         }
     }
@@ -213,12 +214,12 @@ int TAutoUpdate::EvaluateNewVersion()
     int code = ukNone;
     if (!localFile.empty()) {
         code = checksum != -1 ? ukChecksum : newSize > 0 ? ukSize : ukVersion;
-        Report(code == ukChecksum ? 931 : code == ukSize ? 932 : 933);
+        Report(code == ukChecksum ? usChecksumUpdateFound : code == ukSize ? usSizeUpdateFound : usVersionUpdateFound);
     }
     if (IsNewerThanLocal(newVersion, localFile, checksum, newSize)) {
-        Report(929, newVersion);
+        Report(usNewVersionFound, newVersion);
     } else {
-        Report(930);
+        Report(usNoNewVersion);
         code = ukNone;
     }
     newVersionText_ = newVersion;
@@ -255,7 +256,7 @@ int TAutoUpdate::LoadFileList()
     FileList.Items.clear();
     const int count = int(ControlInteger("files", "count", 0));
     if (count > 0) {
-        Report(943);
+        Report(usFileUpdateInstruction);
         for (int number = 1; number <= count; ++number)
             FileList.Items.push_back(ReadFileEntry(number));
     }

@@ -46,10 +46,10 @@ int TAutoUpdate::DownloadFileList()
 {
     TAutoUpdateUpdate mode = UpdateUpdate;
     for (size_t index = 0; index < FileList.Items.size(); ++index) {
-        if (mode == TAutoUpdateUpdate::auuPromptOnce && !Confirmed(StatusText(910, "")))
+        if (mode == TAutoUpdateUpdate::auuPromptOnce && !Confirmed(StatusText(usDownloadFilesPrompt, "")))
             break;
         if (mode != TAutoUpdateUpdate::auuPromptAll ||
-            Confirmed(StatusText(909, "") + FileNameFromURL(FileList.Items[index].URL)))
+            Confirmed(StatusText(usDownloadFilePrompt, "") + FileNameFromURL(FileList.Items[index].URL)))
             DownloadListedFile(int(index));
         if (mode == TAutoUpdateUpdate::auuPromptOnce)
             mode = TAutoUpdateUpdate::auuSilent;
@@ -73,7 +73,7 @@ void TAutoUpdate::DownloadListedFile(int index)
     if (PublicKey && !digestMissing)
         digest = item.Sha256;
     if (digestMissing || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest)) {
-        Report(946, address);
+        Report(usCannotDownloadFile, address);
         appUpdate_ = false;
         return;
     }
@@ -95,7 +95,7 @@ void TAutoUpdate::ProcessDownloadedFile(const TFileDescription& item, const std:
     const std::string path = item.TargetDir + localName;
     if (extension == ".CAB" && ExtractCAB && !component) {
         if (ExtractCabinet(path, item.TargetDir) == -1)
-            Report(947, path);
+            Report(usCabError, path);
         else if (!KeepIntermediateFiles)
             DeleteFileW(Widen(path).c_str());
     }
@@ -130,14 +130,14 @@ void TAutoUpdate::RunPostActions()
     if (dateFromRegistry_)
         StoreLastUpdateDate(controlDate_);
     if (std::string updateURL = ControlValue("action", "updateURL"); !updateURL.empty()) {
-        Report(941);
+        Report(usRedirectionInstruction);
         StoreLastURL(updateURL);
     }
     if (Utility && ApplyPatch)
         WritePatcherProgram();
     if (std::string runAfter = ExpandPrefixes(ControlValue("action", "runafter")); !runAfter.empty())
         StartCommandLine(runAfter);
-    Report(948);
+    Report(usFinished);
 }
 
 void TAutoUpdate::SendPostUpdateInfo()
@@ -147,20 +147,20 @@ void TAutoUpdate::SendPostUpdateInfo()
     InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session)
         return;
-    SetInternetTimeouts(session.Get(), kPostTimeoutMs);
     auto [host, port] = ServerAndPort(PostUpdateInfo.Server);
     InternetHandle connection(
         InternetConnectW(session.Get(), Widen(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) {
-        Report(951);
+        Report(usPostConnectFailed);
         return;
     }
     InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", Widen(PostUpdateInfo.Action).c_str(), nullptr,
                                             nullptr, nullptr, 0, 0));
     if (!request) {
-        Report(952);
+        Report(usPostResourceFailed);
         return;
     }
+    SetInternetTimeouts(request.Get(), kPostTimeoutMs);
     PostUpdateInfo.PostReply.clear();
     static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
     std::string body = PostUpdateInfo.Data;

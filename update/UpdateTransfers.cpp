@@ -8,6 +8,7 @@
 #include "FileIO.h"
 #include "HTTPRequestFuncs.h"
 #include "Text.h"
+#include "UpdateStatus.h"
 #include "UpdatePaths.h"
 #include "UpdateSignature.h"
 #include "Win32Handle.h"
@@ -20,6 +21,9 @@ constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kRequestTimeoutMs = 10000;
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// Between blocks the window stays live, yet a look into the message queue costs (under
+// Wine) about as much as reading a block: it is taken at most this often.
+constexpr ULONGLONG kPumpIntervalMs = 15;
 
 // Looks the function up in wininet.dll, calls it and releases the library again. A library
 // or function that cannot be found counts as success.
@@ -31,12 +35,6 @@ bool CallWinInet(const char* name, Args... args)
         return true;
     auto function = reinterpret_cast<Function>(GetProcAddress(library.Get(), name));
     return !function || function(args...);
-}
-
-void PumpMessages()
-{
-    if (Application)
-        Application->ProcessMessages();
 }
 
 
@@ -88,19 +86,70 @@ private:
     throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
 }
 
-bool DigestMatches(Sha256& digest, const std::optional<std::string>& expected)
-{
-    return !expected || digest.HexDigest() == *expected;
-}
+// The SHA-256 of a transfer, taken only when a digest is expected.
+class TransferDigest {
+public:
+    explicit TransferDigest(const std::optional<std::string>& expected) : expected_(expected)
+    {
+        if (expected_)
+            digest_.emplace();
+    }
+    void Add(const char* bytes, DWORD count)
+    {
+        if (digest_)
+            digest_->Update(std::string_view(bytes, count));
+    }
+    bool Matches() { return !expected_ || digest_->HexDigest() == *expected_; }
+
+private:
+    const std::optional<std::string>& expected_;
+    std::optional<Sha256> digest_;
+};
 
 bool HasSzddSignature(const std::string& path)
 {
     static constexpr char kMagic[] = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33'};
-    FileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle file(
+        CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     char head[sizeof kMagic] = {};
     DWORD read = 0;
     return file && ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
            std::equal(std::begin(head), std::end(head), std::begin(kMagic));
+}
+
+std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wstring(text, length) : std::wstring(); }
+
+// A GET of the address as InternetOpenUrl makes it, but with the time-outs set on the
+// request itself: Wine's WinInet takes them from nowhere else.
+void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags, InternetHandle& connection,
+                     InternetHandle& request)
+{
+    const std::wstring url = Widen(address);
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
+    parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlW(url.c_str(), DWORD(url.size()), 0, &parts))
+        return;
+    const std::wstring host = UrlPart(parts.lpszHostName, parts.dwHostNameLength);
+    const std::wstring user = UrlPart(parts.lpszUserName, parts.dwUserNameLength);
+    const std::wstring password = UrlPart(parts.lpszPassword, parts.dwPasswordLength);
+    std::wstring target = UrlPart(parts.lpszUrlPath, parts.dwUrlPathLength) +
+                          UrlPart(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (target.empty())
+        target = L"/";
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
+    connection.Reset(InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
+                                      user.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection)
+        return;
+    request.Reset(HttpOpenRequestW(connection.Get(), L"GET", target.c_str(), nullptr, nullptr, nullptr, flags, 0));
+    if (!request)
+        return;
+    SetInternetTimeouts(request.Get(), kRequestTimeoutMs);
+    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
+        request.Reset();
 }
 
 } // namespace
@@ -134,30 +183,33 @@ int TAutoUpdate::OpenInternetSession()
         runOpen_ = true;
         return 0;
     }
-    Report(918);
+    Report(usCheckingConnection);
     const bool prompt = UpdateConnect == TAutoUpdateConnect::aucConnectPrompt ||
                         UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup;
     const bool silent = UpdateConnect == TAutoUpdateConnect::aucConnectSilent ||
                         UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup;
     if (UpdateConnect == TAutoUpdateConnect::aucNoConnect && !ConnectionFunctions.IsConnected())
         return 1;
-    for (auto [dialMode, status, flags] : {std::tuple{prompt, 919, DWORD(INTERNET_AUTODIAL_FORCE_ONLINE)},
-                                           std::tuple{silent, 920, DWORD(INTERNET_AUTODIAL_FORCE_UNATTENDED)}}) {
+    const std::tuple<bool, UpdateStatusId, DWORD> dialSteps[] = {
+        {prompt, usPromptConnection, INTERNET_AUTODIAL_FORCE_ONLINE},
+        {silent, usOpeningConnection, INTERNET_AUTODIAL_FORCE_UNATTENDED},
+    };
+    for (auto [dialMode, status, flags] : dialSteps) {
         if (!dialMode || ConnectionFunctions.IsConnected())
             continue;
         Report(status);
         if (!ConnectionFunctions.Dial(flags)) {
-            Report(953);
+            Report(usDialFailed);
             return 3;
         }
         dialled_ = true;
     }
-    Report(921);
+    Report(usFoundConnection);
     session_.Reset(Proxy.empty()
                        ? InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
                        : InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PROXY, Widen(Proxy).c_str(), nullptr, 0));
     if (!session_) {
-        Report(922);
+        Report(usCannotOpenConnection);
         return 2;
     }
     SetInternetTimeouts(session_.Get(), kRequestTimeoutMs);
@@ -170,18 +222,18 @@ int TAutoUpdate::CloseInternetSession()
     if (UpdateType != TAutoUpdateType::fileUpdate) {
         if (UpdateType == TAutoUpdateType::ftpUpdate && ftpConnection_) {
             ftpConnection_.Reset();
-            Report(954);
+            Report(usFtpClosed);
         }
         if (session_) {
             session_.Reset();
-            Report(949);
+            Report(usClosedConnection);
         }
         if (dialled_ && (UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup ||
                          UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup)) {
             ConnectionFunctions.HangUp();
-            Report(955);
+            Report(usHangup);
         }
-        Report(949);
+        Report(usClosedConnection);
     }
     if (!controlFilePath_.empty())
         DeleteFileW(Widen(controlFilePath_).c_str());
@@ -193,12 +245,13 @@ int TAutoUpdate::CloseInternetSession()
 
 int TAutoUpdate::ConnectFtpHost()
 {
-    Report(923, Host);
+    Report(usConnectToHost, Host);
     const bool credentials = !UserID.empty() && !Password.empty();
     std::wstring user = Widen(UserID), password = Widen(Password);
     ftpConnection_.Reset(InternetConnectW(session_.Get(), Widen(Host).c_str(), INTERNET_PORT(Port),
-                                          credentials ? user.c_str() : nullptr, credentials ? password.c_str() : nullptr,
-                                          INTERNET_SERVICE_FTP, FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
+                                          credentials ? user.c_str() : nullptr,
+                                          credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
+                                          FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
     return ftpConnection_ ? 0 : -1;
 }
 
@@ -252,6 +305,16 @@ void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
         OnFileDownloaded(*this, path);
 }
 
+void TAutoUpdate::PumpMessages()
+{
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastPumpMs_ < kPumpIntervalMs)
+        return;
+    lastPumpMs_ = now;
+    if (Application)
+        Application->ProcessMessages();
+}
+
 bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, long long size)
 {
     if (OnFileProgress)
@@ -265,7 +328,7 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256)
 {
-    Report(915, address);
+    Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
     if (UpdateType == TAutoUpdateType::fileUpdate) {
         // A target folder whose last part is a name names the target file itself.
@@ -279,21 +342,21 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         return true;
     }
     const std::string url = AddProxyCredentials(address, ProxyUserID, ProxyPassword);
-    long long expectedSize = 0;
-    bool refused = false;
-    InternetHandle request = OpenRemoteFile(connection, url, localName, expectedSize, refused);
-    if (refused)
+    RemoteFile file = OpenRemoteFile(connection, url, localName);
+    if (file.refused)
         return false;
-    if (!request) {
-        Report(917, address);
+    if (!file.request) {
+        Report(usInternetFileNotFound, address);
         return false;
     }
-    return ReceiveFile(request.Get(), targetDir + FileNameFromURL(url), expectedSize, compressed, expectedSha256);
+    return ReceiveFile(file.request, targetDir + FileNameFromURL(url), file.expectedSize, compressed,
+                       expectedSha256);
 }
 
-InternetHandle TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
-                                           const std::string& localName, long long& expectedSize, bool& refused)
+TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
+                                                    const std::string& localName)
 {
+    RemoteFile file;
     if (UpdateType == TAutoUpdateType::ftpUpdate) {
         if (!FTPDirectory.empty() && !ftpFolderEntered_) {
             FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
@@ -301,53 +364,58 @@ InternetHandle TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::stri
         }
         WIN32_FIND_DATAW found{};
         InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-        expectedSize = search ? found.nFileSizeLow : 0;
+        file.expectedSize = search ? found.nFileSizeLow : 0;
         search.Reset();
-        return InternetHandle(FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ,
-                                           FTP_TRANSFER_TYPE_BINARY, 0));
+        file.request.Reset(
+            FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
+        return file;
     }
     DWORD flags = kHttpRequestFlags | (HTTPKeepAliveAuthentication ? INTERNET_FLAG_KEEP_CONNECTION : 0);
-    InternetHandle request(InternetOpenUrlW(connection, Widen(address).c_str(), nullptr, 0, flags, 0));
-    if (!request)
-        return request;
-    DWORD status = QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE);
+    OpenHttpAddress(connection, address, flags, file.connection, file.request);
+    if (!file.request)
+        return file;
+    DWORD status = QueryNumber(file.request.Get(), HTTP_QUERY_STATUS_CODE);
     if (status >= 300) {
-        ReportStatus(916, std::to_string(status), 6, int(status));
-        refused = true;
-        return {};
+        ReportStatus(usHttpStatus, std::to_string(status), 6, int(status));
+        file.refused = true;
+        file.request.Reset();
+        return file;
     }
-    expectedSize = QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
-    return request;
+    file.expectedSize = QueryNumber(file.request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+    return file;
 }
 
-bool TAutoUpdate::ReceiveFile(HINTERNET request, const std::string& target, long long expectedSize, bool compressed,
-                              const std::optional<std::string>& expectedSha256)
+bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize,
+                              bool compressed, const std::optional<std::string>& expectedSha256)
 {
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
         FailToWrite(TempDirectory);
-    Sha256 digest;
+    TransferDigest digest(expectedSha256);
     std::array<char, kReadBlock> block;
     long long total = 0;
     DWORD count = 0;
     bool failed = false, cancelled = false;
     do {
         PumpMessages();
-        if (!InternetReadFile(request, block.data(), kReadBlock, &count)) {
+        if (!InternetReadFile(request.Get(), block.data(), kReadBlock, &count)) {
             failed = true;
             break;
         }
         if (count > 0 && !file.Write(block.data(), count))
             FailToWrite(TempDirectory);
-        digest.Update(std::string_view(block.data(), count));
+        digest.Add(block.data(), count);
         total += count;
         cancelled = ProgressCancelled(target, total, expectedSize);
     } while (count > 0 && !cancelled);
+    // Closed before anything else happens on the connection (an FTP connection carries
+    // one transfer at a time).
+    request.Reset();
     file.Close();
     transferCancelled_ = cancelled;
     // An empty reply, a cut transfer or bytes other than the signed ones never replace
     // anything: the temporary file goes and the old target stays.
-    if (failed || cancelled || total == 0 || !DigestMatches(digest, expectedSha256) || !file.MoveTo(target))
+    if (failed || cancelled || total == 0 || !digest.Matches() || !file.MoveTo(target))
         return false;
     NotifyFileDownloaded(target);
     if (compressed && ToUpper(ExtensionOf(target)) != ".CAB")
@@ -359,24 +427,25 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
                                 const std::optional<std::string>& expectedSha256)
 {
     if (source == target) {
-        Report(912, source);
+        Report(usEqualFiles, source);
         return false;
     }
-    FileHandle input(CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    FileHandle input(
+        CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!input) {
-        Report(913, source);
+        Report(usLocalFileNotFound, source);
         return false;
     }
     LARGE_INTEGER length{};
     // An empty source would put an empty file in the target's place.
     if (!GetFileSizeEx(input.Get(), &length) || length.QuadPart == 0) {
-        Report(914, source);
+        Report(usZeroLengthSource, source);
         return false;
     }
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
         return false;
-    Sha256 digest;
+    TransferDigest digest(expectedSha256);
     std::vector<char> block(kCopyBlock);
     long long total = 0;
     bool failed = false, cancelled = false;
@@ -386,7 +455,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
             failed = true;
             break;
         }
-        digest.Update(std::string_view(block.data(), read));
+        digest.Add(block.data(), read);
         total += read;
         cancelled = ProgressCancelled(source, total, length.QuadPart);
         PumpMessages();
@@ -396,7 +465,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
     input.Reset();
     file.Close();
     transferCancelled_ = cancelled;
-    return !failed && !cancelled && DigestMatches(digest, expectedSha256) && file.MoveTo(target);
+    return !failed && !cancelled && digest.Matches() && file.MoveTo(target);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address)

@@ -29,7 +29,8 @@ ScriptedReply Served(const std::map<std::string, std::string>& files, const Reco
 {
     ScriptedReply reply;
     if (request.Target == kNewsPath) {
-        reply.Body = "<table>\r\n<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>updated</td>\r\n</tr>\r\n</table>\r\n";
+        reply.Body =
+            "<table>\r\n<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>updated</td>\r\n</tr>\r\n</table>\r\n";
         return reply;
     }
     auto found = files.find(request.Target);

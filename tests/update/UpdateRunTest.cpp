@@ -28,7 +28,8 @@ struct RunCase {
 // than its digest names.
 std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& target, const RunCase& c)
 {
-    std::string text = "[update]\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
+    std::string text =
+        "[update]\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
     const std::string entries[][3] = {
         {"data.txt", "data", kPayloadSha256},
         {"blanked.txt", "blanked", kPayloadSha256},
@@ -36,8 +37,8 @@ std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& t
     };
     for (int n = 1; n <= 3; ++n) {
         const auto& [name, description, digest] = entries[n - 1];
-        text += "[file" + std::to_string(n) + "]\r\nurl=" + server.Url("/files/" + name) + "\r\ntargetdir=" + target.Path() +
-                "\r\ndescr=" + description + "\r\nsha256=" + digest + "\r\n";
+        text += "[file" + std::to_string(n) + "]\r\nurl=" + server.Url("/files/" + name) +
+                "\r\ntargetdir=" + target.Path() + "\r\ndescr=" + description + "\r\nsha256=" + digest + "\r\n";
         if (n == 3)
             text += "date=01/01/2020\r\ntime=10:00\r\nlocalversion=" + target.File("missing.txt") + "\r\n";
     }

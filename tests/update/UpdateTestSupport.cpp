@@ -41,7 +41,8 @@ ScratchFolder::ScratchFolder()
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    path_ = Narrow(temp) + "soriel-update-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter) + "\\";
+    path_ = Narrow(temp) + "soriel-update-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter) + "\\";
     CreateDirectoryW(Widen(path_).c_str(), nullptr);
 }
 

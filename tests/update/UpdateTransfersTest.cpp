@@ -54,9 +54,12 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         std::vector<std::string> downloaded;
         update.OnFileDownloaded = [&](TAutoUpdate&, const std::string& name) { downloaded.push_back(name); };
         int progressEvents = 0;
-        update.OnProgressCancel = [&](TAutoUpdate&, bool& cancel) { cancel = c.cancelAtFirstBlock && ++progressEvents == 1; };
+        update.OnProgressCancel = [&](TAutoUpdate&, bool& cancel) {
+            cancel = c.cancelAtFirstBlock && ++progressEvents == 1;
+        };
         ASSERT_EQ(update.OpenInternetSession(), 0);
-        const bool result = update.DownloadFile(update.ConnectionHandle(), server.Url("/dir/file.bin"), false, target.Path(), c.digest);
+        const bool result =
+            update.DownloadFile(update.ConnectionHandle(), server.Url("/dir/file.bin"), false, target.Path(), c.digest);
         EXPECT_EQ(result, c.expectedResult);
         EXPECT_EQ(target.Read("file.bin"), c.expectedNewContent ? c.reply.Body : "old");
         EXPECT_EQ(downloaded.size(), c.expectedNewContent ? 1u : 0u);
@@ -89,7 +92,8 @@ TEST(UpdateTransfers, FtpDownloadInPassiveAndActiveMode)
         update.TempDirectory = target.Path();
         ASSERT_EQ(update.OpenInternetSession(), 0);
         ASSERT_EQ(update.ConnectFtpHost(), 0);
-        EXPECT_TRUE(update.DownloadFile(update.ConnectionHandle(), "ftp://ignored/path/file.bin", false, target.Path()));
+        EXPECT_TRUE(
+            update.DownloadFile(update.ConnectionHandle(), "ftp://ignored/path/file.bin", false, target.Path()));
         EXPECT_FALSE(update.DownloadFile(update.ConnectionHandle(), "ftp://ignored/missing.bin", false, target.Path()));
         EXPECT_TRUE(update.Reported(917));
         EXPECT_EQ(target.Read("file.bin"), kPayload);
