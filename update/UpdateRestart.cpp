@@ -11,6 +11,7 @@
 #include "FileIO.h"
 #include "Processes.h"
 #include "Text.h"
+#include "UpdatePrompts.h"
 #include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
@@ -71,13 +72,6 @@ std::wstring FreshUpdaterFolder()
                     SystemErrorMessage(GetLastError()));
 }
 
-bool ConfirmedRestart()
-{
-    const std::wstring title = Widen(Application ? Application->Title() : "");
-    return MessageBoxW(Application ? Application->Handle() : nullptr, Widen(StatusText(usShutdownPrompt, "")).c_str(),
-                       title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
-
 } // namespace
 
 int TAutoUpdate::ExtractCabinet(const std::string& cabinet, const std::string& targetDir)
@@ -117,7 +111,7 @@ void TAutoUpdate::RestartApplication()
     if (OnAppRestart)
         OnAppRestart(*this, allow);
     else if (!silentRestart_)
-        allow = ConfirmedRestart();
+        allow = Confirmed(StatusText(usShutdownPrompt, ""));
     if (!allow)
         return;
     WriteUpdaterProgram();
