@@ -72,6 +72,24 @@ std::wstring FreshUpdaterFolder()
                     SystemErrorMessage(GetLastError()));
 }
 
+// A replacement ("_NEW") equal to one the updater had to undo, because the new program failed
+// at once, is not tried again: the application would go round the same failure at every
+// start. Such a copy is removed.
+bool RepeatsAnUndoneUpdate(const std::wstring& componentPaths)
+{
+    bool repeats = false;
+    for (const std::wstring& path : SplitArguments(componentPaths)) {
+        if (ComponentKindOf(path) != ComponentKind::Replacement)
+            continue;
+        const std::optional<std::string> rejected = ReadWholeFile(path + std::wstring(kRejectedSuffix));
+        if (rejected && rejected == ReadWholeFile(path)) {
+            DeleteFileW(path.c_str());
+            repeats = true;
+        }
+    }
+    return repeats;
+}
+
 } // namespace
 
 int TAutoUpdate::ExtractCabinet(const std::string& cabinet, const std::string& targetDir)
@@ -102,6 +120,11 @@ void TAutoUpdate::WritePatcherProgram()
 
 void TAutoUpdate::RestartApplication()
 {
+    const std::wstring components = QuotedComponentPaths(Widen(appComponents_), [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    if (RepeatsAnUndoneUpdate(components))
+        return;
     bool cancel = false;
     if (OnProgressCancel)
         OnProgressCancel(*this, cancel);
@@ -115,9 +138,6 @@ void TAutoUpdate::RestartApplication()
     if (!allow)
         return;
     WriteUpdaterProgram();
-    const std::wstring components = QuotedComponentPaths(Widen(appComponents_), [](const std::wstring& path) {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
     const std::wstring command =
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
     if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {

@@ -10,6 +10,8 @@
 // The program writes the updater into a fresh folder of the temporary folder whose name
 // begins with this; the updater removes only such a folder of its own.
 inline constexpr std::wstring_view kUpdaterFolderPrefix = L"SorielUpdate-";
+// A "_NEW" file the updater had to undo stays as its path followed by this.
+inline constexpr std::wstring_view kRejectedSuffix = L".rejected";
 
 // The command that starts the updater: its program (quoted when it holds a blank), the
 // process id to wait for, the application command and the component paths.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "UpdaterCommandLine.h"
+
 bool ReplacedFiles::Replace(const std::wstring& newFile, const std::wstring& target)
 {
     const std::wstring kept = target + L".old";
@@ -14,20 +16,24 @@ bool ReplacedFiles::Replace(const std::wstring& newFile, const std::wstring& tar
         return false;
     }
     if (hadOld)
-        replaced_.push_back({target, kept});
+        replaced_.push_back({newFile, target, kept});
     return true;
 }
 
 void ReplacedFiles::Restore()
 {
-    for (auto file = replaced_.rbegin(); file != replaced_.rend(); ++file)
+    for (auto file = replaced_.rbegin(); file != replaced_.rend(); ++file) {
+        MoveFileExW(file->target.c_str(), (file->newFile + std::wstring(kRejectedSuffix)).c_str(), MOVEFILE_REPLACE_EXISTING);
         MoveFileExW(file->kept.c_str(), file->target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
     replaced_.clear();
 }
 
 void ReplacedFiles::Discard()
 {
-    for (const Replaced& file : replaced_)
+    for (const Replaced& file : replaced_) {
         DeleteFileW(file.kept.c_str());
+        DeleteFileW((file.newFile + std::wstring(kRejectedSuffix)).c_str());
+    }
     replaced_.clear();
 }

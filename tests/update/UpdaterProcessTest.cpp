@@ -133,6 +133,7 @@ TEST(Updater, KeepsANewProgramThatRunsAndBringsTheOldOneBackWhenTheNewOneFails)
         ProgramFolder folder(L"upd restart");
         CopyInto(folder, Built(c.oldProgram), L"app.exe");
         CopyInto(folder, Built(c.newProgram), L"app.exe_NEW");
+        folder.Write(L"app.exe_NEW.rejected", "a new program that failed an earlier time");
         const KernelHandle updater = StartUpdater(std::to_wstring(EndedProcessId()) + L" " + Quoted(folder, L"app.exe") +
                                                       L" " + Quoted(folder, L"app.exe_NEW"),
                                                   folder.Path());
@@ -141,6 +142,10 @@ TEST(Updater, KeepsANewProgramThatRunsAndBringsTheOldOneBackWhenTheNewOneFails)
         EXPECT_TRUE(folder.Read(L"app.exe") == Bytes(Built(L"steady_probe.exe"))) << "app.exe is not the one that runs";
         EXPECT_FALSE(folder.Exists(L"app.exe.old"));
         EXPECT_FALSE(folder.Exists(L"app.exe_NEW"));
+        // A failed new program stays as the rejected copy; a working one clears earlier ones.
+        const bool failed = std::wstring(c.newProgram) == L"failing_probe.exe";
+        EXPECT_TRUE(folder.Read(L"app.exe_NEW.rejected") ==
+                    (failed ? std::optional(Bytes(Built(L"failing_probe.exe"))) : std::nullopt));
     }
 }
 
