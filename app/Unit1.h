@@ -3,6 +3,7 @@
 #include <string>
 
 #include "AUpdate.h"
+#include "DataFolder.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImageList.h"
@@ -77,7 +78,10 @@ protected:
 private:
     void CreateControls();
     void CreateComponents();
+    // A file of the program, beside main.exe.
     std::wstring FilePath(const wchar_t* name) const;
+    // main.ini or news.rtf, in the data folder.
+    std::wstring DataFilePath(const wchar_t* name) const { return dataFolder_ + name; }
     // The whole log to news.rtf, replacing the file at once; failures lose nothing of the box.
     void SaveNewsLog();
     // The announcement sound; the tick asks the sound option first.
@@ -94,6 +98,8 @@ private:
     bool SoundOn() override;
     void PlaySound() override;
 
+    // Beside the program, or per user when the program folder cannot be written.
+    const std::wstring dataFolder_ = DataFolder();
     // main.ini, read once at start for the addresses and the sound option, and written
     // through at close.
     TIniFile settings_;

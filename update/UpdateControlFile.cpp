@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ControlDate.h"
+#include "Exception.h"
 #include "FileChecks.h"
 #include "FileIO.h"
 #include "IniText.h"
@@ -82,7 +83,14 @@ int TAutoUpdate::FetchControlFile()
 bool TAutoUpdate::ControlFileSignatureValid(const std::string& address, const std::string& bytes)
 {
     auto signature = DownloadText(address + ".sig");
-    return signature && signature->Count() > 0 && VerifyControlFileSignature(bytes, (*signature)[0], *PublicKey);
+    if (!signature || signature->Count() == 0)
+        return false;
+    // A platform that cannot check the signature cannot vouch for the file either.
+    try {
+        return VerifyControlFileSignature(bytes, (*signature)[0], *PublicKey);
+    } catch (const Exception&) {
+        return false;
+    }
 }
 
 void TAutoUpdate::ReadApplicationSection()

@@ -19,6 +19,11 @@ inline const std::string kQuietSources =
 class ProgramFolder {
 public:
     explicit ProgramFolder(const std::wstring& nameHint = L"soriel");
+    // A folder made and filled outside the test (ending with a backslash), left as it is.
+    struct Prepared {
+        std::wstring path;
+    };
+    explicit ProgramFolder(Prepared prepared) : path_(std::move(prepared.path)), owned_(false) {}
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
@@ -32,7 +37,11 @@ public:
 
 private:
     std::wstring path_;
+    bool owned_ = true;
 };
+
+// Removes a folder with everything in it.
+void RemoveTree(const std::wstring& folder);
 
 struct StartOptions {
     std::wstring currentFolder; // where it starts; empty: the program folder itself
@@ -77,6 +86,11 @@ private:
 // The id of a main.exe of that folder running now, once one is there; nothing when none
 // appears in time.
 std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned timeoutMs);
+
+// The program's tray icon is held by the shell. Asks without changing it: a modify of
+// nothing succeeds only for an icon the shell holds.
+inline const UINT kIconId = 1;
+bool TrayIconPresent(HWND trayWindow);
 
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).
