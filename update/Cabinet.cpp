@@ -13,10 +13,11 @@
 
 namespace {
 
-// The cabinet library hands file names over as bytes; ours are UTF-8.
 FNALLOC(Allocate) { return std::malloc(cb); }
 FNFREE(Free) { std::free(pv); }
 
+// The cabinet library hands file names over as bytes; the names we give it are UTF-8. The
+// C library's permission mode has no counterpart here.
 FNOPEN(OpenFile)
 {
     const int access = oflag & (_O_RDONLY | _O_WRONLY | _O_RDWR);

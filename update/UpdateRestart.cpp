@@ -107,7 +107,7 @@ void TAutoUpdate::WriteUpdaterProgram()
     updaterProgram_ = Narrow(folder + L"upd.exe");
 }
 
-// This program carries no patch program, so nothing is written for it.
+// Written only from a "UTIL" resource; this program carries none.
 void TAutoUpdate::WritePatcherProgram()
 {
     const std::optional<std::string_view> patcher = ProgramResource(L"UTIL");
