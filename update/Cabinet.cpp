@@ -6,6 +6,8 @@
 #include <fdi.h>
 
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 #include "EntryPath.h"
 #include "SystemLibrary.h"
@@ -69,41 +71,78 @@ std::wstring FullPath(const std::wstring& path)
     return length > 0 && length < std::size(full) ? std::wstring(full, length) : path;
 }
 
-// One extraction: where its files go. Handed to the notifications as their user data.
-struct Extraction {
-    std::wstring targetFolder;
+// One extraction: where its files go, and the entries being written. An entry is written
+// beside its place and takes it only once it is complete, so a damaged cabinet leaves the
+// files it would have replaced as they were. Handed to the notifications as their user data.
+class Extraction {
+public:
+    explicit Extraction(std::wstring targetFolder) : targetFolder_(std::move(targetFolder)) {}
+    Extraction(const Extraction&) = delete;
+    Extraction& operator=(const Extraction&) = delete;
+    // The library has closed what it had open when it gave up; the unfinished parts go.
+    ~Extraction()
+    {
+        for (const auto& [handle, file] : writing_)
+            DeleteFileW(file.part.c_str());
+    }
 
-    INT_PTR CreateEntryFile(const FDINOTIFICATION& entry) const
+    INT_PTR CreateEntryFile(const FDINOTIFICATION& entry)
     {
         const bool utf8 = entry.attribs & _A_NAME_IS_UTF;
         const std::wstring name = WithBackslashes(utf8 ? Widen(entry.psz1) : AnsiToWide(entry.psz1));
         if (!StaysInsideFolder(name))
             return -1;
         const std::wstring folder(FolderPartOf(name));
-        if (!folder.empty() && !MakeFolders(targetFolder.empty() ? FullPath(folder) : targetFolder + folder))
+        if (!folder.empty() && !MakeFolders(targetFolder_.empty() ? FullPath(folder) : targetFolder_ + folder))
             return -1;
-        HANDLE file = CreateFileW((targetFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        return file == INVALID_HANDLE_VALUE ? -1 : INT_PTR(file);
+        const std::wstring path = targetFolder_ + name;
+        const std::wstring part = path + L".extracting";
+        HANDLE file =
+            CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return -1;
+        writing_[INT_PTR(file)] = {part, path, entry.cb};
+        return INT_PTR(file);
     }
-};
 
-// The entry's DOS date and time are taken as they are, without a conversion from local time.
-INT_PTR FinishEntryFile(const FDINOTIFICATION& entry)
-{
-    FILETIME written{};
-    if (DosDateTimeToFileTime(entry.date, entry.time, &written))
-        SetFileTime(HANDLE(entry.hf), nullptr, nullptr, &written);
-    return CloseHandle(HANDLE(entry.hf));
-}
+    // The entry's DOS date and time are taken as they are, without a conversion from local
+    // time. The library may announce the end of an entry whose data it could not read: an
+    // entry shorter than its stated size fails the extraction.
+    INT_PTR FinishEntryFile(const FDINOTIFICATION& entry)
+    {
+        FILETIME written{};
+        if (DosDateTimeToFileTime(entry.date, entry.time, &written))
+            SetFileTime(HANDLE(entry.hf), nullptr, nullptr, &written);
+        LARGE_INTEGER size{};
+        const bool sizeRead = GetFileSizeEx(HANDLE(entry.hf), &size);
+        CloseHandle(HANDLE(entry.hf));
+        const EntryFile file = writing_.extract(entry.hf).mapped();
+        if (!sizeRead || size.QuadPart != file.size) {
+            DeleteFileW(file.part.c_str());
+            return FALSE;
+        }
+        return MoveFileExW(file.part.c_str(), file.place.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+
+private:
+    struct EntryFile {
+        std::wstring part;
+        std::wstring place;
+        long long size;
+    };
+
+    const std::wstring targetFolder_;
+    std::map<INT_PTR, EntryFile> writing_; // by the handle the library writes to
+};
 
 FNFDINOTIFY(Notify)
 {
+    auto& extraction = *static_cast<Extraction*>(pfdin->pv);
     switch (fdint) {
     case fdintCOPY_FILE:
-        return static_cast<const Extraction*>(pfdin->pv)->CreateEntryFile(*pfdin);
+        return extraction.CreateEntryFile(*pfdin);
     case fdintCLOSE_FILE_INFO:
-        return FinishEntryFile(*pfdin);
+        return extraction.FinishEntryFile(*pfdin);
     default:
         return 0;
     }
@@ -157,7 +196,7 @@ int UnpackCabinet(const std::wstring& cabinetPath, const std::wstring& targetFol
     std::string folder = Narrow(fullPath.substr(0, nameStart));
     bool copied = false;
     if (IsCabinet(library, context, folder + name)) {
-        Extraction extraction{targetFolder};
+        Extraction extraction(targetFolder);
         copied = library.copy(context, name.data(), folder.data(), 0, Notify, nullptr, &extraction);
     }
     const bool destroyed = library.destroy(context);

@@ -55,8 +55,13 @@ TEST(Cabinet, ExtractsRelativeToTheCurrentFolderWithoutATarget)
 TEST(Cabinet, FailsOnWhatIsNoSoundCabinet)
 {
     ProgramFolder target(L"cabinet bad");
+    target.Write(L"a.txt", "kept as it was");
     for (const wchar_t* name : {L"damaged.cab", L"c.txt", L"missing.cab"})
         EXPECT_EQ(UnpackCabinet(ArchiveFile(name), target.Path()), -1) << name;
+    // Nothing that a damaged cabinet would have replaced is lost, and no part is left.
+    EXPECT_EQ(target.Read(L"a.txt"), "kept as it was");
+    EXPECT_FALSE(target.Exists(L"a.txt.extracting"));
+    EXPECT_FALSE(target.Exists(L"sub\\deep\\b.txt.extracting"));
     // An entry that climbs out of the target folder fails the extraction and lands nowhere.
     ASSERT_TRUE(CreateDirectoryW(target.File(L"inner").c_str(), nullptr));
     EXPECT_EQ(UnpackCabinet(ArchiveFile(L"hostile.cab"), target.File(L"inner\\")), -1);
