@@ -17,6 +17,15 @@ inline double NowMs()
     return double(now.QuadPart) / ticksPerMs;
 }
 
+// CPU time of this process so far, kernel and user, in milliseconds.
+inline double CpuMs()
+{
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    auto ms = [](FILETIME t) { return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0; };
+    return ms(kernel) + ms(user);
+}
+
 // The middle of the measured times; for an even count, the mean of the middle two.
 inline double Median(std::vector<double> values)
 {

@@ -49,14 +49,6 @@ std::string NewsPage(size_t size)
     return page;
 }
 
-double CpuMs()
-{
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
-    auto ms = [](FILETIME t) { return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0; };
-    return ms(kernel) + ms(user);
-}
-
 double PeakMiB()
 {
     PROCESS_MEMORY_COUNTERS counters{};

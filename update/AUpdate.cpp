@@ -35,7 +35,6 @@ StatusCodes CodesOf(int id)
 
 TAutoUpdate::TAutoUpdate(TComponent* owner) : TComponent(owner) {}
 
-// A run never outlives the component, but an error inside one may leave the session open.
 TAutoUpdate::~TAutoUpdate() = default;
 
 void TAutoUpdate::Notification(TComponent* removed)
