@@ -307,4 +307,5 @@ private:
     unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
     std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
+    std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own
 };

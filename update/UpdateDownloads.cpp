@@ -5,6 +5,7 @@
 #include "HTTPRequestFuncs.h"
 #include "Text.h"
 #include "UpdatePaths.h"
+#include "UpdatePrompts.h"
 #include "UpdateStatus.h"
 
 namespace {
@@ -13,13 +14,6 @@ constexpr DWORD kPostReadBlock = 4096;
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
 constexpr DWORD kPostTimeoutMs = 10000;
-
-bool Confirmed(const std::string& question)
-{
-    std::wstring title = Widen(Application ? Application->Title() : "");
-    return MessageBoxW(Application ? Application->Handle() : nullptr, Widen(question).c_str(), title.c_str(),
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
-}
 
 bool FolderExists(const std::string& folder)
 {

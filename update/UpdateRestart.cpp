@@ -1,15 +1,151 @@
 #include "AUpdate.h"
 
-// Cabinets, patches and the restart through the updater program. Until they are built,
-// a cabinet stays as downloaded (reported as not extracted), no command runs and the
-// application is never restarted.
+#include <windows.h>
 
-int TAutoUpdate::ExtractCabinet(const std::string&, const std::string&) { return -1; }
+#include <optional>
+#include <string_view>
 
-bool TAutoUpdate::RunAndWait(const std::string&) { return false; }
+#include "Application.h"
+#include "Cabinet.h"
+#include "Exception.h"
+#include "FileIO.h"
+#include "Processes.h"
+#include "Text.h"
+#include "UpdatePrompts.h"
+#include "UpdateStatus.h"
+#include "UpdaterCommandLine.h"
 
-void TAutoUpdate::WriteUpdaterProgram() {}
+// Cabinets, patches and the restart through the updater program.
 
-void TAutoUpdate::WritePatcherProgram() {}
+namespace {
 
-void TAutoUpdate::RestartApplication() {}
+// An RCDATA resource of the program's own module; nothing when it carries none.
+std::optional<std::string_view> ProgramResource(const wchar_t* name)
+{
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, name, RT_RCDATA);
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    if (!loaded)
+        return std::nullopt;
+    return std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+}
+
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { FindClose(h); }
+};
+
+// Updater folders of earlier updates. An updater can only ask the system to remove its own
+// folder at the next start, which needs rights many users lack, so what is left goes here;
+// the program file of an updater still running cannot be deleted, and its folder stays.
+void RemoveEarlierUpdaterFolders(const std::wstring& temporary)
+{
+    WIN32_FIND_DATAW found{};
+    UniqueHandle<FindHandleTraits> search(
+        FindFirstFileW((temporary + std::wstring(kUpdaterFolderPrefix) + L"*").c_str(), &found));
+    for (bool more = bool(search); more; more = FindNextFileW(search.Get(), &found)) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const std::wstring folder = temporary + found.cFileName + L"\\";
+        for (const wchar_t* name : {L"upd.exe", L"upd.ex_"})
+            DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
+// A folder of the temporary folder made afresh for this run, so nobody can have put a
+// library or a program into it before the updater runs from there.
+std::wstring FreshUpdaterFolder()
+{
+    const std::wstring temporary = Widen(TAutoUpdate::TemporaryFolder());
+    RemoveEarlierUpdaterFolders(temporary);
+    const std::wstring stem = temporary + std::wstring(kUpdaterFolderPrefix) + std::to_wstring(GetCurrentProcessId());
+    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
+        const std::wstring folder = stem + L"-" + std::to_wstring(number) + L"\\";
+        if (CreateDirectoryW(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    throw Exception("Cannot create a folder for the updater in " + Narrow(temporary) + ": " +
+                    SystemErrorMessage(GetLastError()));
+}
+
+// A replacement ("_NEW") equal to one the updater had to undo, because the new program failed
+// at once, is not tried again: the application would go round the same failure at every
+// start. Such a copy is removed.
+bool RepeatsAnUndoneUpdate(const std::wstring& componentPaths)
+{
+    bool repeats = false;
+    for (const std::wstring& path : SplitArguments(componentPaths)) {
+        if (ComponentKindOf(path) != ComponentKind::Replacement)
+            continue;
+        const std::optional<std::string> rejected = ReadWholeFile(path + std::wstring(kRejectedSuffix));
+        if (rejected && rejected == ReadWholeFile(path)) {
+            DeleteFileW(path.c_str());
+            repeats = true;
+        }
+    }
+    return repeats;
+}
+
+} // namespace
+
+int TAutoUpdate::ExtractCabinet(const std::string& cabinet, const std::string& targetDir)
+{
+    return UnpackCabinet(Widen(cabinet), Widen(targetDir));
+}
+
+bool TAutoUpdate::RunAndWait(const std::string& commandLine) { return RunCommandAndWait(Widen(commandLine)); }
+
+void TAutoUpdate::WriteUpdaterProgram()
+{
+    const std::wstring folder = FreshUpdaterFolder();
+    WriteFileAtomically(folder + L"upd.ex_", ProgramResource(L"UPD").value_or(""));
+    ExpandLZFile(Narrow(folder + L"upd.ex_"));
+    updaterProgram_ = Narrow(folder + L"upd.exe");
+}
+
+// Written only from a "UTIL" resource; this program carries none.
+void TAutoUpdate::WritePatcherProgram()
+{
+    const std::optional<std::string_view> patcher = ProgramResource(L"UTIL");
+    if (!patcher)
+        return;
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    WriteFileAtomically(std::wstring(current) + L"\\patcher.exe", *patcher);
+}
+
+void TAutoUpdate::RestartApplication()
+{
+    const std::wstring components = QuotedComponentPaths(Widen(appComponents_), [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    if (RepeatsAnUndoneUpdate(components))
+        return;
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(*this, cancel);
+    if (cancel)
+        return;
+    bool allow = true;
+    if (OnAppRestart)
+        OnAppRestart(*this, allow);
+    else if (!silentRestart_)
+        allow = Confirmed(StatusText(usShutdownPrompt, ""));
+    if (!allow)
+        return;
+    WriteUpdaterProgram();
+    const std::wstring command =
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
+    if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+        const DWORD error = GetLastError();
+        ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
+    }
+    if (OnAppDoClose)
+        OnAppDoClose(*this);
+    else if (Application)
+        Application->Terminate();
+}

@@ -7,6 +7,7 @@
 #include "Exception.h"
 #include "FileIO.h"
 #include "HTTPRequestFuncs.h"
+#include "LzFile.h"
 #include "Text.h"
 #include "UpdateStatus.h"
 #include "UpdatePaths.h"
@@ -105,17 +106,6 @@ private:
     const std::optional<std::string>& expected_;
     std::optional<Sha256> digest_;
 };
-
-bool HasSzddSignature(const std::string& path)
-{
-    static constexpr char kMagic[] = {'S', 'Z', 'D', 'D', '\x88', '\xF0', '\x27', '\x33'};
-    FileHandle file(
-        CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    char head[sizeof kMagic] = {};
-    DWORD read = 0;
-    return file && ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
-           std::equal(std::begin(head), std::end(head), std::begin(kMagic));
-}
 
 std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wstring(text, length) : std::wstring(); }
 
@@ -484,29 +474,7 @@ std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& addres
 // as it is. The compressed file goes once its expanded form is complete.
 void TAutoUpdate::ExpandLZFile(const std::string& path)
 {
-    if (!HasSzddSignature(path))
-        return;
-    ModuleHandle lz(LoadLibraryExW(L"lz32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    if (!lz)
-        return;
-    auto open = reinterpret_cast<INT(WINAPI*)(LPWSTR, LPOFSTRUCT, WORD)>(GetProcAddress(lz.Get(), "LZOpenFileW"));
-    auto expandedName = reinterpret_cast<INT(WINAPI*)(LPCWSTR, LPWSTR)>(GetProcAddress(lz.Get(), "GetExpandedNameW"));
-    auto copy = reinterpret_cast<LONG(WINAPI*)(INT, INT)>(GetProcAddress(lz.Get(), "LZCopy"));
-    auto close = reinterpret_cast<void(WINAPI*)(INT)>(GetProcAddress(lz.Get(), "LZClose"));
-    if (!open || !expandedName || !copy || !close)
-        return;
-    std::wstring source = Widen(path);
-    wchar_t expanded[MAX_PATH] = {};
-    if (expandedName(source.c_str(), expanded) < 0 || _wcsicmp(expanded, source.c_str()) == 0)
-        return;
-    OFSTRUCT sourceInfo{}, targetInfo{};
-    INT input = open(source.data(), &sourceInfo, OF_READ);
-    if (input < 0)
-        return;
-    INT output = open(expanded, &targetInfo, OF_CREATE);
-    const bool expandedWhole = output >= 0 && copy(input, output) >= 0;
-    if (output >= 0)
-        close(output);
-    close(input);
-    DeleteFileW(expandedWhole ? source.c_str() : expanded);
+    const std::wstring source = Widen(path);
+    if (ExpandLzFileBeside(source))
+        DeleteFileW(source.c_str());
 }

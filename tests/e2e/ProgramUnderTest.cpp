@@ -1,6 +1,7 @@
 #include "ProgramUnderTest.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <stdexcept>
 #include <string>
@@ -67,7 +68,38 @@ private:
     std::optional<std::wstring> previous_;
 };
 
+// The full path of a running process's program file; empty when it cannot be asked.
+std::wstring ProgramPathOf(DWORD processId)
+{
+    KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    if (!process || !QueryFullProcessImageNameW(process.Get(), 0, path, &length))
+        return {};
+    return std::wstring(path, length);
+}
+
 } // namespace
+
+std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned timeoutMs)
+{
+    const std::wstring program = folder.File(L"main.exe");
+    std::optional<DWORD> found;
+    WaitUntil(
+        [&] {
+            FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32W entry{sizeof(entry)};
+            for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+                if (_wcsicmp(entry.szExeFile, L"main.exe") == 0 &&
+                    _wcsicmp(ProgramPathOf(entry.th32ProcessID).c_str(), program.c_str()) == 0) {
+                    found = entry.th32ProcessID;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
 
 void RemoveTree(const std::wstring& folder)
 {
@@ -176,6 +208,14 @@ RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& 
     process_.Reset(process.hProcess);
     processId_ = process.dwProcessId;
     WaitForInputIdle(process_.Get(), 10000);
+}
+
+RunningProgram::RunningProgram(DWORD processId)
+    : process_(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId)),
+      processId_(processId)
+{
+    if (!process_)
+        throw std::runtime_error("cannot watch process " + std::to_string(processId));
 }
 
 RunningProgram::~RunningProgram() { Kill(); }

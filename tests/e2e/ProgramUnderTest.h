@@ -54,6 +54,8 @@ struct StartOptions {
 class RunningProgram {
 public:
     explicit RunningProgram(const ProgramFolder& folder, const StartOptions& options = {});
+    // A copy that someone else started (the updater, say), watched from now on.
+    explicit RunningProgram(DWORD processId);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -83,6 +85,10 @@ private:
     KernelHandle process_;
     DWORD processId_ = 0;
 };
+
+// The id of a main.exe of that folder running now, once one is there; nothing when none
+// appears in time.
+std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned timeoutMs);
 
 // The program's tray icon is held by the shell. Asks without changing it: a modify of
 // nothing succeeds only for an icon the shell holds.

@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+
+#include "AppPath.h"
+#include "FileIO.h"
+#include "ProgramUnderTest.h"
+#include "ScriptedHttpServer.h"
+#include "Text.h"
+#include "UpdateSignature.h"
+#include "UpdateSigner.h"
+
+// The whole self-update, for real: main.exe finds a signed control file on a loopback
+// server, downloads a new main.exe beside itself, hands over to the updater and ends; the
+// updater swaps the file in and starts the program again.
+namespace {
+
+const std::string kNewsLog = "{\\rtf1\\ansi\\ansicpg1250 07.12.2026 09:15\\par Zpr\\'e1va p\\'f8ed aktualizac\\'ed\\par\\par}";
+
+std::string Built(const wchar_t* name) { return ReadWholeFile(GetAppPath() + name).value_or(""); }
+
+std::string Sha256Of(const std::string& bytes)
+{
+    Sha256 digest;
+    digest.Update(bytes);
+    return digest.HexDigest();
+}
+
+// The control file offers newProgram as main.exe version 3.1.1.
+class UpdateServer {
+public:
+    explicit UpdateServer(std::string newProgram) : newProgram_(std::move(newProgram))
+    {
+        server_.SetHandler([this](const RecordedRequest& request) { return Answer(request.Target); });
+    }
+    // Addresses for main.ini: news from nowhere, the update and the maker's post from here.
+    std::string Sources() const
+    {
+        return "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\nUpdateURL=" +
+               server_.Url("/update/upd_snh/app1h.inf") + "\r\nMakerURL=" + server_.Url("/") + "\r\n";
+    }
+    size_t Downloads() const
+    {
+        size_t count = 0;
+        for (const RecordedRequest& request : server_.Requests())
+            count += request.Target == kNewProgramPath;
+        return count;
+    }
+
+private:
+    static constexpr const char* kNewProgramPath = "/update/upd_snh/main.exe_NEW";
+
+    ScriptedReply Answer(const std::string& target)
+    {
+        const std::string control = ControlFile();
+        if (target == "/update/upd_snh/app1h.inf")
+            return {200, "OK", {}, control};
+        if (target == "/update/upd_snh/app1h.inf.sig")
+            return {200, "OK", {}, SignControlFile(control)};
+        if (target == kNewProgramPath)
+            return {200, "OK", {"Content-Type: application/octet-stream"}, newProgram_};
+        return {404, "Not Found", {}, "none"};
+    }
+
+    std::string ControlFile() const
+    {
+        return "[update]\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n"
+               "[application]\r\nappupdate=1\r\nappname={APP}\\main.exe\r\nappcomps={APP}\\main.exe_NEW\r\n"
+               "silentrestart=1\r\n"
+               "[files]\r\ncount=1\r\n"
+               "[file1]\r\nurl=" +
+               server_.Url(kNewProgramPath) +
+               "\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\ntargetdir={APP}\r\nsha256=" +
+               Sha256Of(newProgram_) + "\r\n";
+    }
+
+    const std::string newProgram_;
+    ScriptedHttpServer server_;
+};
+
+long long Milliseconds(std::chrono::steady_clock::duration duration)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+}
+
+struct Outcome {
+    std::unique_ptr<RunningProgram> program; // the copy running after the update
+    HWND window = nullptr;
+};
+
+// Starts main.exe 3.1.0 against the server and follows it through the update to the copy
+// that runs afterwards.
+Outcome RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server)
+{
+    folder.Write(L"news.rtf", kNewsLog);
+    folder.Write(L"main.ini", server.Sources());
+    RunningProgram old(folder);
+    EXPECT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
+    const auto ended = std::chrono::steady_clock::now();
+    // A new program that fails lives only a moment under the same name: look again until a
+    // copy shows its window.
+    Outcome outcome;
+    const auto deadline = ended + std::chrono::seconds(60);
+    while (!outcome.window && std::chrono::steady_clock::now() < deadline) {
+        const std::optional<DWORD> running = WaitForProgramOf(folder, 30000);
+        if (!running)
+            break;
+        try {
+            outcome.program = std::make_unique<RunningProgram>(*running);
+        } catch (const std::runtime_error&) {
+            continue; // ended before it could be watched
+        }
+        outcome.window = outcome.program->MainWindow(3000);
+    }
+    const auto shown = std::chrono::steady_clock::now();
+    // Its caption gets the version once its own start-up, update check included, is through.
+    WaitUntil([&] { return outcome.window && outcome.program->WindowText(outcome.window) != L"Soriel online"; }, 30000);
+    const auto started = std::chrono::steady_clock::now();
+    std::cout << "replace and restart: " << Milliseconds(shown - ended) << " ms from the end of the old process to the "
+              << "new window, " << Milliseconds(started - ended) << " ms to its start-up done\n";
+    return outcome;
+}
+
+// What an earlier update's updater left in the temporary folder.
+std::wstring PlantLeftUpdaterFolder()
+{
+    wchar_t temporary[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring folder = std::wstring(temporary) + L"SorielUpdate-0-0\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    WriteFileAtomically(folder + L"upd.exe", "an updater that has finished");
+    return folder;
+}
+
+TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
+{
+    const std::wstring leftOver = PlantLeftUpdaterFolder();
+    ProgramFolder folder(L"soriel update");
+    UpdateServer server(Built(L"main_next.exe"));
+    Outcome after = RunThroughUpdate(folder, server);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.1");
+    EXPECT_TRUE(WaitUntil([&] { return after.program->LogText().find("Zpráva před aktualizací") != std::string::npos; }, 10000))
+        << after.program->LogText();
+    EXPECT_EQ(folder.Read(L"news.rtf"), kNewsLog);
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not the new build";
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+    // Kept while the new program proves itself, then gone.
+    EXPECT_TRUE(WaitUntil([&] { return !folder.Exists(L"main.exe.old"); }, 30000));
+    EXPECT_TRUE(after.program->Running());
+    EXPECT_EQ(GetFileAttributesW(leftOver.c_str()), INVALID_FILE_ATTRIBUTES) << "an earlier updater folder stayed";
+}
+
+// The old program comes back, and when the same broken file is offered again it takes it but
+// does not try it a second time: no round of restarts.
+TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
+{
+    ProgramFolder folder(L"soriel update");
+    UpdateServer server(Built(L"failing_probe.exe"));
+    Outcome after = RunThroughUpdate(folder, server);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.0");
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main.exe")) << "main.exe is not the old build";
+    EXPECT_TRUE(WaitUntil([&] { return after.program->LogText().find("Zpráva před aktualizací") != std::string::npos; }, 10000))
+        << after.program->LogText();
+    EXPECT_EQ(server.Downloads(), 2u);
+    EXPECT_FALSE(after.program->WaitForExit(2000)) << "the old program went for the same update again";
+    EXPECT_EQ(folder.Read(L"marks.txt"), "failing\r\n"); // the new program ran, and failed, once
+    EXPECT_TRUE(folder.Read(L"main.exe_NEW.rejected") == Built(L"failing_probe.exe"));
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+    EXPECT_FALSE(folder.Exists(L"main.exe.old"));
+    EXPECT_TRUE(after.program->Exit());
+    EXPECT_NE(folder.Read(L"news.rtf").value_or("").find("aktualizac"), std::string::npos);
+}
+
+} // namespace
