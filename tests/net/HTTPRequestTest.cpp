@@ -241,6 +241,45 @@ TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutE
     EXPECT_EQ(server.RequestCount() - before, 11u);
 }
 
+TEST_F(HTTPRequestTest, CredentialsGoOnlyToTheServerTheyWereGivenFor)
+{
+    // Both servers ask for them; the one a redirection names must not get them.
+    auto askingForCredentials = [](const std::string& page) {
+        return [page](const RecordedRequest& sent) {
+            if (!sent.Header("Authorization").empty())
+                return Reply(page);
+            ScriptedReply challenge = Reply("");
+            challenge.Status = 401;
+            challenge.Reason = "Unauthorized";
+            challenge.Headers = {"WWW-Authenticate: Basic realm=\"news\""};
+            return challenge;
+        };
+    };
+    ScriptedHttpServer other;
+    other.SetHandler(askingForCredentials("other page"));
+    const auto own = askingForCredentials("own page");
+    server.SetHandler([&](const RecordedRequest& sent) {
+        if (sent.Target == "/elsewhere" || sent.Target == "/here") {
+            ScriptedReply reply = Reply("");
+            reply.Status = 302;
+            reply.Reason = "Found";
+            reply.Headers = {"Location: " + (sent.Target == "/here" ? server.Url("/page") : other.Url("/page"))};
+            return reply;
+        }
+        return own(sent);
+    });
+    request.UserName = "reader";
+    request.Password = "secret";
+
+    request.ExecuteURL(server.Url("/here"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "own page");
+    request.ExecuteURL(server.Url("/elsewhere"));
+    EXPECT_EQ(request.StatusCode, 401u);
+    ASSERT_GT(other.RequestCount(), 0u);
+    for (const RecordedRequest& sent : other.Requests())
+        EXPECT_EQ(sent.Header("Authorization"), "") << sent.RequestLine;
+}
+
 TEST_F(HTTPRequestTest, NoServerListening)
 {
     unsigned short port;
