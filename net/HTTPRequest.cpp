@@ -256,15 +256,19 @@ void THTTPRequest::CheckTimeLimit(unsigned long long started) const
 void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, Outgoing outgoing, unsigned long long started)
 {
     std::string url = WithScheme(url_);
+    Address from = address_;
     std::string location;
     for (unsigned redirects = 0; IsRedirect(StatusCode) && Location(sent.request.Get(), location); ++redirects) {
         if (redirects == MaxRedirects)
             throw Exception("HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
         url = CombineUrl(url, location);
-        const Address next = ParseAddress(url);
+        Address next = ParseAddress(url);
         // Anything else (file:, ftp:) could hand the poll a local file or another protocol.
         if (!next.web)
             throw Exception("HTTP: redirection to an address that is not http or https: " + url);
+        // What went encrypted is not sent again in the clear.
+        if (from.secure && !next.secure)
+            throw Exception("HTTP: redirection from https to http: " + url);
         CheckTimeLimit(started);
         // Only 307 and 308 ask for the same request again; the others continue with a GET.
         if (StatusCode != 307 && StatusCode != 308) {
@@ -275,6 +279,7 @@ void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, Outgoing outgo
         sent.request.Reset();
         // The credentials belong to the server they were given for, not to any it names.
         sent = Send(root, next, next.path + next.extraInfo, outgoing, next.SameServer(address_));
+        from = std::move(next);
     }
 }
 
