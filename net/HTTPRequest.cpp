@@ -276,9 +276,11 @@ void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, Outgoing outgo
             outgoing.header.clear();
             outgoing.body.clear();
         }
+        // The part after "#" names a place in the page: it stays with the reader.
+        const std::string target = next.path + next.extraInfo.substr(0, next.extraInfo.find('#'));
         sent.request.Reset();
         // The credentials belong to the server they were given for, not to any it names.
-        sent = Send(root, next, next.path + next.extraInfo, outgoing, next.SameServer(address_));
+        sent = Send(root, next, target, outgoing, next.SameServer(address_));
         from = std::move(next);
     }
 }

@@ -214,6 +214,7 @@ TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutE
         reply.Reason = "Found";
         const std::map<std::string, std::string> locations = {
             {"/relative", "/final?a=1"}, {"/final?a=1", ""}, {"/elsewhere", other.Url("/there")},
+            {"/fragment", "/final?a=1#part"},
             {"/see-other", "/final?a=1"}, {"/file", "file:///C:/windows/win.ini"}, {"/loop", sent.Target}};
         const std::string& location = locations.at(sent.Target);
         if (location.empty())
@@ -226,6 +227,8 @@ TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutE
     request.ExecuteURL(server.Url("/relative"));
     EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0");
     EXPECT_EQ(request.StatusCode, 200u);
+    request.ExecuteURL(server.Url("/fragment"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0") << "the part after # is no server's business";
     request.ExecuteURL(server.Url("/elsewhere"));
     EXPECT_EQ(request.ReplyStream.Bytes(), "moved page");
     request.SetRequestMethod("POST");
