@@ -66,6 +66,15 @@ bool IsRedirect(unsigned status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// 307 and 308 ask for the same request again. 303 asks for a GET, and a POST answered
+// with 301 or 302 continues as one, as browsers do; a HEAD stays a HEAD.
+bool ContinuesAsGet(unsigned status, const std::string& verb)
+{
+    if (verb == "GET" || verb == "HEAD")
+        return false;
+    return status == 303 || ((status == 301 || status == 302) && verb == "POST");
+}
+
 bool Location(HINTERNET request, std::string& location)
 {
     DWORD index = 0;
@@ -270,8 +279,7 @@ void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, Outgoing outgo
         if (from.secure && !next.secure)
             throw Exception("HTTP: redirection from https to http: " + url);
         CheckTimeLimit(started);
-        // Only 307 and 308 ask for the same request again; the others continue with a GET.
-        if (StatusCode != 307 && StatusCode != 308) {
+        if (ContinuesAsGet(StatusCode, outgoing.verb)) {
             outgoing.verb = "GET";
             outgoing.header.clear();
             outgoing.body.clear();
