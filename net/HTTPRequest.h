@@ -45,7 +45,8 @@ public:
     std::string ContentType;
     std::function<void(THTTPRequest& sender)> OnPacketRead;
     // Bounds of one request: each connect, send and receive step, and the whole exchange
-    // (checked between reads, so a request ends within TimeLimitMs + TimeoutMs).
+    // (checked before each redirection and between reads: a request ends within
+    // TimeLimitMs and the steps then under way).
     unsigned TimeoutMs = 5000;
     unsigned TimeLimitMs = 20000;
 
