@@ -30,10 +30,13 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
 {
     // Lines others wrote since this object read the file are kept as well. A file that is
     // there but cannot be read is left alone: writing one line would drop all the others.
+    // A file too large to read whole fails without a system error: none is then named.
+    SetLastError(ERROR_SUCCESS);
     std::optional<std::string> current = ReadWholeFile(path_);
     const DWORD readError = GetLastError();
     if (!current && GetFileAttributesW(path_.c_str()) != INVALID_FILE_ATTRIBUTES)
-        throw Exception("Nelze přečíst soubor " + Narrow(path_) + ": " + SystemErrorMessage(readError));
+        throw Exception("Nelze přečíst soubor " + Narrow(path_) +
+                        (readError == ERROR_SUCCESS ? "" : ": " + SystemErrorMessage(readError)));
     std::string text = IniWriteValue(current.value_or(""), section, key, value);
     WriteFileAtomically(path_, text);
     text_ = std::move(text);

@@ -50,6 +50,15 @@ bool IsRedirect(unsigned status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// 307 and 308 ask for the same request again. 303 asks for a GET, and a POST answered
+// with 301 or 302 continues as one, as browsers do; a HEAD stays a HEAD.
+bool ContinuesAsGet(unsigned status, const std::string& verb)
+{
+    if (verb == "GET" || verb == "HEAD")
+        return false;
+    return status == 303 || ((status == 301 || status == 302) && verb == "POST");
+}
+
 bool Location(HINTERNET request, std::string& location)
 {
     DWORD index = 0;
@@ -82,6 +91,11 @@ void THTTPRequest::SetURL(const std::string& url)
 {
     url_ = url;
     address_ = url.empty() ? Address{} : ParseAddress(url);
+}
+
+bool THTTPRequest::Address::SameServer(const Address& other) const
+{
+    return secure == other.secure && port == other.port && ToLower(host) == ToLower(other.host);
 }
 
 THTTPRequest::Address THTTPRequest::ParseAddress(const std::string& url)
@@ -175,20 +189,28 @@ std::string THTTPRequest::HeaderText() const
     return "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType);
 }
 
+// What a request sends besides its address; a redirection may change it.
+struct THTTPRequest::Outgoing {
+    std::string verb;
+    std::string header;
+    std::string body;
+};
+
 // The connection and the request on it; the request closes first.
 struct THTTPRequest::SentRequest {
     InternetHandle connection;
     InternetHandle request;
 };
 
-THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address, const std::string& verb,
-                                             const std::string& target, const std::string& header, std::string& body)
+THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address, const std::string& target,
+                                             Outgoing& outgoing, bool withCredentials)
 {
     SentRequest sent;
+    const bool credentials = withCredentials && !UserName.empty();
     const std::wstring user = Widen(UserName), password = Widen(Password);
     sent.connection.Reset(InternetConnectW(root, Widen(address.host).c_str(), address.port,
-                                           UserName.empty() ? nullptr : user.c_str(),
-                                           UserName.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+                                           credentials ? user.c_str() : nullptr,
+                                           credentials ? password.c_str() : nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!sent.connection)
         throw Exception("Could not connect to server " + address.host);
 
@@ -198,8 +220,8 @@ THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address,
     if (address.secure)
         flags |= INTERNET_FLAG_SECURE;
     SetLastError(0);
-    sent.request.Reset(HttpOpenRequestW(sent.connection.Get(), Widen(verb).c_str(), Widen(target).c_str(), L"HTTP/1.0",
-                                        nullptr, nullptr, flags, 0));
+    sent.request.Reset(HttpOpenRequestW(sent.connection.Get(), Widen(outgoing.verb).c_str(), Widen(target).c_str(),
+                                        L"HTTP/1.0", nullptr, nullptr, flags, 0));
     DWORD openError = GetLastError();
     if (openError != ERROR_SUCCESS && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS)
         throw Exception(SystemError(openError));
@@ -207,7 +229,8 @@ THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address,
         throw Exception("Could not open HTTP request");
     SetInternetTimeouts(sent.request.Get(), TimeoutMs);
 
-    const std::wstring wideHeader = Widen(header);
+    const std::wstring wideHeader = Widen(outgoing.header);
+    std::string& body = outgoing.body;
     if (!HttpSendRequestW(sent.request.Get(), wideHeader.empty() ? nullptr : wideHeader.c_str(),
                           DWORD(wideHeader.size()), body.empty() ? nullptr : body.data(), DWORD(body.size())))
         throw Exception("HTTP: sending the request failed. Error - " + SystemError(GetLastError()));
@@ -223,27 +246,34 @@ void THTTPRequest::CheckTimeLimit(unsigned long long started) const
         throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
 }
 
-void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb,
-                                   std::string header, std::string body, unsigned long long started)
+void THTTPRequest::FollowRedirects(void* root, SentRequest& sent, Outgoing outgoing, unsigned long long started)
 {
+    std::string url = WithScheme(url_);
+    Address from = address_;
     std::string location;
     for (unsigned redirects = 0; IsRedirect(StatusCode) && Location(sent.request.Get(), location); ++redirects) {
         if (redirects == MaxRedirects)
             throw Exception("HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
         url = CombineUrl(url, location);
-        const Address next = ParseAddress(url);
+        Address next = ParseAddress(url);
         // Anything else (file:, ftp:) could hand the poll a local file or another protocol.
         if (!next.web)
             throw Exception("HTTP: redirection to an address that is not http or https: " + url);
+        // What went encrypted is not sent again in the clear.
+        if (from.secure && !next.secure)
+            throw Exception("HTTP: redirection from https to http: " + url);
         CheckTimeLimit(started);
-        // Only 307 and 308 ask for the same request again; the others continue with a GET.
-        if (StatusCode != 307 && StatusCode != 308) {
-            verb = "GET";
-            header.clear();
-            body.clear();
+        if (ContinuesAsGet(StatusCode, outgoing.verb)) {
+            outgoing.verb = "GET";
+            outgoing.header.clear();
+            outgoing.body.clear();
         }
+        // The part after "#" names a place in the page: it stays with the reader.
+        const std::string target = next.path + next.extraInfo.substr(0, next.extraInfo.find('#'));
         sent.request.Reset();
-        sent = Send(root, next, verb, next.path + next.extraInfo, header, body);
+        // The credentials belong to the server they were given for, not to any it names.
+        sent = Send(root, next, target, outgoing, next.SameServer(address_));
+        from = std::move(next);
     }
 }
 
@@ -263,9 +293,9 @@ void THTTPRequest::Exchange()
         target = AppendQuery(std::move(target), getStr);
         getStr.clear();
     }
-    std::string body = RequestBody();
-    std::string header = HeaderText();
-    if (ContainsNoCase(header, "multipart")) {
+    Outgoing outgoing{requestMethod_, HeaderText(), RequestBody()};
+    std::string& body = outgoing.body;
+    if (ContainsNoCase(outgoing.header, "multipart")) {
         std::vector<FormPair> variables;
         for (auto& [name, value] : FormPairs(body))
             multipartVariables_.emplace_back(name.substr(0, MaxVariableName), AnsiToWide(value));
@@ -275,8 +305,8 @@ void THTTPRequest::Exchange()
     }
     body = CutAtZero(std::move(body));
 
-    SentRequest sent = Send(root.Get(), address_, requestMethod_, target, header, body);
-    FollowRedirects(root.Get(), sent, WithScheme(url_), requestMethod_, std::move(header), std::move(body), started);
+    SentRequest sent = Send(root.Get(), address_, target, outgoing, true);
+    FollowRedirects(root.Get(), sent, std::move(outgoing), started);
     HINTERNET request = sent.request.Get();
 
     const DWORD declaredLength = QueryNumber(request, HTTP_QUERY_CONTENT_LENGTH);

@@ -14,7 +14,8 @@
 // One HTTP request at a time through WinInet: GET with an extra query, or POST with a
 // URL-encoded or multipart form. The reply body comes back as bytes and as lines,
 // inflated first when it is a plain gzip member. Redirections are followed to http and
-// https addresses only, at most MaxRedirects of them. Errors raise Exception.
+// https addresses only, never from https to http, at most MaxRedirects of them; UserName
+// and Password go only to the server of URL. Errors raise Exception.
 class THTTPRequest : public TComponent {
 public:
     explicit THTTPRequest(TComponent* owner = nullptr);
@@ -44,7 +45,8 @@ public:
     std::string ContentType;
     std::function<void(THTTPRequest& sender)> OnPacketRead;
     // Bounds of one request: each connect, send and receive step, and the whole exchange
-    // (checked between reads, so a request ends within TimeLimitMs + TimeoutMs).
+    // (checked before each redirection and between reads: a request ends within
+    // TimeLimitMs and the steps then under way).
     unsigned TimeoutMs = 5000;
     unsigned TimeLimitMs = 20000;
 
@@ -66,15 +68,18 @@ private:
         unsigned short port = 0;
         bool secure = false;
         bool web = false; // http or https
+
+        // Same scheme, host and port.
+        bool SameServer(const Address& other) const;
     };
+    struct Outgoing;
     struct SentRequest;
 
     static Address ParseAddress(const std::string& url);
-    SentRequest Send(void* root, const Address& address, const std::string& verb, const std::string& target,
-                     const std::string& header, std::string& body);
-    // Follows the redirections the sent request got, from the address it went to.
-    void FollowRedirects(void* root, SentRequest& sent, std::string url, std::string verb, std::string header,
-                         std::string body, unsigned long long started);
+    SentRequest Send(void* root, const Address& address, const std::string& target, Outgoing& outgoing,
+                     bool withCredentials);
+    // Follows the redirections the first request got; outgoing is what it sent.
+    void FollowRedirects(void* root, SentRequest& sent, Outgoing outgoing, unsigned long long started);
     void CheckTimeLimit(unsigned long long started) const;
     void Exchange();
     std::string RequestBody();

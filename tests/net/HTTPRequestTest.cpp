@@ -209,29 +209,44 @@ TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutE
     ScriptedHttpServer other;
     other.SetReply(Reply("moved page"));
     server.SetHandler([&](const RecordedRequest& sent) {
+        const std::map<std::string, std::pair<int, std::string>> redirects = {
+            {"/relative", {302, "/final?a=1"}},
+            {"/elsewhere", {302, other.Url("/there")}},
+            {"/see-other", {303, "/final?a=1"}},
+            {"/temporary", {307, "/final?a=1"}},
+            {"/fragment", {302, "/final?a=1#part"}},
+            {"/file", {302, "file:///C:/windows/win.ini"}},
+            {"/loop", {302, sent.Target}}};
+        const auto redirect = redirects.find(sent.Target);
+        if (redirect == redirects.end()) {
+            ScriptedReply page = Reply(sent.RequestLine + " " + sent.Body);
+            page.SendContentLength = false; // none is right for a HEAD too
+            return page;
+        }
         ScriptedReply reply = Reply("");
-        reply.Status = 302;
-        reply.Reason = "Found";
-        const std::map<std::string, std::string> locations = {
-            {"/relative", "/final?a=1"}, {"/final?a=1", ""}, {"/elsewhere", other.Url("/there")},
-            {"/see-other", "/final?a=1"}, {"/file", "file:///C:/windows/win.ini"}, {"/loop", sent.Target}};
-        const std::string& location = locations.at(sent.Target);
-        if (location.empty())
-            return Reply(sent.RequestLine);
-        reply.Status = sent.Target == "/see-other" ? 303 : 302;
-        reply.Headers = {"Location: " + location};
+        reply.Status = redirect->second.first;
+        reply.Reason = "Moved";
+        reply.Headers = {"Location: " + redirect->second.second};
         return reply;
     });
 
     request.ExecuteURL(server.Url("/relative"));
-    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0");
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0 ");
     EXPECT_EQ(request.StatusCode, 200u);
+    request.ExecuteURL(server.Url("/fragment"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0 ") << "the part after # is no server's business";
     request.ExecuteURL(server.Url("/elsewhere"));
     EXPECT_EQ(request.ReplyStream.Bytes(), "moved page");
     request.SetRequestMethod("POST");
     request.postStr = "b=2";
     request.ExecuteURL(server.Url("/see-other"));
-    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0") << "a POST continues as a GET";
+    EXPECT_EQ(request.ReplyStream.Bytes(), "GET /final?a=1 HTTP/1.0 ") << "a POST continues as a GET";
+    request.postStr = "b=2";
+    request.ExecuteURL(server.Url("/temporary"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "POST /final?a=1 HTTP/1.0 b=2");
+    request.SetRequestMethod("HEAD");
+    request.ExecuteURL(server.Url("/relative"));
+    EXPECT_EQ(server.LastRequest().RequestLine, "HEAD /final?a=1 HTTP/1.0") << "a HEAD never fetches a body";
     request.SetRequestMethod("GET");
 
     EXPECT_EQ(ErrorOf([&] { request.ExecuteURL(server.Url("/file")); }),
@@ -239,6 +254,45 @@ TEST_F(HTTPRequestTest, RedirectionsAreFollowedToHttpAddressesOnlyAndNotWithoutE
     const size_t before = server.RequestCount();
     EXPECT_EQ(ErrorOf([&] { request.ExecuteURL(server.Url("/loop")); }), "HTTP: more than 10 redirections");
     EXPECT_EQ(server.RequestCount() - before, 11u);
+}
+
+TEST_F(HTTPRequestTest, CredentialsGoOnlyToTheServerTheyWereGivenFor)
+{
+    // Both servers ask for them; the one a redirection names must not get them.
+    auto askingForCredentials = [](const std::string& page) {
+        return [page](const RecordedRequest& sent) {
+            if (!sent.Header("Authorization").empty())
+                return Reply(page);
+            ScriptedReply challenge = Reply("");
+            challenge.Status = 401;
+            challenge.Reason = "Unauthorized";
+            challenge.Headers = {"WWW-Authenticate: Basic realm=\"news\""};
+            return challenge;
+        };
+    };
+    ScriptedHttpServer other;
+    other.SetHandler(askingForCredentials("other page"));
+    const auto own = askingForCredentials("own page");
+    server.SetHandler([&](const RecordedRequest& sent) {
+        if (sent.Target == "/elsewhere" || sent.Target == "/here") {
+            ScriptedReply reply = Reply("");
+            reply.Status = 302;
+            reply.Reason = "Found";
+            reply.Headers = {"Location: " + (sent.Target == "/here" ? server.Url("/page") : other.Url("/page"))};
+            return reply;
+        }
+        return own(sent);
+    });
+    request.UserName = "reader";
+    request.Password = "secret";
+
+    request.ExecuteURL(server.Url("/here"));
+    EXPECT_EQ(request.ReplyStream.Bytes(), "own page");
+    request.ExecuteURL(server.Url("/elsewhere"));
+    EXPECT_EQ(request.StatusCode, 401u);
+    ASSERT_GT(other.RequestCount(), 0u);
+    for (const RecordedRequest& sent : other.Requests())
+        EXPECT_EQ(sent.Header("Authorization"), "") << sent.RequestLine;
 }
 
 TEST_F(HTTPRequestTest, NoServerListening)
