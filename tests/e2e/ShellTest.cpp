@@ -194,7 +194,7 @@ TEST(Shell, ManifestIsEmbeddedAndAcceptedByTheSystem)
 TEST(Shell, LibrariesPlantedBesideTheProgramAreNeverLoaded)
 {
     // System libraries the program uses that the system does not keep loaded for everyone.
-    const std::wstring names[] = {L"version.dll", L"wininet.dll", L"winmm.dll", L"comctl32.dll", L"msftedit.dll"};
+    const std::wstring names[] = {L"version.dll", L"wininet.dll", L"winmm.dll", L"comctl32.dll", L"msftedit.dll", L"bcrypt.dll", L"urlmon.dll"};
     ProgramFolder folder;
     for (const std::wstring& name : names)
         ASSERT_TRUE(CopyFileW((GetAppPath() + L"planted_library.dll").c_str(), folder.File(name).c_str(), FALSE));
@@ -205,7 +205,7 @@ TEST(Shell, LibrariesPlantedBesideTheProgramAreNeverLoaded)
     folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url("/") + "\r\n[Settings]\r\nSound=1\r\n");
 
     // Wine prefers its own libraries; told to prefer files on disk, it searches as Windows does.
-    RunningProgram program(folder, {.dllOverrides = L"version,wininet,winmm,comctl32,msftedit=n,b;mscoree,mshtml="});
+    RunningProgram program(folder, {.dllOverrides = L"version,wininet,winmm,comctl32,msftedit,bcrypt,urlmon=n,b;mscoree,mshtml="});
     HWND main = program.MainWindow();
     ASSERT_NE(main, nullptr);
     // The version in the caption, the news in the log and its sound: every library has been used.
