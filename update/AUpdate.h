@@ -152,6 +152,12 @@ public:
     // ".sig"), and every listed file must match the SHA-256 its entry names.
     std::optional<TUpdatePublicKey> PublicKey;
 
+    // Most bytes a transfer takes: a server that streams without end fails like a cut
+    // transfer instead of filling the disk.
+    static constexpr long long kMaxTransferBytes = 512LL << 20;
+    static constexpr long long kMaxTextBytes = 1LL << 20;
+    static constexpr long long kMaxSignatureBytes = 4LL << 10;
+
     TAutoUpdateFileProgress OnFileProgress;
     TAutoUpdateFileDownloaded OnFileDownloaded;
     TAutoUpdateFileVersionCheck OnFileVersionCheck;
@@ -224,12 +230,16 @@ public:
 
     // Transfers.
     void ReportInternetError();
-    // expectedSha256: lower-case hex the transferred bytes must match, when given.
+    // expectedSha256: lower-case hex the transferred bytes must match, when given. A transfer
+    // of more than sizeLimit bytes fails and leaves nothing.
     bool DownloadFile(HINTERNET connection, const std::string& address, bool compressed, const std::string& targetDir,
-                      const std::optional<std::string>& expectedSha256 = std::nullopt);
+                      const std::optional<std::string>& expectedSha256 = std::nullopt,
+                      long long sizeLimit = kMaxTransferBytes);
     bool CopyLocalFile(const std::string& source, const std::string& target,
-                       const std::optional<std::string>& expectedSha256 = std::nullopt);
-    std::unique_ptr<TStringList> DownloadText(const std::string& address);
+                       const std::optional<std::string>& expectedSha256 = std::nullopt,
+                       long long sizeLimit = kMaxTransferBytes);
+    // A text file, or none when it cannot be had or is larger than sizeLimit.
+    std::unique_ptr<TStringList> DownloadText(const std::string& address, long long sizeLimit = kMaxTextBytes);
     void ExpandLZFile(const std::string& path);
     std::string AddProxyCredentials(const std::string& address, const std::string& user, const std::string& password);
     std::string FileNameFromURL(const std::string& address);
@@ -282,7 +292,7 @@ private:
     };
     RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
     bool ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize, bool compressed,
-                     const std::optional<std::string>& expectedSha256);
+                     const std::optional<std::string>& expectedSha256, long long sizeLimit);
     std::string RegistryPath() const;
 
     // Run state.

@@ -58,7 +58,7 @@ int TAutoUpdate::FetchControlFile()
 {
     const std::string address = ControlFileURL();
     const std::string folder = TemporaryFolder();
-    if (!DownloadFile(ConnectionHandle(), address, false, folder)) {
+    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes)) {
         Report(usControlFileNotFound);
         return 4;
     }
@@ -82,7 +82,7 @@ int TAutoUpdate::FetchControlFile()
 
 bool TAutoUpdate::ControlFileSignatureValid(const std::string& address, const std::string& bytes)
 {
-    auto signature = DownloadText(address + ".sig");
+    auto signature = DownloadText(address + ".sig", kMaxSignatureBytes);
     if (!signature || signature->Count() == 0)
         return false;
     // A platform that cannot check the signature cannot vouch for the file either.

@@ -1,5 +1,7 @@
 #include "AUpdate.h"
 
+#include <algorithm>
+
 #include "Application.h"
 #include "CommandLine.h"
 #include "HTTPRequestFuncs.h"
@@ -34,6 +36,16 @@ std::pair<std::string, INTERNET_PORT> ServerAndPort(const std::string& server)
     return {server, INTERNET_DEFAULT_HTTP_PORT};
 }
 
+// The most bytes an entry's transfer may bring: the size it names, where it names one the
+// transfer must match. A packed file (compressed, or a cabinet) may be larger than the file
+// it gives, so only its stated transfer size bounds it.
+long long TransferLimit(const TFileDescription& item)
+{
+    const bool packed = item.Compressed || ToUpper(ExtensionOf(item.URL)) == ".CAB";
+    const long long stated = item.FileSize > 0 ? item.FileSize : packed ? 0 : item.NewSize;
+    return stated > 0 ? std::min(stated, TAutoUpdate::kMaxTransferBytes) : TAutoUpdate::kMaxTransferBytes;
+}
+
 } // namespace
 
 int TAutoUpdate::DownloadFileList()
@@ -66,7 +78,8 @@ void TAutoUpdate::DownloadListedFile(int index)
     std::optional<std::string> digest;
     if (PublicKey && !digestMissing)
         digest = item.Sha256;
-    if (digestMissing || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest)) {
+    if (digestMissing ||
+        !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest, TransferLimit(item))) {
         Report(usCannotDownloadFile, address);
         appUpdate_ = false;
         return;

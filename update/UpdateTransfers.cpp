@@ -316,7 +316,8 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
 }
 
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
-                               const std::string& targetDir, const std::optional<std::string>& expectedSha256)
+                               const std::string& targetDir, const std::optional<std::string>& expectedSha256,
+                               long long sizeLimit)
 {
     Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
@@ -324,7 +325,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         // A target folder whose last part is a name names the target file itself.
         const bool namesFile = !targetDir.empty() && !IsPathSeparator(targetDir.back());
         const std::string target = namesFile ? targetDir : targetDir + localName;
-        if (!CopyLocalFile(address, target, expectedSha256))
+        if (!CopyLocalFile(address, target, expectedSha256, sizeLimit))
             return false;
         NotifyFileDownloaded(target);
         if (compressed && ToUpper(target).find(".CAB") == std::string::npos)
@@ -340,7 +341,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         return false;
     }
     return ReceiveFile(file.request, targetDir + FileNameFromURL(url), file.expectedSize, compressed,
-                       expectedSha256);
+                       expectedSha256, sizeLimit);
 }
 
 TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
@@ -354,7 +355,7 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
         }
         WIN32_FIND_DATAW found{};
         InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-        file.expectedSize = search ? found.nFileSizeLow : 0;
+        file.expectedSize = search ? (static_cast<long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
         search.Reset();
         file.request.Reset(
             FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
@@ -376,7 +377,7 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
 }
 
 bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize,
-                              bool compressed, const std::optional<std::string>& expectedSha256)
+                              bool compressed, const std::optional<std::string>& expectedSha256, long long sizeLimit)
 {
     TransferFile file(TempDirectory);
     if (!file.IsOpen())
@@ -388,7 +389,7 @@ bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target
     bool failed = false, cancelled = false;
     do {
         PumpMessages();
-        if (!InternetReadFile(request.Get(), block.data(), kReadBlock, &count)) {
+        if (!InternetReadFile(request.Get(), block.data(), kReadBlock, &count) || total + count > sizeLimit) {
             failed = true;
             break;
         }
@@ -403,8 +404,8 @@ bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target
     request.Reset();
     file.Close();
     transferCancelled_ = cancelled;
-    // An empty reply, a cut transfer or bytes other than the signed ones never replace
-    // anything: the temporary file goes and the old target stays.
+    // An empty reply, a cut or oversized transfer or bytes other than the signed ones never
+    // replace anything: the temporary file goes and the old target stays.
     if (failed || cancelled || total == 0 || !digest.Matches() || !file.MoveTo(target))
         return false;
     NotifyFileDownloaded(target);
@@ -414,7 +415,7 @@ bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target
 }
 
 bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target,
-                                const std::optional<std::string>& expectedSha256)
+                                const std::optional<std::string>& expectedSha256, long long sizeLimit)
 {
     if (source == target) {
         Report(usEqualFiles, source);
@@ -441,7 +442,8 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
     bool failed = false, cancelled = false;
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(input.Get(), block.data(), kCopyBlock, &read, nullptr) || !file.Write(block.data(), read)) {
+        if (!ReadFile(input.Get(), block.data(), kCopyBlock, &read, nullptr) || total + read > sizeLimit ||
+            !file.Write(block.data(), read)) {
             failed = true;
             break;
         }
@@ -458,10 +460,10 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
     return !failed && !cancelled && digest.Matches() && file.MoveTo(target);
 }
 
-std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address)
+std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit)
 {
     const std::string folder = TemporaryFolder();
-    if (!DownloadFile(ConnectionHandle(), address, false, folder))
+    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, sizeLimit))
         return nullptr;
     const std::wstring path = Widen(folder + FileNameFromURL(address));
     auto text = std::make_unique<TStringList>();

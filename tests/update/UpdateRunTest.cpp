@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class Signature { Valid, OneByteChanged, Missing };
+enum class Signature { Valid, OneByteChanged, Missing, Oversized };
 
 struct RunCase {
     const char* name;
@@ -45,6 +45,18 @@ std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& t
     return text;
 }
 
+// The files by their address; any other address is not found.
+void ServeFiles(ScriptedHttpServer& server, const std::map<std::string, std::string>& files)
+{
+    server.SetHandler([&files](const RecordedRequest& request) {
+        ScriptedReply reply;
+        auto found = files.find(request.Target);
+        reply.Status = found == files.end() ? 404 : 200;
+        reply.Body = found == files.end() ? "" : found->second;
+        return reply;
+    });
+}
+
 } // namespace
 
 // Whole runs against a loopback server: a signed control file is taken and its files
@@ -55,6 +67,7 @@ TEST(UpdateRun, EachWayThroughTheRun)
         {"signed", "02/01/2020", 3, Signature::Valid, true, true, {"/files/data.txt", "/files/dated.txt"}, 946, true},
         {"changed byte", "02/01/2020", 3, Signature::OneByteChanged, true, true, {}, 927, false},
         {"no signature", "02/01/2020", 3, Signature::Missing, true, true, {}, 927, false},
+        {"signature file too large", "02/01/2020", 3, Signature::Oversized, true, true, {}, 927, false},
         {"no control file", "02/01/2020", 3, Signature::Valid, true, false, {}, 925, false},
         {"date tie", "01/01/1980", 3, Signature::Valid, true, true, {}, 930, false},
         {"no files", "02/01/2020", 0, Signature::Valid, true, true, {}, 929, false},
@@ -76,13 +89,9 @@ TEST(UpdateRun, EachWayThroughTheRun)
             files["/app1h.inf"] = served;
         if (c.signature != Signature::Missing)
             files["/app1h.inf.sig"] = SignControlFile(control);
-        server.SetHandler([&](const RecordedRequest& request) {
-            ScriptedReply reply;
-            auto found = files.find(request.Target);
-            reply.Status = found == files.end() ? 404 : 200;
-            reply.Body = found == files.end() ? "" : found->second;
-            return reply;
-        });
+        if (c.signature == Signature::Oversized)
+            files["/app1h.inf.sig"] += "\r\n" + std::string(5000, ' ');
+        ServeFiles(server, files);
 
         RecordingUpdate update;
         update.UpdateType = TAutoUpdateType::httpUpdate;
@@ -120,3 +129,4 @@ TEST(UpdateRun, EachWayThroughTheRun)
                                                     : std::vector<std::string>{"dated.txt"});
     }
 }
+

@@ -17,6 +17,7 @@ struct HttpCase {
     bool cancelAtFirstBlock;
     bool expectedResult;
     bool expectedNewContent;
+    long long sizeLimit = TAutoUpdate::kMaxTransferBytes;
 };
 
 ScriptedReply Reply(int status, std::string body)
@@ -41,6 +42,8 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         {"404", Reply(404, "gone"), std::nullopt, false, false, false},
         {"zero bytes", Reply(200, ""), std::nullopt, false, false, false},
         {"cancel", Reply(200, std::string(20000, 'x')), std::nullopt, true, false, false},
+        {"over its limit", Reply(200, std::string(20000, 'x')), std::nullopt, false, false, false, 19999},
+        {"at its limit", Reply(200, std::string(20000, 'x')), std::nullopt, false, true, true, 20000},
     };
     for (const HttpCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -59,7 +62,8 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         };
         ASSERT_EQ(update.OpenInternetSession(), 0);
         const bool result =
-            update.DownloadFile(update.ConnectionHandle(), server.Url("/dir/file.bin"), false, target.Path(), c.digest);
+            update.DownloadFile(update.ConnectionHandle(), server.Url("/dir/file.bin"), false, target.Path(), c.digest,
+                                c.sizeLimit);
         EXPECT_EQ(result, c.expectedResult);
         EXPECT_EQ(target.Read("file.bin"), c.expectedNewContent ? c.reply.Body : "old");
         EXPECT_EQ(downloaded.size(), c.expectedNewContent ? 1u : 0u);
@@ -70,6 +74,25 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
             EXPECT_EQ(update.statuses.back().param, "404");
             EXPECT_EQ(update.statuses.back().errcode, 404);
         }
+        update.CloseInternetSession();
+    }
+}
+
+// A shown text is read whole into memory: one larger than its cap is refused like a missing
+// one and leaves no file behind.
+TEST(UpdateTransfers, TextLargerThanItsCapIsRefused)
+{
+    for (long long size : {TAutoUpdate::kMaxTextBytes, TAutoUpdate::kMaxTextBytes + 1}) {
+        ScriptedHttpServer server;
+        server.SetReply(Reply(200, std::string(size_t(size), 'a')));
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::httpUpdate;
+        ASSERT_EQ(update.OpenInternetSession(), 0);
+        const auto text = update.DownloadText(server.Url("/capped-text.txt"));
+        EXPECT_EQ(text != nullptr, size <= TAutoUpdate::kMaxTextBytes) << size;
+        if (text)
+            EXPECT_EQ((*text)[0].size(), size_t(size));
+        EXPECT_FALSE(ReadWholeFile(Widen(TAutoUpdate::TemporaryFolder() + "capped-text.txt")));
         update.CloseInternetSession();
     }
 }
