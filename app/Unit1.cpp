@@ -2,6 +2,7 @@
 
 #include "AppPath.h"
 #include "Application.h"
+#include "DataFolder.h"
 #include "FileIO.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
@@ -209,6 +210,7 @@ void TForm1::FormCreate()
     // The silent update check; whatever goes wrong in it, start-up goes on.
     try {
         AutoUpdate->URL = sources_.UpdateURL;
+        AutoUpdate->ProgramFolderWritable = IsProgramFolderWritable();
         AutoUpdate->RunUpdate();
     } catch (const std::exception&) {
     }

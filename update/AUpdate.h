@@ -151,6 +151,9 @@ public:
     // When set, a control file counts only with a valid detached signature (address +
     // ".sig"), and every listed file must match the SHA-256 its entry names.
     std::optional<TUpdatePublicKey> PublicKey;
+    // False when this user cannot write the running program's folder: files aimed there are
+    // then refused (946) rather than fetched for a replacement that cannot happen.
+    bool ProgramFolderWritable = true;
 
     // Most bytes a transfer takes: a server that streams without end fails like a cut
     // transfer instead of filling the disk.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "AppPath.h"
 #include "Application.h"
 #include "CommandLine.h"
 #include "HTTPRequestFuncs.h"
@@ -46,6 +47,25 @@ long long TransferLimit(const TFileDescription& item)
     return stated > 0 ? std::min(stated, TAutoUpdate::kMaxTransferBytes) : TAutoUpdate::kMaxTransferBytes;
 }
 
+std::wstring WithoutTrailingSeparator(std::wstring path)
+{
+    while (!path.empty() && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    return path;
+}
+
+// Whether files of the folder land in the running program's folder ("" is the current folder).
+bool IsProgramFolder(const std::string& folder)
+{
+    const std::wstring given = Widen(folder.empty() ? "." : folder);
+    const DWORD length = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(given.c_str(), length, full.data(), nullptr));
+    const std::wstring target = WithoutTrailingSeparator(full), program = WithoutTrailingSeparator(GetAppPath());
+    return CompareStringOrdinal(target.c_str(), int(target.size()), program.c_str(), int(program.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 } // namespace
 
 int TAutoUpdate::DownloadFileList()
@@ -78,7 +98,8 @@ void TAutoUpdate::DownloadListedFile(int index)
     std::optional<std::string> digest;
     if (PublicKey && !digestMissing)
         digest = item.Sha256;
-    if (digestMissing ||
+    const bool cannotReplace = !ProgramFolderWritable && IsProgramFolder(item.TargetDir);
+    if (digestMissing || cannotReplace ||
         !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest, TransferLimit(item))) {
         Report(usCannotDownloadFile, address);
         appUpdate_ = false;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <map>
 
+#include "AppPath.h"
 #include "ScriptedHttpServer.h"
+#include "Text.h"
 #include "UpdateSigner.h"
 #include "UpdateTestSupport.h"
 
@@ -130,3 +132,33 @@ TEST(UpdateRun, EachWayThroughTheRun)
     }
 }
 
+// A user who cannot write the program's folder cannot have its files replaced: an entry
+// aimed there is refused before its transfer, the others are still taken.
+TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
+{
+    ScriptedHttpServer server;
+    ScratchFolder target;
+    const std::string programFolder = Narrow(GetAppPath());
+    const std::string control = "[update]\r\ndate=02/01/2020\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" +
+                                server.Url("/files/program.txt") + "\r\ntargetdir=" + programFolder +
+                                "\r\nsha256=" + kPayloadSha256 + "\r\n[file2]\r\nurl=" + server.Url("/files/data.txt") +
+                                "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
+    const std::map<std::string, std::string> files = {
+        {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/data.txt", kPayload}};
+    ServeFiles(server, files);
+    RecordingUpdate update;
+    update.UpdateType = TAutoUpdateType::httpUpdate;
+    update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+    update.URL = server.Url("/app1h.inf");
+    update.TempDirectory = target.Path();
+    update.PublicKey = BuiltInUpdatePublicKey();
+    update.ProgramFolderWritable = false;
+    update.RunUpdate();
+
+    for (const RecordedRequest& request : server.Requests())
+        EXPECT_NE(request.Target, "/files/program.txt");
+    EXPECT_TRUE(std::any_of(update.statuses.begin(), update.statuses.end(), [&](const auto& status) {
+        return status.id == 946 && status.param == server.Url("/files/program.txt");
+    }));
+    EXPECT_EQ(target.Read("data.txt"), kPayload);
+}
