@@ -294,6 +294,7 @@ private:
         bool refused = false;
     };
     RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
+    void FileArrived(const std::string& path, bool compressed);
     bool ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize, bool compressed,
                      const std::optional<std::string>& expectedSha256, long long sizeLimit);
     std::string RegistryPath() const;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "Application.h"
+#include "EntryPath.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "HTTPRequestFuncs.h"
@@ -321,15 +322,17 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
 {
     Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
+    // A target folder whose last part is a name names the target file itself.
+    const bool namesFile =
+        UpdateType == TAutoUpdateType::fileUpdate && !targetDir.empty() && !IsPathSeparator(targetDir.back());
+    // The name from the address (or the handler) must not lead out of the target folder.
+    if (!namesFile && !StaysInsideFolder(Widen(localName)))
+        return false;
     if (UpdateType == TAutoUpdateType::fileUpdate) {
-        // A target folder whose last part is a name names the target file itself.
-        const bool namesFile = !targetDir.empty() && !IsPathSeparator(targetDir.back());
         const std::string target = namesFile ? targetDir : targetDir + localName;
         if (!CopyLocalFile(address, target, expectedSha256, sizeLimit))
             return false;
-        NotifyFileDownloaded(target);
-        if (compressed && ToUpper(target).find(".CAB") == std::string::npos)
-            ExpandLZFile(target);
+        FileArrived(target, compressed);
         return true;
     }
     const std::string url = AddProxyCredentials(address, ProxyUserID, ProxyPassword);
@@ -340,8 +343,8 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         Report(usInternetFileNotFound, address);
         return false;
     }
-    return ReceiveFile(file.request, targetDir + FileNameFromURL(url), file.expectedSize, compressed,
-                       expectedSha256, sizeLimit);
+    return ReceiveFile(file.request, targetDir + localName, file.expectedSize, compressed, expectedSha256,
+                       sizeLimit);
 }
 
 TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
@@ -408,10 +411,16 @@ bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target
     // replace anything: the temporary file goes and the old target stays.
     if (failed || cancelled || total == 0 || !digest.Matches() || !file.MoveTo(target))
         return false;
-    NotifyFileDownloaded(target);
-    if (compressed && ToUpper(ExtensionOf(target)) != ".CAB")
-        ExpandLZFile(target);
+    FileArrived(target, compressed);
     return true;
+}
+
+// A cabinet marked compressed is left whole for its own step.
+void TAutoUpdate::FileArrived(const std::string& path, bool compressed)
+{
+    NotifyFileDownloaded(path);
+    if (compressed && ToUpper(ExtensionOf(path)) != ".CAB")
+        ExpandLZFile(path);
 }
 
 bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target,

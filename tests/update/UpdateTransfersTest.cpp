@@ -18,6 +18,7 @@ struct HttpCase {
     bool expectedResult;
     bool expectedNewContent;
     long long sizeLimit = TAutoUpdate::kMaxTransferBytes;
+    const char* nameFromHandler = nullptr;
 };
 
 ScriptedReply Reply(int status, std::string body)
@@ -44,6 +45,8 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         {"cancel", Reply(200, std::string(20000, 'x')), std::nullopt, true, false, false},
         {"over its limit", Reply(200, std::string(20000, 'x')), std::nullopt, false, false, false, 19999},
         {"at its limit", Reply(200, std::string(20000, 'x')), std::nullopt, false, true, true, 20000},
+        {"name leading out", Reply(200, kPayload), std::nullopt, false, false, false, TAutoUpdate::kMaxTransferBytes,
+         "..\\escaped.bin"},
     };
     for (const HttpCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -56,6 +59,10 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         update.TempDirectory = temporary.Path();
         std::vector<std::string> downloaded;
         update.OnFileDownloaded = [&](TAutoUpdate&, const std::string& name) { downloaded.push_back(name); };
+        if (c.nameFromHandler)
+            update.OnFileNameFromURL = [&](TAutoUpdate&, const std::string&, std::string& name) {
+                name = c.nameFromHandler;
+            };
         int progressEvents = 0;
         update.OnProgressCancel = [&](TAutoUpdate&, bool& cancel) {
             cancel = c.cancelAtFirstBlock && ++progressEvents == 1;
@@ -68,6 +75,7 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         EXPECT_EQ(target.Read("file.bin"), c.expectedNewContent ? c.reply.Body : "old");
         EXPECT_EQ(downloaded.size(), c.expectedNewContent ? 1u : 0u);
         EXPECT_TRUE(temporary.Files().empty()) << "temporary files left behind";
+        EXPECT_FALSE(ReadWholeFile(Widen(target.File("..\\escaped.bin"))));
         EXPECT_EQ(update.Reported(916), c.reply.Status == 404);
         EXPECT_FALSE(update.Reported(917));
         if (c.reply.Status == 404) {
