@@ -6,6 +6,10 @@
 
 bool ReplacedFiles::Replace(const std::wstring& newFile, const std::wstring& target)
 {
+    // Without a new file (one listed twice, say) nothing moves: the kept old file of the
+    // first listing must not be overwritten by the new one.
+    if (GetFileAttributesW(newFile.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return false;
     const std::wstring kept = target + L".old";
     const bool hadOld = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (hadOld && !MoveFileExW(target.c_str(), kept.c_str(), MOVEFILE_REPLACE_EXISTING))

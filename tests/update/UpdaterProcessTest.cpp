@@ -124,19 +124,22 @@ TEST(Updater, KeepsANewProgramThatRunsAndBringsTheOldOneBackWhenTheNewOneFails)
         const wchar_t* oldProgram;
         const wchar_t* newProgram;
         std::string runs;
+        int listings = 1;
     } cases[] = {
         {L"failing_probe.exe", L"steady_probe.exe", "steady\r\n"},
         {L"steady_probe.exe", L"failing_probe.exe", "failing\r\nsteady\r\n"},
+        {L"steady_probe.exe", L"failing_probe.exe", "failing\r\nsteady\r\n", 2},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.newProgram));
+        SCOPED_TRACE(Narrow(c.newProgram) + " listed " + std::to_string(c.listings) + " times");
         ProgramFolder folder(L"upd restart");
         CopyInto(folder, Built(c.oldProgram), L"app.exe");
         CopyInto(folder, Built(c.newProgram), L"app.exe_NEW");
         folder.Write(L"app.exe_NEW.rejected", "a new program that failed an earlier time");
-        const KernelHandle updater = StartUpdater(std::to_wstring(EndedProcessId()) + L" " + Quoted(folder, L"app.exe") +
-                                                      L" " + Quoted(folder, L"app.exe_NEW"),
-                                                  folder.Path());
+        std::wstring arguments = std::to_wstring(EndedProcessId()) + L" " + Quoted(folder, L"app.exe");
+        for (int listing = 0; listing < c.listings; ++listing)
+            arguments += L" " + Quoted(folder, L"app.exe_NEW");
+        const KernelHandle updater = StartUpdater(arguments, folder.Path());
         ASSERT_TRUE(Ended(updater, 20000));
         EXPECT_TRUE(WaitUntil([&] { return folder.Read(L"marks.txt") == c.runs; }, 5000)) << *folder.Read(L"marks.txt");
         EXPECT_TRUE(folder.Read(L"app.exe") == Bytes(Built(L"steady_probe.exe"))) << "app.exe is not the one that runs";
