@@ -108,9 +108,21 @@ void TAutoUpdate::DownloadListedFile(int index)
     ProcessDownloadedFile(item, localName);
 }
 
+// The name counts only as a whole file name of the list: "good.cab" is not "notgood.cab".
 bool TAutoUpdate::IsComponentFile(const std::string& localName) const
 {
-    return !localName.empty() && ToUpper(appComponents_).find(ToUpper(localName)) != std::string::npos;
+    constexpr size_t npos = std::string::npos;
+    const std::string components = ToUpper(appComponents_), name = ToUpper(localName);
+    if (name.empty())
+        return false;
+    for (size_t at = components.find(name); at != npos; at = components.find(name, at + 1)) {
+        const size_t end = at + name.size();
+        const bool nameStarts = at == 0 || std::string_view("\\/ \"").find(components[at - 1]) != npos;
+        const bool nameEnds = end == components.size() || std::string_view(" \"").find(components[end]) != npos;
+        if (nameStarts && nameEnds)
+            return true;
+    }
+    return false;
 }
 
 // Cabinets and patches that belong to the running application are left to the updater.

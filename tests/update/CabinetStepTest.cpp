@@ -27,7 +27,9 @@ TEST(CabinetStep, ExtractsADownloadedCabinetAndKeepsOneThatFails)
         ASSERT_TRUE(CopyFileW(ArchiveFile(name).c_str(), folder.File(name).c_str(), FALSE));
     ASSERT_TRUE(CreateDirectoryW(folder.File(L"target").c_str(), nullptr));
     const std::string target = Narrow(folder.File(L"target"));
-    std::string control = "[update]\r\nunconditional=1\r\n[files]\r\ncount=2\r\n";
+    // A component whose name ends like the good cabinet's does not make that cabinet one.
+    std::string control = "[update]\r\nunconditional=1\r\n[application]\r\nappcomps=" +
+                          Narrow(folder.File(L"notgood.cab")) + "\r\n[files]\r\ncount=2\r\n";
     for (const char* number : {"1", "2"})
         control += std::string("[file") + number + "]\r\nurl=" + Narrow(folder.File(number[0] == '1' ? L"good.cab" : L"damaged.cab")) +
                    "\r\ntargetdir=" + target + "\r\ndate=01/01/2020\r\nlocalversion=" + target + "\\missing.txt\r\n";
