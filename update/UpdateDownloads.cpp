@@ -10,6 +10,7 @@
 #include "UpdatePaths.h"
 #include "UpdatePrompts.h"
 #include "UpdateStatus.h"
+#include "UpdaterCommandLine.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ void TAutoUpdate::ProcessDownloadedFile(const TFileDescription& item, const std:
             DeleteFileW(Widen(path).c_str());
     }
     if (extension == ".PAT" && ApplyPatch && !item.LocalVersion.empty() && !component) {
-        RunAndWait("patcher.exe " + localName + " " + item.LocalVersion);
+        RunAndWait(Narrow(PatcherCommand(Widen(localName), Widen(item.LocalVersion))));
         if (!KeepIntermediateFiles)
             DeleteFileW(Widen(path).c_str());
     }

@@ -135,6 +135,11 @@ std::wstring PatchedProgramPath(std::wstring_view path)
     return std::wstring(path.substr(0, path.size() - extension.size())) + L".EXE";
 }
 
+std::wstring PatcherCommand(std::wstring_view patchFile, std::wstring_view patchedFile)
+{
+    return L"patcher.exe " + QuotedIfBlank(patchFile) + L" " + QuotedIfBlank(patchedFile);
+}
+
 std::wstring WithQuotedProgram(std::wstring_view command)
 {
     if (command.empty() || command.front() == L'"')

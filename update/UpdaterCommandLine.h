@@ -48,6 +48,10 @@ std::wstring ReplacedPath(std::wstring_view path);
 // The program a patch file patches: the path with the extension "EXE".
 std::wstring PatchedProgramPath(std::wstring_view path);
 
+// The patch program's command for a patch file and the file it patches, each quoted when it
+// holds a blank.
+std::wstring PatcherCommand(std::wstring_view patchFile, std::wstring_view patchedFile);
+
 // The application command with its program quoted when the program path holds a blank, so
 // that starting it cannot run a program named after the first part of that path.
 std::wstring WithQuotedProgram(std::wstring_view command);

@@ -29,7 +29,7 @@ void ApplyComponent(const std::wstring& path, ReplacedFiles& replaced)
         replaced.Replace(path, ReplacedPath(path));
         break;
     case ComponentKind::Patch:
-        RunCommandAndWait(L"patcher.exe " + QuotedIfBlank(path) + L" " + QuotedIfBlank(PatchedProgramPath(path)));
+        RunCommandAndWait(PatcherCommand(path, PatchedProgramPath(path)));
         DeleteFileW(path.c_str());
         break;
     case ComponentKind::Cabinet:
