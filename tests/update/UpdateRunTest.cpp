@@ -59,6 +59,16 @@ void ServeFiles(ScriptedHttpServer& server, const std::map<std::string, std::str
     });
 }
 
+// A silent run over HTTP of the server's signed control file, with its files kept in target.
+void SetUpSilentSignedRun(RecordingUpdate& update, const ScriptedHttpServer& server, const ScratchFolder& target)
+{
+    update.UpdateType = TAutoUpdateType::httpUpdate;
+    update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+    update.URL = server.Url("/app1h.inf");
+    update.TempDirectory = target.Path();
+    update.PublicKey = BuiltInUpdatePublicKey();
+}
+
 } // namespace
 
 // Whole runs against a loopback server: a signed control file is taken and its files
@@ -96,11 +106,7 @@ TEST(UpdateRun, EachWayThroughTheRun)
         ServeFiles(server, files);
 
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
-        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-        update.URL = server.Url("/app1h.inf");
-        update.TempDirectory = target.Path();
-        update.PublicKey = BuiltInUpdatePublicKey();
+        SetUpSilentSignedRun(update, server, target);
         update.ConnectionFunctions.IsConnected = [&] { return c.connected; };
         update.OnGetFileList = [](TAutoUpdate&, TStringList& list) {
             TStringList kept;
@@ -147,11 +153,7 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
         {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/data.txt", kPayload}};
     ServeFiles(server, files);
     RecordingUpdate update;
-    update.UpdateType = TAutoUpdateType::httpUpdate;
-    update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-    update.URL = server.Url("/app1h.inf");
-    update.TempDirectory = target.Path();
-    update.PublicKey = BuiltInUpdatePublicKey();
+    SetUpSilentSignedRun(update, server, target);
     update.ProgramFolderWritable = false;
     update.RunUpdate();
 
