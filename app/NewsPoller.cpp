@@ -22,19 +22,49 @@ TSR::~TSR()
     WaitFor();
 }
 
+void TSR::StartPolling()
+{
+    SetPriority(THREAD_PRIORITY_IDLE);
+    startedAt_ = GetTickCount64();
+    Start();
+}
+
+bool TSR::RunningLongerThan(unsigned milliseconds) const
+{
+    return Running() && GetTickCount64() - startedAt_ > milliseconds;
+}
+
+void TSR::Abandon()
+{
+    std::lock_guard lock(publishing_);
+    abandoned_ = true;
+    Terminate();
+}
+
+void TSR::Publish(const std::function<void(TLatestItemState&)>& write)
+{
+    std::lock_guard lock(publishing_);
+    if (!abandoned_)
+        write(*state_);
+}
+
 void TSR::Execute()
 {
     THTTPRequest request(nullptr);
+    request.TimeoutMs = NewsRequestTimeoutMs;
+    request.TimeLimitMs = NewsRequestTimeLimitMs;
     request.ExecuteURL(newsUrl_);
     const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
-    state_->SetFetchStatus(success ? 1 : 2);
+    Publish([&](TLatestItemState& state) { state.SetFetchStatus(success ? 1 : 2); });
     std::optional<NewsItem> item = ScanNewsPage(request.ReplyLines.Lines(), ShortDateToday());
     if (!item)
         return;
-    if (item->Text)
-        state_->PublishItem(std::move(item->Title), std::move(*item->Text));
-    else
-        state_->PublishTitle(std::move(item->Title));
+    Publish([&](TLatestItemState& state) {
+        if (item->Text)
+            state.PublishItem(std::move(item->Title), std::move(*item->Text));
+        else
+            state.PublishTitle(std::move(item->Title));
+    });
 }
 
 std::string ShortDateToday()
@@ -51,15 +81,21 @@ void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<T
     worker = std::make_unique<TSR>(state, newsUrl);
 }
 
-void StartPoll(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
-               const std::string& newsUrl)
+void StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+               const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
+               unsigned giveUpAfterMs)
 {
-    if (worker && worker->Running())
-        return;
+    if (abandoned && abandoned->Finished())
+        abandoned.reset();
+    if (worker && worker->Running()) {
+        if (abandoned || !worker->RunningLongerThan(giveUpAfterMs))
+            return;
+        worker->Abandon();
+        abandoned = std::move(worker);
+    }
     try {
         CreateSuspendedWorker(worker, state, newsUrl);
-        worker->SetPriority(THREAD_PRIORITY_IDLE);
-        worker->Start();
+        worker->StartPolling();
     } catch (...) {
     }
 }

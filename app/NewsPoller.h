@@ -1,9 +1,19 @@
 #pragma once
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "LatestItem.h"
 #include "Thread.h"
+
+// The news request's bounds: each connect, send and receive step, and the whole exchange.
+constexpr unsigned NewsRequestTimeoutMs = 5000;
+constexpr unsigned NewsRequestTimeLimitMs = 20000;
+// A poll running longer than this is taken for hung in a step WinInet does not bound: twice
+// the longest a request can take (its time limit, then a redirection's connect, send and
+// receive and one more read), so an idle-priority worker on a busy machine still delivers.
+constexpr unsigned PollGiveUpAfterMs = 2 * (NewsRequestTimeLimitMs + 4 * NewsRequestTimeoutMs);
 
 // One poll of the news page on its own thread: fetch, fetch status, first item row.
 // Errors end the poll quietly and leave the state as the poll had left it. The worker
@@ -14,12 +24,25 @@ public:
     TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl);
     ~TSR() override;
 
+    // Starts the poll at idle priority.
+    void StartPolling();
+    bool RunningLongerThan(unsigned milliseconds) const;
+    // Asks the worker to stop and cuts it off from the state: once this returns, nothing it
+    // still finds is written there.
+    void Abandon();
+
 protected:
     void Execute() override;
 
 private:
+    void Publish(const std::function<void(TLatestItemState&)>& write);
+
     const std::shared_ptr<TLatestItemState> state_;
     const std::string newsUrl_;
+    unsigned long long startedAt_ = 0;
+    // Held over the abandoned check and the write together.
+    std::mutex publishing_;
+    bool abandoned_ = false;
 };
 
 // Today's date in the user's short date format, as UTF-8.
@@ -30,10 +53,14 @@ void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<T
                            const std::string& newsUrl);
 
 // Replaces the worker by a new one at idle priority. While a poll still runs this start is
-// skipped: that poll delivers, and the caller's thread never waits for the network.
-// Every error is dropped: the next timer tick tries again.
-void StartPoll(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
-               const std::string& newsUrl);
+// skipped: that poll delivers, and the caller's thread never waits for the network. A poll
+// running past giveUpAfterMs is abandoned instead and kept in `abandoned` until its body
+// ends (freed by a later start); while one abandoned poll still runs, no second one is
+// given up on, so at most two workers ever exist. Every error is dropped: the next timer
+// tick tries again.
+void StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+               const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
+               unsigned giveUpAfterMs = PollGiveUpAfterMs);
 
 // At the end of the program: a worker still running is asked to stop and left to the
 // end of the process, which nothing waits for.

@@ -59,7 +59,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(DataFilePath(L"main.
 }
 
 // A poll still running is not waited for: the program ends at once, and the poll with it.
-TForm1::~TForm1() { AbandonWorker(Worker); }
+TForm1::~TForm1()
+{
+    AbandonWorker(Worker);
+    AbandonWorker(abandonedWorker_);
+}
 
 std::wstring TForm1::FilePath(const wchar_t* name) const { return GetAppPath() + name; }
 
@@ -286,7 +290,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     return TForm::WndProc(message, wParam, lParam);
 }
 
-void TForm1::TimerTimer() { StartPoll(Worker, latest_, sources_.NewsURL); }
+void TForm1::TimerTimer() { StartPoll(Worker, abandonedWorker_, latest_, sources_.NewsURL); }
 
 void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this); }
 

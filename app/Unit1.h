@@ -112,4 +112,6 @@ private:
     std::unique_ptr<TNewsLog> newsLog_;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
+    // A poll given up on as hung, kept until its body ends.
+    std::unique_ptr<TSR> abandonedWorker_;
 };

@@ -127,10 +127,10 @@ int RunCase(size_t size, bool gzip, Method method, int repeats)
     const std::string url = server.Url("/index.php/zpravodajstvy");
 
     const auto state = std::make_shared<TLatestItemState>();
-    std::unique_ptr<TSR> worker;
+    std::unique_ptr<TSR> worker, abandoned;
     auto once = [&] {
         if (method == Method::Poll) {
-            StartPoll(worker, state, url);
+            StartPoll(worker, abandoned, state, url);
             worker->WaitFor();
             worker.reset();
         } else if (method == Method::Request) {

@@ -61,6 +61,7 @@ struct HostileCase {
     ScriptedHttpServer server;
     std::shared_ptr<TLatestItemState> state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker;
+    std::unique_ptr<TSR> abandoned;
 
     std::string NewsUrl() const { return server.Url("/index.php/zpravodajstvy"); }
 };
@@ -140,7 +141,7 @@ TEST(HostileServer, EveryPollEndsInTimeTakesNothingBadAndTheNextGoodPageIsPicked
 
     auto pollAll = [&](unsigned timeoutMs) {
         for (auto& hostile : cases)
-            StartPoll(hostile->worker, hostile->state, hostile->NewsUrl());
+            StartPoll(hostile->worker, hostile->abandoned, hostile->state, hostile->NewsUrl());
         WaitUntil(
             [&] {
                 for (auto& hostile : cases)

@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <future>
 #include <thread>
 
 #include "NewsPoller.h"
 #include "ScriptedHttpServer.h"
+#include "Waiting.h"
 
 namespace {
 
@@ -38,7 +41,7 @@ class NewsPollerTest : public ::testing::Test {
 protected:
     void Poll()
     {
-        StartPoll(worker, state, server.Url("/index.php/zpravodajstvy"));
+        StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"));
         ASSERT_TRUE(worker);
         worker->WaitFor();
     }
@@ -46,6 +49,7 @@ protected:
     ScriptedHttpServer server;
     std::shared_ptr<TLatestItemState> state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker;
+    std::unique_ptr<TSR> abandoned;
 };
 
 } // namespace
@@ -53,7 +57,7 @@ protected:
 TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
 {
     server.SetReply(Reply(Page("14:35", "Zpr%C3%A1va")));
-    StartPoll(worker, state, server.Url("/index.php/zpravodajstvy"));
+    StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"));
     ASSERT_TRUE(worker);
     EXPECT_EQ(worker->Priority(), THREAD_PRIORITY_IDLE);
     worker->WaitFor();
@@ -126,11 +130,11 @@ TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndAStartDuringARunningPollIsSkip
     ScriptedReply slow = Reply(Page("10:00", "slow"));
     slow.StallMs = 2000;
     server.SetReply(slow);
-    StartPoll(worker, state, server.Url("/"));
+    StartPoll(worker, abandoned, state, server.Url("/"));
     ASSERT_TRUE(server.WaitForRequests(1, 5000));
     const TSR* running = worker.get();
     server.SetReply(Reply(Page("10:01", "next")));
-    StartPoll(worker, state, server.Url("/"));
+    StartPoll(worker, abandoned, state, server.Url("/"));
     EXPECT_EQ(worker.get(), running);
     EXPECT_TRUE(worker->Running()) << "the start returned at once, without waiting for the running poll";
     worker->WaitFor();
@@ -139,6 +143,57 @@ TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndAStartDuringARunningPollIsSkip
 
     Poll();
     EXPECT_EQ(state->Snapshot().LatestText, "next");
+}
+
+TEST_F(NewsPollerTest, APollHungPastItsBoundIsGivenUpAndWhatItFindsLaterIsDropped)
+{
+    constexpr unsigned GiveUpAfterMs = 300;
+    // The first two requests hang until released (a broken promise releases them too).
+    std::promise<void> releaseFirst, releaseSecond;
+    std::shared_future<void> holds[] = {releaseFirst.get_future().share(), releaseSecond.get_future().share()};
+    auto served = std::make_shared<std::atomic<int>>(0);
+    server.SetHandler([served, holds](const RecordedRequest&) {
+        int k = (*served)++;
+        if (k < 2) {
+            holds[k].wait_for(std::chrono::seconds(20));
+            return Reply(Page("09:0" + std::to_string(k), "late"));
+        }
+        return Reply(Page("10:00", "fresh"));
+    });
+    auto start = [&] { StartPoll(worker, abandoned, state, server.Url("/"), GiveUpAfterMs); };
+    auto startUntilReplaced = [&] {
+        const TSR* running = worker.get();
+        return WaitUntil([&] { start(); return worker.get() != running; }, 10000);
+    };
+    auto arrived = [&](int count) { return WaitUntil([&] { return *served >= count; }, 5000); };
+    const LatestItem before = state->Snapshot();
+
+    start();
+    ASSERT_TRUE(arrived(1));
+    const TSR* first = worker.get();
+    ASSERT_TRUE(startUntilReplaced());
+    ASSERT_EQ(abandoned.get(), first) << "the hung poll was not given up on";
+    ASSERT_TRUE(arrived(2));
+
+    // The second hangs past its bound too, but one abandoned poll is kept at most.
+    const TSR* second = worker.get();
+    const ULONGLONG secondStarted = GetTickCount64();
+    ASSERT_TRUE(WaitUntil([&] { return GetTickCount64() - secondStarted > 2 * GiveUpAfterMs; }, 5000));
+    start();
+    EXPECT_EQ(worker.get(), second);
+    EXPECT_EQ(*served, 2);
+
+    releaseFirst.set_value();
+    ASSERT_TRUE(WaitUntil([&] { return abandoned->Finished(); }, 10000));
+    EXPECT_EQ(state->Snapshot().LatestText, before.LatestText) << "the given-up poll's late page was taken";
+    EXPECT_EQ(state->Snapshot().FetchStatus, before.FetchStatus);
+
+    ASSERT_TRUE(startUntilReplaced());
+    ASSERT_EQ(abandoned.get(), second) << "the finished one was freed and the hung one given up";
+    worker->WaitFor();
+    EXPECT_EQ(state->Snapshot().LatestText, "fresh") << "picked up while the second poll still hangs";
+    EXPECT_EQ(state->Snapshot().FetchStatus, 1);
+    releaseSecond.set_value();
 }
 
 TEST(LatestItemState, PairsAreNeverTorn)
@@ -182,7 +237,7 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
         }
     });
     for (int poll = 0; poll < 120; ++poll) {
-        StartPoll(worker, state, server.Url("/"));
+        StartPoll(worker, abandoned, state, server.Url("/"));
         worker->WaitFor();
     }
     done = true;
