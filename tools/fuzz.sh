@@ -4,13 +4,14 @@
 #   tools/fuzz.sh [SECONDS] [TARGET...]       each target for SECONDS (default 5); 0 runs
 #                                             only the committed inputs
 #   FUZZ_RUNS=N tools/fuzz.sh 0 [TARGET...]   each target for N executions instead
+# FUZZ_BUILD names the build folder (default build-fuzz), so a long run can go on apart.
 # Exits non-zero when a target crashes, leaks, trips a sanitizer or fails one of its
-# checks; the input that did it is kept under build-fuzz/crashes/<target>/.
+# checks; the input that did it is kept in the build folder, under crashes/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
 shift $(($# > 0 ? 1 : 0))
-build=build-fuzz
+build=${FUZZ_BUILD:-build-fuzz}
 
 cmake -S tests/fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log"; echo "fuzz: build FAILED"; exit 1; }
