@@ -10,9 +10,6 @@
 namespace {
 
 constexpr std::string_view PartDelimiter = "-------------------------------7cf87224d2020a";
-constexpr std::string_view Base64Alphabet =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-constexpr size_t Base64LineLength = 64;
 
 } // namespace
 
@@ -115,29 +112,6 @@ std::string MultipartBody(const std::vector<FormPair>& variables)
     }
     line(std::string(PartDelimiter) + "--");
     return CutAtZero(std::move(body));
-}
-
-std::string Base64Lines(std::string_view bytes)
-{
-    std::string encoded;
-    encoded.reserve(4 * ((bytes.size() + 2) / 3));
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        size_t count = std::min<size_t>(3, bytes.size() - i);
-        unsigned group = 0;
-        for (size_t k = 0; k < 3; ++k)
-            group = (group << 8) | (k < count ? static_cast<unsigned char>(bytes[i + k]) : 0u);
-        for (size_t k = 0; k < 4; ++k)
-            encoded += k <= count ? Base64Alphabet[(group >> (18 - 6 * k)) & 0x3F] : '=';
-    }
-    std::string lines;
-    lines.reserve(encoded.size() + encoded.size() / Base64LineLength);
-    for (size_t i = 0; i < encoded.size(); i += Base64LineLength) {
-        std::string_view line = std::string_view(encoded).substr(i, Base64LineLength);
-        lines += line;
-        if (line.size() == Base64LineLength)
-            lines += '\r';
-    }
-    return lines;
 }
 
 bool HasPlainGzipSignature(std::string_view bytes)

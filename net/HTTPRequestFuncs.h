@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "Base64.h"
 #include "MemoryStream.h"
 
 // String and stream routines of the HTTP request component; no platform calls.
@@ -44,9 +45,6 @@ std::vector<FormPair> FormPairs(std::string_view formBody);
 // Multipart form body of the pairs (8-bit values), ending at its first zero byte.
 // Raises when there are no pairs.
 std::string MultipartBody(const std::vector<FormPair>& variables);
-
-// Base64 broken into 64-character lines, each full line ended by a lone CR.
-std::string Base64Lines(std::string_view bytes);
 
 // A gzip member with deflate, no flags and no time stamp: the only kind inflated.
 bool HasPlainGzipSignature(std::string_view bytes);

@@ -16,13 +16,32 @@ constexpr std::array<const wchar_t*, 10> kTextKeys = {
     L"OriginalFilename", L"ProductName",     L"ProductVersion", L"Comments",     L"LegalTrademarks",
 };
 
+constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
+
 const VS_FIXEDFILEINFO* FixedInfo(const std::vector<std::byte>& data)
 {
     void* fixed = nullptr;
     UINT length = 0;
     if (data.empty() || !VerQueryValueW(data.data(), L"\\", &fixed, &length) || length < sizeof(VS_FIXEDFILEINFO))
         return nullptr;
-    return static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    return info->dwSignature == kFixedInfoSignature ? info : nullptr;
+}
+
+// The file's whole version information; empty when it has none.
+std::vector<std::byte> ReadVersionData(const std::string& fileName)
+{
+    std::wstring path = Widen(fileName);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0)
+        return {};
+    std::vector<std::byte> data(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) {
+        DWORD code = GetLastError();
+        throw Exception("Systémová chyba. Kód: " + std::to_string(code) + ".\n" + SystemErrorMessage(code));
+    }
+    return data;
 }
 
 } // namespace
@@ -35,19 +54,17 @@ void TVersionInfo::SetFileName(const std::string& fileName)
         return;
     fileName_ = fileName;
     data_.clear();
-    if (fileName_.empty())
-        return;
-    std::wstring path = Widen(fileName_);
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0)
-        return;
-    std::vector<std::byte> data(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) {
-        DWORD code = GetLastError();
-        throw Exception("Systémová chyba. Kód: " + std::to_string(code) + ".\n" + SystemErrorMessage(code));
-    }
-    data_ = std::move(data);
+    if (!fileName_.empty())
+        data_ = ReadVersionData(fileName_);
+}
+
+std::optional<FixedFileVersion> ReadFixedFileVersion(const std::string& fileName)
+{
+    std::vector<std::byte> data = ReadVersionData(fileName);
+    const VS_FIXEDFILEINFO* fixed = FixedInfo(data);
+    if (!fixed)
+        return std::nullopt;
+    return FixedFileVersion{fixed->dwFileVersionMS, fixed->dwFileVersionLS};
 }
 
 int TVersionInfo::Number(int index) const

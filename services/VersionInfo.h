@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,3 +44,11 @@ private:
     std::string fileName_;
     std::vector<std::byte> data_;
 };
+
+// The file version of the fixed part (not the product version), most and least significant
+// 32 bits; nothing when the file has no version information with a valid fixed part.
+struct FixedFileVersion {
+    uint32_t MostSignificant;
+    uint32_t LeastSignificant;
+};
+std::optional<FixedFileVersion> ReadFixedFileVersion(const std::string& fileName);

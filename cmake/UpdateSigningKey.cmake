@@ -1,0 +1,79 @@
+# The key updates are signed with. SORIEL_UPDATE_PUBLIC_KEY names the PEM file of the public
+# key a release trusts; without it, a throw-away pair is made once in the build folder and its
+# public half is built in. The tests always sign with that throw-away pair. Private keys stay
+# outside the repository.
+set(SORIEL_UPDATE_PUBLIC_KEY "" CACHE FILEPATH "PEM file of the P-256 public key that update control files are signed with")
+
+find_program(OPENSSL_PROGRAM openssl REQUIRED)
+set(UPDATE_SIGNING_DIR ${CMAKE_BINARY_DIR}/update-signing)
+file(MAKE_DIRECTORY ${UPDATE_SIGNING_DIR})
+
+function(run_openssl)
+    execute_process(COMMAND ${OPENSSL_PROGRAM} ${ARGN} RESULT_VARIABLE result ERROR_VARIABLE error OUTPUT_QUIET)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "openssl ${ARGN} failed: ${error}")
+    endif()
+endfunction()
+
+if(NOT EXISTS ${UPDATE_SIGNING_DIR}/private.pem)
+    run_openssl(genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ${UPDATE_SIGNING_DIR}/private.pem)
+    run_openssl(pkey -in ${UPDATE_SIGNING_DIR}/private.pem -pubout -out ${UPDATE_SIGNING_DIR}/public.pem)
+endif()
+
+# "0xAB, 0xCD, ..." of a hexadecimal text.
+function(hex_to_initializer hex out)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1, " list "${hex}")
+    set(${out} "${list}" PARENT_SCOPE)
+endfunction()
+
+# The raw X and Y of a P-256 public key in a PEM file (or of a private key's public half).
+function(read_public_xy pem kind out)
+    set(der ${UPDATE_SIGNING_DIR}/${kind}-public.der)
+    if(kind STREQUAL "private")
+        run_openssl(pkey -in ${pem} -pubout -outform DER -out ${der})
+    else()
+        run_openssl(pkey -pubin -in ${pem} -outform DER -out ${der})
+    endif()
+    file(READ ${der} hex HEX)
+    set(prefix "3059301306072a8648ce3d020106082a8648ce3d03010703420004")
+    string(LENGTH "${hex}" length)
+    string(FIND "${hex}" "${prefix}" at)
+    if(NOT length EQUAL 182 OR NOT at EQUAL 0)
+        message(FATAL_ERROR "${pem} does not hold a P-256 key")
+    endif()
+    string(SUBSTRING "${hex}" 54 128 xy)
+    set(${out} "${xy}" PARENT_SCOPE)
+endfunction()
+
+if(SORIEL_UPDATE_PUBLIC_KEY)
+    read_public_xy(${SORIEL_UPDATE_PUBLIC_KEY} "configured" trusted_xy)
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SORIEL_UPDATE_PUBLIC_KEY})
+else()
+    read_public_xy(${UPDATE_SIGNING_DIR}/public.pem "public" trusted_xy)
+endif()
+hex_to_initializer("${trusted_xy}" trusted_initializer)
+file(CONFIGURE OUTPUT ${UPDATE_SIGNING_DIR}/BuiltInUpdateKey.cpp CONTENT [[
+#include "UpdateSignature.h"
+
+const PublicKeyBytes& BuiltInUpdatePublicKey()
+{
+    static constexpr PublicKeyBytes key = {@trusted_initializer@};
+    return key;
+}
+]] @ONLY)
+
+# The throw-away private key as the platform imports it for signing in the tests: X, Y, d.
+read_public_xy(${UPDATE_SIGNING_DIR}/private.pem "private" test_xy)
+run_openssl(ec -in ${UPDATE_SIGNING_DIR}/private.pem -outform DER -out ${UPDATE_SIGNING_DIR}/private.der)
+file(READ ${UPDATE_SIGNING_DIR}/private.der private_hex HEX)
+string(FIND "${private_hex}" "30770201010420" at)
+if(NOT at EQUAL 0)
+    message(FATAL_ERROR "${UPDATE_SIGNING_DIR}/private.pem does not hold a P-256 key")
+endif()
+string(SUBSTRING "${private_hex}" 14 64 test_d)
+hex_to_initializer("${test_xy}${test_d}" test_initializer)
+file(CONFIGURE OUTPUT ${UPDATE_SIGNING_DIR}/TestSigningKey.cpp CONTENT [[
+#include "UpdateSigner.h"
+
+const std::array<unsigned char, 96> kTestSigningKey = {@test_initializer@};
+]] @ONLY)
