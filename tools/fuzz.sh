@@ -25,9 +25,9 @@ elif ((seconds > 0)); then
 else
     limit=(-runs=0)
 fi
-# A kilobyte holds a page's rows, a settings file or a few joined documents: longer inputs
-# find nothing new and only slow each run.
-limit+=(-max_len=1024)
+# A few hundred bytes hold several page rows, settings lines, escapes or rich-text groups,
+# which is all the units look at together: longer inputs find nothing new, only slow each run.
+limit+=(-max_len=256)
 
 passed=0
 failed=0
