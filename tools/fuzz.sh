@@ -3,7 +3,8 @@
 # each one after its committed seeds and regression inputs:
 #   tools/fuzz.sh [SECONDS] [TARGET...]       each target for SECONDS (default 5); 0 runs
 #                                             only the committed inputs
-#   FUZZ_RUNS=N tools/fuzz.sh 0 [TARGET...]   each target for N executions instead
+#   FUZZ_RUNS=N tools/fuzz.sh [SECONDS] ...   each target for N executions (or SECONDS,
+#                                             whichever ends first; 0 for no time limit)
 # FUZZ_BUILD names the build folder (default build-fuzz), so a long run can go on apart.
 # Exits non-zero when a target crashes, leaks, trips a sanitizer or fails one of its
 # checks; the input that did it is kept in the build folder, under crashes/<target>/.
@@ -18,13 +19,10 @@ cmake --build "$build" >"$build/build.log" 2>&1 || { cat "$build/build.log"; ech
 
 targets=("$@")
 ((${#targets[@]})) || mapfile -t targets <"$build/targets.txt"
-if [ -n "${FUZZ_RUNS:-}" ]; then
-    limit=(-runs="$FUZZ_RUNS")
-elif ((seconds > 0)); then
-    limit=(-max_total_time="$seconds")
-else
-    limit=(-runs=0)
-fi
+limit=()
+[ -n "${FUZZ_RUNS:-}" ] && limit+=(-runs="$FUZZ_RUNS")
+((seconds > 0)) && limit+=(-max_total_time="$seconds")
+((${#limit[@]})) || limit=(-runs=0)
 # A few hundred bytes hold several page rows, settings lines, escapes or rich-text groups,
 # which is all the units look at together: longer inputs find nothing new, only slow each run.
 limit+=(-max_len=256)
