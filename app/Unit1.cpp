@@ -25,7 +25,7 @@ Control* Place(Control* control, TWinControl* parent, int left, int top, int wid
 
 } // namespace
 
-TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(FilePath(L"main.ini"))
+TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(DataFilePath(L"main.ini"))
 {
     Name = "Form1";
     SetCaption("Soriel online");
@@ -186,7 +186,7 @@ void TForm1::FormCreate()
 
     // The news log; a missing or unreadable file leaves it empty.
     try {
-        if (auto log = ReadWholeFile(FilePath(L"news.rtf")))
+        if (auto log = ReadWholeFile(DataFilePath(L"news.rtf")))
             newsLog_->Load(*log);
     } catch (const std::exception&) {
     }
@@ -227,7 +227,7 @@ void TForm1::FormClose(TCloseAction&)
 void TForm1::SaveNewsLog()
 {
     try {
-        WriteFileAtomically(FilePath(L"news.rtf"), newsLog_->SaveToRtf());
+        WriteFileAtomically(DataFilePath(L"news.rtf"), newsLog_->SaveToRtf());
     } catch (const std::exception&) {
     }
 }

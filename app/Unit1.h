@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "DataFolder.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "ImageList.h"
@@ -74,7 +75,10 @@ protected:
 private:
     void CreateControls();
     void CreateComponents();
+    // A file of the program, beside main.exe.
     std::wstring FilePath(const wchar_t* name) const;
+    // main.ini or news.rtf, in the data folder.
+    std::wstring DataFilePath(const wchar_t* name) const { return dataFolder_ + name; }
     // The whole log to news.rtf, replacing the file at once; failures lose nothing of the box.
     void SaveNewsLog();
     // The announcement sound; the tick asks the sound option first.
@@ -91,6 +95,8 @@ private:
     bool SoundOn() override;
     void PlaySound() override;
 
+    // Beside the program, or per user when the program folder cannot be written.
+    const std::wstring dataFolder_ = DataFolder();
     // main.ini, read once at start for the addresses and the sound option, and written
     // through at close.
     TIniFile settings_;

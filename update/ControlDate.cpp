@@ -8,8 +8,6 @@
 namespace {
 
 constexpr int64_t kMillisecondsPerDay = 86'400'000;
-constexpr int64_t kTicksPerMillisecond = 10'000;
-constexpr int64_t kDaysFrom1601To1899 = 109'205;
 constexpr int kCenturyWindowStart = 1980;
 
 bool IsLeapYear(int year)
@@ -55,9 +53,15 @@ int64_t Milliseconds(TDateTime value)
     return int64_t(days) * kMillisecondsPerDay + int64_t(std::llround((value - days) * double(kMillisecondsPerDay)));
 }
 
+// Whole days at or before the millisecond count.
+int64_t DaysOf(int64_t ms)
+{
+    return ms >= 0 ? ms / kMillisecondsPerDay : -((-ms + kMillisecondsPerDay - 1) / kMillisecondsPerDay);
+}
+
 TDateTime FromMilliseconds(int64_t ms)
 {
-    int64_t days = ms >= 0 ? ms / kMillisecondsPerDay : -((-ms + kMillisecondsPerDay - 1) / kMillisecondsPerDay);
+    int64_t days = DaysOf(ms);
     return double(days) + double(ms - days * kMillisecondsPerDay) / double(kMillisecondsPerDay);
 }
 
@@ -115,7 +119,7 @@ TDateTime EncodeDateTime(const DateTimeParts& p)
 DateTimeParts DecodeDateTime(TDateTime value)
 {
     int64_t ms = Milliseconds(value);
-    int64_t days = ms >= 0 ? ms / kMillisecondsPerDay : -((-ms + kMillisecondsPerDay - 1) / kMillisecondsPerDay);
+    int64_t days = DaysOf(ms);
     int64_t ofDay = ms - days * kMillisecondsPerDay;
     DateTimeParts parts;
     CivilDate(days + kDay1899, parts);
@@ -124,12 +128,6 @@ DateTimeParts DecodeDateTime(TDateTime value)
     parts.Second = int(ofDay / 1000 % 60);
     parts.Millisecond = int(ofDay % 1000);
     return parts;
-}
-
-uint64_t DateTimeToFileDate(TDateTime value)
-{
-    int64_t ms = Milliseconds(value) + kDaysFrom1601To1899 * kMillisecondsPerDay;
-    return ms < 0 ? 0 : uint64_t(ms) * kTicksPerMillisecond;
 }
 
 std::optional<TDateTime> ParseControlDate(std::string_view text, std::string_view dateFormat, char separator)

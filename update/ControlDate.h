@@ -17,9 +17,6 @@ struct DateTimeParts {
 TDateTime EncodeDateTime(const DateTimeParts& parts);
 DateTimeParts DecodeDateTime(TDateTime value);
 
-// 100-nanosecond ticks since 1 January 1601, to the millisecond: the inverse of FileDateToDateTime.
-uint64_t DateTimeToFileDate(TDateTime value);
-
 // Where a control file's date or time does not convert.
 inline constexpr DateTimeParts kControlDateStart{1980, 1, 1};
 

@@ -1,5 +1,7 @@
 #include "ProgramUnderTest.h"
 
+#include <shellapi.h>
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,28 +13,6 @@
 #include "Waiting.h"
 
 namespace {
-
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            std::wstring path = folder + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + L"\\");
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
 
 std::wstring ClassName(HWND window)
 {
@@ -63,6 +43,28 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 
 } // namespace
 
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = folder + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path + L"\\");
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
 std::optional<std::string> WineTrace()
 {
     wchar_t path[MAX_PATH] = {};
@@ -92,7 +94,11 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
         throw std::runtime_error("main.exe is not beside the test program");
 }
 
-ProgramFolder::~ProgramFolder() { RemoveTree(path_); }
+ProgramFolder::~ProgramFolder()
+{
+    if (owned_)
+        RemoveTree(path_);
+}
 
 void ProgramFolder::Write(const std::wstring& name, const std::string& bytes) const
 {
@@ -235,4 +241,13 @@ void RunningProgram::Kill()
         TerminateProcess(process_.Get(), 1);
         WaitForExit(5000);
     }
+}
+
+bool TrayIconPresent(HWND trayWindow)
+{
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = trayWindow;
+    data.uID = kIconId;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }

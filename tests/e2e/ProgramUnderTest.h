@@ -17,6 +17,11 @@ inline const std::string kQuietSources = "[Sources]\r\nNewsURL=http://127.0.0.1:
 class ProgramFolder {
 public:
     explicit ProgramFolder(const std::wstring& nameHint = L"soriel");
+    // A folder made and filled outside the test (ending with a backslash), left as it is.
+    struct Prepared {
+        std::wstring path;
+    };
+    explicit ProgramFolder(Prepared prepared) : path_(std::move(prepared.path)), owned_(false) {}
     ~ProgramFolder();
     ProgramFolder(const ProgramFolder&) = delete;
     ProgramFolder& operator=(const ProgramFolder&) = delete;
@@ -30,7 +35,11 @@ public:
 
 private:
     std::wstring path_;
+    bool owned_ = true;
 };
+
+// Removes a folder with everything in it.
+void RemoveTree(const std::wstring& folder);
 
 struct StartOptions {
     std::wstring currentFolder; // where it starts; empty: the program folder itself
@@ -69,6 +78,11 @@ private:
     KernelHandle process_;
     DWORD processId_ = 0;
 };
+
+// The program's tray icon is held by the shell. Asks without changing it: a modify of
+// nothing succeeds only for an icon the shell holds.
+inline const UINT kIconId = 1;
+bool TrayIconPresent(HWND trayWindow);
 
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).

@@ -2,26 +2,12 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include "ProgramUnderTest.h"
 #include "Text.h"
 
 namespace {
 
 const UINT kTrayCallback = 0x800;
-const UINT kIconId = 1;
-
-// Asks the shell about the program's icon without changing it: a modify of nothing
-// succeeds only for an icon the shell holds.
-bool IconPresent(HWND trayWindow)
-{
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = trayWindow;
-    data.uID = kIconId;
-    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
 
 } // namespace
 
@@ -34,7 +20,7 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     ASSERT_NE(main, nullptr);
     HWND tray = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (tray = program.FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 10000));
-    ASSERT_TRUE(WaitUntil([&] { return IconPresent(tray); }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconPresent(tray); }, 10000));
     EXPECT_FALSE(IsWindowVisible(main));
     // Start-up puts the version into the caption.
     EXPECT_TRUE(
@@ -52,10 +38,10 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     HWND application = program.FindWindowOfClass(L"SorielApplication");
     ASSERT_NE(application, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && !IsWindowVisible(application); }, 10000));
-    EXPECT_TRUE(IconPresent(tray));
+    EXPECT_TRUE(TrayIconPresent(tray));
 
     ASSERT_TRUE(program.Exit());
-    EXPECT_FALSE(IconPresent(tray));
+    EXPECT_FALSE(TrayIconPresent(tray));
     EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=1\r\n");
     EXPECT_TRUE(folder.Exists(L"news.rtf"));
 }

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "ControlDate.h"
+#include "FileDate.h"
 #include "FuzzCheck.h"
 
 namespace {
@@ -67,10 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const TDateTime valueA = EncodeDateTime(a), valueB = EncodeDateTime(b);
     FUZZ_CHECK(Tie(DecodeDateTime(valueA)) == Tie(a));
     FUZZ_CHECK((Tie(a) < Tie(b)) == (valueA < valueB) && (Tie(a) == Tie(b)) == (valueA == valueB));
-    // File dates count ticks from 1601 on, a whole day's worth per day.
+    // File dates count ticks from 1601 on, a whole day's worth per day, and read back.
     if (a.Year >= 1601) {
         const uint64_t ticks = DateTimeToFileDate(valueA);
         FUZZ_CHECK(ticks % 10'000 == 0);
+        FUZZ_CHECK(FileDateToDateTime(ticks) == valueA);
         FUZZ_CHECK(DateTimeToFileDate(valueA + 1) - ticks == kTicksPerDay);
         FUZZ_CHECK((ticks < DateTimeToFileDate(valueB)) == (valueA < valueB));
     }

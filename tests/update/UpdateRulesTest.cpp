@@ -7,6 +7,7 @@
 
 #include "Base64.h"
 #include "ControlDate.h"
+#include "FileDate.h"
 #include "PrefixExpansion.h"
 #include "SignatureText.h"
 #include "UpdateStatus.h"
