@@ -21,3 +21,7 @@ wine cmd /c exit >/dev/null 2>&1 </dev/null
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 ctest --preset mingw "$@"
+
+# The logic that needs no window, fuzzed briefly on the host: a crash or a broken
+# invariant fails the run.
+bash tools/fuzz.sh 4

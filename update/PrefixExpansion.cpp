@@ -46,8 +46,9 @@ std::string ExpandPrefixNames(std::string text, const PrefixLookup& prefixValue)
         }
         size_t replaced = close + 1 - at;
         text.replace(at, replaced, value);
+        // An expansion the name ran past now ends where the name's value ends.
         for (Expansion& e : open)
-            e.End = e.End + value.size() - replaced;
+            e.End = e.End > close ? e.End - replaced + value.size() : at + value.size();
         open.push_back({std::move(name), at + value.size()});
     }
     return text;

@@ -72,6 +72,8 @@ TEST(PrefixExpansion, ExpandsKnownNamesAndEndsOnEveryValue)
         {"PING", "<{PONG}>"},
         {"PONG", "[{PING}]"},
         {"GROW", "{GROW}{GROW}"},
+        {"OPEN", "{"},
+        {"ONE", "1"},
     };
     auto lookup = [&](const std::string& name) {
         auto found = values.find(name);
@@ -96,6 +98,9 @@ TEST(PrefixExpansion, ExpandsKnownNamesAndEndsOnEveryValue)
         {"{PING}", "<[{PING}]>"},
         {"{GROW}.", "{GROW}{GROW}."},
         {"{Z}", "{ZZZZZZZZZZZZZZZZZ}"},
+        // A name that runs past the end of a value closes that value: the same name
+        // after it expands again.
+        {"{OPEN}ONE}{OPEN}", "1{"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ExpandPrefixNames(c.text, lookup), c.expected) << c.text;
