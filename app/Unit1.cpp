@@ -2,7 +2,6 @@
 
 #include "AppPath.h"
 #include "Application.h"
-#include "FileIO.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "ShellOpen.h"
@@ -104,15 +103,12 @@ void TForm1::CreateControls()
     LinkLabel5->Font.Set(kWindowFont, FontHeightForPoints(10), clYellow, fsBold | fsUnderline);
     LinkLabel5->SetCaption(DisplayAddress(sources_.BroadcasterURL));
 
-    RichEdit = new TRichEdit(this);
+    RichEdit = NewLogBox();
     RichEdit->Name = "RichEdit";
-    RichEdit->ReadOnly = true;
-    RichEdit->VerticalScrollBar = true;
-    RichEdit->Border = false;
-    RichEdit->Color = clBlack;
-    RichEdit->Font.Set(kTitleFont, FontHeightForPoints(8), clWhite, fsBold, kCentralEuropean);
-    Place(RichEdit, this, 16, 80, 425, 265);
-    newsLog_ = std::make_unique<TNewsLog>(*RichEdit);
+    RichEditNewest = NewLogBox();
+    RichEditNewest->SetVisible(false);
+    newsLog_ = std::make_unique<TNewsLog>(*RichEdit, *RichEditNewest);
+    newsLogFile_ = std::make_unique<TNewsLogFile>(FilePath(L"news.rtf"), *newsLog_);
 
     CheckBox2 = new TCheckBox(this);
     CheckBox2->Name = "CheckBox2";
@@ -121,6 +117,17 @@ void TForm1::CreateControls()
     CheckBox2->SetCaption("Používat zvuky");
     CheckBox2->SetChecked(true);
     Place(CheckBox2, this, 8, 360, 129, 17);
+}
+
+TRichEdit* TForm1::NewLogBox()
+{
+    auto* box = new TRichEdit(this);
+    box->ReadOnly = true;
+    box->VerticalScrollBar = true;
+    box->Border = false;
+    box->Color = clBlack;
+    box->Font.Set(kTitleFont, FontHeightForPoints(8), clWhite, fsBold, kCentralEuropean);
+    return Place(box, this, 16, 80, 425, 265);
 }
 
 void TForm1::CreateComponents()
@@ -139,6 +146,16 @@ void TForm1::CreateComponents()
     Timer1->SetEnabled(false);
     Timer1->SetInterval(2000);
     Timer1->OnTimer = [this](TTimer&) { Timer1Timer(); };
+
+    LogFill = new TTimer(this);
+    LogFill->SetEnabled(false);
+    LogFill->SetInterval(10);
+    LogFill->OnTimer = [this](TTimer&) {
+        // Stopped before the piece, so that a failing one is not tried again and again.
+        LogFill->SetEnabled(false);
+        if (newsLog_->FillStep())
+            LogFill->SetEnabled(true);
+    };
 
     popup = new TSlidePopup(this);
     ConfigureNewsPopup(*popup);
@@ -184,12 +201,9 @@ void TForm1::FormCreate()
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
-    // The news log; a missing or unreadable file leaves it empty.
-    try {
-        if (auto log = ReadWholeFile(FilePath(L"news.rtf")))
-            newsLog_->Load(*log);
-    } catch (const std::exception&) {
-    }
+    // The news log's lines at once; its box is filled afterwards.
+    newsLogFile_->Load();
+    FillLogWhenNeeded();
 
     // A fresh latest-item state and a worker that has not run.
     latest_->Reset();
@@ -226,10 +240,14 @@ void TForm1::FormClose(TCloseAction&)
 
 void TForm1::SaveNewsLog()
 {
-    try {
-        WriteFileAtomically(FilePath(L"news.rtf"), newsLog_->SaveToRtf());
-    } catch (const std::exception&) {
-    }
+    newsLogFile_->Save();
+    FillLogWhenNeeded();
+}
+
+void TForm1::FillLogWhenNeeded()
+{
+    if (!newsLog_->Filled())
+        LogFill->SetEnabled(true);
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -237,6 +255,9 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     // Windows may end the session without closing the window: the log is kept all the same.
     if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance())
         SaveNewsLog();
+    // The newest entries are there to be seen at once, however long the log.
+    if (message == WM_SHOWWINDOW && wParam)
+        newsLog_->PrepareShow();
     return TForm::WndProc(message, wParam, lParam);
 }
 
@@ -273,9 +294,9 @@ bool TForm1::LogHoldsLine(const std::string& line) { return newsLog_->HoldsLine(
 
 void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
 {
-    newsLog_->AppendEntry(title, text);
     // Saved at once: an announced item survives a crash or a killed process.
-    SaveNewsLog();
+    newsLogFile_->AppendEntry(title, text);
+    FillLogWhenNeeded();
 }
 
 void TForm1::ShowPopup() { popup->ShowNotification(); }

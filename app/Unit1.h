@@ -9,6 +9,7 @@
 #include "LatestItem.h"
 #include "Menus.h"
 #include "NewsLog.h"
+#include "NewsLogFile.h"
 #include "NewsPoller.h"
 #include "NewsPresenter.h"
 #include "RichEdit.h"
@@ -39,12 +40,16 @@ public:
     TLabel* LinkLabel4 = nullptr;
     TLabel* LinkLabel5 = nullptr;
     TRichEdit* RichEdit = nullptr;
+    // In the log's place while the log is being read into it.
+    TRichEdit* RichEditNewest = nullptr;
     TCheckBox* CheckBox2 = nullptr;
 
     // Non-visual components.
     TImageList* ImageList = nullptr;
     TTimer* Timer = nullptr;
     TTimer* Timer1 = nullptr;
+    // Reads the news log into its box a piece at a time, between other messages.
+    TTimer* LogFill = nullptr;
     TSlidePopup* popup = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* Oprogramu1 = nullptr;
@@ -74,9 +79,10 @@ protected:
 private:
     void CreateControls();
     void CreateComponents();
+    TRichEdit* NewLogBox();
     std::wstring FilePath(const wchar_t* name) const;
-    // The whole log to news.rtf, replacing the file at once; failures lose nothing of the box.
     void SaveNewsLog();
+    void FillLogWhenNeeded();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
 
@@ -96,6 +102,7 @@ private:
     TIniFile settings_;
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
+    std::unique_ptr<TNewsLogFile> newsLogFile_;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
 };

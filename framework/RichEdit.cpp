@@ -40,6 +40,15 @@ std::string StreamOutRtf(HWND box)
     return rtf;
 }
 
+void StreamIn(HWND box, const std::string& bytes, WPARAM format)
+{
+    StreamSource source{&bytes, 0};
+    EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
+    SendMessageW(box, EM_STREAMIN, format, LPARAM(&stream));
+    if (stream.dwError != 0)
+        throw Exception("Soubor nelze přečíst");
+}
+
 constexpr WPARAM kPastTheEnd = 0x7FFFFFFF;
 
 HMODULE RichEditLibrary()
@@ -147,6 +156,18 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
     return StreamOutRtf(scratch.Get());
 }
 
+void TRichEdit::AppendRtf(const std::string& rtf)
+{
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    StreamIn(Handle(), rtf, SF_RTF | SFF_SELECTION);
+}
+
+void TRichEdit::ShowEnd()
+{
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+}
+
 void TRichEdit::Clear() { SetWindowTextW(Handle(), L""); }
 
 void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
@@ -166,11 +187,7 @@ void TRichEdit::LoadFromBytes(const std::string& bytes)
         std::wstring text = IsValidUtf8(bytes) ? Widen(bytes) : AnsiToWide(bytes);
         converted.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
-    StreamSource source{isRtf ? &bytes : &converted, 0};
-    EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
-    SendMessageW(Handle(), EM_STREAMIN, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE), LPARAM(&stream));
-    if (stream.dwError != 0)
-        throw Exception("Soubor nelze přečíst");
+    StreamIn(Handle(), isRtf ? bytes : converted, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE));
 }
 
 std::string TRichEdit::SaveToRtf() { return StreamOutRtf(Handle()); }

@@ -13,6 +13,7 @@ protected:
     {
         form = new TForm(&application);
         box = NewBox();
+        preview = NewBox();
         other = NewBox();
     }
 
@@ -20,17 +21,18 @@ protected:
     TRichEdit* NewBox()
     {
         auto* created = new TRichEdit(form);
-        created->Font.Name = "Tahoma";
-        created->Font.Charset = EASTEUROPE_CHARSET;
+        created->Font.Set("Tahoma", FontHeightForPoints(8), clWindowText, fsBold, EASTEUROPE_CHARSET);
         created->SetBounds(0, 0, 300, 200);
         created->SetParent(form);
         return created;
     }
 
-    // What the log saves reads back, in another box, as the same text that this box
-    // writes as the same rich text.
+    // What the log saves reads back, in another box, as the same text that this box,
+    // once filled, writes as the same rich text.
     void ExpectSavedAsTheBoxWrites(TNewsLog& log)
     {
+        while (log.FillStep()) {
+        }
         other->LoadFromBytes(log.SaveToRtf());
         EXPECT_EQ(other->Text(), box->Text());
         EXPECT_EQ(other->SaveToRtf(), box->SaveToRtf());
@@ -39,6 +41,7 @@ protected:
     TApplication application;
     TForm* form;
     TRichEdit* box;
+    TRichEdit* preview;
     TRichEdit* other;
 };
 
@@ -46,7 +49,7 @@ protected:
 
 TEST_F(NewsLogTest, EntryIsThreeLinesAndItsLinesAreKnown)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("6.12.2026 14:35", "Žluťoučký kůň");
     EXPECT_EQ(box->Line(0), "6.12.2026 14:35");
     EXPECT_EQ(box->Line(1), "Žluťoučký kůň");
@@ -59,13 +62,15 @@ TEST_F(NewsLogTest, EntryIsThreeLinesAndItsLinesAreKnown)
 
 TEST_F(NewsLogTest, LoadedLogAnswersLikeItsBox)
 {
-    TNewsLog first(*box);
+    TNewsLog first(*box, *preview);
     first.AppendEntry("A", "one");
     first.AppendEntry("B", "two");
     const std::string rtf = first.SaveToRtf();
 
-    TNewsLog second(*box);
+    TNewsLog second(*box, *preview);
     second.Load(rtf);
+    while (second.FillStep()) {
+    }
     for (int i = 0; i < box->LineCount(); ++i)
         EXPECT_TRUE(second.HoldsLine(box->Line(i))) << i;
     EXPECT_TRUE(second.HoldsLine("B"));
@@ -74,7 +79,7 @@ TEST_F(NewsLogTest, LoadedLogAnswersLikeItsBox)
 
 TEST_F(NewsLogTest, TextWithLineBreaksIsKnownLineByLine)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("T", "first\nsecond");
     EXPECT_TRUE(log.HoldsLine("second"));
     EXPECT_FALSE(log.HoldsLine("first\nsecond"));
@@ -82,13 +87,13 @@ TEST_F(NewsLogTest, TextWithLineBreaksIsKnownLineByLine)
 
 TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterEveryEntry)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("6.12.2026 14:35", "Žluťoučký kůň úpěl {ďábelské} ódy \\par");
     ExpectSavedAsTheBoxWrites(log);
     log.AppendEntry("6.12.2026 14:40", "druhá");
     ExpectSavedAsTheBoxWrites(log);
 
-    TNewsLog loaded(*box);
+    TNewsLog loaded(*box, *preview);
     loaded.Load(log.SaveToRtf());
     for (int i = 0; i < 3; ++i) {
         loaded.AppendEntry("7.12.2026 8:0" + std::to_string(i), "Zpráva číslo " + std::to_string(i));
@@ -105,7 +110,7 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
                                                "Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1"
                                                "\\pard\\f0\\fs20 prvn\\'ed\\par\\pard\\qc\\cf1\\i\\f1 st\\'f8ed\\par\r\n}"),
                                    std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\pard\\b konec bez zlomu}")}) {
-        TNewsLog log(*box);
+        TNewsLog log(*box, *preview);
         log.Load(file);
         log.AppendEntry("8.12.2026 9:00", "první");
         ExpectSavedAsTheBoxWrites(log);
@@ -117,7 +122,7 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
 
 TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("A", "one");
     EXPECT_ANY_THROW(log.Load("{\\rtf1\\ansi {\\fonttbl"));
     EXPECT_EQ(box->Text(), "");

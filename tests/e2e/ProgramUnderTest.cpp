@@ -202,7 +202,10 @@ std::vector<HWND> RunningProgram::Popups() const
 std::string RunningProgram::LogText() const
 {
     HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
-    return log ? Narrow(WindowText(log)) : std::string();
+    // The box is shown once it holds the whole log.
+    if (!log || !WaitUntil([&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; }, 30000))
+        return {};
+    return Narrow(WindowText(log));
 }
 
 bool RunningProgram::SoundChecked() const

@@ -53,7 +53,7 @@ public:
     // The program's popups now on screen: top-most tool windows.
     std::vector<HWND> Popups() const;
 
-    // The news log's text as its box holds it, and the sound check box.
+    // The news log's text as its box holds it once filled, and the sound check box.
     std::string LogText() const;
     bool SoundChecked() const;
 

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "NewsLog.h"
+
+// news.rtf, the news log's file: read at start, written after each entry and at the end.
+// A file that is there but cannot be read whole is never written over: a damaged one is
+// moved aside under a name that says so, and the log's first line names it; one that
+// cannot be opened now (another program holds it) is tried again before each save, and
+// nothing is written until it has been read.
+class TNewsLogFile {
+public:
+    TNewsLogFile(std::wstring path, TNewsLog& log) : path_(std::move(path)), log_(log) {}
+
+    void Load();
+    // The entry into the log, and the log to the file.
+    void AppendEntry(const std::string& title, const std::string& text);
+    // The whole log, replacing the file at once; failures lose nothing of the log.
+    void Save();
+
+private:
+    // True when the file was read (or is gone) and may now be written.
+    bool TryLoad();
+    bool MoveAside();
+
+    std::wstring path_;
+    TNewsLog& log_;
+    bool unread_ = false;
+    // Entries made while the file is unread, to follow its items once it is read.
+    std::vector<std::pair<std::string, std::string>> entriesWhileUnread_;
+};
