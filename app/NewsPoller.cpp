@@ -25,6 +25,8 @@ TSR::~TSR()
 void TSR::Execute()
 {
     THTTPRequest request(nullptr);
+    // A server that compresses then sends a fraction of the page.
+    request.AcceptEncoding = "gzip";
     request.ExecuteURL(newsUrl_);
     const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
     state_->SetFetchStatus(success ? 1 : 2);
