@@ -195,24 +195,18 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
     if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {
         // The box gets the entry with the rest of the rich text; the preview at once.
+        IndexEntry(title, text);
         if (preview_.Visible()) {
             preview_.AppendText(entry);
             preview_.SetSelStart(preview_.LineCount() - 1);
         }
-    } else {
-        FillAll();
-        AppendToFilledBox(entry);
+        return;
     }
-    endsWithLineBreak_ = true;
-    for (const std::string& line : {title, text})
-        IndexLines(line);
-}
-
-void TNewsLog::AppendToFilledBox(const std::string& entry)
-{
+    FillAll();
     const bool joinable = endsWithLineBreak_ && rtf_.Valid();
     const std::string entryRtf = joinable ? box_.RtfOfAppendedText(entry) : std::string();
     box_.AppendText(entry);
+    IndexEntry(title, text);
     box_.SetSelStart(box_.LineCount() - 1);
     if (!joinable || !rtf_.Append(entryRtf)) {
         // Until the box's rich text is read again, there is none to save: a failed reading
@@ -220,4 +214,11 @@ void TNewsLog::AppendToFilledBox(const std::string& entry)
         rtf_.Forget();
         rtf_.Assign(box_.SaveToRtf());
     }
+}
+
+void TNewsLog::IndexEntry(const std::string& title, const std::string& text)
+{
+    endsWithLineBreak_ = true;
+    IndexLines(title);
+    IndexLines(text);
 }

@@ -42,7 +42,8 @@ private:
     void Finish();
     size_t EndOfLastPiece() const;
     std::string Piece(size_t first, size_t end) const;
-    void AppendToFilledBox(const std::string& entry);
+    // The log now ends with that entry.
+    void IndexEntry(const std::string& title, const std::string& text);
 
     TRichEdit& box_;
     TRichEdit& preview_;
