@@ -1,9 +1,10 @@
 #include "NewsLog.h"
 
 #include <algorithm>
+#include <array>
+#include <map>
 
 #include "Exception.h"
-#include "StringList.h"
 #include "Text.h"
 
 namespace {
@@ -20,85 +21,133 @@ bool EndsWithLineBreak(const std::string& text)
 
 bool IsRtf(const std::string& bytes) { return bytes.rfind("{\\rtf", 0) == 0; }
 
+uint64_t LineHash(std::string_view line) { return std::hash<std::string_view>()(line); }
+
+// Each line of the text, split as the box splits its text into lines.
+template <typename Take>
+void ForEachLine(std::string_view text, Take take)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        take(text.substr(start, end - start));
+        start = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++start;
+    }
+}
+
+// Single-byte code pages turned to UTF-8 a byte at a time, from a table made once each.
+std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
+{
+    static std::map<unsigned, std::array<std::string, 256>> tables;
+    auto table = tables.find(codePage);
+    if (table == tables.end()) {
+        if (!IsSingleByteCodePage(codePage))
+            return CodePageToUtf8(codePage, bytes);
+        table = tables.emplace(codePage, std::array<std::string, 256>{}).first;
+        for (int byte = 0; byte < 256; ++byte)
+            table->second[size_t(byte)] = CodePageToUtf8(codePage, std::string(1, char(byte)));
+    }
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (unsigned char byte : bytes)
+        text += table->second[byte];
+    return text;
+}
+
 } // namespace
 
 void TNewsLog::IndexLines(std::string_view text)
 {
-    if (text.empty()) {
-        lines_.emplace();
-        return;
-    }
-    TStringList split;
-    split.SetText(text);
-    lines_.insert(split.Lines().begin(), split.Lines().end());
+    if (text.empty())
+        addedLines_.insert(LineHash(text));
+    ForEachLine(text, [&](std::string_view line) { addedLines_.insert(LineHash(line)); });
 }
 
-void TNewsLog::Load(const std::string& bytes)
+bool TNewsLog::HoldsLine(const std::string& line)
+{
+    Read();
+    const uint64_t hash = LineHash(line);
+    return std::binary_search(loadedLines_.begin(), loadedLines_.end(), hash) || addedLines_.contains(hash);
+}
+
+void TNewsLog::Load(std::string bytes)
 {
     box_.Clear();
     preview_.Clear();
     preview_.SetVisible(false);
-    lines_.clear();
+    loadedLines_.clear();
+    addedLines_.clear();
     rtf_.Forget();
     pieces_.clear();
     nextPiece_ = 0;
     unkept_.clear();
+    endsWithLineBreak_ = true;
+    filled_ = read_ = bytes.empty();
+    unread_ = std::move(bytes);
+    box_.SetVisible(filled_);
+}
+
+bool TNewsLog::Read()
+{
+    if (read_)
+        return true;
+    read_ = true;
+    std::string bytes = std::exchange(unread_, {});
     try {
         if (IsRtf(bytes)) {
-            LoadRtf(bytes);
+            LoadRtf(std::move(bytes));
         } else {
             // A file with zero bytes in it is a damaged file, not text.
             if (bytes.find('\0') != std::string::npos)
                 throw Exception("Soubor nelze přečíst");
             const std::string text = IsValidUtf8(bytes) ? bytes : Narrow(AnsiToWide(bytes));
-            TStringList split;
-            split.SetText(text);
-            lines_.insert(split.Lines().begin(), split.Lines().end());
+            ForEachLine(text, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
             endsWithLineBreak_ = EndsWithLineBreak(text);
-            unkept_ = bytes;
+            unkept_ = std::move(bytes);
         }
-    } catch (...) {
+        std::sort(loadedLines_.begin(), loadedLines_.end());
+        return true;
+    } catch (const std::exception&) {
         // A file that could not be read whole leaves the log empty, not half-loaded.
-        lines_.clear();
-        rtf_.Forget();
-        pieces_.clear();
-        unkept_.clear();
-        endsWithLineBreak_ = true;
-        Finish();
-        throw;
+        Load({});
+        return false;
     }
-    filled_ = bytes.empty();
-    box_.SetVisible(filled_);
 }
 
-void TNewsLog::LoadRtf(const std::string& bytes)
+void TNewsLog::LoadRtf(std::string bytes)
 {
     // The box's text is its paragraphs joined by line breaks; a mark that ends the
     // document with nothing after it is the box's own end and makes no line.
     bool anyParagraph = false;
     bool lastEmpty = false;
     const auto layout = ReadRtfText(
-        bytes, CodePageToUtf8,
+        bytes, DecodeCodePage,
         [&](std::string_view paragraph) {
-            IndexLines(paragraph);
+            if (paragraph.empty())
+                loadedLines_.push_back(LineHash(paragraph));
+            ForEachLine(paragraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
             anyParagraph = true;
             lastEmpty = paragraph.empty();
         },
         kParagraphsPerPiece);
     if (!layout)
         throw Exception("Soubor nelze přečíst");
-    if (!layout->lastParagraph.empty())
-        IndexLines(layout->lastParagraph);
+    ForEachLine(layout->lastParagraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
     endsWithLineBreak_ = layout->lastParagraph.empty() && (!anyParagraph || lastEmpty);
 
-    if (rtf_.Assign(bytes) && layout->bodyStart > 0 && layout->bodyStart < rtf_.LastParagraph()) {
-        head_ = bytes.substr(0, layout->bodyStart);
+    // A document of the box's kind is read in pieces from its paragraph marks; any
+    // other is read whole.
+    if (!layout->rawBytes && layout->bodyStart > 0 && layout->bodyStart < layout->lastOuterParagraph) {
+        rtf_.Adopt(std::move(bytes), layout->bodyStart, layout->lastOuterParagraph);
+        head_ = rtf_.Text().substr(0, layout->bodyStart);
         pieces_.push_back({layout->bodyStart, {}});
         for (const RtfResumePoint& point : layout->resumePoints)
             if (point.offset < rtf_.LastParagraph())
                 pieces_.push_back(point);
-    } else if (!rtf_.Valid()) {
-        unkept_ = bytes;
+    } else if (!rtf_.Assign(std::move(bytes))) {
+        unkept_ = rtf_.Text();
     }
 }
 
@@ -124,7 +173,7 @@ std::string TNewsLog::Piece(size_t first, size_t end) const
 
 bool TNewsLog::FillStep()
 {
-    if (filled_)
+    if (!Read() || filled_)
         return false;
     if (pieces_.size() <= 1) {
         box_.LoadFromBytes(rtf_.Valid() ? rtf_.Text() : std::exchange(unkept_, {}));
@@ -167,7 +216,7 @@ void TNewsLog::Finish()
 
 void TNewsLog::PrepareShow()
 {
-    if (filled_ || preview_.Visible())
+    if (!Read() || filled_ || preview_.Visible())
         return;
     if (pieces_.empty()) {
         FillAll();
@@ -182,6 +231,7 @@ void TNewsLog::PrepareShow()
 
 const std::string& TNewsLog::SaveToRtf()
 {
+    Read();
     if (!rtf_.Valid()) {
         FillAll();
         rtf_.Assign(box_.SaveToRtf());
@@ -191,6 +241,7 @@ const std::string& TNewsLog::SaveToRtf()
 
 void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 {
+    Read();
     // A text that does not end in a line break gets one first.
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
     if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {

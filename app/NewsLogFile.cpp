@@ -34,28 +34,34 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 
 void TNewsLogFile::Load()
 {
-    unread_ = !TryLoad();
-    if (unread_)
-        log_.Load("Záznam zpráv " + Narrow(NameOf(path_)) +
-                  " teď nejde otevřít (drží ho jiný program); nové zprávy se do něj připíšou, "
-                  "až to půjde.\r\n");
+    if (!Open())
+        Unreadable();
 }
 
-bool TNewsLogFile::TryLoad()
+void TNewsLogFile::Unreadable()
 {
-    const auto bytes = ReadWholeFile(path_);
+    unread_ = true;
+    log_.Load("Záznam zpráv " + Narrow(NameOf(path_)) +
+              " teď nejde otevřít (drží ho jiný program); nové zprávy se do něj připíšou, až to půjde.\r\n");
+}
+
+bool TNewsLogFile::Open()
+{
+    auto bytes = ReadWholeFile(path_);
     if (!bytes && FileMissing(path_)) {
         log_.Load({});
         return true;
     }
     if (!bytes)
         return MoveAside();
-    try {
-        log_.Load(*bytes);
-        return true;
-    } catch (const std::exception&) {
-        return MoveAside();
-    }
+    log_.Load(std::move(*bytes));
+    return true;
+}
+
+void TNewsLogFile::Read()
+{
+    if (!log_.Read() && !MoveAside())
+        Unreadable();
 }
 
 bool TNewsLogFile::MoveAside()
@@ -76,6 +82,7 @@ bool TNewsLogFile::MoveAside()
 
 void TNewsLogFile::AppendEntry(const std::string& title, const std::string& text)
 {
+    Read();
     log_.AppendEntry(title, text);
     if (unread_)
         entriesWhileUnread_.emplace_back(title, text);
@@ -85,13 +92,19 @@ void TNewsLogFile::AppendEntry(const std::string& title, const std::string& text
 void TNewsLogFile::Save()
 {
     if (unread_) {
-        if (!TryLoad())
+        if (!Open())
             return;
         unread_ = false;
+        Read();
+        if (unread_)
+            return;
         for (const auto& [title, text] : std::exchange(entriesWhileUnread_, {}))
             if (!log_.HoldsLine(title))
                 log_.AppendEntry(title, text);
     }
+    Read();
+    if (unread_)
+        return;
     try {
         WriteFileAtomically(path_, log_.SaveToRtf());
     } catch (const std::exception&) {

@@ -14,16 +14,20 @@ class TNewsLogFile {
 public:
     TNewsLogFile(std::wstring path, TNewsLog& log) : path_(std::move(path)), log_(log) {}
 
+    // The file's bytes into the log, to be read when first needed.
     void Load();
+    // Reads the log, moving a damaged file aside.
+    void Read();
     // The entry into the log, and the log to the file.
     void AppendEntry(const std::string& title, const std::string& text);
     // The whole log, replacing the file at once; failures lose nothing of the log.
     void Save();
 
 private:
-    // True when the file was read (or is gone) and may now be written.
-    bool TryLoad();
+    // True when the file's bytes are in the log (or it is gone) and it may be written once read.
+    bool Open();
     bool MoveAside();
+    void Unreadable();
 
     std::wstring path_;
     TNewsLog& log_;

@@ -10,6 +10,9 @@ class TRtfDocument {
 public:
     // False when the text is not a document this can join to (it is then forgotten).
     bool Assign(std::string rtf);
+    // A document whose layout was read elsewhere: where its body starts and where its
+    // outer group's last paragraph mark is.
+    void Adopt(std::string rtf, size_t bodyStart, size_t lastParagraph);
     // Not valid until assigned again.
     void Forget() { Assign({}); }
     bool Valid() const { return valid_; }

@@ -7,6 +7,7 @@ namespace {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSpecial(char c) { return c == '{' || c == '}' || c == '\\' || c == '\r' || c == '\n'; }
 
 int HexValue(char c)
 {
@@ -81,7 +82,7 @@ bool IsFormatting(std::string_view word)
 struct GroupState {
     bool hidden = false;
     bool fontTable = false;
-    long font = 0;
+    unsigned codePage = 1252;
     long skipAfterUnicode = 1;
 };
 
@@ -104,8 +105,12 @@ public:
                 ++i_;
             } else if (c == '}') {
                 ++i_;
+                const bool fontTableEnds = state_.fontTable;
                 state_ = stack_.back();
                 stack_.pop_back();
+                // Text without a font of its own is in the default font.
+                if (fontTableEnds && !state_.fontTable)
+                    state_.codePage = CodePageOfFont(defaultFont_);
                 if (stack_.empty()) {
                     Flush();
                     layout_.lastParagraph = std::move(paragraph_);
@@ -114,19 +119,19 @@ public:
             } else if (c == '\\') {
                 if (!ControlSequence())
                     return std::nullopt;
-            } else {
+            } else if (c == '\r' || c == '\n') {
                 ++i_;
-                if (c != '\r' && c != '\n')
-                    TextByte(c);
+            } else {
+                TextRun();
             }
         }
         return std::nullopt;
     }
 
 private:
-    unsigned CodePage() const
+    unsigned CodePageOfFont(long font) const
     {
-        const auto found = fontCodePages_.find(state_.font);
+        const auto found = fontCodePages_.find(font);
         return found == fontCodePages_.end() ? ansiCodePage_ : found->second;
     }
 
@@ -138,11 +143,27 @@ private:
             --skipCount_;
             return;
         }
-        const unsigned codePage = CodePage();
-        if (codePage != bytesCodePage_)
+        if (state_.codePage != bytesCodePage_)
             Flush();
-        bytesCodePage_ = codePage;
+        bytesCodePage_ = state_.codePage;
         bytes_ += byte;
+    }
+
+    // Plain characters up to the next one with a meaning of its own, at once.
+    void TextRun()
+    {
+        size_t stop = i_;
+        while (stop < rtf_.size() && !IsSpecial(rtf_[stop]))
+            ++stop;
+        if (state_.hidden || skipCount_ > 0 || stop == i_ + 1) {
+            TextByte(rtf_[i_++]);
+            return;
+        }
+        if (state_.codePage != bytesCodePage_)
+            Flush();
+        bytesCodePage_ = state_.codePage;
+        bytes_.append(rtf_.substr(i_, stop - i_));
+        i_ = stop;
     }
 
     void Flush()
@@ -211,19 +232,31 @@ private:
         while (end < rtf_.size() && IsLetter(rtf_[end]))
             ++end;
         const std::string_view word = rtf_.substr(i_ + 1, end - i_ - 1);
-        const size_t numberStart = end;
-        if (end < rtf_.size() && rtf_[end] == '-')
+        const bool negative = end < rtf_.size() && rtf_[end] == '-';
+        if (negative)
             ++end;
-        while (end < rtf_.size() && IsDigit(rtf_[end]) && end - numberStart < 10)
-            ++end;
-        const bool hasNumber = end > numberStart && IsDigit(rtf_[end - 1]);
-        const long number = hasNumber ? std::stol(std::string(rtf_.substr(numberStart, end - numberStart))) : 0;
+        long number = 0;
+        const size_t digits = end;
+        while (end < rtf_.size() && IsDigit(rtf_[end]) && end - digits < 9)
+            number = number * 10 + (rtf_[end++] - '0');
+        const bool hasNumber = end > digits;
+        if (negative)
+            number = -number;
         const size_t wordEnd = end;
         if (end < rtf_.size() && rtf_[end] == ' ')
             ++end;
         i_ = end;
 
+        // By far the most frequent word, and no formatting.
+        if (word == "par") {
+            if (stack_.size() == 1)
+                layout_.lastOuterParagraph = start;
+            if (!state_.hidden)
+                EndParagraph(true);
+            return true;
+        }
         if (word == "bin") {
+            layout_.rawBytes = true;
             if (number < 0 || size_t(number) > rtf_.size() - i_)
                 return false;
             i_ += size_t(number);
@@ -245,13 +278,13 @@ private:
         } else if (IsHiddenDestination(word)) {
             state_.hidden = true;
         } else if (word == "ansicpg" && hasNumber) {
-            ansiCodePage_ = unsigned(number);
+            ansiCodePage_ = state_.codePage = unsigned(number);
         } else if (word == "deff") {
             defaultFont_ = number;
         } else if (word == "f") {
-            state_.font = number;
+            state_.codePage = CodePageOfFont(number);
         } else if (word == "plain") {
-            state_.font = defaultFont_;
+            state_.codePage = CodePageOfFont(defaultFont_);
         } else if (word == "uc") {
             state_.skipAfterUnicode = std::max(0L, number);
         } else if (word == "u") {

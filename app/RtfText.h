@@ -20,6 +20,10 @@ struct RtfResumePoint {
 struct RtfTextLayout {
     // Where the body begins: the outer group's first paragraph reset; 0 when it has none.
     size_t bodyStart = 0;
+    // Where the outer group's last paragraph mark is; 0 when it has none.
+    size_t lastOuterParagraph = 0;
+    // Raw bytes (\bin) somewhere in the document.
+    bool rawBytes = false;
     // The text after the last paragraph mark (the whole text when there is none).
     std::string lastParagraph;
     bool hasParagraphMarks = false;

@@ -153,6 +153,7 @@ void TForm1::CreateComponents()
     LogFill->OnTimer = [this](TTimer&) {
         // Stopped before the piece, so that a failing one is not tried again and again.
         LogFill->SetEnabled(false);
+        newsLogFile_->Read();
         if (newsLog_->FillStep())
             LogFill->SetEnabled(true);
     };
@@ -201,7 +202,7 @@ void TForm1::FormCreate()
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
-    // The news log's lines at once; its box is filled afterwards.
+    // The news log's bytes; its lines are read and its box is filled afterwards.
     newsLogFile_->Load();
     FillLogWhenNeeded();
 
@@ -290,7 +291,11 @@ void TForm1::SetIconIndex(int index) { TrayIcon->SetIconIndex(index); }
 std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
 void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }
 void TForm1::SetPopupText(const std::string& text) { popup->Text = text; }
-bool TForm1::LogHoldsLine(const std::string& line) { return newsLog_->HoldsLine(line); }
+bool TForm1::LogHoldsLine(const std::string& line)
+{
+    newsLogFile_->Read();
+    return newsLog_->HoldsLine(line);
+}
 
 void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
 {

@@ -13,6 +13,7 @@ std::wstring AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::wstring_view utf16);
 // Text of another code page (an old file's, a document's font's).
 std::string CodePageToUtf8(unsigned codePage, std::string_view bytes);
+bool IsSingleByteCodePage(unsigned codePage);
 
 // The system's message text for an error code, without the trailing line break.
 std::string SystemErrorMessage(unsigned long code);

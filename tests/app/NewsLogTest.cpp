@@ -126,8 +126,10 @@ TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
 {
     TNewsLog log(*box, *preview);
     log.AppendEntry("A", "one");
-    EXPECT_ANY_THROW(log.Load("{\\rtf1\\ansi {\\fonttbl"));
+    log.Load("{\\rtf1\\ansi {\\fonttbl");
+    EXPECT_FALSE(log.Read());
     EXPECT_EQ(box->Text(), "");
+    EXPECT_FALSE(log.HoldsLine("A"));
 }
 
 namespace {
