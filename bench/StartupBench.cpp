@@ -2,7 +2,6 @@
 // 10 idle seconds, next to the minimal tray program of bench/ measured in the same run.
 // Each program runs from a folder of its own; the programs take turns.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
@@ -12,6 +11,7 @@
 #include "Application.h"
 #include "BenchClock.h"
 #include "FileIO.h"
+#include "ProcessMemory.h"
 #include "SampleNewsLog.h"
 #include "Text.h"
 #include "Win32Handle.h"
@@ -93,47 +93,6 @@ double StartUntilReady(const Subject& subject)
     return NowMs() - start;
 }
 
-// A file of /proc, which tells no size beforehand: read until its end.
-std::string ReadProcFile(const std::wstring& path)
-{
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read)
-        text.append(buffer, read);
-    return text;
-}
-
-// Private memory of the process: under Wine the private dirty memory of its Linux process
-// (found by its program path among the processes of /proc), elsewhere its private bytes.
-double PrivateMiB(const Subject& subject, HANDLE process)
-{
-    const std::string path = Narrow(subject.folder + subject.program);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        double kib = -1;
-        do {
-            const std::wstring proc = L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\";
-            if (ReadProcFile(proc + L"cmdline").find(path) == std::string::npos)
-                continue;
-            const std::string rollup = ReadProcFile(proc + L"smaps_rollup");
-            const size_t at = rollup.find("Private_Dirty:");
-            if (at != std::string::npos)
-                kib = std::atof(rollup.c_str() + at + 14);
-        } while (kib < 0 && FindNextFileW(search, &found));
-        FindClose(search);
-        if (kib >= 0)
-            return kib / 1024.0;
-    }
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return double(counters.PrivateUsage) / (1024.0 * 1024.0);
-}
-
 Subject MainWith(const std::wstring& root, int items)
 {
     const std::wstring folder = root + L"log" + std::to_wstring(items) + L"\\";
@@ -187,7 +146,7 @@ int main(int argc, char** argv)
         while (!HasCaptionBeyond(process.Id(), subject.readyCaption))
             Sleep(5);
         Sleep(10000);
-        memory.push_back(PrivateMiB(subject, process.Handle()));
+        memory.push_back(PrivateMiB(subject.folder + subject.program, process.Handle()));
         const double over = memory.back() - memory.front();
         std::printf("  %-28s %8.2f MiB  %+7.2f MiB  %s\n", subject.name.c_str(), memory.back(), over,
                     memory.size() == 1 ? "" : over <= 3.0 ? "ok" : "OVER");
