@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-          wine wine64 xvfb xauth x11-utils googletest python3 openssl imagemagick xdotool sox)
+          wine wine64 xvfb xauth x11-utils googletest python3 openssl imagemagick xdotool sox nginx-light)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
