@@ -151,10 +151,10 @@ void TForm1::CreateComponents()
     LogFill->SetEnabled(false);
     LogFill->SetInterval(10);
     LogFill->OnTimer = [this](TTimer&) {
-        // Stopped before the piece, so that a failing one is not tried again and again.
+        // Stopped before the work, so that a failing piece is not tried again and again.
         LogFill->SetEnabled(false);
         newsLogFile_->Read();
-        if (newsLog_->FillStep())
+        if (logShown_ && newsLog_->FillStep())
             LogFill->SetEnabled(true);
     };
 
@@ -256,9 +256,13 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     // Windows may end the session without closing the window: the log is kept all the same.
     if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance())
         SaveNewsLog();
-    // The newest entries are there to be seen at once, however long the log.
-    if (message == WM_SHOWWINDOW && wParam)
+    // The box is filled once the window is shown (a long log takes much memory in it); the
+    // newest entries are there to be seen at once meanwhile.
+    if (message == WM_SHOWWINDOW && wParam) {
         newsLog_->PrepareShow();
+        logShown_ = true;
+        FillLogWhenNeeded();
+    }
     return TForm::WndProc(message, wParam, lParam);
 }
 

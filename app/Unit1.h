@@ -48,7 +48,8 @@ public:
     TImageList* ImageList = nullptr;
     TTimer* Timer = nullptr;
     TTimer* Timer1 = nullptr;
-    // Reads the news log into its box a piece at a time, between other messages.
+    // Reads the news log's lines, and once the window has been shown fills its box a piece
+    // at a time, between other messages.
     TTimer* LogFill = nullptr;
     TSlidePopup* popup = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
@@ -103,6 +104,7 @@ private:
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
     std::unique_ptr<TNewsLogFile> newsLogFile_;
+    bool logShown_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
 };

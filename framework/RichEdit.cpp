@@ -77,6 +77,9 @@ void TRichEdit::CreateParams(CreateParamsData& params)
 void TRichEdit::HandleCreated()
 {
     SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    // Nothing of a read-only box's text is for the user to undo: keep no copies of it.
+    if (ReadOnly)
+        SendMessageW(Handle(), EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color)));
     ApplyFont();
 }

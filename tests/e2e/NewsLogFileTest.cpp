@@ -96,6 +96,8 @@ TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
     folder.Write(L"news.rtf", LongNewsLog(items));
 
     RunningProgram program(folder);
+    // Shown, the window starts filling the box.
+    program.DoubleClickTrayIcon();
     ASSERT_TRUE(WaitUntil([&] { return !program.Popups().empty(); }, 15000));
     ASSERT_FALSE(LogBoxShown(program)) << "the box was filled before the announcement: nothing tested";
     ASSERT_TRUE(program.Exit());

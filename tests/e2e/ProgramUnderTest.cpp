@@ -202,10 +202,21 @@ std::vector<HWND> RunningProgram::Popups() const
 std::string RunningProgram::LogText() const
 {
     HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
-    // The box is shown once it holds the whole log.
-    if (!log || !WaitUntil([&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; }, 30000))
+    // The box is filled once the window has been shown, and shown once it holds the whole log.
+    auto filled = [&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; };
+    if (log && !filled())
+        DoubleClickTrayIcon();
+    if (!log || !WaitUntil(filled, 30000))
         return {};
     return Narrow(WindowText(log));
+}
+
+void RunningProgram::DoubleClickTrayIcon() const
+{
+    HWND tray = nullptr;
+    WaitUntil([&] { return (tray = FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 10000);
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(tray, kTrayCallback, kTrayIconId, mouse);
 }
 
 bool RunningProgram::SoundChecked() const

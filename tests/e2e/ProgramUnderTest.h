@@ -53,7 +53,12 @@ public:
     // The program's popups now on screen: top-most tool windows.
     std::vector<HWND> Popups() const;
 
-    // The news log's text as its box holds it once filled, and the sound check box.
+    // The tray icon's callback messages, as the shell sends them for a double click.
+    static constexpr UINT kTrayCallback = 0x800;
+    static constexpr UINT kTrayIconId = 1;
+    void DoubleClickTrayIcon() const;
+    // The news log's text as its box holds it once filled (the window is shown for that,
+    // as the box is filled only then), and the sound check box.
     std::string LogText() const;
     bool SoundChecked() const;
 

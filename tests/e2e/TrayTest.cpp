@@ -9,8 +9,7 @@
 
 namespace {
 
-const UINT kTrayCallback = 0x800;
-const UINT kIconId = 1;
+const UINT kIconId = RunningProgram::kTrayIconId;
 
 // Asks the shell about the program's icon without changing it: a modify of nothing
 // succeeds only for an icon the shell holds.
@@ -41,10 +40,7 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
         WaitUntil([&] { return Narrow(program.WindowText(main)) == "Soriel online " PROJECT_VERSION_TEXT; }, 10000))
         << Narrow(program.WindowText(main));
 
-    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDOWN);
-    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
-    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONDBLCLK);
-    PostMessageW(tray, kTrayCallback, kIconId, WM_LBUTTONUP);
+    program.DoubleClickTrayIcon();
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
 
     // Minimizing puts it back into the tray: no window, no taskbar button, the icon stays.
