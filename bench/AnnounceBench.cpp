@@ -147,6 +147,7 @@ CaseResult RunCase(int items, int announcements, const std::wstring& folder)
     const double loadStart = NowMs();
     auto bytes = ReadWholeFile(path);
     form.newsLog->Load(*bytes);
+    form.newsLog->Read();
     result.loadMs = NowMs() - loadStart;
     // The announcements are measured with the box filled, as in a program running a while.
     const double fillStart = NowMs();
@@ -228,7 +229,7 @@ int main()
             std::printf(" %12.2f", r.parts.at(part));
         std::printf(" %10.1f %10.2f  %s\n", r.totalMs, r.lineCountMs, r.totalMs < 100 ? "ok" : "TOO SLOW");
     }
-    std::printf("\nload: ReadWholeFile + TNewsLog::Load (index included), once; fill box: every piece into\n"
+    std::printf("\nload: ReadWholeFile + TNewsLog::Load and Read (index included), once; fill box: every piece into\n"
                 "the box at once (the program spreads them over its idle time).\n"
                 "save = SaveToRtf + write file. LineCount: one EM_GETLINECOUNT after the entry, "
                 "for reference.\n");
