@@ -85,6 +85,7 @@ void TNewsLog::Load(std::string bytes)
     unkept_.clear();
     endsWithLineBreak_ = true;
     filled_ = read_ = bytes.empty();
+    damaged_ = false;
     unread_ = std::move(bytes);
     box_.SetVisible(filled_);
 }
@@ -92,7 +93,7 @@ void TNewsLog::Load(std::string bytes)
 bool TNewsLog::Read()
 {
     if (read_)
-        return true;
+        return !damaged_;
     read_ = true;
     std::string bytes = std::exchange(unread_, {});
     try {
@@ -110,8 +111,10 @@ bool TNewsLog::Read()
         std::sort(loadedLines_.begin(), loadedLines_.end());
         return true;
     } catch (const std::exception&) {
-        // A file that could not be read whole leaves the log empty, not half-loaded.
+        // A file that could not be read whole leaves the log empty, not half-loaded, and
+        // says so until something else is loaded.
         Load({});
+        damaged_ = true;
         return false;
     }
 }

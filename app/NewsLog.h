@@ -22,7 +22,8 @@ public:
 
     // Rich text, or plain text when it is not; read by Read or by the first use.
     void Load(std::string bytes);
-    // Reads what was loaded. False when it is not a whole document: the log is then empty.
+    // Reads what was loaded. False when it is not a whole document: the log is then empty
+    // (and this stays false until the next Load).
     bool Read();
     // The next piece of the log into the box; false once the box holds all of it.
     bool FillStep();
@@ -61,6 +62,7 @@ private:
     // each read after the document's head; or, when the rich text could not be kept,
     // the file as it was read.
     bool read_ = true;
+    bool damaged_ = false;
     std::string unread_;
     bool filled_ = true;
     std::string head_;

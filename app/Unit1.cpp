@@ -259,6 +259,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     // The box is filled once the window is shown (a long log takes much memory in it); the
     // newest entries are there to be seen at once meanwhile.
     if (message == WM_SHOWWINDOW && wParam) {
+        newsLogFile_->Read();
         newsLog_->PrepareShow();
         logShown_ = true;
         FillLogWhenNeeded();

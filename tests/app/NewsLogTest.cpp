@@ -127,9 +127,10 @@ TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
     TNewsLog log(*box, *preview);
     log.AppendEntry("A", "one");
     log.Load("{\\rtf1\\ansi {\\fonttbl");
-    EXPECT_FALSE(log.Read());
-    EXPECT_EQ(box->Text(), "");
     EXPECT_FALSE(log.HoldsLine("A"));
+    EXPECT_EQ(box->Text(), "");
+    // Whoever read it first, the file stays known as damaged.
+    EXPECT_FALSE(log.Read());
 }
 
 namespace {
