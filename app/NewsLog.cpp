@@ -1,55 +1,278 @@
 #include "NewsLog.h"
 
-#include "StringList.h"
+#include <algorithm>
+#include <array>
+#include <map>
+
+#include "Exception.h"
+#include "Text.h"
 
 namespace {
+
+// About a hundred entries a piece: a few tens of milliseconds in the box.
+constexpr size_t kParagraphsPerPiece = 300;
+
+const char* const kOlderEntriesFollow = "Starší zprávy se ještě načítají…";
+
 bool EndsWithLineBreak(const std::string& text)
 {
     return text.empty() || text.back() == '\r' || text.back() == '\n';
 }
-} // namespace
 
-void TNewsLog::IndexLines(const std::string& text)
+bool IsRtf(const std::string& bytes) { return bytes.rfind("{\\rtf", 0) == 0; }
+
+uint64_t LineHash(std::string_view line) { return std::hash<std::string_view>()(line); }
+
+// Each line of the text, split as the box splits its text into lines.
+template <typename Take>
+void ForEachLine(std::string_view text, Take take)
 {
-    TStringList split;
-    split.SetText(text);
-    lines_.insert(split.Lines().begin(), split.Lines().end());
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        take(text.substr(start, end - start));
+        start = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++start;
+    }
 }
 
-void TNewsLog::Load(const std::string& bytes)
+// Single-byte code pages turned to UTF-8 a byte at a time, from a table made once each.
+std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 {
-    try {
-        box_.LoadFromBytes(bytes);
-    } catch (...) {
-        // A file that could not be read whole leaves the log empty, not half-loaded.
-        box_.Clear();
-        throw;
+    static std::map<unsigned, std::array<std::string, 256>> tables;
+    auto table = tables.find(codePage);
+    if (table == tables.end()) {
+        if (!IsSingleByteCodePage(codePage))
+            return CodePageToUtf8(codePage, bytes);
+        table = tables.emplace(codePage, std::array<std::string, 256>{}).first;
+        for (int byte = 0; byte < 256; ++byte)
+            table->second[size_t(byte)] = CodePageToUtf8(codePage, std::string(1, char(byte)));
     }
-    const std::string text = box_.Text();
-    lines_.clear();
-    IndexLines(text);
-    endsWithLineBreak_ = EndsWithLineBreak(text);
-    rtf_.Assign(box_.SaveToRtf());
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (unsigned char byte : bytes)
+        text += table->second[byte];
+    return text;
+}
+
+} // namespace
+
+void TNewsLog::IndexLines(std::string_view text)
+{
+    if (text.empty())
+        addedLines_.insert(LineHash(text));
+    ForEachLine(text, [&](std::string_view line) { addedLines_.insert(LineHash(line)); });
+}
+
+bool TNewsLog::HoldsLine(const std::string& line)
+{
+    Read();
+    const uint64_t hash = LineHash(line);
+    return std::binary_search(loadedLines_.begin(), loadedLines_.end(), hash) || addedLines_.contains(hash);
+}
+
+void TNewsLog::Load(std::string bytes)
+{
+    box_.Clear();
+    preview_.Clear();
+    preview_.SetVisible(false);
+    loadedLines_.clear();
+    addedLines_.clear();
+    rtf_.Forget();
+    pieces_.clear();
+    nextPiece_ = 0;
+    unkept_.clear();
+    endsWithLineBreak_ = true;
+    filled_ = read_ = bytes.empty();
+    damaged_ = false;
+    unread_ = std::move(bytes);
+    box_.SetVisible(filled_);
+}
+
+bool TNewsLog::Read()
+{
+    if (read_)
+        return !damaged_;
+    read_ = true;
+    std::string bytes = std::exchange(unread_, {});
+    try {
+        if (IsRtf(bytes)) {
+            LoadRtf(std::move(bytes));
+        } else {
+            // A file with zero bytes in it is a damaged file, not text.
+            if (bytes.find('\0') != std::string::npos)
+                throw Exception("Soubor nelze přečíst");
+            const std::string text = IsValidUtf8(bytes) ? bytes : Narrow(AnsiToWide(bytes));
+            ForEachLine(text, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+            endsWithLineBreak_ = EndsWithLineBreak(text);
+            unkept_ = std::move(bytes);
+        }
+        std::sort(loadedLines_.begin(), loadedLines_.end());
+        return true;
+    } catch (const std::exception&) {
+        // A file that could not be read whole leaves the log empty, not half-loaded, and
+        // says so until something else is loaded.
+        Load({});
+        damaged_ = true;
+        return false;
+    }
+}
+
+void TNewsLog::LoadRtf(std::string bytes)
+{
+    // The box's text is its paragraphs joined by line breaks; a mark that ends the
+    // document with nothing after it is the box's own end and makes no line.
+    bool anyParagraph = false;
+    bool lastEmpty = false;
+    const auto layout = ReadRtfText(
+        bytes, DecodeCodePage,
+        [&](std::string_view paragraph) {
+            if (paragraph.empty())
+                loadedLines_.push_back(LineHash(paragraph));
+            ForEachLine(paragraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+            anyParagraph = true;
+            lastEmpty = paragraph.empty();
+        },
+        kParagraphsPerPiece);
+    if (!layout)
+        throw Exception("Soubor nelze přečíst");
+    ForEachLine(layout->lastParagraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+    endsWithLineBreak_ = layout->lastParagraph.empty() && (!anyParagraph || lastEmpty);
+
+    // A document of the box's kind is read in pieces from its paragraph marks; any
+    // other is read whole.
+    if (!layout->rawBytes && layout->bodyStart > 0 && layout->bodyStart < layout->lastOuterParagraph) {
+        rtf_.Adopt(std::move(bytes), layout->bodyStart, layout->lastOuterParagraph);
+        head_ = rtf_.Text().substr(0, layout->bodyStart);
+        pieces_.push_back({layout->bodyStart, {}});
+        for (const RtfResumePoint& point : layout->resumePoints)
+            if (point.offset < rtf_.LastParagraph())
+                pieces_.push_back(point);
+    } else if (!rtf_.Assign(std::move(bytes))) {
+        unkept_ = rtf_.Text();
+    }
+}
+
+size_t TNewsLog::EndOfLastPiece() const
+{
+    // The document's closing paragraph mark is the box's own end: read in at the end of
+    // the box's text, it would make one line too many.
+    const std::string& rtf = rtf_.Text();
+    const size_t closing = rtf.rfind('}');
+    const size_t afterMark = rtf_.LastParagraph() + 4;
+    const bool onlySpaceAfter = afterMark <= closing &&
+                                std::all_of(rtf.begin() + long(afterMark), rtf.begin() + long(closing),
+                                            [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
+    return onlySpaceAfter ? rtf_.LastParagraph() : closing;
+}
+
+std::string TNewsLog::Piece(size_t first, size_t end) const
+{
+    const size_t from = pieces_[first].offset;
+    const size_t to = end < pieces_.size() ? pieces_[end].offset : EndOfLastPiece();
+    return head_ + pieces_[first].formatting + rtf_.Text().substr(from, to - from) + "}";
+}
+
+bool TNewsLog::FillStep()
+{
+    if (!Read() || filled_)
+        return false;
+    if (pieces_.size() <= 1) {
+        box_.LoadFromBytes(rtf_.Valid() ? rtf_.Text() : std::exchange(unkept_, {}));
+        if (!rtf_.Valid())
+            rtf_.Assign(box_.SaveToRtf());
+        Finish();
+        return false;
+    }
+    if (nextPiece_ == 0) {
+        // The first piece read as a document sets the box's own end as the file does; the
+        // mark added before its end stands for that end, so its last line break stays.
+        std::string first = Piece(0, 1);
+        first.insert(first.size() - 1, "\\par ");
+        box_.LoadFromBytes(first);
+    } else {
+        box_.AppendRtf(Piece(nextPiece_, nextPiece_ + 1));
+    }
+    if (++nextPiece_ == pieces_.size())
+        Finish();
+    return !filled_;
+}
+
+void TNewsLog::FillAll()
+{
+    while (FillStep()) {
+    }
+}
+
+void TNewsLog::Finish()
+{
+    filled_ = true;
+    head_.clear();
+    pieces_.clear();
+    nextPiece_ = 0;
+    box_.SetVisible(true);
+    box_.ShowEnd();
+    preview_.SetVisible(false);
+    preview_.Clear();
+}
+
+void TNewsLog::PrepareShow()
+{
+    if (!Read() || filled_ || preview_.Visible())
+        return;
+    if (pieces_.empty()) {
+        FillAll();
+        return;
+    }
+    preview_.Clear();
+    preview_.AppendText(std::string(kOlderEntriesFollow) + "\r");
+    preview_.AppendRtf(Piece(std::max(nextPiece_, pieces_.size() - std::min<size_t>(pieces_.size(), 2)), pieces_.size()));
+    preview_.SetVisible(true);
+    preview_.ShowEnd();
 }
 
 const std::string& TNewsLog::SaveToRtf()
 {
-    if (!rtf_.Valid())
+    Read();
+    if (!rtf_.Valid()) {
+        FillAll();
         rtf_.Assign(box_.SaveToRtf());
+    }
     return rtf_.Text();
 }
 
 void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 {
+    Read();
     // A text that does not end in a line break gets one first.
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
+    if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {
+        // The box gets the entry with the rest of the rich text; the preview at once.
+        IndexEntry(title, text);
+        if (preview_.Visible()) {
+            preview_.AppendText(entry);
+            preview_.SetSelStart(preview_.LineCount() - 1);
+        }
+        return;
+    }
+    FillAll();
     const bool joinable = endsWithLineBreak_ && rtf_.Valid();
     const std::string entryRtf = joinable ? box_.RtfOfAppendedText(entry) : std::string();
     box_.AppendText(entry);
-    endsWithLineBreak_ = true;
-    if (!joinable || !rtf_.Append(entryRtf))
-        rtf_.Assign(box_.SaveToRtf());
-    for (const std::string& line : {title, text})
-        IndexLines(line);
+    IndexEntry(title, text);
     box_.SetSelStart(box_.LineCount() - 1);
+    if (!joinable || !rtf_.Append(entryRtf)) {
+        // Until the box's rich text is read again, there is none to save: a failed reading
+        // must not leave the one from before the entry to be saved later.
+        rtf_.Forget();
+        rtf_.Assign(box_.SaveToRtf());
+    }
+}
+
+void TNewsLog::IndexEntry(const std::string& title, const std::string& text)
+{
+    endsWithLineBreak_ = true;
+    IndexLines(title);
+    IndexLines(text);
 }

@@ -1,31 +1,72 @@
 #pragma once
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "RichEdit.h"
 #include "RtfDocument.h"
+#include "RtfText.h"
 
-// The news log in its rich-text box, with an index of its lines and its rich text kept in
-// step with the box, so that neither asking for a line nor saving after an entry reads a
-// long log whole. Only this class changes the box's text.
+// The news log: an index of its lines, its rich text and the box that shows it. The index
+// and the rich text come from the file's own text, read when first needed; the box, which
+// takes seconds to read a long log, is filled afterwards a piece at a time, oldest first,
+// and stays hidden until it holds the whole log. Saving never reads a long log whole from
+// the box. Only this class changes the boxes' text.
 class TNewsLog {
 public:
-    explicit TNewsLog(TRichEdit& box) : box_(box) {}
+    // The box the log is shown in, and a box in the same place that shows the newest
+    // entries while the first one is being filled.
+    TNewsLog(TRichEdit& box, TRichEdit& preview) : box_(box), preview_(preview) {}
 
-    // Rich text, or plain text when it is not.
-    void Load(const std::string& bytes);
+    // Rich text, or plain text when it is not; read by Read or by the first use.
+    void Load(std::string bytes);
+    // Reads what was loaded. False when it is not a whole document: the log is then empty
+    // (and this stays false until the next Load).
+    bool Read();
+    // The next piece of the log into the box; false once the box holds all of it.
+    bool FillStep();
+    bool Filled() const { return filled_; }
+    // Before the log is first shown: while the box is still being filled, the preview
+    // shows the newest entries under a line saying that older ones follow.
+    void PrepareShow();
+
     // The whole log as the box writes it.
     const std::string& SaveToRtf();
 
-    bool HoldsLine(const std::string& line) const { return lines_.contains(line); }
+    bool HoldsLine(const std::string& line);
     // Title, text and an empty line at the end; the caret goes to the line count − 1.
     void AppendEntry(const std::string& title, const std::string& text);
 
 private:
-    void IndexLines(const std::string& text);
+    void IndexLines(std::string_view text);
+    void LoadRtf(std::string bytes);
+    void FillAll();
+    void Finish();
+    size_t EndOfLastPiece() const;
+    std::string Piece(size_t first, size_t end) const;
+    // The log now ends with that entry.
+    void IndexEntry(const std::string& title, const std::string& text);
 
     TRichEdit& box_;
-    std::unordered_set<std::string> lines_;
+    TRichEdit& preview_;
+    // The lines, known by a 64-bit hash each (two lines of one hash are as good as
+    // impossible): those of the file sorted, those added since in a set.
+    std::vector<uint64_t> loadedLines_;
+    std::unordered_set<uint64_t> addedLines_;
     TRtfDocument rtf_;
     bool endsWithLineBreak_ = true;
+
+    // What is still to go into the box: pieces of the rich text from these places on,
+    // each read after the document's head; or, when the rich text could not be kept,
+    // the file as it was read.
+    bool read_ = true;
+    bool damaged_ = false;
+    std::string unread_;
+    bool filled_ = true;
+    std::string head_;
+    std::vector<RtfResumePoint> pieces_;
+    size_t nextPiece_ = 0;
+    std::string unkept_;
 };

@@ -53,6 +53,8 @@ void TSR::Execute()
     THTTPRequest request(nullptr);
     request.TimeoutMs = NewsRequestTimeoutMs;
     request.TimeLimitMs = NewsRequestTimeLimitMs;
+    // A server that compresses then sends a fraction of the page.
+    request.AcceptEncoding = "gzip";
     request.ExecuteURL(newsUrl_);
     const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
     Publish([&](TLatestItemState& state) { state.SetFetchStatus(success ? 1 : 2); });

@@ -1,6 +1,5 @@
 #include "RtfDocument.h"
 
-#include <cctype>
 #include <optional>
 
 namespace {
@@ -12,7 +11,7 @@ struct Layout {
     size_t lastParagraph;
 };
 
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
 std::optional<Layout> Scan(std::string_view rtf)
 {
@@ -64,6 +63,14 @@ bool TRtfDocument::Assign(std::string rtf)
         lastParagraph_ = layout->lastParagraph;
     }
     return valid_;
+}
+
+void TRtfDocument::Adopt(std::string rtf, size_t bodyStart, size_t lastParagraph)
+{
+    rtf_ = std::move(rtf);
+    bodyStart_ = bodyStart;
+    lastParagraph_ = lastParagraph;
+    valid_ = true;
 }
 
 bool TRtfDocument::Append(std::string_view document)

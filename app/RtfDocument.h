@@ -10,8 +10,15 @@ class TRtfDocument {
 public:
     // False when the text is not a document this can join to (it is then forgotten).
     bool Assign(std::string rtf);
+    // A document whose layout was read elsewhere: where its body starts and where its
+    // outer group's last paragraph mark is.
+    void Adopt(std::string rtf, size_t bodyStart, size_t lastParagraph);
+    // Not valid until assigned again.
+    void Forget() { Assign({}); }
     bool Valid() const { return valid_; }
     const std::string& Text() const { return rtf_; }
+    // Where the outer group's last paragraph mark is.
+    size_t LastParagraph() const { return lastParagraph_; }
 
     // Joins a document whose text follows this one's last line break: its paragraphs take
     // the place of this document's closing empty paragraph. False, and nothing changed,

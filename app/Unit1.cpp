@@ -3,7 +3,6 @@
 #include "AppPath.h"
 #include "Application.h"
 #include "DataFolder.h"
-#include "FileIO.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "Text.h"
@@ -123,15 +122,12 @@ void TForm1::CreateControls()
     LinkLabel5->SetCaption(DisplayAddress(sources_.BroadcasterURL));
     LinkLabel5->URL = sources_.BroadcasterURL;
 
-    RichEdit = new TRichEdit(this);
+    RichEdit = NewLogBox();
     RichEdit->Name = "RichEdit";
-    RichEdit->ReadOnly = true;
-    RichEdit->VerticalScrollBar = true;
-    RichEdit->Border = false;
-    RichEdit->Color = clBlack;
-    RichEdit->Font.Set(kTitleFont, FontHeightForPoints(8), clWhite, fsBold, kCentralEuropean);
-    Place(RichEdit, this, 16, 80, 425, 265);
-    newsLog_ = std::make_unique<TNewsLog>(*RichEdit);
+    RichEditNewest = NewLogBox();
+    RichEditNewest->SetVisible(false);
+    newsLog_ = std::make_unique<TNewsLog>(*RichEdit, *RichEditNewest);
+    newsLogFile_ = std::make_unique<TNewsLogFile>(DataFilePath(L"news.rtf"), *newsLog_);
 
     CheckBox2 = new TCheckBox(this);
     CheckBox2->Name = "CheckBox2";
@@ -140,6 +136,17 @@ void TForm1::CreateControls()
     CheckBox2->SetCaption("Používat zvuky");
     CheckBox2->SetChecked(true);
     Place(CheckBox2, this, 8, 360, 129, 17);
+}
+
+TRichEdit* TForm1::NewLogBox()
+{
+    auto* box = new TRichEdit(this);
+    box->ReadOnly = true;
+    box->VerticalScrollBar = true;
+    box->Border = false;
+    box->Color = clBlack;
+    box->Font.Set(kTitleFont, FontHeightForPoints(8), clWhite, fsBold, kCentralEuropean);
+    return Place(box, this, 16, 80, 425, 265);
 }
 
 void TForm1::CreateComponents()
@@ -158,6 +165,17 @@ void TForm1::CreateComponents()
     Timer1->SetEnabled(false);
     Timer1->SetInterval(2000);
     Timer1->OnTimer = [this](TTimer&) { Timer1Timer(); };
+
+    LogFill = new TTimer(this);
+    LogFill->SetEnabled(false);
+    LogFill->SetInterval(10);
+    LogFill->OnTimer = [this](TTimer&) {
+        // Stopped before the work, so that a failing piece is not tried again and again.
+        LogFill->SetEnabled(false);
+        newsLogFile_->Read();
+        if (logShown_ && newsLog_->FillStep())
+            LogFill->SetEnabled(true);
+    };
 
     popup = new TSlidePopup(this);
     ConfigureNewsPopup(*popup);
@@ -222,12 +240,9 @@ void TForm1::FormCreate()
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
-    // The news log; a missing or unreadable file leaves it empty.
-    try {
-        if (auto log = ReadWholeFile(DataFilePath(L"news.rtf")))
-            newsLog_->Load(*log);
-    } catch (const std::exception&) {
-    }
+    // The news log's bytes; its lines are read and its box is filled afterwards.
+    newsLogFile_->Load();
+    FillLogWhenNeeded();
 
     // A fresh latest-item state and a worker that has not run.
     latest_->Reset();
@@ -270,10 +285,14 @@ void TForm1::SaveSoundOption() { settings_.WriteString("Settings", "Sound", Chec
 
 void TForm1::SaveNewsLog()
 {
-    try {
-        WriteFileAtomically(DataFilePath(L"news.rtf"), newsLog_->SaveToRtf());
-    } catch (const std::exception&) {
-    }
+    newsLogFile_->Save();
+    FillLogWhenNeeded();
+}
+
+void TForm1::FillLogWhenNeeded()
+{
+    if (!newsLog_->Filled())
+        LogFill->SetEnabled(true);
 }
 
 LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -286,6 +305,14 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         } catch (const std::exception&) {
         }
         SaveNewsLog();
+    }
+    // The box is filled once the window is shown (a long log takes much memory in it); the
+    // newest entries are there to be seen at once meanwhile.
+    if (message == WM_SHOWWINDOW && wParam) {
+        newsLogFile_->Read();
+        newsLog_->PrepareShow();
+        logShown_ = true;
+        FillLogWhenNeeded();
     }
     return TForm::WndProc(message, wParam, lParam);
 }
@@ -320,13 +347,17 @@ void TForm1::SetIconIndex(int index) { TrayIcon->SetIconIndex(index); }
 std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
 void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }
 void TForm1::SetPopupText(const std::string& text) { popup->Text = text; }
-bool TForm1::LogHoldsLine(const std::string& line) { return newsLog_->HoldsLine(line); }
+bool TForm1::LogHoldsLine(const std::string& line)
+{
+    newsLogFile_->Read();
+    return newsLog_->HoldsLine(line);
+}
 
 void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
 {
-    newsLog_->AppendEntry(title, text);
     // Saved at once: an announced item survives a crash or a killed process.
-    SaveNewsLog();
+    newsLogFile_->AppendEntry(title, text);
+    FillLogWhenNeeded();
 }
 
 void TForm1::ShowPopup() { popup->ShowNotification(); }

@@ -13,6 +13,7 @@
 #include "Menus.h"
 #include "MultiGradient.h"
 #include "NewsLog.h"
+#include "NewsLogFile.h"
 #include "NewsPoller.h"
 #include "NewsPresenter.h"
 #include "RichEdit.h"
@@ -44,12 +45,17 @@ public:
     TLinkLabel* LinkLabel4 = nullptr;
     TLinkLabel* LinkLabel5 = nullptr;
     TRichEdit* RichEdit = nullptr;
+    // In the log's place while the log is being read into it.
+    TRichEdit* RichEditNewest = nullptr;
     TCheckBox* CheckBox2 = nullptr;
 
     // Non-visual components.
     TImageList* ImageList = nullptr;
     TTimer* Timer = nullptr;
     TTimer* Timer1 = nullptr;
+    // Reads the news log's lines, and once the window has been shown fills its box a piece
+    // at a time, between other messages.
+    TTimer* LogFill = nullptr;
     TSlidePopup* popup = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* Oprogramu1 = nullptr;
@@ -81,6 +87,7 @@ protected:
 private:
     void CreateControls();
     void CreateComponents();
+    TRichEdit* NewLogBox();
     // A file of the program, beside main.exe.
     std::wstring FilePath(const wchar_t* name) const;
     // main.ini or news.rtf, in the data folder.
@@ -89,6 +96,7 @@ private:
     void SaveNewsLog();
     // The sound option into main.ini; raises Exception when it cannot be written.
     void SaveSoundOption();
+    void FillLogWhenNeeded();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
 
@@ -110,6 +118,8 @@ private:
     TIniFile settings_;
     Sources sources_;
     std::unique_ptr<TNewsLog> newsLog_;
+    std::unique_ptr<TNewsLogFile> newsLogFile_;
+    bool logShown_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
     // A poll given up on as hung, kept until its body ends.

@@ -203,10 +203,78 @@ void PrintRow(const char* name, const Result& r, const Result& poll)
                 poll.peakMiB / std::max(r.peakMiB, 0.01));
 }
 
+// Bytes a server sent for requests of that path, per request, from an access log whose
+// lines are "path bytes_sent accept_encoding".
+double BytesPerRequest(const std::string& log, const std::string& path, std::string& acceptEncoding)
+{
+    double total = 0;
+    int requests = 0;
+    size_t start = 0;
+    while (start < log.size()) {
+        const size_t end = std::min(log.find('\n', start), log.size());
+        char logged[512] = {}, encoding[128] = {};
+        double bytes = 0;
+        if (std::sscanf(log.substr(start, end - start).c_str(), "%511s %lf %127s", logged, &bytes, encoding) >= 2 &&
+            logged == path) {
+            total += bytes;
+            ++requests;
+            acceptEncoding = encoding;
+        }
+        start = end + 1;
+    }
+    return requests ? total / requests : 0;
+}
+
+// Polls of a 200 KiB page served by nginx, once without compression and once with gzip:
+// what the server sent per poll, from its access log.
+int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const std::wstring& accessLog)
+{
+    const std::string page = NewsPage(200 * 1024);
+    for (const wchar_t* folder : {L"plain", L"gzip"}) {
+        CreateDirectoryW((root + folder).c_str(), nullptr);
+        FileHandle file(CreateFileW((root + folder + L"\\news.html").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        WriteFile(file.Get(), page.data(), DWORD(page.size()), &written, nullptr);
+    }
+    const int polls = 20;
+    const auto state = std::make_shared<TLatestItemState>();
+    std::unique_ptr<TSR> worker;
+    for (const char* path : {"/plain/news.html", "/gzip/news.html"}) {
+        for (int i = 0; i < polls; ++i) {
+            StartPoll(worker, state, baseUrl + path);
+            worker->WaitFor();
+            worker.reset();
+            if (state->Snapshot().LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
+                std::fprintf(stderr, "a poll of %s did not find the item\n", path);
+                return 2;
+            }
+            state->PublishItem("", "");
+        }
+    }
+    Sleep(500); // nginx writes its log line after the reply
+    FileHandle file(CreateFileW(accessLog.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    std::string log(1 << 20, '\0');
+    DWORD read = 0;
+    ReadFile(file.Get(), log.data(), DWORD(log.size()), &read, nullptr);
+    log.resize(read);
+    std::string plainEncoding, gzipEncoding;
+    const double plain = BytesPerRequest(log, "/plain/news.html", plainEncoding);
+    const double gzip = BytesPerRequest(log, "/gzip/news.html", gzipEncoding);
+    std::printf("Bytes moved per poll of a 200 KiB page, served by nginx (gzip_http_version 1.0), %d polls each\n", polls);
+    std::printf("  %-34s %10.0f bytes\n", "gzip off", plain);
+    std::printf("  %-34s %10.0f bytes   %.2fx fewer\n", "gzip on", gzip, gzip > 0 ? plain / gzip : 0.0);
+    std::printf("  the poll's Accept-Encoding as nginx saw it: %s\n", gzipEncoding.c_str());
+    return plain > 0 && gzip > 0 ? 0 : 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::string(argv[1]) == "nginx")
+        return CompareWithNginx(argv[2], Widen(argv[3]), Widen(argv[4]));
     if (argc == 5) {
         const std::string method = argv[3];
         return RunCase(std::strtoull(argv[1], nullptr, 10), std::string(argv[2]) == "gzip",

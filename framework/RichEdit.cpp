@@ -40,6 +40,15 @@ std::string StreamOutRtf(HWND box)
     return rtf;
 }
 
+void StreamIn(HWND box, const std::string& bytes, WPARAM format)
+{
+    StreamSource source{&bytes, 0};
+    EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
+    SendMessageW(box, EM_STREAMIN, format, LPARAM(&stream));
+    if (stream.dwError != 0)
+        throw Exception("Soubor nelze přečíst");
+}
+
 constexpr WPARAM kPastTheEnd = 0x7FFFFFFF;
 
 HMODULE RichEditLibrary()
@@ -68,6 +77,9 @@ void TRichEdit::CreateParams(CreateParamsData& params)
 void TRichEdit::HandleCreated()
 {
     SendMessageW(Handle(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    // Nothing of a read-only box's text is for the user to undo: keep no copies of it.
+    if (ReadOnly)
+        SendMessageW(Handle(), EM_SETUNDOLIMIT, 0, 0);
     SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color)));
     ApplyFont();
 }
@@ -147,6 +159,18 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
     return StreamOutRtf(scratch.Get());
 }
 
+void TRichEdit::AppendRtf(const std::string& rtf)
+{
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    StreamIn(Handle(), rtf, SF_RTF | SFF_SELECTION);
+}
+
+void TRichEdit::ShowEnd()
+{
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
+}
+
 void TRichEdit::Clear() { SetWindowTextW(Handle(), L""); }
 
 void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
@@ -166,11 +190,7 @@ void TRichEdit::LoadFromBytes(const std::string& bytes)
         std::wstring text = IsValidUtf8(bytes) ? Widen(bytes) : AnsiToWide(bytes);
         converted.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
-    StreamSource source{isRtf ? &bytes : &converted, 0};
-    EDITSTREAM stream{DWORD_PTR(&source), 0, &ReadSource};
-    SendMessageW(Handle(), EM_STREAMIN, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE), LPARAM(&stream));
-    if (stream.dwError != 0)
-        throw Exception("Soubor nelze přečíst");
+    StreamIn(Handle(), isRtf ? bytes : converted, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE));
 }
 
 std::string TRichEdit::SaveToRtf() { return StreamOutRtf(Handle()); }

@@ -19,7 +19,11 @@ public:
     // The rich text the box writes for that text added at its end, as a document of its
     // own: written by a hidden box that has the formatting of this box's end.
     std::string RtfOfAppendedText(const std::string& text);
+    // Rich text read in at the very end, as the rest of the box's document.
+    void AppendRtf(const std::string& rtf);
     void SetSelStart(int position);
+    // The caret to the very end, and the end into view.
+    void ShowEnd();
     int SelStart();
     std::string Text();
     void Clear();

@@ -48,6 +48,13 @@ bool IsValidUtf8(std::string_view text)
 std::wstring Widen(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
 std::string Narrow(std::wstring_view utf16) { return FromWide(CP_UTF8, utf16); }
 std::wstring AnsiToWide(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
+std::string CodePageToUtf8(unsigned codePage, std::string_view bytes) { return Narrow(ToWide(codePage, bytes)); }
+
+bool IsSingleByteCodePage(unsigned codePage)
+{
+    CPINFO info{};
+    return GetCPInfo(codePage, &info) && info.MaxCharSize == 1;
+}
 std::string WideToAnsi(std::wstring_view utf16) { return FromWide(CP_ACP, utf16); }
 
 std::string SystemErrorMessage(unsigned long code)

@@ -11,6 +11,9 @@ bool IsValidUtf8(std::string_view text);
 // The system's ANSI code page, for byte-level data that the platform hands over as such.
 std::wstring AnsiToWide(std::string_view ansi);
 std::string WideToAnsi(std::wstring_view utf16);
+// Text of another code page (an old file's, a document's font's).
+std::string CodePageToUtf8(unsigned codePage, std::string_view bytes);
+bool IsSingleByteCodePage(unsigned codePage);
 
 // The system's message text for an error code, without the trailing line break.
 std::string SystemErrorMessage(unsigned long code);

@@ -184,9 +184,12 @@ std::string THTTPRequest::RequestBody()
 
 std::string THTTPRequest::HeaderText() const
 {
-    if (requestMethod_ != "POST")
-        return {};
-    return "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType);
+    std::string headers;
+    if (!AcceptEncoding.empty())
+        headers += "Accept-Encoding: " + AcceptEncoding + "\r\n";
+    if (requestMethod_ == "POST")
+        headers += "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType) + "\r\n";
+    return headers;
 }
 
 // What a request sends besides its address; a redirection may change it.

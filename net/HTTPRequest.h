@@ -43,6 +43,8 @@ public:
     std::string UserName;
     std::string Password;
     std::string ContentType;
+    // Sent as Accept-Encoding when set: the reply may come compressed ("gzip" is inflated).
+    std::string AcceptEncoding;
     std::function<void(THTTPRequest& sender)> OnPacketRead;
     // Bounds of one request: each connect, send and receive step, and the whole exchange
     // (checked before each redirection and between reads: a request ends within

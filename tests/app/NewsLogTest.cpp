@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
 
 #include "Application.h"
 #include "Forms.h"
@@ -13,6 +15,7 @@ protected:
     {
         form = new TForm(&application);
         box = NewBox();
+        preview = NewBox();
         other = NewBox();
     }
 
@@ -20,17 +23,18 @@ protected:
     TRichEdit* NewBox()
     {
         auto* created = new TRichEdit(form);
-        created->Font.Name = "Tahoma";
-        created->Font.Charset = EASTEUROPE_CHARSET;
+        created->Font.Set("Tahoma", FontHeightForPoints(8), clWindowText, fsBold, EASTEUROPE_CHARSET);
         created->SetBounds(0, 0, 300, 200);
         created->SetParent(form);
         return created;
     }
 
-    // What the log saves reads back, in another box, as the same text that this box
-    // writes as the same rich text.
+    // What the log saves reads back, in another box, as the same text that this box,
+    // once filled, writes as the same rich text.
     void ExpectSavedAsTheBoxWrites(TNewsLog& log)
     {
+        while (log.FillStep()) {
+        }
         other->LoadFromBytes(log.SaveToRtf());
         EXPECT_EQ(other->Text(), box->Text());
         EXPECT_EQ(other->SaveToRtf(), box->SaveToRtf());
@@ -39,6 +43,7 @@ protected:
     TApplication application;
     TForm* form;
     TRichEdit* box;
+    TRichEdit* preview;
     TRichEdit* other;
 };
 
@@ -46,7 +51,7 @@ protected:
 
 TEST_F(NewsLogTest, EntryIsThreeLinesAndItsLinesAreKnown)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("6.12.2026 14:35", "Žluťoučký kůň");
     EXPECT_EQ(box->Line(0), "6.12.2026 14:35");
     EXPECT_EQ(box->Line(1), "Žluťoučký kůň");
@@ -59,13 +64,15 @@ TEST_F(NewsLogTest, EntryIsThreeLinesAndItsLinesAreKnown)
 
 TEST_F(NewsLogTest, LoadedLogAnswersLikeItsBox)
 {
-    TNewsLog first(*box);
+    TNewsLog first(*box, *preview);
     first.AppendEntry("A", "one");
     first.AppendEntry("B", "two");
     const std::string rtf = first.SaveToRtf();
 
-    TNewsLog second(*box);
+    TNewsLog second(*box, *preview);
     second.Load(rtf);
+    while (second.FillStep()) {
+    }
     for (int i = 0; i < box->LineCount(); ++i)
         EXPECT_TRUE(second.HoldsLine(box->Line(i))) << i;
     EXPECT_TRUE(second.HoldsLine("B"));
@@ -74,7 +81,7 @@ TEST_F(NewsLogTest, LoadedLogAnswersLikeItsBox)
 
 TEST_F(NewsLogTest, TextWithLineBreaksIsKnownLineByLine)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("T", "first\nsecond");
     EXPECT_TRUE(log.HoldsLine("second"));
     EXPECT_FALSE(log.HoldsLine("first\nsecond"));
@@ -82,13 +89,13 @@ TEST_F(NewsLogTest, TextWithLineBreaksIsKnownLineByLine)
 
 TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterEveryEntry)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("6.12.2026 14:35", "Žluťoučký kůň úpěl {ďábelské} ódy \\par");
     ExpectSavedAsTheBoxWrites(log);
     log.AppendEntry("6.12.2026 14:40", "druhá");
     ExpectSavedAsTheBoxWrites(log);
 
-    TNewsLog loaded(*box);
+    TNewsLog loaded(*box, *preview);
     loaded.Load(log.SaveToRtf());
     for (int i = 0; i < 3; ++i) {
         loaded.AppendEntry("7.12.2026 8:0" + std::to_string(i), "Zpráva číslo " + std::to_string(i));
@@ -105,7 +112,7 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
                                                "Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1"
                                                "\\pard\\f0\\fs20 prvn\\'ed\\par\\pard\\qc\\cf1\\i\\f1 st\\'f8ed\\par\r\n}"),
                                    std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\pard\\b konec bez zlomu}")}) {
-        TNewsLog log(*box);
+        TNewsLog log(*box, *preview);
         log.Load(file);
         log.AppendEntry("8.12.2026 9:00", "první");
         ExpectSavedAsTheBoxWrites(log);
@@ -117,8 +124,122 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
 
 TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
 {
-    TNewsLog log(*box);
+    TNewsLog log(*box, *preview);
     log.AppendEntry("A", "one");
-    EXPECT_ANY_THROW(log.Load("{\\rtf1\\ansi {\\fonttbl"));
+    log.Load("{\\rtf1\\ansi {\\fonttbl");
+    EXPECT_FALSE(log.HoldsLine("A"));
     EXPECT_EQ(box->Text(), "");
+    // Whoever read it first, the file stays known as damaged.
+    EXPECT_FALSE(log.Read());
+}
+
+namespace {
+
+// Documents of other writers: two code pages, Unicode escapes with their stand-ins, nested
+// and hidden groups, and formatting that changes between paragraphs, long enough to be
+// filled in several pieces.
+std::string ForeignDocument(int paragraphs)
+{
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}"
+                      "{\\f1\\fswiss\\fcharset204 Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}"
+                      "{\\*\\generator Jiný 1.0;}\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+    for (int i = 0; i < paragraphs; ++i) {
+        switch (i % 5) {
+        case 0: rtf += "\\b ř\\'e1dek " + std::to_string(i) + "\\b0\\par\r\n"; break;
+        case 1: rtf += "{\\f1 \\'e8\\'e5}\\'e8 \\u8364?{\\*\\x skryt\\'e9}\\tab x" + std::to_string(i) + "\\par "; break;
+        case 2: rtf += "\\pard\\qc\\cf1\\i st\\'f8ed " + std::to_string(i) + "\\par\r\n"; break;
+        case 3: rtf += "\\plain\\pard\\f1\\fs24 \\'e8 " + std::to_string(i) + "\\par"; break;
+        default: rtf += "\\plain\\f0 \\uc2\\u269\\'e8\\'e8 {\\i konec\\par z}\\'fa\\uc1 " + std::to_string(i) + "\\par\r\n";
+        }
+    }
+    return rtf + "\\par\r\n}";
+}
+
+// Replaces the box's stream-out with a failing one while `fail` is set.
+bool failStreamOut = false;
+WNDPROC boxProcedure = nullptr;
+
+LRESULT CALLBACK FailingStreamOut(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == EM_STREAMOUT && failStreamOut) {
+        reinterpret_cast<EDITSTREAM*>(lParam)->dwError = 1;
+        return 0;
+    }
+    return CallWindowProcW(boxProcedure, window, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST_F(NewsLogTest, LinesBeforeFillingAndTheFilledBoxAreThoseOfTheFileReadWhole)
+{
+    TNewsLog writer(*other, *preview);
+    for (int i = 0; i < 250; ++i)
+        writer.AppendEntry("1.2.2026 " + std::to_string(i), "Zpráva {č. " + std::to_string(i) + "} \\par ž");
+    const std::string ownLog = writer.SaveToRtf();
+
+    for (const std::string& file : {ownLog, ForeignDocument(700), std::string("{\\rtf1 A\\par B}"),
+                                   std::string("{\\rtf1 A\\par B\\par\\par}"), std::string("{\\rtf1\\pard A\\par B\\par}")}) {
+        SCOPED_TRACE(file.substr(0, 120));
+        other->LoadFromBytes(file);
+        TNewsLog log(*box, *preview);
+        log.Load(file);
+        for (int i = 0; i < other->LineCount(); ++i)
+            ASSERT_TRUE(log.HoldsLine(other->Line(i))) << i << ": " << other->Line(i);
+        EXPECT_FALSE(log.HoldsLine("B "));
+        while (log.FillStep()) {
+        }
+        EXPECT_TRUE(box->Visible());
+        EXPECT_EQ(box->Text(), other->Text());
+        EXPECT_EQ(box->SaveToRtf(), other->SaveToRtf());
+        log.AppendEntry("9.2.2026 10:00", "nová");
+        ExpectSavedAsTheBoxWrites(log);
+    }
+}
+
+TEST_F(NewsLogTest, EntryWhileTheBoxIsFillingLandsAtTheEndOfBoxPreviewAndSavedLog)
+{
+    TNewsLog writer(*other, *preview);
+    for (int i = 0; i < 400; ++i)
+        writer.AppendEntry("3.2.2026 " + std::to_string(i), "text " + std::to_string(i));
+    const std::string file = writer.SaveToRtf();
+
+    TNewsLog log(*box, *preview);
+    log.Load(file);
+    ASSERT_TRUE(log.FillStep());
+    EXPECT_FALSE(box->Visible());
+    log.PrepareShow();
+    ASSERT_TRUE(preview->Visible());
+    EXPECT_EQ(preview->Line(0), "Starší zprávy se ještě načítají…");
+    log.AppendEntry("4.2.2026 8:00", "během plnění");
+    EXPECT_TRUE(log.HoldsLine("4.2.2026 8:00"));
+    const std::string newest = "3.2.2026 399\rtext 399\r\r4.2.2026 8:00\rběhem plnění\r\r";
+    EXPECT_TRUE(preview->Text().ends_with(newest));
+
+    // Saved now, the entry follows every item of the file.
+    other->LoadFromBytes(log.SaveToRtf());
+    EXPECT_TRUE(other->Text().starts_with("3.2.2026 0\rtext 0\r\r3.2.2026 1\r"));
+    EXPECT_TRUE(other->Text().ends_with(newest));
+    EXPECT_EQ(other->LineCount(), 401 * 3 + 1);
+
+    while (log.FillStep()) {
+    }
+    EXPECT_TRUE(box->Visible());
+    EXPECT_FALSE(preview->Visible());
+    EXPECT_EQ(box->Text(), other->Text());
+    ExpectSavedAsTheBoxWrites(log);
+}
+
+TEST_F(NewsLogTest, FailedReadingOfTheBoxLeavesNothingStaleToSave)
+{
+    TNewsLog log(*box, *preview);
+    log.Load("starý řádek bez zlomu");
+    log.SaveToRtf();
+    boxProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FailingStreamOut)));
+    failStreamOut = true;
+    EXPECT_ANY_THROW(log.AppendEntry("A", "první"));
+    failStreamOut = false;
+    log.AppendEntry("B", "druhá");
+    other->LoadFromBytes(log.SaveToRtf());
+    EXPECT_EQ(other->Text(), "starý řádek bez zlomu\rA\rprvní\r\rB\rdruhá\r\r");
 }

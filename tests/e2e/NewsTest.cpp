@@ -1,50 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "MenuCommands.h"
+#include "NewsPages.h"
 #include "ProgramUnderTest.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 
 namespace {
 
-std::string Today()
-{
-    wchar_t date[80] = {};
-    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 80, nullptr);
-    return Narrow(date);
-}
-
-// A news page with one item row, the way the show's site writes it.
-std::string NewsPage(const std::string& timeOfDay, const std::string& encodedText)
-{
-    return "<html><body><table>\r\n<tr>\r\n       <td class=\"date\">" + timeOfDay + "</td>\r\n<td>" + encodedText +
-           "</td>\r\n</tr>\r\n</table></body></html>\r\n";
-}
-
-ScriptedReply Page(const std::string& timeOfDay, const std::string& encodedText)
-{
-    ScriptedReply reply;
-    reply.Headers = {"Content-Type: text/html"};
-    reply.Body = NewsPage(timeOfDay, encodedText);
-    return reply;
-}
-
 const std::string kCzechEncoded = "%C5%BDlu%C5%A5ou%C4%8Dk%C3%BD%20k%C5%AF%C5%88";
 const std::string kCzech = "Žluťoučký kůň";
-
-std::string Settings(const ScriptedHttpServer& server, const std::string& sound = "1")
-{
-    return "[Sources]\r\nNewsURL=" + server.Url("/index.php/zpravodajstvy") +
-           "\r\nPollSeconds=2\r\n" + kQuietUpdate + "[Settings]\r\nSound=" + sound + "\r\n";
-}
-
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
 
 // The box's text with every line break as one "\n".
 std::string Lines(const std::string& text)

@@ -269,7 +269,13 @@ std::vector<HWND> RunningProgram::Popups() const
 std::string RunningProgram::LogText() const
 {
     HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
-    return log ? Narrow(WindowText(log)) : std::string();
+    // The box is filled once the window has been shown, and shown once it holds the whole log.
+    auto filled = [&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; };
+    if (log && !filled())
+        DoubleClickTrayIcon();
+    if (!log || !WaitUntil(filled, 30000))
+        return {};
+    return Narrow(WindowText(log));
 }
 
 bool RunningProgram::SoundChecked() const
@@ -280,12 +286,11 @@ bool RunningProgram::SoundChecked() const
 
 bool RunningProgram::DoubleClickTrayIcon() const
 {
-    const UINT kTrayCallback = 0x800;
-    HWND tray = FindWindowOfClass(L"SorielTrayIcon");
-    if (!tray)
+    HWND tray = nullptr;
+    if (!WaitUntil([&] { return (tray = FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 10000))
         return false;
-    for (UINT event : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-        PostMessageW(tray, kTrayCallback, kIconId, event);
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(tray, kTrayCallback, kIconId, mouse);
     return true;
 }
 

@@ -67,7 +67,10 @@ public:
     // The program's popups now on screen: top-most tool windows.
     std::vector<HWND> Popups() const;
 
-    // The news log's text as its box holds it, and the sound check box.
+    // The tray icon's callback messages, as the shell sends them for a double click.
+    static constexpr UINT kTrayCallback = 0x800;
+    // The news log's text as its box holds it once filled (the window is shown for that,
+    // as the box is filled only then), and the sound check box.
     std::string LogText() const;
     bool SoundChecked() const;
 

@@ -62,6 +62,7 @@ TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
     EXPECT_EQ(worker->Priority(), THREAD_PRIORITY_IDLE);
     worker->WaitFor();
     EXPECT_EQ(server.LastRequest().RequestLine, "GET /index.php/zpravodajstvy HTTP/1.0");
+    EXPECT_EQ(server.LastRequest().Header("Accept-Encoding"), "gzip");
     LatestItem item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 1);
     EXPECT_FALSE(ShortDateToday().empty());

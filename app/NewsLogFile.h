@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "NewsLog.h"
+
+// news.rtf, the news log's file: read at start, written after each entry and at the end.
+// A file that is there but cannot be read whole is never written over: a damaged one is
+// moved aside under a name that says so, and the log's first line names it; one that
+// cannot be opened now (another program holds it) is tried again before each save, and
+// nothing is written until it has been read.
+class TNewsLogFile {
+public:
+    TNewsLogFile(std::wstring path, TNewsLog& log) : path_(std::move(path)), log_(log) {}
+
+    // The file's bytes into the log, to be read when first needed.
+    void Load();
+    // Reads the log, moving a damaged file aside.
+    void Read();
+    // The entry into the log, and the log to the file.
+    void AppendEntry(const std::string& title, const std::string& text);
+    // The whole log, replacing the file at once; failures lose nothing of the log.
+    void Save();
+
+private:
+    // True when the file's bytes are in the log (or it is gone) and it may be written once read.
+    bool Open();
+    bool MoveAside();
+    void Unreadable();
+
+    std::wstring path_;
+    TNewsLog& log_;
+    bool unread_ = false;
+    // Entries made while the file is unread, to follow its items once it is read.
+    std::vector<std::pair<std::string, std::string>> entriesWhileUnread_;
+};

@@ -1,0 +1,9 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Private memory of the process running that program file, in MiB: under Wine the private
+// dirty memory of its Linux process (found by its program path among the processes of
+// /proc), elsewhere its private bytes.
+double PrivateMiB(const std::wstring& program, HANDLE process);

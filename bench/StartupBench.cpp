@@ -1,0 +1,225 @@
+// Start-up of main.exe with news logs of 0, 10,000 and 100,000 items, and its memory after
+// 10 idle seconds, next to the minimal tray program of bench/ measured in the same run.
+// Each program runs from a folder of its own; the programs take turns.
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "AppPath.h"
+#include "Application.h"
+#include "BenchClock.h"
+#include "FileIO.h"
+#include "ProcessMemory.h"
+#include "SampleNewsLog.h"
+#include "Text.h"
+#include "Win32Handle.h"
+
+namespace {
+
+struct Subject {
+    std::string name;
+    std::wstring folder;
+    std::wstring program;
+    std::wstring readyCaption; // the caption goes on after this once the program is ready
+    std::vector<double> startMs;
+};
+
+// The main window of the process: the top-level window with a rich-text box.
+HWND MainWindowOf(DWORD processId, HWND* trayWindow)
+{
+    struct Search {
+        DWORD processId;
+        HWND main;
+        HWND tray;
+    } search{processId, nullptr, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (owner == search->processId && FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr))
+                search->main = window;
+            if (owner == search->processId && std::wstring(name) == L"SorielTrayIcon")
+                search->tray = window;
+            return TRUE;
+        },
+        LPARAM(&search));
+    *trayWindow = search.tray;
+    return search.main;
+}
+
+// Whether the window shows a box scrolled to its end, with more than a few lines in it.
+bool ShowsTheEndOfALog(HWND main)
+{
+    if (!IsWindowVisible(main))
+        return false;
+    for (HWND box = FindWindowExW(main, nullptr, L"RICHEDIT50W", nullptr); box;
+         box = FindWindowExW(main, box, L"RICHEDIT50W", nullptr)) {
+        if (!IsWindowVisible(box))
+            continue;
+        const LRESULT lines = SendMessageW(box, EM_GETLINECOUNT, 0, 0);
+        const LRESULT first = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+        return lines > 30 && lines - first < 40;
+    }
+    return false;
+}
+
+// Whether a top-level window of the process has a caption that starts with the text and
+// goes on after it.
+bool HasCaptionBeyond(DWORD processId, const std::wstring& start)
+{
+    struct Search {
+        DWORD processId;
+        const std::wstring& start;
+        bool found;
+    } search{processId, start, false};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t caption[256] = {};
+            if (owner == search->processId && GetWindowTextW(window, caption, 256) &&
+                std::wstring(caption).starts_with(search->start) && search->start.size() < wcslen(caption))
+                search->found = true;
+            return !search->found;
+        },
+        LPARAM(&search));
+    return search.found;
+}
+
+class Started {
+public:
+    Started(const Subject& subject)
+    {
+        std::wstring command = L"\"" + subject.folder + subject.program + L"\"";
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, subject.folder.c_str(),
+                            &startup, &process)) {
+            std::fprintf(stderr, "cannot start %s\n", subject.name.c_str());
+            std::exit(1);
+        }
+        CloseHandle(process.hThread);
+        process_.Reset(process.hProcess);
+        id_ = process.dwProcessId;
+    }
+    ~Started()
+    {
+        TerminateProcess(process_.Get(), 0);
+        WaitForSingleObject(process_.Get(), 10000);
+    }
+    DWORD Id() const { return id_; }
+    HANDLE Handle() const { return process_.Get(); }
+
+private:
+    KernelHandle process_;
+    DWORD id_ = 0;
+};
+
+double StartUntilReady(const Subject& subject)
+{
+    const double start = NowMs();
+    Started process(subject);
+    while (!HasCaptionBeyond(process.Id(), subject.readyCaption)) {
+        if (NowMs() - start > 120000) {
+            std::fprintf(stderr, "%s was not ready within two minutes\n", subject.name.c_str());
+            std::exit(1);
+        }
+        Sleep(1);
+    }
+    return NowMs() - start;
+}
+
+// From the tray icon's double click (the shell's messages for it) until the window shows
+// the end of the log, right after start-up.
+double FirstShowMs(const Subject& subject)
+{
+    Started process(subject);
+    while (!HasCaptionBeyond(process.Id(), subject.readyCaption))
+        Sleep(5);
+    HWND tray = nullptr;
+    HWND main = MainWindowOf(process.Id(), &tray);
+    constexpr UINT kTrayCallback = 0x800;
+    const double start = NowMs();
+    for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageW(tray, kTrayCallback, 1, mouse);
+    while (!ShowsTheEndOfALog(main) && NowMs() - start < 60000)
+        Sleep(1);
+    return NowMs() - start;
+}
+
+Subject MainWith(const std::wstring& root, int items)
+{
+    const std::wstring folder = root + L"log" + std::to_wstring(items) + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* file : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"})
+        CopyFileW((GetAppPath() + file).c_str(), (folder + file).c_str(), FALSE);
+    // Polls go to a closed port: start-up is measured, not the network.
+    WriteFileAtomically(folder + L"main.ini",
+                        "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n[Settings]\r\nSound=0\r\n");
+    if (items > 0)
+        WriteFileAtomically(folder + L"news.rtf", SampleNewsRtf(items));
+    else
+        DeleteFileW((folder + L"news.rtf").c_str());
+    return {"main.exe, " + std::to_string(items) + " items", folder, L"main.exe", L"Soriel online ", {}};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TApplication application;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 7;
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"soriel_startup_bench\\";
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::fprintf(stderr, "writing news logs...\n");
+    Subject minimal{"minimal tray program", root + L"minimal\\", L"minimal_tray.exe", L"Minimal tray ", {}};
+    CreateDirectoryW(minimal.folder.c_str(), nullptr);
+    CopyFileW((GetAppPath() + minimal.program).c_str(), (minimal.folder + minimal.program).c_str(), FALSE);
+    std::vector<Subject> subjects = {minimal, MainWith(root, 0), MainWith(root, 10000), MainWith(root, 100000)};
+
+    for (int round = 0; round < rounds; ++round) {
+        std::fprintf(stderr, "round %d of %d\n", round + 1, rounds);
+        for (Subject& subject : subjects)
+            subject.startMs.push_back(StartUntilReady(subject));
+    }
+    const double reference = Median(subjects[0].startMs);
+    std::printf("Start-up to ready (caption set), median of %d starts, under the same Wine server\n\n", rounds);
+    std::printf("  %-28s %10s %8s  %s\n", "program", "ms", "ratio", "(target: within 1.3x)");
+    for (const Subject& subject : subjects) {
+        const double ms = Median(subject.startMs);
+        std::printf("  %-28s %10.1f %7.2fx  %s\n", subject.name.c_str(), ms, ms / reference,
+                    &subject == &subjects[0] ? "" : ms / reference <= 1.3 ? "ok" : "OVER");
+    }
+
+    std::printf("\nFirst show right after start-up: double click to the end of the log in view (target: 300 ms)\n\n");
+    for (const Subject& subject : {subjects[2], subjects[3]}) {
+        std::vector<double> shows;
+        for (int round = 0; round < 3; ++round)
+            shows.push_back(FirstShowMs(subject));
+        std::printf("  %-28s %10.1f ms  %s\n", subject.name.c_str(), Median(shows), Median(shows) <= 300 ? "ok" : "OVER");
+    }
+
+    std::printf("\nPrivate memory after 10 s idle (target: within 3 MB of the minimal program)\n\n");
+    std::vector<double> memory;
+    for (const Subject& subject : {subjects[0], subjects[1], subjects[2]}) {
+        Started process(subject);
+        while (!HasCaptionBeyond(process.Id(), subject.readyCaption))
+            Sleep(5);
+        Sleep(10000);
+        memory.push_back(PrivateMiB(subject.folder + subject.program, process.Handle()));
+        const double over = memory.back() - memory.front();
+        std::printf("  %-28s %8.2f MiB  %+7.2f MiB  %s\n", subject.name.c_str(), memory.back(), over,
+                    memory.size() == 1 ? "" : over <= 3.0 ? "ok" : "OVER");
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "ScriptedHttpServer.h"
+
+// Today's date as the program writes it in a title.
+std::string Today();
+
+// A news page with one item row, the way the show's site writes it.
+std::string NewsPage(const std::string& timeOfDay, const std::string& encodedText);
+ScriptedReply Page(const std::string& timeOfDay, const std::string& encodedText);
+
+// main.ini that points the program at the server, polling every PollSeconds.
+std::string Settings(const ScriptedHttpServer& server, const std::string& sound = "1", int pollSeconds = 2);
+
+size_t Count(const std::string& text, const std::string& part);
+
+// The text of a rich-text file as a rich-text box reads it; nothing when the box cannot
+// read it whole.
+std::optional<std::string> RichTextOf(const std::string& rtf);
+
+// news.rtf as the program's news log box writes it, holding `items` entries "Old item i"
+// with the text "text i".
+std::string LongNewsLog(int items);
