@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Forms.h"
+#include "ProgramUnderTest.h"
 #include "RichEdit.h"
 #include "Text.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "AppPath.h"
 #include "MenuCommands.h"
 #include "ProgramUnderTest.h"
@@ -167,28 +169,41 @@ TEST(Shell, UnwritableSettingsAreReportedButTheProgramStillClosesAndSavesTheLog)
     EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources);
 }
 
-TEST(Shell, ManifestIsEmbeddedAndAcceptedByTheSystem)
+TEST(Shell, ManifestsAreEmbeddedAndAcceptedByTheSystem)
 {
-    const std::wstring program = GetAppPath() + L"main.exe";
-    ModuleHandle module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
-    ASSERT_TRUE(module);
-    HRSRC resource = FindResourceW(module.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_NE(resource, nullptr);
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.Get(), resource))),
-                               SizeofResource(module.Get(), resource));
-    for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
-                             "level=\"asInvoker\"", ">true</longPathAware>", ">false</dpiAware>",
-                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
-        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    struct Case {
+        const wchar_t* program;
+        std::vector<const char*> parts;
+    };
+    const Case cases[] = {
+        {L"main.exe",
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
+          ">true</longPathAware>", ">false</dpiAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}},
+        // Named "upd", the updater would be taken for an installer without its own manifest.
+        {L"upd.exe", {"level=\"asInvoker\"", ">true</longPathAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.program));
+        const std::wstring program = GetAppPath() + c.program;
+        ModuleHandle module(
+            LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        ASSERT_TRUE(module);
+        HRSRC resource = FindResourceW(module.Get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        ASSERT_NE(resource, nullptr);
+        const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module.Get(), resource))),
+                                   SizeofResource(module.Get(), resource));
+        for (const char* part : c.parts)
+            EXPECT_NE(manifest.find(part), std::string::npos) << part;
 
-    // The system's own parser builds an activation context from it.
-    ACTCTXW context{sizeof(context)};
-    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    context.lpSource = program.c_str();
-    context.lpResourceName = MAKEINTRESOURCEW(1);
-    HANDLE activation = CreateActCtxW(&context);
-    ASSERT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
-    ReleaseActCtx(activation);
+        // The system's own parser builds an activation context from it.
+        ACTCTXW context{sizeof(context)};
+        context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.lpSource = program.c_str();
+        context.lpResourceName = MAKEINTRESOURCEW(1);
+        HANDLE activation = CreateActCtxW(&context);
+        ASSERT_NE(activation, INVALID_HANDLE_VALUE) << GetLastError();
+        ReleaseActCtx(activation);
+    }
 }
 
 TEST(Shell, LibrariesPlantedBesideTheProgramAreNeverLoaded)
