@@ -7,8 +7,10 @@ stop_started_xvfb() {
 if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
     Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     started_xvfb_pid=$!
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break
+    # Its socket can be there before it answers: wait for an answer.
+    for _ in $(seq 200); do
+        xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
         sleep 0.1
     done
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 || { echo "display: Xvfb does not answer on $DISPLAY" >&2; exit 1; }
 fi

@@ -20,6 +20,23 @@ wine cmd /c exit >/dev/null 2>&1 </dev/null
 
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
+
+# The test programs that make windows share the default desktop, held open for the whole
+# run and known to take windows before the first test starts.
+hold_default_desktop() {
+    for _ in $(seq 10); do
+        coproc holder { wine build/bin/desktop_holder.exe 2>/dev/null; }
+        local line=
+        read -r -t 60 line <&"${holder[0]}" || true
+        [[ $line == ready* ]] && return
+        # It could make no window: let Wine close that desktop, then start one afresh.
+        sleep 2
+    done
+    echo "test: no window can be made on display $DISPLAY" >&2
+    exit 1
+}
+hold_default_desktop
+
 ctest --preset mingw "$@"
 
 # The logic that needs no window, fuzzed briefly on the host: a crash or a broken
