@@ -84,10 +84,17 @@ void TNewsLog::Load(std::string bytes)
     nextPiece_ = 0;
     unkept_.clear();
     endsWithLineBreak_ = true;
-    filled_ = read_ = bytes.empty();
     damaged_ = false;
+    read_ = bytes.empty();
+    if (read_) {
+        // An empty log, too, stays out of the box until it is shown: entries that come
+        // meanwhile go to its rich text only, and a program hidden in the tray does not
+        // pay the box's memory for each of them.
+        rtf_.Assign(box_.SaveToRtf());
+    }
+    filled_ = false;
     unread_ = std::move(bytes);
-    box_.SetVisible(filled_);
+    box_.SetVisible(false);
 }
 
 bool TNewsLog::Read()

@@ -105,16 +105,19 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterEveryEntry)
 
 TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
 {
-    // Plain text without a last line break, and rich text of another writer with fonts,
-    // colours and paragraph formats of its own, the last paragraph centred in italics.
+    // Plain text without a last line break, rich text of another writer with fonts, colours
+    // and paragraph formats of its own, the last paragraph centred in italics, and no file.
     for (const std::string& file : {std::string("starý záznam\r\ndruhý řádek"),
                                    std::string("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fnil\\fcharset238 Arial;}{\\f1\\fswiss\\fcharset238 "
                                                "Courier New;}}{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1"
                                                "\\pard\\f0\\fs20 prvn\\'ed\\par\\pard\\qc\\cf1\\i\\f1 st\\'f8ed\\par\r\n}"),
-                                   std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\pard\\b konec bez zlomu}")}) {
+                                   std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Tahoma;}}\\pard\\b konec bez zlomu}"), std::string()}) {
         TNewsLog log(*box, *preview);
         log.Load(file);
         log.AppendEntry("8.12.2026 9:00", "první");
+        // An empty log's box takes nothing until the log is shown.
+        if (file.empty())
+            EXPECT_EQ(box->Text(), "");
         ExpectSavedAsTheBoxWrites(log);
         log.AppendEntry("8.12.2026 9:05", "druhá");
         ExpectSavedAsTheBoxWrites(log);
