@@ -1,29 +1,7 @@
 #include <windows.h>
-#include <objbase.h>
 
 #include "Application.h"
 #include "Unit1.h"
-
-namespace {
-
-// COM on the window thread, single-threaded, for as long as the program runs: the shell's
-// functions (opening a web link) expect it.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment()
-    {
-        if (initialised_)
-            CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    const bool initialised_;
-};
-
-} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -31,7 +9,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // beside the program or in the current folder never runs as a system library.
     // orcoredll.dll, the one library of the program's own, is loaded by its full path.
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const ComApartment com;
     TApplication application;
     // Set before the window exists: the single-instance guard names its mutex after it.
     application.SetTitle("Soriel online");

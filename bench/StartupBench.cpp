@@ -161,9 +161,10 @@ Subject MainWith(const std::wstring& root, int items)
     CreateDirectoryW(folder.c_str(), nullptr);
     for (const wchar_t* file : {L"main.exe", L"orcoredll.dll", L"ticktock.wav"})
         CopyFileW((GetAppPath() + file).c_str(), (folder + file).c_str(), FALSE);
-    // Polls go to a closed port: start-up is measured, not the network.
-    WriteFileAtomically(folder + L"main.ini",
-                        "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n[Settings]\r\nSound=0\r\n");
+    // Polls and the update check go to a closed port: start-up is measured, not the network.
+    WriteFileAtomically(folder + L"main.ini", "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n"
+                                              "UpdateURL=http://127.0.0.1:9/update/upd_snh/app1h.inf\r\n"
+                                              "[Settings]\r\nSound=0\r\n");
     if (items > 0)
         WriteFileAtomically(folder + L"news.rtf", SampleNewsRtf(items));
     else

@@ -1,6 +1,5 @@
 #include "SlidePopupForm.h"
 
-#include <shellapi.h>
 
 #include <algorithm>
 #include <climits>
@@ -8,6 +7,7 @@
 #include "Cursors.h"
 #include "Exception.h"
 #include "PopupGradient.h"
+#include "Shell.h"
 #include "Text.h"
 #include "WindowsVersionRules.h"
 
@@ -332,7 +332,7 @@ void TfrmSlidePopup::lblTextClick()
             if (auto handler = Source->OnURLClick)
                 handler(*this, URL);
             if (Source && (Source->Options & spAutoOpenURL))
-                ShellExecuteW(nullptr, nullptr, Widen(URL).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+                ShellExecuteUtf8(nullptr, nullptr, URL, SW_SHOWDEFAULT);
         } else if (auto handler = Source->OnClick) {
             handler(*this);
         }

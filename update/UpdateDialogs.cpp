@@ -1,10 +1,10 @@
 #include "UpdateDialogs.h"
 
-#include <shellapi.h>
 
 #include <vector>
 
 #include "Application.h"
+#include "Shell.h"
 #include "Text.h"
 
 namespace {
@@ -179,5 +179,5 @@ void ShowAddressDialog(HWND owner, const std::string& address)
 
 void OpenAddress(const std::string& address)
 {
-    ShellExecuteW(nullptr, L"open", Widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteUtf8(nullptr, L"open", address, SW_SHOWNORMAL);
 }

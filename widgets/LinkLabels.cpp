@@ -1,9 +1,9 @@
 #include "LinkLabels.h"
 
-#include <shellapi.h>
 
 #include "Application.h"
 #include "Cursors.h"
+#include "Shell.h"
 #include "Text.h"
 
 void RegisterHandCursors()
@@ -27,8 +27,7 @@ intptr_t ShellOpen(const std::string& target)
     if (target.empty())
         return 0;
     HWND owner = Application ? Application->Handle() : nullptr;
-    return reinterpret_cast<intptr_t>(
-        ShellExecuteW(owner, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOW));
+    return ShellExecuteUtf8(owner, L"open", target, SW_SHOW);
 }
 
 TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
