@@ -86,12 +86,7 @@ void TNewsLog::Load(std::string bytes)
     endsWithLineBreak_ = true;
     damaged_ = false;
     read_ = bytes.empty();
-    if (read_) {
-        // An empty log, too, stays out of the box until it is shown: entries that come
-        // meanwhile go to its rich text only, and a program hidden in the tray does not
-        // pay the box's memory for each of them.
-        rtf_.Assign(box_.SaveToRtf());
-    }
+    // An empty log, too, stays out of the box until it is shown (see AppendEntry).
     filled_ = false;
     unread_ = std::move(bytes);
     box_.SetVisible(false);
@@ -252,6 +247,10 @@ const std::string& TNewsLog::SaveToRtf()
 void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 {
     Read();
+    // An empty log's rich text is the empty box's document, taken at its first entry: a
+    // program hidden in the tray pays the box's memory neither at start-up nor per entry.
+    if (!filled_ && !rtf_.Valid() && unkept_.empty())
+        rtf_.Assign(box_.SaveToRtf());
     // A text that does not end in a line break gets one first.
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
     if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {

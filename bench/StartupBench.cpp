@@ -28,30 +28,46 @@ struct Subject {
     std::vector<double> startMs;
 };
 
-// The main window of the process: the top-level window with a rich-text box.
-HWND MainWindowOf(DWORD processId, HWND* trayWindow)
+// The first top-level window of the process that passes the test.
+template <typename Test>
+HWND TopLevelWindowOf(DWORD processId, Test test)
 {
     struct Search {
         DWORD processId;
-        HWND main;
-        HWND tray;
-    } search{processId, nullptr, nullptr};
+        Test& test;
+        HWND found;
+    } search{processId, test, nullptr};
     EnumWindows(
         [](HWND window, LPARAM data) -> BOOL {
             auto* search = reinterpret_cast<Search*>(data);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            if (owner == search->processId && FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr))
-                search->main = window;
-            if (owner == search->processId && std::wstring(name) == L"SorielTrayIcon")
-                search->tray = window;
-            return TRUE;
+            if (owner == search->processId && search->test(window))
+                search->found = window;
+            return !search->found;
         },
         LPARAM(&search));
-    *trayWindow = search.tray;
-    return search.main;
+    return search.found;
+}
+
+// The top-level window of the process whose caption starts with the text and goes on
+// after it: the main window once the program is ready.
+HWND WindowWithCaptionBeyond(DWORD processId, const std::wstring& start)
+{
+    return TopLevelWindowOf(processId, [&](HWND window) {
+        wchar_t caption[256] = {};
+        return GetWindowTextW(window, caption, 256) && std::wstring(caption).starts_with(start) &&
+               start.size() < wcslen(caption);
+    });
+}
+
+HWND TrayWindowOf(DWORD processId)
+{
+    return TopLevelWindowOf(processId, [](HWND window) {
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        return std::wstring(name) == L"SorielTrayIcon";
+    });
 }
 
 // Whether the window shows a box scrolled to its end, with more than a few lines in it.
@@ -68,30 +84,6 @@ bool ShowsTheEndOfALog(HWND main)
         return lines > 30 && lines - first < 40;
     }
     return false;
-}
-
-// Whether a top-level window of the process has a caption that starts with the text and
-// goes on after it.
-bool HasCaptionBeyond(DWORD processId, const std::wstring& start)
-{
-    struct Search {
-        DWORD processId;
-        const std::wstring& start;
-        bool found;
-    } search{processId, start, false};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t caption[256] = {};
-            if (owner == search->processId && GetWindowTextW(window, caption, 256) &&
-                std::wstring(caption).starts_with(search->start) && search->start.size() < wcslen(caption))
-                search->found = true;
-            return !search->found;
-        },
-        LPARAM(&search));
-    return search.found;
 }
 
 class Started {
@@ -127,7 +119,7 @@ double StartUntilReady(const Subject& subject)
 {
     const double start = NowMs();
     Started process(subject);
-    while (!HasCaptionBeyond(process.Id(), subject.readyCaption)) {
+    while (!WindowWithCaptionBeyond(process.Id(), subject.readyCaption)) {
         if (NowMs() - start > 120000) {
             std::fprintf(stderr, "%s was not ready within two minutes\n", subject.name.c_str());
             std::exit(1);
@@ -142,10 +134,10 @@ double StartUntilReady(const Subject& subject)
 double FirstShowMs(const Subject& subject)
 {
     Started process(subject);
-    while (!HasCaptionBeyond(process.Id(), subject.readyCaption))
+    HWND main = nullptr;
+    while (!(main = WindowWithCaptionBeyond(process.Id(), subject.readyCaption)))
         Sleep(5);
-    HWND tray = nullptr;
-    HWND main = MainWindowOf(process.Id(), &tray);
+    HWND tray = TrayWindowOf(process.Id());
     constexpr UINT kTrayCallback = 0x800;
     const double start = NowMs();
     for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
@@ -214,7 +206,7 @@ int main(int argc, char** argv)
     std::vector<double> memory;
     for (const Subject& subject : {subjects[0], subjects[1], subjects[2]}) {
         Started process(subject);
-        while (!HasCaptionBeyond(process.Id(), subject.readyCaption))
+        while (!WindowWithCaptionBeyond(process.Id(), subject.readyCaption))
             Sleep(5);
         Sleep(10000);
         memory.push_back(PrivateMiB(subject.folder + subject.program, process.Handle()));

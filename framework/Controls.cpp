@@ -138,6 +138,10 @@ void TWinControl::CreateParams(CreateParamsData& params)
 
 void TWinControl::CreateHandle()
 {
+    // Siblings made earlier get their windows first: a child window goes below those made
+    // before it, so the windows stack in the order the controls were made.
+    if (parent_)
+        parent_->CreateChildHandles(this);
     CreateParamsData params;
     CreateParams(params);
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -173,6 +177,8 @@ void TWinControl::CreateHandle()
     }
     SendMessageW(window, WM_SETFONT, WPARAM(Font.Handle()), FALSE);
     HandleCreated();
+    if (IsWindowVisible(window))
+        CreateChildHandles();
 }
 
 LRESULT CALLBACK TWinControl::StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -228,6 +234,13 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         break;
+    case WM_WINDOWPOSCHANGING:
+        // Windowed children get their windows when their parent is first shown (or when
+        // something needs them earlier): a window that stays hidden, as a program in the
+        // tray does, never loads their libraries nor pays their memory.
+        if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)
+            CreateChildHandles();
+        break;
     case WM_NCDESTROY: {
         LRESULT result = DefaultHandler(message, wParam, lParam);
         RemovePropW(handle_, kControlProperty);
@@ -243,8 +256,18 @@ void TWinControl::SetParent(TWinControl* parent)
     TControl::SetParent(parent);
     if (handle_)
         ::SetParent(handle_, parent ? parent->Handle() : nullptr);
-    else if (parent)
+    else if (parent && parent->HandleAllocated() && IsWindowVisible(parent->handle_))
         Handle();
+}
+
+void TWinControl::CreateChildHandles(const TControl* until)
+{
+    for (TControl* child : controls_) {
+        if (child == until)
+            return;
+        if (child->IsWindowed())
+            static_cast<TWinControl*>(child)->Handle();
+    }
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height)

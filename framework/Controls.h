@@ -113,6 +113,8 @@ protected:
 private:
     static LRESULT CALLBACK StaticWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateHandle();
+    // The windows of the windowed children, up to that child (all of them without one).
+    void CreateChildHandles(const TControl* until = nullptr);
 
     HWND handle_ = nullptr;
     WNDPROC systemProc_ = nullptr;

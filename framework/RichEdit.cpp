@@ -59,10 +59,11 @@ HMODULE RichEditLibrary()
 
 } // namespace
 
-TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) { RichEditLibrary(); }
+TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) {}
 
 void TRichEdit::CreateParams(CreateParamsData& params)
 {
+    RichEditLibrary();
     TWinControl::CreateParams(params);
     params.ClassName = MSFTEDIT_CLASS;
     params.Style |= ES_MULTILINE | ES_NOHIDESEL | WS_TABSTOP;
@@ -171,7 +172,12 @@ void TRichEdit::ShowEnd()
     SendMessageW(Handle(), EM_SCROLLCARET, 0, 0);
 }
 
-void TRichEdit::Clear() { SetWindowTextW(Handle(), L""); }
+void TRichEdit::Clear()
+{
+    // A box whose window is not made yet holds nothing.
+    if (HandleAllocated())
+        SetWindowTextW(Handle(), L"");
+}
 
 void TRichEdit::SetSelStart(int position) { SendMessageW(Handle(), EM_SETSEL, WPARAM(position), LPARAM(position)); }
 

@@ -225,10 +225,9 @@ HWND RunningProgram::MainWindow(unsigned timeoutMs) const
     HWND result = nullptr;
     WaitUntil(
         [&] {
-            // The main form is the one with the rich-text news log in it.
+            // The main form is the one captioned with the program's name (popups have none).
             for (HWND window : TopLevelWindowsOf(processId_))
-                if (ClassName(window).starts_with(L"SorielWindow") &&
-                    FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr)) {
+                if (ClassName(window).starts_with(L"SorielWindow") && WindowText(window).starts_with(L"Soriel online")) {
                     result = window;
                     return true;
                 }
@@ -266,21 +265,29 @@ std::vector<HWND> RunningProgram::Popups() const
     return popups;
 }
 
+HWND RunningProgram::ShownChildOfClass(const std::wstring& className) const
+{
+    // The window's controls get their windows when it is first shown.
+    HWND main = MainWindow();
+    if (main && !IsWindowVisible(main))
+        DoubleClickTrayIcon();
+    HWND child = nullptr;
+    WaitUntil([&] { return main && (child = FindWindowOfClass(className, main)) != nullptr; }, 10000);
+    return child;
+}
+
 std::string RunningProgram::LogText() const
 {
-    HWND log = FindWindowOfClass(L"RICHEDIT50W", MainWindow());
+    HWND log = ShownChildOfClass(L"RICHEDIT50W");
     // The box is filled once the window has been shown, and shown once it holds the whole log.
-    auto filled = [&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; };
-    if (log && !filled())
-        DoubleClickTrayIcon();
-    if (!log || !WaitUntil(filled, 30000))
+    if (!log || !WaitUntil([&] { return (GetWindowLongW(log, GWL_STYLE) & WS_VISIBLE) != 0; }, 30000))
         return {};
     return Narrow(WindowText(log));
 }
 
 bool RunningProgram::SoundChecked() const
 {
-    HWND box = FindWindowOfClass(L"Button", MainWindow());
+    HWND box = ShownChildOfClass(L"Button");
     return box && SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 

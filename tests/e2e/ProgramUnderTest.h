@@ -64,6 +64,8 @@ public:
     HWND MainWindow(unsigned timeoutMs = 10000) const;
     HWND FindWindowOfClass(const std::wstring& className, HWND parent = nullptr) const;
     std::wstring WindowText(HWND window) const;
+    // A control of the main window, shown first when it is hidden.
+    HWND ShownChildOfClass(const std::wstring& className) const;
     // The program's popups now on screen: top-most tool windows.
     std::vector<HWND> Popups() const;
 
