@@ -1,6 +1,8 @@
 # A system library that is not among the system's known libraries is loaded on first use
 # instead of at start: by then main.exe has limited the library search to the system
 # folder, so a file of the same name put beside the program is never loaded instead.
+# Known libraries that only a rare path needs (COM) are loaded on first use too: a
+# program that stays in the tray then never pays for them.
 # soriel_delay_loaded(<name>) gives the link target delayload_<name>; cmake/delayload/<name>.def
 # lists the functions the program takes from it (a function missing there fails the link).
 function(soriel_delay_loaded name)
