@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "Exception.h"
 
@@ -17,22 +16,6 @@ std::string CutAtZero(std::string text)
 {
     text.resize(std::min(text.size(), text.find('\0')));
     return text;
-}
-
-std::string ToLower(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
-std::string ToUpper(std::string_view text)
-{
-    std::string result(text);
-    for (char& c : result)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return result;
 }
 
 bool ContainsNoCase(std::string_view text, std::string_view part)

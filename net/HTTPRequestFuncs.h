@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "AsciiCase.h"
 #include "Base64.h"
 #include "MemoryStream.h"
 
@@ -22,8 +23,6 @@ using FormPair = std::pair<std::string, std::string>;
 // The text up to its first zero byte: what a C string of it would carry.
 std::string CutAtZero(std::string text);
 
-std::string ToLower(std::string_view text);
-std::string ToUpper(std::string_view text);
 bool ContainsNoCase(std::string_view text, std::string_view part);
 
 // Every "+" written as "%2B", so a query keeps its plus signs.

@@ -1,8 +1,9 @@
 #include "PrefixExpansion.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
+
+#include "AsciiCase.h"
 
 namespace {
 
@@ -13,13 +14,6 @@ struct Expansion {
     std::string Name;
     size_t End;
 };
-
-std::string UpperCase(std::string text)
-{
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 } // namespace
 
@@ -37,7 +31,7 @@ std::string ExpandPrefixNames(std::string text, const PrefixLookup& prefixValue)
         size_t close = text.find('}', at + 1);
         if (close == std::string::npos)
             break;
-        std::string name = UpperCase(text.substr(at + 1, close - at - 1));
+        std::string name = ToUpper(text.substr(at + 1, close - at - 1));
         bool insideItself = std::any_of(open.begin(), open.end(), [&](const Expansion& e) { return e.Name == name; });
         std::string value = insideItself || open.size() >= kMaxNesting ? std::string() : prefixValue(name);
         if (value.empty()) {
