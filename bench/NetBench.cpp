@@ -239,10 +239,10 @@ int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const
     }
     const int polls = 20;
     const auto state = std::make_shared<TLatestItemState>();
-    std::unique_ptr<TSR> worker;
+    std::unique_ptr<TSR> worker, abandoned;
     for (const char* path : {"/plain/news.html", "/gzip/news.html"}) {
         for (int i = 0; i < polls; ++i) {
-            StartPoll(worker, state, baseUrl + path);
+            StartPoll(worker, abandoned, state, baseUrl + path);
             worker->WaitFor();
             worker.reset();
             if (state->Snapshot().LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
