@@ -3,8 +3,8 @@
 #include <richedit.h>
 
 #include "Exception.h"
+#include "SystemLibrary.h"
 #include "Text.h"
-#include "Win32Handle.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ constexpr WPARAM kPastTheEnd = 0x7FFFFFFF;
 
 HMODULE RichEditLibrary()
 {
-    static ModuleHandle library(LoadLibraryExW(L"Msftedit.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    static const ModuleHandle library = LoadSystemLibrary(L"Msftedit.dll");
     return library.Get();
 }
 

@@ -4,8 +4,8 @@
 #include <urlmon.h>
 
 #include "Exception.h"
+#include "SystemLibrary.h"
 #include "Text.h"
-#include "Win32Handle.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ private:
 
 bool ShowPlatformHtmlDialog(const std::string& address)
 {
-    ModuleHandle library(LoadLibraryExW(L"MSHTML.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    const ModuleHandle library = LoadSystemLibrary(L"MSHTML.DLL");
     if (!library)
         return false;
     auto showDialog = reinterpret_cast<ShowHTMLDialogFunction>(GetProcAddress(library.Get(), "ShowHTMLDialog"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "AsciiCase.h"
 #include "Base64.h"
 
 namespace {
@@ -35,8 +36,5 @@ std::optional<std::string> ParseSha256Value(std::string_view value)
     if (value.size() != kDigestHexLength ||
         !std::all_of(value.begin(), value.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
         return std::nullopt;
-    std::string lower(value);
-    for (char& c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
+    return ToLower(value);
 }

@@ -9,11 +9,11 @@
 #include "FileIO.h"
 #include "HTTPRequestFuncs.h"
 #include "LzFile.h"
+#include "SystemLibrary.h"
 #include "Text.h"
 #include "UpdateStatus.h"
 #include "UpdatePaths.h"
 #include "UpdateSignature.h"
-#include "Win32Handle.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ constexpr ULONGLONG kPumpIntervalMs = 15;
 template <typename Function, typename... Args>
 bool CallWinInet(const char* name, Args... args)
 {
-    ModuleHandle library(LoadLibraryExW(L"wininet.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    const ModuleHandle library = LoadSystemLibrary(L"wininet.dll");
     if (!library)
         return true;
     auto function = reinterpret_cast<Function>(GetProcAddress(library.Get(), name));
