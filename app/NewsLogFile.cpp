@@ -32,12 +32,6 @@ std::wstring NameOf(const std::wstring& path) { return path.substr(path.find_las
 
 } // namespace
 
-void TNewsLogFile::Load()
-{
-    if (!Open())
-        Unreadable();
-}
-
 void TNewsLogFile::Unreadable()
 {
     unread_ = true;
@@ -60,6 +54,8 @@ bool TNewsLogFile::Open()
 
 void TNewsLogFile::Read()
 {
+    if (std::exchange(unopened_, false) && !Open())
+        Unreadable();
     if (!log_.Read() && !MoveAside())
         Unreadable();
 }

@@ -14,8 +14,8 @@ class TNewsLogFile {
 public:
     TNewsLogFile(std::wstring path, TNewsLog& log) : path_(std::move(path)), log_(log) {}
 
-    // The file's bytes into the log, to be read when first needed.
-    void Load();
+    // The file is read when the log is first needed: start-up does not wait for it.
+    void Load() { unopened_ = true; }
     // Reads the log, moving a damaged file aside.
     void Read();
     // The entry into the log, and the log to the file.
@@ -31,6 +31,7 @@ private:
 
     std::wstring path_;
     TNewsLog& log_;
+    bool unopened_ = false;
     bool unread_ = false;
     // Entries made while the file is unread, to follow its items once it is read.
     std::vector<std::pair<std::string, std::string>> entriesWhileUnread_;

@@ -199,8 +199,9 @@ void TForm1::CreateComponents()
     TIcon stored;
     stored.LoadFromResource(L"TRAYICON", 16);
     TrayIcon->SetIcon(stored);
-    TrayIcon->SetIconVisible(true);
+    // Status image 0 before the entry is added, so that the shell is asked once, not three times.
     TrayIcon->SetIconIndex(0);
+    TrayIcon->SetIconVisible(true);
     TrayIcon->PopupMenu = PopupMenu1;
     TrayIcon->MinimizeToTray = true;
     TrayIcon->OnDblClick = [this](TTrayIcon&) { TrayIconDblClick(); };
@@ -240,7 +241,8 @@ void TForm1::FormCreate()
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
 
-    // The news log's bytes; its lines are read and its box is filled afterwards.
+    // The news log: read in the first idle moment (or when needed sooner), its box filled
+    // once the window is shown.
     newsLogFile_->Load();
     FillLogWhenNeeded();
 

@@ -1,7 +1,5 @@
 #include "TrayIcon.h"
 
-#include <commctrl.h>
-
 #include <cstring>
 #include <utility>
 
@@ -95,8 +93,8 @@ TTrayIcon::~TTrayIcon()
     ClickTimer.Stop();
     LeaveTimer.Stop();
     icon_.OnChange = nullptr;
-    DetachAppWindow();
-    DetachOwnerWindow();
+    appWindow_.Detach();
+    ownerWindow_.Detach();
     TrayHandler()->Unregister(iconId_);
     ReleaseTrayHandler();
 }
@@ -104,14 +102,16 @@ TTrayIcon::~TTrayIcon()
 void TTrayIcon::Loaded()
 {
     TComponent::Loaded();
-    if (!ownerWindow_)
+    if (!ownerWindow_.Window())
         AttachOwnerWindow();
     if (OwnerHandle() && Application && !AskStartup()) {
         Application->ShowMainForm = false;
         HideApplication();
     }
     RefreshTray();
-    SetIconVisible(iconVisible_);
+    // An entry already added needs no second add: the shell would refuse it.
+    if (iconVisible_ != inTray_)
+        SetIconVisible(iconVisible_);
     SetCycleIcons(cycleIcons_);
     SetWantEnterExitEvents(wantEnterExit_);
 }
@@ -235,13 +235,20 @@ bool TTrayIcon::AddToTray()
     if (!settingPreview_)
         iconVisible_ = true;
     FillTrayData();
-    return Shell_NotifyIconW(NIM_ADD, &trayData_);
+    return ShellAdd();
+}
+
+bool TTrayIcon::ShellAdd()
+{
+    inTray_ = Shell_NotifyIconW(NIM_ADD, &trayData_);
+    return inTray_;
 }
 
 bool TTrayIcon::RemoveFromTray()
 {
     if (!settingPreview_)
         iconVisible_ = false;
+    inTray_ = false;
     FillTrayData();
     return Shell_NotifyIconW(NIM_DELETE, &trayData_);
 }
@@ -249,11 +256,14 @@ bool TTrayIcon::RemoveFromTray()
 bool TTrayIcon::RefreshTray()
 {
     FillTrayData();
+    // Never added, or deleted, and not to be shown: the shell would only refuse the change.
+    if (!inTray_ && !iconVisible_)
+        return false;
     if (Shell_NotifyIconW(NIM_MODIFY, &trayData_))
         return true;
     // The shell lost the entry or never took it (a slow shell at logon): without it the
     // hidden program could not be reached at all, so a visible icon is added again.
-    return iconVisible_ && Shell_NotifyIconW(NIM_ADD, &trayData_);
+    return iconVisible_ && ShellAdd();
 }
 
 void TTrayIcon::HideApplication()
@@ -412,47 +422,30 @@ void TTrayIcon::RaiseBalloonClick()
         OnBalloonHintClick(*this);
 }
 
+// Errors in the hooks are reported, and the window's own procedure still gets the message.
 void TTrayIcon::AttachAppWindow()
 {
     if (!Application)
         return;
-    appWindow_ = Application->Handle();
-    SetWindowSubclass(appWindow_, &TTrayIcon::AppWindowProc, UINT_PTR(this), DWORD_PTR(this));
-}
-
-void TTrayIcon::DetachAppWindow()
-{
-    if (appWindow_)
-        RemoveWindowSubclass(std::exchange(appWindow_, nullptr), &TTrayIcon::AppWindowProc, UINT_PTR(this));
+    appWindow_.Attach(Application->Handle(), [this](UINT message, WPARAM wParam, LPARAM) {
+        try {
+            AppWindowMessage(message, wParam);
+        } catch (const std::exception& error) {
+            Application->ShowException(error);
+        }
+    });
 }
 
 void TTrayIcon::AttachOwnerWindow()
 {
-    ownerWindow_ = OwnerHandle();
-    if (ownerWindow_)
-        SetWindowSubclass(ownerWindow_, &TTrayIcon::OwnerWindowProc, UINT_PTR(this), DWORD_PTR(this));
-}
-
-void TTrayIcon::DetachOwnerWindow()
-{
-    if (ownerWindow_)
-        RemoveWindowSubclass(std::exchange(ownerWindow_, nullptr), &TTrayIcon::OwnerWindowProc, UINT_PTR(this));
-}
-
-LRESULT CALLBACK TTrayIcon::AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR data)
-{
-    auto* self = reinterpret_cast<TTrayIcon*>(data);
-    if (message == WM_NCDESTROY)
-        self->DetachAppWindow();
-    else
+    ownerWindow_.Attach(OwnerHandle(), [this](UINT message, WPARAM wParam, LPARAM lParam) {
         try {
-            self->AppWindowMessage(message, wParam);
+            OwnerWindowMessage(message, wParam, lParam);
         } catch (const std::exception& error) {
             if (Application)
                 Application->ShowException(error);
         }
-    return DefSubclassProc(window, message, wParam, lParam);
+    });
 }
 
 void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
@@ -470,22 +463,6 @@ void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
         AddToTray();
 }
 
-LRESULT CALLBACK TTrayIcon::OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR data)
-{
-    auto* self = reinterpret_cast<TTrayIcon*>(data);
-    if (message == WM_NCDESTROY)
-        self->DetachOwnerWindow();
-    else
-        try {
-            self->OwnerWindowMessage(message, wParam, lParam);
-        } catch (const std::exception& error) {
-            if (Application)
-                Application->ShowException(error);
-        }
-    return DefSubclassProc(window, message, wParam, lParam);
-}
-
 void TTrayIcon::OwnerWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Shown by a show call (not along with its owner): bring the application back first,
@@ -493,6 +470,6 @@ void TTrayIcon::OwnerWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0 && Application) {
         ShowWindow(Application->Handle(), SW_RESTORE);
         SetForegroundWindow(Application->Handle());
-        SetForegroundWindow(ownerWindow_);
+        SetForegroundWindow(ownerWindow_.Window());
     }
 }

@@ -13,6 +13,7 @@
 #include "ShiftState.h"
 #include "SimpleTimer.h"
 #include "TrayClickRule.h"
+#include "WindowHook.h"
 
 class TTrayIcon;
 
@@ -105,18 +106,13 @@ protected:
 
 private:
     void FillTrayData();
+    bool ShellAdd();
     void IconPictureChanged();
     bool AskStartup();
     HWND OwnerHandle() const;
 
     void AttachAppWindow();
-    void DetachAppWindow();
     void AttachOwnerWindow();
-    void DetachOwnerWindow();
-    static LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                          DWORD_PTR data);
-    static LRESULT CALLBACK OwnerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR id, DWORD_PTR data);
     void AppWindowMessage(UINT message, WPARAM wParam);
     void OwnerWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -154,8 +150,8 @@ private:
     POINT lastCursorPos_{};
     bool settingPreview_ = false;
     bool startupPending_ = true;
-    HWND appWindow_ = nullptr;
-    HWND ownerWindow_ = nullptr;
+    TWindowHook appWindow_;
+    TWindowHook ownerWindow_;
     NOTIFYICONDATAW trayData_{};
 
     bool designPreview_ = false;
@@ -166,6 +162,8 @@ private:
     bool showHint_ = true;
     TIcon icon_;
     bool iconVisible_ = false;
+    // The shell took the last add, and no delete followed.
+    bool inTray_ = false;
     int iconIndex_ = 0;
     bool wantEnterExit_ = false;
 };

@@ -13,6 +13,7 @@
 #include "Component.h"
 #include "InternetHandle.h"
 #include "StringList.h"
+#include "Win32Handle.h"
 
 class TAutoUpdate;
 
@@ -300,6 +301,9 @@ private:
     std::string RegistryPath() const;
 
     // Run state.
+    // WinInet stays loaded while a session may be opened and used: the connection test
+    // releases the library it looks up, and loading it anew costs tens of milliseconds.
+    ModuleHandle wininet_;
     InternetHandle session_;
     InternetHandle ftpConnection_;
     bool dialled_ = false;

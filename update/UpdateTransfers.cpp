@@ -39,8 +39,6 @@ bool CallWinInet(const char* name, Args... args)
     return !function || function(args...);
 }
 
-
-
 // A unique file in a folder that receives a transfer; removed unless it was put in place.
 class TransferFile {
 public:
@@ -174,6 +172,7 @@ int TAutoUpdate::OpenInternetSession()
         runOpen_ = true;
         return 0;
     }
+    wininet_ = LoadSystemLibrary(L"wininet.dll");
     Report(usCheckingConnection);
     const bool prompt = UpdateConnect == TAutoUpdateConnect::aucConnectPrompt ||
                         UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup;
@@ -225,6 +224,7 @@ int TAutoUpdate::CloseInternetSession()
             Report(usHangup);
         }
         Report(usClosedConnection);
+        wininet_.Reset();
     }
     if (!controlFilePath_.empty())
         DeleteFileW(Widen(controlFilePath_).c_str());
