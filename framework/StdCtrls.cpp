@@ -1,5 +1,7 @@
 #include "StdCtrls.h"
 
+#include "Win32Handle.h"
+
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner)
 {
     SetBounds(0, 0, 65, 17);
@@ -39,15 +41,22 @@ UINT TLabel::TextFlags() const
     return flags;
 }
 
+namespace {
+
+// Text is measured on one memory DC kept for the program's life: it measures as the screen
+// does, and asking for the screen's DC costs a round trip to the display for every label.
+HDC MeasuringDc()
+{
+    static const MemoryDc dc(CreateCompatibleDC(nullptr));
+    return dc.Get();
+}
+
+} // namespace
+
 void TLabel::AdjustSize()
 {
-    HDC screen = GetDC(nullptr);
     RECT box{0, 0, WordWrap ? Width() : 0, 0};
-    {
-        TCanvas canvas(screen);
-        canvas.DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
-    }
-    ReleaseDC(nullptr, screen);
+    TCanvas(MeasuringDc()).DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
     const int width = WordWrap ? Width() : box.right;
     const int left = Alignment == TAlignment::taRightJustify ? Left() + Width() - width : Left();
     SetBounds(left, Top(), width, box.bottom);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "SharedHandler.h"
 #include "UtilityWindow.h"
@@ -10,9 +11,12 @@ TSimpleTimerHandler* TimerHandler() { return SharedHandler<TSimpleTimerHandler>:
 TSimpleTimerHandler& AcquireTimerHandler() { return SharedHandler<TSimpleTimerHandler>::Acquire(); }
 void ReleaseTimerHandler() { SharedHandler<TSimpleTimerHandler>::Release(); }
 
-TSimpleTimerHandler::TSimpleTimerHandler()
-    : window_(CreateUtilityWindow(L"SorielSimpleTimer", &TSimpleTimerHandler::WndProc, this))
+// Made when a timer first starts: a tray icon whose timers never run needs no window.
+HWND TSimpleTimerHandler::Window()
 {
+    if (!window_)
+        window_ = CreateUtilityWindow(L"SorielSimpleTimer", &TSimpleTimerHandler::WndProc, this);
+    return window_.Get();
 }
 
 void TSimpleTimerHandler::Register(TSimpleTimer* timer) { timers_.push_back(timer); }
@@ -67,6 +71,6 @@ bool TSimpleTimer::Start(unsigned interval)
 
 bool TSimpleTimer::Stop()
 {
-    active_ = false;
-    return KillTimer(TimerHandler()->Window(), Id()) != 0;
+    // A timer that is not running has no system timer to kill.
+    return std::exchange(active_, false) && KillTimer(TimerHandler()->Window(), Id()) != 0;
 }

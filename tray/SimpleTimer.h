@@ -35,11 +35,11 @@ private:
 // The hidden window behind every TSimpleTimer, shared and counted by its users.
 class TSimpleTimerHandler {
 public:
-    TSimpleTimerHandler();
+    TSimpleTimerHandler() = default;
     TSimpleTimerHandler(const TSimpleTimerHandler&) = delete;
     TSimpleTimerHandler& operator=(const TSimpleTimerHandler&) = delete;
 
-    HWND Window() const { return window_.Get(); }
+    HWND Window();
     unsigned RefCount = 0;
 
     void Register(TSimpleTimer* timer);
