@@ -244,7 +244,7 @@ void TForm1::FormCreate()
     // The news log: read in the first idle moment (or when needed sooner), its box filled
     // once the window is shown.
     newsLogFile_->Load();
-    FillLogWhenNeeded();
+    LogFill->SetEnabled(true);
 
     // A fresh latest-item state and a worker that has not run.
     latest_->Reset();

@@ -108,7 +108,9 @@ void TTrayIcon::Loaded()
         Application->ShowMainForm = false;
         HideApplication();
     }
-    RefreshTray();
+    // An entry added while loading already shows what the change would send.
+    if (!ShellShowsTrayData())
+        RefreshTray();
     // An entry already added needs no second add: the shell would refuse it.
     if (iconVisible_ != inTray_)
         SetIconVisible(iconVisible_);
@@ -241,7 +243,15 @@ bool TTrayIcon::AddToTray()
 bool TTrayIcon::ShellAdd()
 {
     inTray_ = Shell_NotifyIconW(NIM_ADD, &trayData_);
+    if (inTray_)
+        shown_ = trayData_;
     return inTray_;
+}
+
+bool TTrayIcon::ShellShowsTrayData()
+{
+    FillTrayData();
+    return inTray_ && std::memcmp(&shown_, &trayData_, sizeof trayData_) == 0;
 }
 
 bool TTrayIcon::RemoveFromTray()
@@ -259,8 +269,10 @@ bool TTrayIcon::RefreshTray()
     // Never added, or deleted, and not to be shown: the shell would only refuse the change.
     if (!inTray_ && !iconVisible_)
         return false;
-    if (Shell_NotifyIconW(NIM_MODIFY, &trayData_))
+    if (Shell_NotifyIconW(NIM_MODIFY, &trayData_)) {
+        shown_ = trayData_;
         return true;
+    }
     // The shell lost the entry or never took it (a slow shell at logon): without it the
     // hidden program could not be reached at all, so a visible icon is added again.
     return iconVisible_ && ShellAdd();

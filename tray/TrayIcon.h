@@ -107,6 +107,7 @@ protected:
 private:
     void FillTrayData();
     bool ShellAdd();
+    bool ShellShowsTrayData();
     void IconPictureChanged();
     bool AskStartup();
     HWND OwnerHandle() const;
@@ -162,8 +163,9 @@ private:
     bool showHint_ = true;
     TIcon icon_;
     bool iconVisible_ = false;
-    // The shell took the last add, and no delete followed.
+    // The shell took the last add, and no delete followed; what it took last.
     bool inTray_ = false;
+    NOTIFYICONDATAW shown_{};
     int iconIndex_ = 0;
     bool wantEnterExit_ = false;
 };
