@@ -68,6 +68,19 @@ bool IsMdiFrame(TForm* form)
     return form->HandleAllocated() && FindWindowExW(form->ExistingHandle(), nullptr, L"MDICLIENT", nullptr);
 }
 
+// A hook's errors are reported; the window's own procedure still gets the message.
+TWindowHook::Handler ReportingErrors(TWindowHook::Handler handler)
+{
+    return [handler = std::move(handler)](UINT message, WPARAM wParam, LPARAM lParam) {
+        try {
+            handler(message, wParam, lParam);
+        } catch (const std::exception& error) {
+            if (Application)
+                Application->ShowException(error);
+        }
+    };
+}
+
 } // namespace
 
 TTrayIcon::TTrayIcon(TComponent* owner)
@@ -434,30 +447,20 @@ void TTrayIcon::RaiseBalloonClick()
         OnBalloonHintClick(*this);
 }
 
-// Errors in the hooks are reported, and the window's own procedure still gets the message.
 void TTrayIcon::AttachAppWindow()
 {
     if (!Application)
         return;
-    appWindow_.Attach(Application->Handle(), [this](UINT message, WPARAM wParam, LPARAM) {
-        try {
-            AppWindowMessage(message, wParam);
-        } catch (const std::exception& error) {
-            Application->ShowException(error);
-        }
-    });
+    appWindow_.Attach(Application->Handle(), ReportingErrors([this](UINT message, WPARAM wParam, LPARAM) {
+                          AppWindowMessage(message, wParam);
+                      }));
 }
 
 void TTrayIcon::AttachOwnerWindow()
 {
-    ownerWindow_.Attach(OwnerHandle(), [this](UINT message, WPARAM wParam, LPARAM lParam) {
-        try {
-            OwnerWindowMessage(message, wParam, lParam);
-        } catch (const std::exception& error) {
-            if (Application)
-                Application->ShowException(error);
-        }
-    });
+    ownerWindow_.Attach(OwnerHandle(), ReportingErrors([this](UINT message, WPARAM wParam, LPARAM lParam) {
+                            OwnerWindowMessage(message, wParam, lParam);
+                        }));
 }
 
 void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
