@@ -5,7 +5,8 @@
 
 #include "NewsLog.h"
 
-// news.rtf, the news log's file: read at start, written after each entry and at the end.
+// news.rtf, the news log's file: read when first needed (the program's first idle moment at
+// the latest), written after each entry and at the end.
 // A file that is there but cannot be read whole is never written over: a damaged one is
 // moved aside under a name that says so, and the log's first line names it; one that
 // cannot be opened now (another program holds it) is tried again before each save, and
