@@ -9,8 +9,8 @@
 
 namespace {
 
-using ShowHTMLDialogFunction = HRESULT(WINAPI*)(HWND parent, IMoniker* page, VARIANT* argumentIn, WCHAR* options,
-                                                VARIANT* argumentOut);
+using ShowHTMLDialogFunction = HRESULT WINAPI(HWND parent, IMoniker* page, VARIANT* argumentIn, WCHAR* options,
+                                              VARIANT* argumentOut);
 
 struct ComReferenceTraits {
     using Type = IUnknown*;
@@ -42,7 +42,7 @@ bool ShowPlatformHtmlDialog(const std::string& address)
     const ModuleHandle library = LoadSystemLibrary(L"MSHTML.DLL");
     if (!library)
         return false;
-    auto showDialog = reinterpret_cast<ShowHTMLDialogFunction>(GetProcAddress(library.Get(), "ShowHTMLDialog"));
+    ShowHTMLDialogFunction* showDialog = LibraryFunction<ShowHTMLDialogFunction>(library, "ShowHTMLDialog");
     if (!showDialog)
         return false;
     OleApartment apartment;

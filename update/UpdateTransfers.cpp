@@ -35,7 +35,7 @@ bool CallWinInet(const char* name, Args... args)
     const ModuleHandle library = LoadSystemLibrary(L"wininet.dll");
     if (!library)
         return true;
-    auto function = reinterpret_cast<Function>(GetProcAddress(library.Get(), name));
+    Function* function = LibraryFunction<Function>(library, name);
     return !function || function(args...);
 }
 
@@ -148,10 +148,10 @@ TInternetConnectionFunctions WinInetConnectionFunctions()
     return {
         [] {
             DWORD flags = 0;
-            return CallWinInet<BOOL(WINAPI*)(LPDWORD, DWORD)>("InternetGetConnectedState", &flags, DWORD(0));
+            return CallWinInet<decltype(InternetGetConnectedState)>("InternetGetConnectedState", &flags, DWORD(0));
         },
-        [](DWORD flags) { return CallWinInet<BOOL(WINAPI*)(DWORD, HWND)>("InternetAutodial", flags, HWND(nullptr)); },
-        [] { return CallWinInet<BOOL(WINAPI*)(DWORD)>("InternetAutodialHangup", DWORD(0)); },
+        [](DWORD flags) { return CallWinInet<decltype(InternetAutodial)>("InternetAutodial", flags, HWND(nullptr)); },
+        [] { return CallWinInet<decltype(InternetAutodialHangup)>("InternetAutodialHangup", DWORD(0)); },
     };
 }
 
