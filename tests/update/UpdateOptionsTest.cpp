@@ -2,71 +2,17 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
-#include <regex>
 
-#include "AppPath.h"
-#include "FileIO.h"
-#include "ScriptedHttpServer.h"
 #include "Text.h"
+#include "UpdateRunPlaces.h"
 #include "UpdateTestSupport.h"
 #include "Waiting.h"
 
 // Whole update runs with the options that this program leaves off, each against a loopback
 // server: what the server saw, what the files, the registry and the update log show.
 namespace {
-
-// The folders of one row: files land in target; work is the current folder, holding the
-// update log, the stand-in programs and their marks.
-struct Places {
-    ScriptedHttpServer server;
-    ScratchFolder target;
-    ScratchFolder work;
-    std::vector<std::string> events; // handlers that were raised, in order
-
-    // The text with SERVER, TARGET and WORK put in.
-    std::string Filled(std::string text) const
-    {
-        const std::pair<std::string, std::string> places[] = {
-            {"SERVER", server.Url("")}, {"TARGET", target.Path()}, {"WORK", work.Path()}};
-        for (const auto& [name, value] : places)
-            for (size_t at; (at = text.find(name)) != std::string::npos;)
-                text.replace(at, name.size(), value);
-        return text;
-    }
-    // A stand-in program (UpdaterProbe.cpp) under this name in work: it notes its
-    // arguments in work's marks.txt.
-    void PlaceProbe(const char* identity, const std::string& name) const
-    {
-        const std::wstring built = GetAppPath() + Widen(identity) + L"_probe.exe";
-        ASSERT_TRUE(CopyFileW(built.c_str(), Widen(work.File(name)).c_str(), FALSE)) << name;
-    }
-    std::vector<std::string> Marks() const
-    {
-        TStringList lines;
-        lines.SetText(work.Read("marks.txt").value_or(""));
-        std::vector<std::string> marks = lines.Lines();
-        std::sort(marks.begin(), marks.end());
-        return marks;
-    }
-};
-
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::string& folder)
-    {
-        GetCurrentDirectoryW(MAX_PATH, previous_);
-        SetCurrentDirectoryW(Widen(folder).c_str());
-    }
-    ~CurrentFolder() { SetCurrentDirectoryW(previous_); }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-private:
-    wchar_t previous_[MAX_PATH] = {};
-};
 
 // A registry place of this test's own, removed afterwards.
 struct TestRegistryPlace {
@@ -107,59 +53,15 @@ std::string SystemTimeText()
     return Narrow(text);
 }
 
-// The target of a request; a proxied one as an address. Wine writes the default port into
-// the addresses it sends to a proxy, Windows leaves it out: it is left out here.
-std::string TargetOf(const RecordedRequest& request)
-{
-    std::string target = request.Target;
-    const size_t hostEnd = target.rfind("http://", 0) == 0 ? target.find('/', 7) : std::string::npos;
-    if (hostEnd != std::string::npos && target.compare(hostEnd - 3, 3, ":80") == 0)
-        target.erase(hostEnd - 3, 3);
-    return target;
-}
-
-// A request as the row expects it: method and target, with the credentials it carried.
-std::string Seen(const RecordedRequest& request)
-{
-    std::string line = request.RequestLine.substr(0, request.RequestLine.find(' ') + 1) + TargetOf(request);
-    for (const char* header : {"Authorization", "Proxy-Authorization"})
-        if (std::string value = request.Header(header); !value.empty())
-            line += std::string(" [") + header + ": " + value + "]";
-    return line;
-}
-
-// The status ids of the update log, in order.
-std::vector<int> LoggedIds(const ScratchFolder& work)
-{
-    const std::string log = work.Read("AUPDATE.LOG").value_or("");
-    const std::regex id(R"( : \[(\d+)\] )");
-    std::vector<int> ids;
-    for (auto it = std::sregex_iterator(log.begin(), log.end(), id); it != std::sregex_iterator(); ++it)
-        ids.push_back(std::stoi((*it)[1]));
-    return ids;
-}
-
-bool InOrderWithin(const std::vector<int>& wanted, const std::vector<int>& all)
-{
-    auto at = all.begin();
-    for (int id : wanted) {
-        at = std::find(at, all.end(), id);
-        if (at == all.end())
-            return false;
-        ++at;
-    }
-    return true;
-}
-
 struct OptionCase {
     const char* name;
     std::string control; // the control file's sections after [update]
-    std::function<void(RecordingUpdate&, Places&)> configure;
+    std::function<void(RecordingUpdate&, RunPlaces&)> configure;
     std::map<std::string, std::string> served; // bodies by request target, beside the control file
     std::vector<std::string> expectedRequests;
     std::vector<int> expectedLogged; // in this order among the log's lines
     std::vector<std::string> expectedTargetFiles;
-    std::function<void(Places&, const RecordingUpdate&)> check = [](Places&, const RecordingUpdate&) {};
+    std::function<void(RunPlaces&, const RecordingUpdate&)> check = [](RunPlaces&, const RecordingUpdate&) {};
     int runs = 1;
     bool challenge = false; // requests without credentials are answered 401 (Basic)
 };
@@ -167,9 +69,6 @@ struct OptionCase {
 const std::string kOneFile = "[files]\r\ncount=1\r\n[file1]\r\nurl=SERVER/files/data.txt\r\ntargetdir=TARGET\r\n";
 const std::string kProxied = "http://updates.soriel.invalid";
 const std::string kCredentials = "Authorization: Basic YW5uYTp0YWpuZQ=="; // anna:tajne
-const ScriptedReply kChallenge{.Status = 401,
-                               .Reason = "Unauthorized",
-                               .Headers = {"WWW-Authenticate: Basic realm=\"soriel\""}};
 
 void ProxyCredentials(RecordingUpdate& update)
 {
@@ -177,13 +76,13 @@ void ProxyCredentials(RecordingUpdate& update)
     update.ProxyPassword = "tajne";
 }
 
-void ThroughProxy(RecordingUpdate& update, const Places& places)
+void ThroughProxy(RecordingUpdate& update, const RunPlaces& places)
 {
     update.Proxy = places.server.Url("").substr(7);
     update.URL = kProxied + "/app1h.inf";
 }
 
-void PatchRow(RecordingUpdate& update, Places& places, const char* patcher)
+void PatchRow(RecordingUpdate& update, RunPlaces& places, const char* patcher)
 {
     update.ApplyPatch = true;
     places.PlaceProbe(patcher, "patcher.exe");
@@ -201,14 +100,14 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
     const OptionCase cases[] = {
         {"named proxy",
          "[files]\r\ncount=1\r\n[file1]\r\nurl=" + kProxied + "/files/data.txt\r\ntargetdir=TARGET\r\n",
-         [](RecordingUpdate& update, Places& places) { ThroughProxy(update, places); },
+         [](RecordingUpdate& update, RunPlaces& places) { ThroughProxy(update, places); },
          {{kProxied + "/files/data.txt", kPayload}},
          {"GET " + kProxied + "/app1h.inf", "GET " + kProxied + "/files/data.txt"},
          {921, 926, 943, 915, 948, 949},
          {"data.txt"}},
         {"proxy credentials in the addresses, through the named proxy",
          "[files]\r\ncount=1\r\n[file1]\r\nurl=" + kProxied + "/files/data.txt\r\ntargetdir=TARGET\r\n",
-         [](RecordingUpdate& update, Places& places) {
+         [](RecordingUpdate& update, RunPlaces& places) {
              ThroughProxy(update, places);
              ProxyCredentials(update);
          },
@@ -217,12 +116,12 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
           "GET " + kProxied + "/files/data.txt", "GET " + kProxied + "/files/data.txt [" + kCredentials + "]"},
          {926, 943, 948},
          {"data.txt"},
-         [](Places&, const RecordingUpdate&) {},
+         [](RunPlaces&, const RecordingUpdate&) {},
          1,
          true},
         // The server asks for credentials; the request is made again on the kept connection.
         {"keep-alive with authentication", kOneFile,
-         [](RecordingUpdate& update, Places&) {
+         [](RecordingUpdate& update, RunPlaces&) {
              update.HTTPKeepAliveAuthentication = true;
              ProxyCredentials(update);
          },
@@ -231,12 +130,12 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
           "GET /files/data.txt [" + kCredentials + "]"},
          {926, 943, 948},
          {"data.txt"},
-         [](Places&, const RecordingUpdate&) {},
+         [](RunPlaces&, const RecordingUpdate&) {},
          1,
          true},
         {"last address from the registry; the next address and the date stored",
          "[action]\r\nupdateURL=SERVER/next/app1h.inf\r\n" + kOneFile,
-         [&registry](RecordingUpdate& update, Places& places) {
+         [&registry](RecordingUpdate& update, RunPlaces& places) {
              update.LastURLEntry = {.Save = true, .Key = registry.key, .Section = registry.section};
              if (registry.Read("LastURL") == "(none)")
                  registry.Write("LastURL", places.server.Url("/moved/app1h.inf"));
@@ -246,7 +145,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {"GET /moved/app1h.inf", "GET /files/data.txt", "GET /next/app1h.inf"},
          {926, 929, 915, 941, 948, 949, 926, 930, 949},
          {"data.txt"},
-         [&registry](Places& places, const RecordingUpdate&) {
+         [&registry](RunPlaces& places, const RecordingUpdate&) {
              EXPECT_EQ(registry.Read("LastURL"), places.server.Url("/next/app1h.inf"));
              EXPECT_EQ(registry.Read("LastDate"), SystemDateText());
              EXPECT_EQ(registry.Read("LastTime"), SystemTimeText());
@@ -254,7 +153,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          2},
         {"commands before and after the download",
          "[action]\r\nrunbefore={APP}\\before.exe first\r\nrunafter={APP}\\after.exe second\r\n" + kOneFile,
-         [](RecordingUpdate&, Places& places) {
+         [](RecordingUpdate&, RunPlaces& places) {
              places.PlaceProbe("steady", "before.exe");
              places.PlaceProbe("steady", "after.exe");
          },
@@ -262,22 +161,22 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {"GET /app1h.inf", "GET /files/data.txt"},
          {926, 943, 915, 948},
          {"data.txt"},
-         [](Places& places, const RecordingUpdate&) {
+         [](RunPlaces& places, const RecordingUpdate&) {
              // Neither is waited for.
              EXPECT_TRUE(WaitUntil([&] { return places.Marks().size() == 2; }, 10000));
              EXPECT_EQ(places.Marks(), (std::vector<std::string>{"steady first", "steady second"}));
          }},
         {"patch applied by the patch program, then removed", kPatchFile,
-         [](RecordingUpdate& update, Places& places) { PatchRow(update, places, "steady"); },
+         [](RecordingUpdate& update, RunPlaces& places) { PatchRow(update, places, "steady"); },
          {{"/files/fix.PAT", "patch"}},
          {"GET /app1h.inf", "GET /files/fix.PAT"},
          {943, 915, 948},
          {"old.bin"},
-         [](Places& places, const RecordingUpdate&) {
+         [](RunPlaces& places, const RecordingUpdate&) {
              EXPECT_EQ(places.Marks(), std::vector<std::string>{"steady fix.PAT " + places.target.File("old.bin")});
          }},
         {"failing patch program, intermediate files kept", kPatchFile,
-         [](RecordingUpdate& update, Places& places) {
+         [](RecordingUpdate& update, RunPlaces& places) {
              PatchRow(update, places, "failing");
              update.KeepIntermediateFiles = true;
          },
@@ -285,12 +184,12 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {"GET /app1h.inf", "GET /files/fix.PAT"},
          {943, 915, 948},
          {"fix.PAT", "old.bin"},
-         [](Places& places, const RecordingUpdate& update) {
+         [](RunPlaces& places, const RecordingUpdate& update) {
              EXPECT_EQ(places.Marks(), std::vector<std::string>{"failing fix.PAT " + places.target.File("old.bin")});
              EXPECT_FALSE(update.Reported(946)) << "a failed patch is not reported";
          }},
         {"post-update info sent", kOneFile,
-         [](RecordingUpdate& update, Places& places) {
+         [](RecordingUpdate& update, RunPlaces& places) {
              update.PostUpdateInfo = {.Server = places.server.Url("").substr(7),
                                       .Action = "/asp/autoupdate.asp",
                                       .Data = "verze=1.0&jmeno=%C5%BEluva",
@@ -303,7 +202,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {"GET /app1h.inf", "GET /files/data.txt", "POST /asp/autoupdate.asp"},
          {915, 948, 949},
          {"data.txt"},
-         [](Places& places, const RecordingUpdate& update) {
+         [](RunPlaces& places, const RecordingUpdate& update) {
              const RecordedRequest post = places.server.LastRequest();
              EXPECT_EQ(post.Body, "verze=1.0&jmeno=%C5%BEluva");
              EXPECT_EQ(post.Header("Content-Type"), "application/x-www-form-urlencoded");
@@ -312,7 +211,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              EXPECT_FALSE(update.Reported(951) || update.Reported(952));
          }},
         {"post to a server without a host name", kOneFile,
-         [](RecordingUpdate& update, Places&) {
+         [](RecordingUpdate& update, RunPlaces&) {
              update.PostUpdateInfo = {.Server = ":80", .Action = "/asp/autoupdate.asp", .Enabled = true};
          },
          {{"/files/data.txt", kPayload}},
@@ -323,14 +222,14 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe --tray\r\nappcomps=TARGETdata.txt\r\n"
          "silentrestart=1\r\n" +
              kOneFile,
-         [](RecordingUpdate& update, Places& places) {
+         [](RecordingUpdate& update, RunPlaces& places) {
              update.OnAppDoClose = [&places](TAutoUpdate&) { places.events.push_back("close"); };
          },
          {{"/files/data.txt", kPayload}},
          {"GET /app1h.inf", "GET /files/data.txt"},
          {948, 949, 950},
          {"data.txt"},
-         [](Places& places, const RecordingUpdate& update) {
+         [](RunPlaces& places, const RecordingUpdate& update) {
              // The test program carries no updater resource: nothing can be started.
              ASSERT_EQ(update.statuses.back().id, 950);
              EXPECT_EQ(update.statuses.back().errcode, ERROR_FILE_NOT_FOUND);
@@ -339,21 +238,12 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
     };
     for (const OptionCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Places places;
-        CurrentFolder current(places.work.Path());
-        std::map<std::string, std::string> served;
-        for (const auto& [target, body] : c.served)
-            served[places.Filled(target)] = body;
+        RunPlaces places;
         std::string control = "[update]\r\ndate=02/01/2020\r\ntime=10:30\r\n" + places.Filled(c.control);
+        std::map<std::string, std::string> served = c.served;
         for (const char* address : {"/app1h.inf", "/moved/app1h.inf", "/next/app1h.inf"})
             served[address] = served[kProxied + address] = control;
-        places.server.SetHandler([&served, &c](const RecordedRequest& request) {
-            if (c.challenge && request.Header("Authorization").empty())
-                return kChallenge;
-            auto found = served.find(TargetOf(request));
-            return found == served.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                         : ScriptedReply{.Body = found->second};
-        });
+        places.Serve(served, c.challenge);
         for (int run = 0; run < c.runs; ++run) {
             RecordingUpdate update;
             update.UpdateType = TAutoUpdateType::httpUpdate;
@@ -366,11 +256,8 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
             if (run == c.runs - 1)
                 c.check(places, update);
         }
-        std::vector<std::string> requests;
-        for (const RecordedRequest& request : places.server.Requests())
-            requests.push_back(Seen(request));
-        EXPECT_EQ(requests, c.expectedRequests);
-        EXPECT_TRUE(InOrderWithin(c.expectedLogged, LoggedIds(places.work)))
+        EXPECT_EQ(places.Requests(), c.expectedRequests);
+        EXPECT_TRUE(InOrderWithin(c.expectedLogged, places.LoggedIds()))
             << places.work.Read("AUPDATE.LOG").value_or("no log");
         EXPECT_EQ(places.target.Files(), c.expectedTargetFiles);
     }
