@@ -3,6 +3,7 @@
 #include <map>
 
 #include "DialogDriver.h"
+#include "RefusingFtpServer.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateDialogs.h"
@@ -227,5 +228,66 @@ TEST(UpdateInstructionsRun, PromptsBeforeDownloadsAndRestart)
         for (const std::string& request : c.expectedRequests)
             expectedFiles.push_back(request.substr(7));
         EXPECT_EQ(target.Files(), expectedFiles);
+    }
+}
+
+// The platform's text for an Internet error (Wine's library has none for some).
+std::string WinInetText(DWORD code)
+{
+    wchar_t text[1025] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  GetModuleHandleW(L"wininet.dll"), code, 0, text, 1025, nullptr);
+    return Narrow(std::wstring_view(text, length));
+}
+
+// An FTP server that refuses the login: the platform's error, or for an extended error the
+// server's own answer, goes to the status handler, or into an error box when there is none.
+// Wine gives an extended error's own code (12003) as the code of the server's answer.
+TEST(UpdateInstructionsRun, RefusedFtpLoginReported)
+{
+    struct Case {
+        const char* name;
+        std::string answer;
+        bool handler;
+        const char* user;
+        std::string expectedReport; // text (statuscode/errcode), by handler or box
+    } cases[] = {
+        {"extended error to the handler", "550 Soriel odmita", true, "anonymous", "550 Soriel odmita (1/12003)"},
+        {"extended error in a box", "550 Soriel odmita", false, "anonymous", "550 Soriel odmita"},
+        {"login failure to the handler", "530 Login incorrect.", true, "anna",
+         WinInetText(ERROR_INTERNET_LOGIN_FAILURE) + " (1/12015)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RefusingFtpServer server(c.answer);
+        RecordingUpdate update;
+        update.UpdateType = TAutoUpdateType::ftpUpdate;
+        update.Host = "127.0.0.1";
+        update.Port = server.Port();
+        if (std::string(c.user) != "anonymous") {
+            update.UserID = c.user;
+            update.Password = "tajne";
+        }
+        std::vector<std::string> reports;
+        if (c.handler)
+            update.OnStatus = [&](TAutoUpdate&, const std::string& text, int statuscode, int errcode) {
+                if (statuscode == 1)
+                    reports.push_back(text + " (" + std::to_string(statuscode) + "/" + std::to_string(errcode) + ")");
+            };
+        std::vector<DialogDriver::Step> boxes;
+        if (!c.handler)
+            boxes.push_back([&](HWND box) {
+                reports.push_back(Narrow(MessageBoxText(box)));
+                Click(box, IDOK);
+            });
+        {
+            DialogDriver driver(boxes);
+            update.RunUpdate();
+            EXPECT_EQ(driver.Driven(), boxes.size());
+        }
+        EXPECT_EQ(server.Commands(), std::vector<std::string>{std::string("USER ") + c.user});
+        EXPECT_EQ(reports, std::vector<std::string>{c.expectedReport});
+        EXPECT_EQ(update.Ids().back(), 949) << "the run closes";
+        EXPECT_FALSE(update.Reported(925)) << "no control file is asked for";
     }
 }
