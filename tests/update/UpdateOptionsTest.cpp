@@ -6,6 +6,7 @@
 #include <map>
 
 #include "Text.h"
+#include "AppPath.h"
 #include "UpdateRunPlaces.h"
 #include "UpdateTestSupport.h"
 #include "Waiting.h"
@@ -66,6 +67,44 @@ struct OptionCase {
     bool challenge = false; // requests without credentials are answered 401 (Basic)
 };
 
+// While it lives the shell opens "http:" addresses with a stand-in program
+// (UpdaterProbe.cpp): what was opened is then in its marks. Wine's shell looks only at the
+// machine's classes, so the machine's handler is replaced for that time and then restored.
+class StandInBrowser {
+public:
+    StandInBrowser()
+    {
+        const std::wstring program = Widen(folder_.File("browser.exe"));
+        CopyFileW((GetAppPath() + L"steady_probe.exe").c_str(), program.c_str(), FALSE);
+        wchar_t previous[1024] = {};
+        DWORD size = sizeof previous;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kCommand, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size) ==
+            ERROR_SUCCESS)
+            previous_ = previous;
+        Set(L"\"" + program + L"\" \"%1\"");
+    }
+    ~StandInBrowser() { Set(previous_); }
+    StandInBrowser(const StandInBrowser&) = delete;
+    StandInBrowser& operator=(const StandInBrowser&) = delete;
+
+    std::vector<std::string> Opened() const
+    {
+        TStringList lines;
+        lines.SetText(folder_.Read("marks.txt").value_or(""));
+        return lines.Lines();
+    }
+
+private:
+    static constexpr const wchar_t* kCommand = L"Software\\Classes\\http\\shell\\open\\command";
+    static void Set(const std::wstring& command)
+    {
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCommand, nullptr, REG_SZ, command.c_str(),
+                        DWORD((command.size() + 1) * sizeof(wchar_t)));
+    }
+    ScratchFolder folder_;
+    std::wstring previous_;
+};
+
 const std::string kOneFile = "[files]\r\ncount=1\r\n[file1]\r\nurl=SERVER/files/data.txt\r\ntargetdir=TARGET\r\n";
 const std::string kProxied = "http://updates.soriel.invalid";
 const std::string kCredentials = "Authorization: Basic YW5uYTp0YWpuZQ=="; // anna:tajne
@@ -97,6 +136,7 @@ const std::string kPatchFile =
 TEST(UpdateOptions, EachOptionInAWholeRun)
 {
     TestRegistryPlace registry;
+    const StandInBrowser browser;
     const OptionCase cases[] = {
         {"named proxy",
          "[files]\r\ncount=1\r\n[file1]\r\nurl=" + kProxied + "/files/data.txt\r\ntargetdir=TARGET\r\n",
@@ -119,6 +159,18 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          [](RunPlaces&, const RecordingUpdate&) {},
          1,
          true},
+        {"proxy credentials in the address shown",
+         "[action]\r\nshowURL=SERVER/news.htm\r\n" + kOneFile,
+         [](RecordingUpdate& update, RunPlaces&) { ProxyCredentials(update); },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf", "GET /files/data.txt"},
+         {926, 942, 943, 948},
+         {"data.txt"},
+         [&browser](RunPlaces& places, const RecordingUpdate&) {
+             const std::string opened = "steady http://anna:tajne@" + places.server.Url("/news.htm").substr(7);
+             EXPECT_TRUE(WaitUntil([&] { return !browser.Opened().empty(); }, 10000));
+             EXPECT_EQ(browser.Opened(), std::vector<std::string>{opened});
+         }},
         // The server asks for credentials; the request is made again on the kept connection.
         {"keep-alive with authentication", kOneFile,
          [](RecordingUpdate& update, RunPlaces&) {
