@@ -171,15 +171,18 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              EXPECT_TRUE(WaitUntil([&] { return !browser.Opened().empty(); }, 10000));
              EXPECT_EQ(browser.Opened(), std::vector<std::string>{opened});
          }},
-        // The server asks for credentials; the request is made again on the kept connection.
+        // The server asks for credentials; the request is made again with them. Only with the
+        // option do requests ask for the connection to be kept.
         {"keep-alive with authentication", kOneFile,
          [](RecordingUpdate& update, RunPlaces&) {
              update.HTTPKeepAliveAuthentication = true;
              ProxyCredentials(update);
          },
          {{"/files/data.txt", kPayload}},
-         {"GET /app1h.inf", "GET /app1h.inf [" + kCredentials + "]", "GET /files/data.txt",
-          "GET /files/data.txt [" + kCredentials + "]"},
+         {"GET /app1h.inf [Connection: Keep-Alive]",
+          "GET /app1h.inf [" + kCredentials + "] [Connection: Keep-Alive]",
+          "GET /files/data.txt [Connection: Keep-Alive]",
+          "GET /files/data.txt [" + kCredentials + "] [Connection: Keep-Alive]"},
          {926, 943, 948},
          {"data.txt"},
          [](RunPlaces&, const RecordingUpdate&) {},

@@ -88,7 +88,7 @@ std::string TargetOf(const RecordedRequest& request)
 std::string Seen(const RecordedRequest& request)
 {
     std::string line = request.RequestLine.substr(0, request.RequestLine.find(' ') + 1) + TargetOf(request);
-    for (const char* header : {"Authorization", "Proxy-Authorization"})
+    for (const char* header : {"Authorization", "Proxy-Authorization", "Connection"})
         if (std::string value = request.Header(header); !value.empty())
             line += std::string(" [") + header + ": " + value + "]";
     return line;

@@ -50,7 +50,7 @@ private:
 
 // The target of a request; a proxied one as an address without the default port.
 std::string TargetOf(const RecordedRequest& request);
-// Method and target, with the credentials the request carried.
+// Method and target, with the credentials the request carried and the connection it asked for.
 std::string Seen(const RecordedRequest& request);
 // Whether the wanted ids occur in this order among all.
 bool InOrderWithin(const std::vector<int>& wanted, const std::vector<int>& all);
