@@ -38,10 +38,11 @@ struct TestRegistryPlace {
     }
 };
 
-// 2 January 2020, 10:30 in the system's own short date and time formats.
-std::string SystemDateText()
+// A day of January 2020 (by default the 2nd, the control files' date), 10:30 in the
+// system's own short date and time formats.
+std::string SystemDateText(WORD dayOfMonth = 2)
 {
-    SYSTEMTIME day{.wYear = 2020, .wMonth = 1, .wDay = 2, .wHour = 10, .wMinute = 30};
+    SYSTEMTIME day{.wYear = 2020, .wMonth = 1, .wDay = dayOfMonth, .wHour = 10, .wMinute = 30};
     wchar_t text[100] = {};
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &day, nullptr, text, 100);
     return Narrow(text);
@@ -106,6 +107,7 @@ private:
 };
 
 const std::string kOneFile = "[files]\r\ncount=1\r\n[file1]\r\nurl=SERVER/files/data.txt\r\ntargetdir=TARGET\r\n";
+const std::string kRedirection = "[action]\r\nupdateURL=SERVER/next/app1h.inf\r\n" + kOneFile;
 const std::string kProxied = "http://updates.soriel.invalid";
 const std::string kCredentials = "Authorization: Basic YW5uYTp0YWpuZQ=="; // anna:tajne
 
@@ -119,6 +121,16 @@ void ThroughProxy(RecordingUpdate& update, const RunPlaces& places)
 {
     update.Proxy = places.server.Url("").substr(7);
     update.URL = kProxied + "/app1h.inf";
+}
+
+// The registry place without Save, holding a last address and a last date of January 2020.
+void UnsavedPlace(RecordingUpdate& update, const RunPlaces& places, const TestRegistryPlace& registry,
+                  WORD dayOfMonth)
+{
+    update.LastURLEntry = {.Save = false, .Key = registry.key, .Section = registry.section};
+    registry.Write("LastURL", places.server.Url("/moved/app1h.inf"));
+    registry.Write("LastDate", SystemDateText(dayOfMonth));
+    registry.Write("LastTime", SystemTimeText());
 }
 
 void PatchRow(RecordingUpdate& update, RunPlaces& places, const char* patcher)
@@ -188,8 +200,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          [](RunPlaces&, const RecordingUpdate&) {},
          1,
          true},
-        {"last address from the registry; the next address and the date stored",
-         "[action]\r\nupdateURL=SERVER/next/app1h.inf\r\n" + kOneFile,
+        {"last address from the registry; the next address and the date stored", kRedirection,
          [&registry](RecordingUpdate& update, RunPlaces& places) {
              update.LastURLEntry = {.Save = true, .Key = registry.key, .Section = registry.section};
              if (registry.Read("LastURL") == "(none)")
@@ -206,6 +217,24 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              EXPECT_EQ(registry.Read("LastTime"), SystemTimeText());
          },
          2},
+        // Without Save the date is still read, but neither address is read, and nothing is
+        // stored: first a date already taken, then an earlier one.
+        {"registry place without saving, date taken", kRedirection,
+         [&registry](RecordingUpdate& update, RunPlaces& places) { UnsavedPlace(update, places, registry, 2); },
+         {},
+         {"GET /app1h.inf"},
+         {926, 928, 930, 949},
+         {}},
+        {"registry place without saving, earlier date", kRedirection,
+         [&registry](RecordingUpdate& update, RunPlaces& places) { UnsavedPlace(update, places, registry, 1); },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf", "GET /files/data.txt"},
+         {926, 928, 929, 941, 948, 949},
+         {"data.txt"},
+         [&registry](RunPlaces& places, const RecordingUpdate&) {
+             EXPECT_EQ(registry.Read("LastURL"), places.server.Url("/moved/app1h.inf"));
+             EXPECT_EQ(registry.Read("LastDate"), SystemDateText(1));
+         }},
         {"commands before and after the download",
          "[action]\r\nrunbefore={APP}\\before.exe first\r\nrunafter={APP}\\after.exe second\r\n" + kOneFile,
          [](RecordingUpdate&, RunPlaces& places) {
