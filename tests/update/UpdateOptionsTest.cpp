@@ -5,8 +5,8 @@
 #include <functional>
 #include <map>
 
-#include "Text.h"
 #include "AppPath.h"
+#include "Text.h"
 #include "UpdateRunPlaces.h"
 #include "UpdateTestSupport.h"
 #include "Waiting.h"
