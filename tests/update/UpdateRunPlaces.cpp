@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <stdexcept>
 
 #include "AppPath.h"
 #include "StringList.h"
