@@ -19,6 +19,7 @@ namespace {
 
 constexpr DWORD kReadBlock = 4096;
 constexpr DWORD kCopyBlock = 16384;
+constexpr DWORD kResponseChars = 1025;
 // A server that accepts and never answers must not hold start-up for long.
 constexpr DWORD kRequestTimeoutMs = 10000;
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
@@ -253,12 +254,18 @@ void TAutoUpdate::ReportInternetError()
         return;
     std::string text = ModuleErrorMessage(code, L"wininet.dll");
     if (code == ERROR_INTERNET_EXTENDED_ERROR) {
-        DWORD length = 0;
-        InternetGetLastResponseInfoW(&code, nullptr, &length);
-        std::wstring response(length + 1, L'\0');
-        if (!InternetGetLastResponseInfoW(&code, response.data(), &length))
-            length = 0;
-        text = Narrow(std::wstring_view(response.data(), length));
+        // Read into a buffer of a size first: Wine answers a question for the size alone
+        // with 0, and the server's answer would be lost.
+        std::wstring response(kResponseChars, L'\0');
+        DWORD length = kResponseChars;
+        bool read = InternetGetLastResponseInfoW(&code, response.data(), &length);
+        if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            response.assign(length + 1, L'\0');
+            read = InternetGetLastResponseInfoW(&code, response.data(), &length);
+        }
+        // Wine counts the closing zero in.
+        const std::wstring_view answer(response.data(), read ? std::min<size_t>(length, response.size()) : 0);
+        text = Narrow(answer.substr(0, answer.find(L'\0')));
         if (text.empty())
             return;
     }
