@@ -1,8 +1,10 @@
 #include "AUpdate.h"
+#include "AsciiCase.h"
 #include "CommandLine.h"
 #include "HtmlDialog.h"
 #include "PreActions.h"
 #include "ShownText.h"
+#include "SignatureText.h"
 #include "UpdateDialogs.h"
 #include "UpdateStatus.h"
 
@@ -27,7 +29,11 @@ int TAutoUpdate::RunPreActions()
         std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
         void ReportStatus(int id) override { update.Report(id); }
         void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
-        void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
+        void ShowHTMLPage(const std::string& address) override
+        {
+            if (Allowed(address))
+                update.ShowHTMLPage(address);
+        }
         void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
         void CustomProcess() override
         {
@@ -38,7 +44,16 @@ int TAutoUpdate::RunPreActions()
         bool AskYesNo(const std::string& question) override { return ::AskYesNo(DialogOwner(), question); }
         void OpenAddress(const std::string& address) override
         {
-            ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
+            if (Allowed(address))
+                ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
+        }
+        // A signed update shows only pages that cannot be changed on their way.
+        bool Allowed(const std::string& address)
+        {
+            if (!update.Signed() || ToUpper(address.substr(0, 8)) == "HTTPS://")
+                return true;
+            update.Report(usAddressRefused, address);
+            return false;
         }
     } host(*this);
     PreActionValues values{.Message = ControlValue("action", "msg"),
@@ -65,7 +80,16 @@ std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view 
     if (address.empty())
         return nullptr;
     Report(statusId);
-    return DownloadText(address);
+    if (!Signed())
+        return DownloadText(address);
+    // Signed updates show only the text their control file names by its digest.
+    const auto digest = ParseSha256Value(ControlValue(section, "sha256"));
+    auto text = digest ? DownloadText(address, kMaxTextBytes, digest) : nullptr;
+    if (!text) {
+        Report(usTextRefused, address);
+        textRefused_ = true;
+    }
+    return text;
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
