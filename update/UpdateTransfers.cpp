@@ -327,11 +327,9 @@ void TAutoUpdate::PumpMessages()
 TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : update_(update)
 {
     update_.transferFolder_ = update_.TempDirectory;
-    wchar_t probe[MAX_PATH] = {};
-    if (GetTempFileNameW(Widen(update_.TempDirectory).c_str(), L"AUPD", 0, probe)) {
-        DeleteFileW(probe);
+    // Tried by making a file: Wine names a temporary file even where it cannot make it.
+    if (TransferFile(update_.TempDirectory).IsOpen())
         return;
-    }
     const std::wstring stem = Widen(TemporaryFolder()) + L"SorielRun-" + std::to_wstring(GetCurrentProcessId());
     for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
         const std::wstring folder = stem + L"-" + std::to_wstring(number);
