@@ -208,8 +208,8 @@ public:
     // signature, texts, post) have 30 s between them; a download is given up when it moves
     // less than 1 KiB/s for 30 s.
     void RunUpdate();
-    // Stops a run under way at its next read: nothing more is fetched, shown, posted or
-    // restarted, and no old file is replaced. May be called at any time.
+    // Stops a run under way at its next read: from then on nothing is fetched, replaced,
+    // shown, posted or restarted. May be called at any time.
     void Cancel() { budget_.Cancel(); }
 
     // Virtual operations, in slot order.
