@@ -1,5 +1,4 @@
 #include "AUpdate.h"
-#include "AsciiCase.h"
 #include "CommandLine.h"
 #include "HtmlDialog.h"
 #include "PreActions.h"
@@ -27,13 +26,9 @@ int TAutoUpdate::RunPreActions()
         TAutoUpdate& update;
 
         std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void ReportStatus(int id) override { update.Report(id); }
+        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
         void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
-        void ShowHTMLPage(const std::string& address) override
-        {
-            if (Allowed(address))
-                update.ShowHTMLPage(address);
-        }
+        void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
         void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
         void CustomProcess() override
         {
@@ -44,23 +39,15 @@ int TAutoUpdate::RunPreActions()
         bool AskYesNo(const std::string& question) override { return ::AskYesNo(DialogOwner(), question); }
         void OpenAddress(const std::string& address) override
         {
-            if (Allowed(address))
-                ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
-        }
-        // A signed update shows only pages that cannot be changed on their way.
-        bool Allowed(const std::string& address)
-        {
-            if (!update.Signed() || ToUpper(address.substr(0, 8)) == "HTTPS://")
-                return true;
-            update.Report(usAddressRefused, address);
-            return false;
+            ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
         }
     } host(*this);
     PreActionValues values{.Message = ControlValue("action", "msg"),
                            .HtmlDialog = ControlValue("action", "htmldlg"),
                            .RunBefore = ControlValue("action", "runbefore"),
                            .Query = ControlValue("action", "query"),
-                           .ShowURL = ControlValue("action", "showURL")};
+                           .ShowURL = ControlValue("action", "showURL"),
+                           .HttpsOnly = Signed()};
     int result = RunPreActionSteps(values, host);
     if (result != 0)
         appUpdate_ = false;
