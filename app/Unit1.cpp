@@ -157,7 +157,9 @@ void TForm1::CreateComponents()
     for (const wchar_t* image : {L"STATUS0", L"STATUS1", L"STATUS2"})
         ImageList->AddResourceIcon(image);
 
+    // Started with the first poll, so that no poll comes while the update run still works.
     Timer = new TTimer(this);
+    Timer->SetEnabled(false);
     Timer->SetInterval(sources_.PollSeconds * 1000);
     Timer->OnTimer = [this](TTimer&) { TimerTimer(); };
 
@@ -214,12 +216,13 @@ void TForm1::CreateComponents()
     AutoUpdate->UpdateConnect = TAutoUpdateConnect::aucNoConnect;
     AutoUpdate->VersionCheck = TAutoUpdateVersionCheck::vcUpdateOnly;
     AutoUpdate->ExtractCAB = true;
-    AutoUpdate->LastURLEntry.Key = "test";
+    // The last update date and serial carried out, so that no update is carried out twice.
+    AutoUpdate->LastURLEntry = {.Save = true, .Key = "Software\\Soriel online", .Section = "Update"};
     AutoUpdate->PostUpdateInfo.Server = HostAndPort(sources_.MakerURL);
     AutoUpdate->PostUpdateInfo.Action = "/asp/autoupdate.asp";
     AutoUpdate->PostUpdateInfo.Data = "program=Soriel%20online&version=" SORIEL_VERSION;
     AutoUpdate->PostUpdateInfo.Enabled = true;
-    AutoUpdate->PublicKey = BuiltInUpdatePublicKey();
+    AutoUpdate->PublicKeys = BuiltInUpdatePublicKeys();
     AutoUpdate->OnAppRestart = [this](TAutoUpdate&, bool& allow) { AutoUpdateAppRestart(allow); };
 
     SingleInstance1 = new TSingleInstance(this);
@@ -230,13 +233,21 @@ void TForm1::CreateComponents()
 
 void TForm1::FormCreate()
 {
-    // The silent update check; whatever goes wrong in it, start-up goes on.
-    try {
-        AutoUpdate->URL = sources_.UpdateURL;
-        AutoUpdate->ProgramFolderWritable = IsProgramFolderWritable();
-        AutoUpdate->RunUpdate();
-    } catch (const std::exception&) {
+    // The silent update check; whatever goes wrong in it, start-up goes on. A second copy
+    // hands over to the first one before it: that copy updates.
+    if (!SingleInstance1->IsSecondInstance()) {
+        updating_ = true;
+        try {
+            AutoUpdate->URL = sources_.UpdateURL;
+            AutoUpdate->ProgramFolderWritable = IsProgramFolderWritable();
+            AutoUpdate->RunUpdate();
+        } catch (const std::exception&) {
+        }
+        updating_ = false;
     }
+    // Closed while the update ran: the program ends without starting anything more.
+    if (Application->Terminated())
+        return;
 
     // The sound option; a missing or unusable value keeps the box as configured.
     CheckBox2->SetChecked(settings_.ReadBool("Settings", "Sound", CheckBox2->Checked()));
@@ -262,14 +273,17 @@ void TForm1::FormCreate()
     // The presentation tick.
     Timer1->SetEnabled(true);
 
-    // The first poll.
+    // The first poll, and the polls after it.
     TimerTimer();
+    Timer->SetEnabled(true);
 }
 
 void TForm1::FormClose(TCloseAction&)
 {
-    // A second copy ends without touching the first copy's files.
-    if (SingleInstance1->IsSecondInstance())
+    // A second copy ends without touching the first copy's files; a close during the update
+    // run stops the run, and nothing was read yet that could be saved.
+    AutoUpdate->Cancel();
+    if (SingleInstance1->IsSecondInstance() || updating_)
         return;
     // The error is reported, but the program still closes: a user must always be able
     // to end it, and the news log is still saved.
@@ -301,7 +315,9 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Windows may end the session without closing the window: the log and the sound option
     // are kept all the same. No message box now: the session is going.
-    if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance()) {
+    if (message == WM_ENDSESSION && wParam)
+        AutoUpdate->Cancel();
+    if (message == WM_ENDSESSION && wParam && !SingleInstance1->IsSecondInstance() && !updating_) {
         try {
             SaveSoundOption();
         } catch (const std::exception&) {

@@ -120,6 +120,8 @@ private:
     std::unique_ptr<TNewsLog> newsLog_;
     std::unique_ptr<TNewsLogFile> newsLogFile_;
     bool logShown_ = false;
+    // The start-up update run is under way: nothing of the window's state has been read yet.
+    bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
     // A poll given up on as hung, kept until its body ends.

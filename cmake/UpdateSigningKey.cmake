@@ -1,8 +1,8 @@
-# The key updates are signed with. SORIEL_UPDATE_PUBLIC_KEY names the PEM file of the public
-# key a release trusts; without it, a throw-away pair is made once in the build folder and its
+# The keys updates are signed with. SORIEL_UPDATE_PUBLIC_KEY names the PEM files of the public
+# keys a release trusts (a list: old and new key while the signing key changes); without it, a throw-away pair is made once in the build folder and its
 # public half is built in. The tests always sign with that throw-away pair. Private keys stay
 # outside the repository.
-set(SORIEL_UPDATE_PUBLIC_KEY "" CACHE FILEPATH "PEM file of the P-256 public key that update control files are signed with")
+set(SORIEL_UPDATE_PUBLIC_KEY "" CACHE STRING "PEM files (a ;-list) of the P-256 public keys update control files may be signed with")
 
 find_program(OPENSSL_PROGRAM openssl REQUIRED)
 set(UPDATE_SIGNING_DIR ${CMAKE_BINARY_DIR}/update-signing)
@@ -45,20 +45,28 @@ function(read_public_xy pem kind out)
     set(${out} "${xy}" PARENT_SCOPE)
 endfunction()
 
+set(trusted_initializer "")
 if(SORIEL_UPDATE_PUBLIC_KEY)
-    read_public_xy(${SORIEL_UPDATE_PUBLIC_KEY} "configured" trusted_xy)
-    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SORIEL_UPDATE_PUBLIC_KEY})
+    set(number 0)
+    foreach(pem IN LISTS SORIEL_UPDATE_PUBLIC_KEY)
+        math(EXPR number "${number} + 1")
+        read_public_xy(${pem} "configured${number}" trusted_xy)
+        hex_to_initializer("${trusted_xy}" key_initializer)
+        string(APPEND trusted_initializer "PublicKeyBytes{${key_initializer}}, ")
+        set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${pem})
+    endforeach()
 else()
     read_public_xy(${UPDATE_SIGNING_DIR}/public.pem "public" trusted_xy)
+    hex_to_initializer("${trusted_xy}" key_initializer)
+    set(trusted_initializer "PublicKeyBytes{${key_initializer}}")
 endif()
-hex_to_initializer("${trusted_xy}" trusted_initializer)
 file(CONFIGURE OUTPUT ${UPDATE_SIGNING_DIR}/BuiltInUpdateKey.cpp CONTENT [[
 #include "UpdateSignature.h"
 
-const PublicKeyBytes& BuiltInUpdatePublicKey()
+const std::vector<PublicKeyBytes>& BuiltInUpdatePublicKeys()
 {
-    static constexpr PublicKeyBytes key = {@trusted_initializer@};
-    return key;
+    static const std::vector<PublicKeyBytes> keys = {@trusted_initializer@};
+    return keys;
 }
 ]] @ONLY)
 

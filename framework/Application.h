@@ -40,6 +40,8 @@ public:
     void Run();
     void ProcessMessages();
     void Terminate();
+    // A quit was asked for: the message loop ends at once.
+    bool Terminated() const { return terminated_; }
 
     void Minimize();
     void Restore();

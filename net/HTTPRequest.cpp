@@ -320,12 +320,8 @@ void THTTPRequest::Exchange()
     std::array<char, ReadBufferSize> buffer;
     BytesReceived = 0;
     for (;;) {
-        // Taking only what has arrived keeps a trickling reply from holding one read for long.
-        DWORD available = 0;
         DWORD read = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0) ||
-            !InternetReadFile(request, buffer.data(),
-                              available == 0 ? DWORD(buffer.size()) : std::min(available, DWORD(buffer.size())), &read))
+        if (!ReadArrived(request, buffer.data(), DWORD(buffer.size()), read))
             throw Exception("HTTP: reading the reply failed. Error - " + SystemError(GetLastError()));
         if (ReplyStream.Size() + read > MaxReplySize)
             throw Exception(ReplyTooLargeMessage());

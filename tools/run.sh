@@ -38,9 +38,13 @@ if [ -n "$update_demo" ]; then
     # goes out in code page 1250, the what's-new text in UTF-8.
     demo=$folder/update-demo
     mkdir -p "$demo"
-    sed "s/PORT/$port/" tools/update-demo/app1h.inf > "$demo/app1h.inf"
     cp tools/update-demo/whatsnew.txt "$demo/whatsnew.txt"
     iconv -f UTF-8 -t CP1250 tools/update-demo/eula.txt > "$demo/eula.txt"
+    # The texts are bound to the signed control file by their digests.
+    whatsnew_sha256=$(bash tools/sign-update.sh --sha256 "$demo/whatsnew.txt")
+    eula_sha256=$(bash tools/sign-update.sh --sha256 "$demo/eula.txt")
+    sed -e "s/PORT/$port/" -e "s/sha256=WHATSNEW_SHA256/$whatsnew_sha256/" -e "s/sha256=EULA_SHA256/$eula_sha256/" \
+        tools/update-demo/app1h.inf > "$demo/app1h.inf"
     bash tools/sign-update.sh build/update-signing/private.pem "$demo/app1h.inf"
     feed_options=(--update-folder "$demo")
 fi

@@ -25,6 +25,15 @@ fi
 private_pem=$1
 control_file=$2
 
+# A signed control file stays valid for ever; only a serial higher than the last one carried
+# out tells the program it is new. Without one, the program refuses the file.
+if ! awk '/^[ \t]*\[/ { in_update = tolower($0) ~ /^[ \t]*\[update\][ \t\r]*$/ }
+          in_update && tolower($0) ~ /^[ \t]*serial[ \t]*=[ \t]*[0-9]+[ \t\r]*$/ { found = 1 }
+          END { exit !found }' "$control_file"; then
+    echo "sign-update: $control_file has no [update] serial=N (raise it with every control file you sign)" >&2
+    exit 1
+fi
+
 # The DER signature is a sequence of the two integers; each becomes 32 big-endian bytes.
 raw_hex=""
 while read -r integer; do

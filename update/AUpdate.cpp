@@ -21,6 +21,7 @@ constexpr StatusCodes kStatusCodes[] = {
     {929, 5, 0},  {930, 4, 0},  {931, 3, 0},   {932, 3, 0},   {933, 3, 0},  {934, 3, 0},  {935, 7, 0},  {936, 3, 0},
     {937, 12, 0}, {938, 14, 0}, {939, 13, 0},  {941, 3, 0},   {942, 3, 0},  {943, 3, 0},  {946, 2, 0},  {947, 8, 0},
     {948, 3, 0},  {949, 3, 0},  {950, 9, 0},   {951, 16, 5},  {952, 17, 5}, {953, 3, 0},  {954, 3, 0},  {955, 3, 0},
+    {956, 11, 4}, {957, 2, 6},  {958, 4, 0},   {959, 11, 4}, {960, 11, 4},
 };
 
 StatusCodes CodesOf(int id)
@@ -48,6 +49,10 @@ void TAutoUpdate::RunUpdate()
     restartNeeded_ = false;
     ftpFolderEntered_ = false;
     controlFilePath_.clear();
+    budget_.Reset();
+    stopReported_ = fileFailed_ = versionRefused_ = textRefused_ = false;
+    serial_.reset();
+    const TransferFolderScope transferFolder(*this);
     if (OpenInternetSession() != 0)
         return;
     // An error inside the run still closes what the run opened before it passes on.
@@ -76,26 +81,36 @@ bool TAutoUpdate::RunOpenedSession()
     }
     FilterFileList();
     DownloadFileList();
+    // A run stopped among its downloads neither tells the maker nor restarts anything.
+    if (RunStopped())
+        return false;
     RunPostActions();
     CloseInternetSession();
     if (OnSuccess)
         OnSuccess(*this);
-    if (appUpdate_ && restartNeeded_)
+    if (appUpdate_ && restartNeeded_ && budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
         RestartApplication();
     return true;
 }
 
 // Pre-actions, then the what's-new and agreement texts; the agreement is fetched even
-// after a declined what's-new text, but not shown.
+// after a declined what's-new text, but not shown. A text that does not match its signed
+// digest counts as declined, and a stopped run shows nothing more.
 bool TAutoUpdate::TextsAccepted()
 {
     if (RunPreActions() != 0)
         return false;
     bool declined = false;
-    if (auto text = FetchWhatsNewText())
-        declined = PresentWhatsNew(*text) != 0;
-    if (auto text = FetchAgreementText(); text && !declined)
-        declined = PresentAgreement(*text) != 0;
+    auto whatsNew = FetchWhatsNewText();
+    if (textRefused_ || RunStopped())
+        return false;
+    if (whatsNew)
+        declined = PresentWhatsNew(*whatsNew) != 0;
+    auto agreement = FetchAgreementText();
+    if (textRefused_ || RunStopped())
+        return false;
+    if (agreement && !declined)
+        declined = PresentAgreement(*agreement) != 0;
     return !declined;
 }
 

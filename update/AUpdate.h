@@ -13,6 +13,7 @@
 #include "Component.h"
 #include "InternetHandle.h"
 #include "StringList.h"
+#include "TransferBudget.h"
 #include "Win32Handle.h"
 
 class TAutoUpdate;
@@ -111,6 +112,9 @@ struct TInternetConnectionFunctions {
 };
 TInternetConnectionFunctions WinInetConnectionFunctions();
 
+// The steady clock the update's transfer budget is kept by.
+inline uint64_t TickMs() { return GetTickCount64(); }
+
 // The self-update: one run fetches the control file, decides whether an update is due,
 // shows what the control file asks to show, downloads the newer files and hands over to
 // the updater program when files of the running application were replaced.
@@ -149,9 +153,10 @@ public:
     bool UseCRC32 = false;
     TAutoUpdateUtility* Utility = nullptr;
     TAutoUpdateVersionCheck VersionCheck = TAutoUpdateVersionCheck::vcUpdateOnly;
-    // When set, a control file counts only with a valid detached signature (address +
-    // ".sig"), and every listed file must match the SHA-256 its entry names.
-    std::optional<TUpdatePublicKey> PublicKey;
+    // When any are set, a control file counts only with a detached signature (address +
+    // ".sig") that one of them verifies, and every listed file must match the SHA-256 its
+    // entry names.
+    std::vector<TUpdatePublicKey> PublicKeys;
     // False when this user cannot write the running program's folder: files aimed there are
     // then refused (946) rather than fetched for a replacement that cannot happen.
     bool ProgramFolderWritable = true;
@@ -196,8 +201,16 @@ public:
         ukCustom = 12
     };
 
-    // One whole update run; returns when it has ended.
+    // FetchControlFile's answer for a control file already carried out.
+    static constexpr int kNothingNew = 7;
+
+    // One whole update run; returns when it has ended. Its small transfers (control file,
+    // signature, texts, post) have 30 s between them; a download is given up when it moves
+    // less than 1 KiB/s for 30 s.
     void RunUpdate();
+    // Stops a run under way at its next read: from then on nothing is fetched, replaced,
+    // shown, posted or restarted. May be called at any time.
+    void Cancel() { budget_.Cancel(); }
 
     // Virtual operations, in slot order.
     virtual int PresentWhatsNew(TStringList& text);
@@ -236,14 +249,17 @@ public:
     void ReportInternetError();
     // expectedSha256: lower-case hex the transferred bytes must match, when given. A transfer
     // of more than sizeLimit bytes fails and leaves nothing.
+    // A small transfer spends the run's time allowance; a download is held to the speed rule.
     bool DownloadFile(HINTERNET connection, const std::string& address, bool compressed, const std::string& targetDir,
                       const std::optional<std::string>& expectedSha256 = std::nullopt,
-                      long long sizeLimit = kMaxTransferBytes);
+                      long long sizeLimit = kMaxTransferBytes,
+                      TransferBudget::Kind kind = TransferBudget::Kind::Download);
     bool CopyLocalFile(const std::string& source, const std::string& target,
                        const std::optional<std::string>& expectedSha256 = std::nullopt,
                        long long sizeLimit = kMaxTransferBytes);
     // A text file, or none when it cannot be had or is larger than sizeLimit.
-    std::unique_ptr<TStringList> DownloadText(const std::string& address, long long sizeLimit = kMaxTextBytes);
+    std::unique_ptr<TStringList> DownloadText(const std::string& address, long long sizeLimit = kMaxTextBytes,
+                                              const std::optional<std::string>& expectedSha256 = std::nullopt);
     void ExpandLZFile(const std::string& path);
     std::string AddProxyCredentials(const std::string& address, const std::string& user, const std::string& password);
     std::string FileNameFromURL(const std::string& address);
@@ -276,6 +292,29 @@ private:
     bool RunOpenedSession();
     bool TextsAccepted();
     void PumpMessages();
+    // Between reads: the window stays live, and false when the budget ends the transfer.
+    bool TransferGoesOn(long long total);
+    bool Signed() const { return !PublicKeys.empty(); }
+    // The folder of a run's temporary files: TempDirectory, or where that takes no file (a
+    // program folder this user cannot write) a folder of the run's own in the system's
+    // temporary folder, removed with the run.
+    class TransferFolderScope {
+    public:
+        explicit TransferFolderScope(TAutoUpdate& update);
+        ~TransferFolderScope();
+        TransferFolderScope(const TransferFolderScope&) = delete;
+        TransferFolderScope& operator=(const TransferFolderScope&) = delete;
+
+    private:
+        TAutoUpdate& update_;
+        std::wstring own_;
+    };
+    bool RunStopped() const { return budget_.RunVerdict() != TransferBudget::Verdict::Go; }
+    // Refuses (958) a file that would put a lower version in place of the target; an equal
+    // one is refused quietly.
+    bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target);
+    std::optional<unsigned long long> LastSerial() const;
+    void StoreSerial() const;
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     bool ControlFileSignatureValid(const std::string& address, const std::string& bytes);
     void ReadApplicationSection();
@@ -322,6 +361,16 @@ private:
     std::string updateDescription_;
     std::string controlText_;
     bool transferCancelled_ = false;
+    TransferBudget budget_;
+    bool stopReported_ = false;
+    // The serial of the control file being carried out; stored once the run has completed
+    // without a failed file.
+    std::optional<unsigned long long> serial_;
+    bool fileFailed_ = false;
+    bool versionRefused_ = false;
+    bool textRefused_ = false;
+    std::string transferFolder_;
+    const std::string& TransferFolder() const { return transferFolder_.empty() ? TempDirectory : transferFolder_; }
     unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
     std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);

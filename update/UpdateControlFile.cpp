@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "ControlDate.h"
+#include "ControlSerial.h"
 #include "Exception.h"
 #include "FileChecks.h"
 #include "FileIO.h"
@@ -58,7 +59,8 @@ int TAutoUpdate::FetchControlFile()
 {
     const std::string address = ControlFileURL();
     const std::string folder = TemporaryFolder();
-    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes)) {
+    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes,
+                      TransferBudget::Kind::Small)) {
         Report(usControlFileNotFound);
         return 4;
     }
@@ -66,11 +68,27 @@ int TAutoUpdate::FetchControlFile()
     controlFilePath_ = folder + FileNameFromURL(address);
     std::string bytes = ReadWholeFile(Widen(controlFilePath_)).value_or("");
     // Only the exact bytes the signature covers are ever read.
-    if (PublicKey && !ControlFileSignatureValid(address, bytes)) {
+    if (Signed() && !ControlFileSignatureValid(address, bytes)) {
         Report(usInvalidSignature);
         return 5;
     }
     controlText_ = std::move(bytes);
+    // A signed file stays signed for ever: only its serial tells a new one from one served again.
+    if (Signed()) {
+        const std::string serialText = ControlValue("update", "serial");
+        const auto serial = ParseSerial(serialText);
+        switch (JudgeSerial(serial, LastSerial())) {
+        case SerialVerdict::Refused:
+            Report(usSerialRefused, serialText);
+            return 5;
+        case SerialVerdict::NothingNew:
+            Report(usNoNewVersion);
+            return kNothingNew;
+        case SerialVerdict::Fresh:
+            serial_ = serial;
+            break;
+        }
+    }
     int result = 0;
     if (SignatureCheck && ControlValue("update", "signature") != Signature) {
         Report(usInvalidSignature);
@@ -87,7 +105,10 @@ bool TAutoUpdate::ControlFileSignatureValid(const std::string& address, const st
         return false;
     // A platform that cannot check the signature cannot vouch for the file either.
     try {
-        return VerifyControlFileSignature(bytes, (*signature)[0], *PublicKey);
+        for (const TUpdatePublicKey& key : PublicKeys)
+            if (VerifyControlFileSignature(bytes, (*signature)[0], key))
+                return true;
+        return false;
     } catch (const Exception&) {
         return false;
     }
@@ -156,6 +177,21 @@ void TAutoUpdate::StoreLastURL(const std::string& address) const
     if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
         return;
     TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastURL", address);
+}
+
+std::optional<unsigned long long> TAutoUpdate::LastSerial() const
+{
+    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+        return std::nullopt;
+    const auto text = TRegistryKey::OpenOrCreateUserKey(RegistryPath()).ReadString("LastSerial");
+    return text ? ParseSerial(*text) : std::nullopt;
+}
+
+void TAutoUpdate::StoreSerial() const
+{
+    if (!serial_ || fileFailed_ || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+        return;
+    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*serial_));
 }
 
 double TAutoUpdate::LastUpdateDate()

@@ -72,7 +72,7 @@ bool IsProgramFolder(const std::string& folder)
 int TAutoUpdate::DownloadFileList()
 {
     TAutoUpdateUpdate mode = UpdateUpdate;
-    for (size_t index = 0; index < FileList.Items.size(); ++index) {
+    for (size_t index = 0; index < FileList.Items.size() && !RunStopped(); ++index) {
         if (mode == TAutoUpdateUpdate::auuPromptOnce && !Confirmed(StatusText(usDownloadFilesPrompt, "")))
             break;
         if (mode != TAutoUpdateUpdate::auuPromptAll ||
@@ -95,14 +95,19 @@ void TAutoUpdate::DownloadListedFile(int index)
     if (!item.TargetDir.empty() && !FolderExists(item.TargetDir))
         ForceFolder(item.TargetDir);
     // With a key, a file is taken only when its entry names the digest it must have.
-    const bool digestMissing = PublicKey && item.Sha256.empty();
+    const bool digestMissing = Signed() && item.Sha256.empty();
     std::optional<std::string> digest;
-    if (PublicKey && !digestMissing)
+    if (Signed() && !digestMissing)
         digest = item.Sha256;
     const bool cannotReplace = !ProgramFolderWritable && IsProgramFolder(item.TargetDir);
+    versionRefused_ = false;
     if (digestMissing || cannotReplace ||
         !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, digest, TransferLimit(item))) {
-        Report(usCannotDownloadFile, address);
+        // A file refused for its version is no failure: the installed one is as new or newer.
+        if (!versionRefused_) {
+            Report(usCannotDownloadFile, address);
+            fileFailed_ = true;
+        }
         appUpdate_ = false;
         return;
     }
@@ -129,11 +134,18 @@ bool TAutoUpdate::IsComponentFile(const std::string& localName) const
 // Cabinets and patches that belong to the running application are left to the updater.
 void TAutoUpdate::ProcessDownloadedFile(const TFileDescription& item, const std::string& localName)
 {
+    const std::string path = item.TargetDir + localName;
     const bool component = IsComponentFile(localName);
+    // A new program that is not newer than the one it would replace is dropped here, before
+    // any restart is asked for.
+    if (component && ComponentKindOf(Widen(path)) == ComponentKind::Replacement &&
+        !VersionAllowsReplacing(Widen(path), Narrow(ReplacedPath(Widen(path))))) {
+        DeleteFileW(Widen(path).c_str());
+        return;
+    }
     if (component)
         restartNeeded_ = true;
     const std::string extension = ToUpper(ExtensionOf(localName));
-    const std::string path = item.TargetDir + localName;
     if (extension == ".CAB" && ExtractCAB && !component) {
         if (ExtractCabinet(path, item.TargetDir) == -1)
             Report(usCabError, path);
@@ -170,6 +182,7 @@ void TAutoUpdate::RunPostActions()
     }
     if (dateFromRegistry_)
         StoreLastUpdateDate(controlDate_);
+    StoreSerial();
     if (std::string updateURL = ControlValue("action", "updateURL"); !updateURL.empty()) {
         Report(usRedirectionInstruction);
         StoreLastURL(updateURL);
@@ -183,8 +196,9 @@ void TAutoUpdate::RunPostActions()
 
 void TAutoUpdate::SendPostUpdateInfo()
 {
-    if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty())
+    if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
         return;
+    const BudgetedTransfer budgeted(budget_, TransferBudget::Kind::Small, TickMs);
     InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session)
         return;
@@ -210,9 +224,8 @@ void TAutoUpdate::SendPostUpdateInfo()
     char block[kPostReadBlock];
     DWORD count = 0;
     do {
-        if (Application)
-            Application->ProcessMessages();
-        if (!InternetReadFile(request.Get(), block, kPostReadBlock, &count))
+        if (!TransferGoesOn(static_cast<long long>(PostUpdateInfo.PostReply.size())) ||
+            !ReadArrived(request.Get(), block, kPostReadBlock, count))
             break;
         PostUpdateInfo.PostReply.append(block, count);
     } while (count > 0 && PostUpdateInfo.PostReply.size() < kPostReplyLimit);

@@ -3,6 +3,7 @@
 #include "HtmlDialog.h"
 #include "PreActions.h"
 #include "ShownText.h"
+#include "SignatureText.h"
 #include "UpdateDialogs.h"
 #include "UpdateStatus.h"
 
@@ -25,7 +26,7 @@ int TAutoUpdate::RunPreActions()
         TAutoUpdate& update;
 
         std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void ReportStatus(int id) override { update.Report(id); }
+        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
         void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
         void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
         void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
@@ -45,7 +46,8 @@ int TAutoUpdate::RunPreActions()
                            .HtmlDialog = ControlValue("action", "htmldlg"),
                            .RunBefore = ControlValue("action", "runbefore"),
                            .Query = ControlValue("action", "query"),
-                           .ShowURL = ControlValue("action", "showURL")};
+                           .ShowURL = ControlValue("action", "showURL"),
+                           .HttpsOnly = Signed()};
     int result = RunPreActionSteps(values, host);
     if (result != 0)
         appUpdate_ = false;
@@ -65,7 +67,16 @@ std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view 
     if (address.empty())
         return nullptr;
     Report(statusId);
-    return DownloadText(address);
+    if (!Signed())
+        return DownloadText(address);
+    // Signed updates show only the text their control file names by its digest.
+    const auto digest = ParseSha256Value(ControlValue(section, "sha256"));
+    auto text = digest ? DownloadText(address, kMaxTextBytes, digest) : nullptr;
+    if (!text) {
+        Report(usTextRefused, address);
+        textRefused_ = true;
+    }
+    return text;
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()

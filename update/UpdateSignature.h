@@ -13,8 +13,8 @@
 using PublicKeyBytes = std::array<unsigned char, 64>;
 using Sha256Digest = std::array<unsigned char, 32>;
 
-// The key this build trusts (made from the PEM file the build was configured with).
-const PublicKeyBytes& BuiltInUpdatePublicKey();
+// The keys this build trusts (made from the PEM files the build was configured with).
+const std::vector<PublicKeyBytes>& BuiltInUpdatePublicKeys();
 
 // SHA-256 of bytes fed in pieces, e.g. a transfer as its blocks arrive.
 class Sha256 {

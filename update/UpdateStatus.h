@@ -49,6 +49,11 @@ enum UpdateStatusId : int {
     usDialFailed = 953,
     usFtpClosed = 954,
     usHangup = 955,
+    usSerialRefused = 956,
+    usRunStopped = 957,
+    usOlderVersionRefused = 958,
+    usTextRefused = 959,
+    usAddressRefused = 960,
 };
 
 // The message of a status number from the program's string table, the parameter in place of

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "Application.h"
 #include "EntryPath.h"
@@ -14,6 +15,7 @@
 #include "UpdateStatus.h"
 #include "UpdatePaths.h"
 #include "UpdateSignature.h"
+#include "VersionOrder.h"
 
 namespace {
 
@@ -67,6 +69,7 @@ public:
         return WriteFile(handle_.Get(), bytes, count, &written, nullptr) && written == count;
     }
     void Close() { handle_.Reset(); }
+    const std::wstring& Path() const { return path_; }
     // The closed file takes the target's place; on failure it is removed and the old
     // target stays as it was.
     bool MoveTo(const std::string& target)
@@ -106,6 +109,21 @@ private:
     const std::optional<std::string>& expected_;
     std::optional<Sha256> digest_;
 };
+
+const char* StopReason(TransferBudget::Verdict verdict)
+{
+    switch (verdict) {
+    case TransferBudget::Verdict::Cancelled:
+        return "cancelled";
+    case TransferBudget::Verdict::OutOfTime:
+        return "time limit";
+    case TransferBudget::Verdict::TooSlow:
+        return "download too slow";
+    case TransferBudget::Verdict::Go:
+        break;
+    }
+    return "";
+}
 
 std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wstring(text, length) : std::wstring(); }
 
@@ -313,6 +331,59 @@ void TAutoUpdate::PumpMessages()
         Application->ProcessMessages();
 }
 
+TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : update_(update)
+{
+    update_.transferFolder_ = update_.TempDirectory;
+    // Tried by making a file: Wine names a temporary file even where it cannot make it.
+    if (TransferFile(update_.TempDirectory).IsOpen())
+        return;
+    const std::wstring stem = Widen(TemporaryFolder()) + L"SorielRun-" + std::to_wstring(GetCurrentProcessId());
+    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
+        const std::wstring folder = stem + L"-" + std::to_wstring(number);
+        if (CreateDirectoryW(folder.c_str(), nullptr)) {
+            own_ = folder;
+            update_.transferFolder_ = Narrow(folder) + "\\";
+            return;
+        }
+    }
+}
+
+TAutoUpdate::TransferFolderScope::~TransferFolderScope()
+{
+    if (!own_.empty())
+        RemoveDirectoryW(own_.c_str());
+    update_.transferFolder_.clear();
+}
+
+bool TAutoUpdate::TransferGoesOn(long long total)
+{
+    PumpMessages();
+    const TransferBudget::Verdict verdict = budget_.Check(TickMs(), uint64_t(total));
+    if (verdict == TransferBudget::Verdict::Go)
+        return true;
+    // The run's end is told once; each download given up for its speed is told.
+    if (verdict == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
+        ReportStatus(usRunStopped, StopReason(verdict), 2, 6);
+    return false;
+}
+
+bool TAutoUpdate::VersionAllowsReplacing(const std::wstring& candidate, const std::string& target)
+{
+    switch (CompareFileVersions(candidate, Widen(target))) {
+    case VersionOrder::Lower:
+        Report(usOlderVersionRefused, target);
+        versionRefused_ = true;
+        return false;
+    case VersionOrder::Equal:
+        versionRefused_ = true;
+        return false;
+    case VersionOrder::Higher:
+    case VersionOrder::Unknown:
+        break;
+    }
+    return true;
+}
+
 bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, long long size)
 {
     if (OnFileProgress)
@@ -325,8 +396,11 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
 
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
-                               long long sizeLimit)
+                               long long sizeLimit, TransferBudget::Kind kind)
 {
+    if (RunStopped())
+        return false;
+    const BudgetedTransfer budgeted(budget_, kind, TickMs);
     Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
     // A target folder whose last part is a name names the target file itself.
@@ -389,22 +463,30 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
 bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize,
                               bool compressed, const std::optional<std::string>& expectedSha256, long long sizeLimit)
 {
-    TransferFile file(TempDirectory);
+    TransferFile file(TransferFolder());
     if (!file.IsOpen())
-        FailToWrite(TempDirectory);
+        FailToWrite(TransferFolder());
     TransferDigest digest(expectedSha256);
     std::array<char, kReadBlock> block;
     long long total = 0;
     DWORD count = 0;
     bool failed = false, cancelled = false;
     do {
-        PumpMessages();
-        if (!InternetReadFile(request.Get(), block.data(), kReadBlock, &count) || total + count > sizeLimit) {
+        if (!TransferGoesOn(total)) {
+            failed = true;
+            break;
+        }
+        // An FTP file is read as it stands; an HTTP reply as it arrives, so that the checks
+        // between reads come while a server trickles.
+        const bool read = UpdateType == TAutoUpdateType::ftpUpdate
+                              ? InternetReadFile(request.Get(), block.data(), kReadBlock, &count)
+                              : ReadArrived(request.Get(), block.data(), kReadBlock, count);
+        if (!read || total + count > sizeLimit) {
             failed = true;
             break;
         }
         if (count > 0 && !file.Write(block.data(), count))
-            FailToWrite(TempDirectory);
+            FailToWrite(TransferFolder());
         digest.Add(block.data(), count);
         total += count;
         cancelled = ProgressCancelled(target, total, expectedSize);
@@ -416,7 +498,8 @@ bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target
     transferCancelled_ = cancelled;
     // An empty reply, a cut or oversized transfer or bytes other than the signed ones never
     // replace anything: the temporary file goes and the old target stays.
-    if (failed || cancelled || total == 0 || !digest.Matches() || !file.MoveTo(target))
+    if (failed || cancelled || total == 0 || !digest.Matches() || !VersionAllowsReplacing(file.Path(), target) ||
+        !file.MoveTo(target))
         return false;
     FileArrived(target, compressed);
     return true;
@@ -449,7 +532,7 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
         Report(usZeroLengthSource, source);
         return false;
     }
-    TransferFile file(TempDirectory);
+    TransferFile file(TransferFolder());
     if (!file.IsOpen())
         return false;
     TransferDigest digest(expectedSha256);
@@ -466,20 +549,26 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
         digest.Add(block.data(), read);
         total += read;
         cancelled = ProgressCancelled(source, total, length.QuadPart);
-        PumpMessages();
         if (read == 0 || cancelled)
             break;
+        if (!TransferGoesOn(total)) {
+            failed = true;
+            break;
+        }
     }
     input.Reset();
     file.Close();
     transferCancelled_ = cancelled;
-    return !failed && !cancelled && digest.Matches() && file.MoveTo(target);
+    return !failed && !cancelled && digest.Matches() && VersionAllowsReplacing(file.Path(), target) &&
+           file.MoveTo(target);
 }
 
-std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit)
+std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit,
+                                                       const std::optional<std::string>& expectedSha256)
 {
     const std::string folder = TemporaryFolder();
-    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, sizeLimit))
+    if (!DownloadFile(ConnectionHandle(), address, false, folder, expectedSha256, sizeLimit,
+                      TransferBudget::Kind::Small))
         return nullptr;
     const std::wstring path = Widen(folder + FileNameFromURL(address));
     auto text = std::make_unique<TStringList>();

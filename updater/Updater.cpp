@@ -8,6 +8,7 @@
 #include "Processes.h"
 #include "ReplacedFiles.h"
 #include "UpdaterCommandLine.h"
+#include "VersionOrder.h"
 
 namespace {
 
@@ -26,7 +27,11 @@ void ApplyComponent(const std::wstring& path, ReplacedFiles& replaced)
 {
     switch (ComponentKindOf(path)) {
     case ComponentKind::Replacement:
-        replaced.Replace(path, ReplacedPath(path));
+        // Whoever left an older program here, it does not replace a newer one.
+        if (CompareFileVersions(path, ReplacedPath(path)) == VersionOrder::Lower)
+            DeleteFileW(path.c_str());
+        else
+            replaced.Replace(path, ReplacedPath(path));
         break;
     case ComponentKind::Patch:
         RunCommandAndWait(PatcherCommand(path, PatchedProgramPath(path)));

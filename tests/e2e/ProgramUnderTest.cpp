@@ -150,6 +150,8 @@ ProgramFolder::ProgramFolder(const std::wstring& nameHint)
     }
     if (!Exists(L"main.exe"))
         throw std::runtime_error("main.exe is not beside the test program");
+    // A fresh install: no update of an earlier test counts as carried out.
+    RegDeleteTreeW(HKEY_CURRENT_USER, kUpdateRegistryKey);
 }
 
 ProgramFolder::~ProgramFolder()

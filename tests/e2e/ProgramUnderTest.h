@@ -14,6 +14,9 @@ inline const std::string kQuietUpdate = "UpdateURL=http://127.0.0.1:9/update/app
 inline const std::string kQuietSources =
     "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n" + kQuietUpdate;
 
+// Where the program keeps the last update it carried out.
+inline const wchar_t* const kUpdateRegistryKey = L"Software\\Soriel online\\Update";
+
 // A fresh program folder in the temporary folder, holding a copy of main.exe and the files
 // that travel with it (taken from the test program's own folder). Removed afterwards.
 class ProgramFolder {

@@ -30,10 +30,12 @@ std::string Sha256Of(const std::string& bytes)
     return digest.HexDigest();
 }
 
-// The control file offers newProgram as main.exe version 3.1.1.
+// The control file offers newProgram as main.exe version 3.1.1, or by date alone: then it
+// pins no version, as an earlier release's control file may not.
 class UpdateServer {
 public:
-    explicit UpdateServer(std::string newProgram) : newProgram_(std::move(newProgram))
+    explicit UpdateServer(std::string newProgram, bool byDate = false)
+        : newProgram_(std::move(newProgram)), byDate_(byDate)
     {
         server_.SetHandler([this](const RecordedRequest& request) { return Answer(request.Target); });
     }
@@ -43,16 +45,19 @@ public:
         return "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\nUpdateURL=" +
                server_.Url("/update/upd_snh/app1h.inf") + "\r\nMakerURL=" + server_.Url("/") + "\r\n";
     }
-    size_t Downloads() const
-    {
-        size_t count = 0;
-        for (const RecordedRequest& request : server_.Requests())
-            count += request.Target == kNewProgramPath;
-        return count;
-    }
+    size_t Downloads() const { return RequestsFor(kNewProgramPath); }
+    size_t ControlFileRequests() const { return RequestsFor("/update/upd_snh/app1h.inf"); }
 
 private:
     static constexpr const char* kNewProgramPath = "/update/upd_snh/main.exe_NEW";
+
+    size_t RequestsFor(const std::string& target) const
+    {
+        size_t count = 0;
+        for (const RecordedRequest& request : server_.Requests())
+            count += request.Target == target;
+        return count;
+    }
 
     ScriptedReply Answer(const std::string& target)
     {
@@ -68,17 +73,19 @@ private:
 
     std::string ControlFile() const
     {
-        return "[update]\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n"
+        const std::string pin = byDate_ ? "date=02/01/2020\r\n" : "newversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n";
+        return "[update]\r\nserial=1\r\n" + pin +
                "[application]\r\nappupdate=1\r\nappname={APP}\\main.exe\r\nappcomps={APP}\\main.exe_NEW\r\n"
                "silentrestart=1\r\n"
                "[files]\r\ncount=1\r\n"
                "[file1]\r\nurl=" +
                server_.Url(kNewProgramPath) +
-               "\r\nnewversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\ntargetdir={APP}\r\nsha256=" +
+               "\r\n" + (byDate_ ? "" : pin) + "targetdir={APP}\r\nsha256=" +
                Sha256Of(newProgram_) + "\r\n";
     }
 
     const std::string newProgram_;
+    const bool byDate_;
     ScriptedHttpServer server_;
 };
 
@@ -167,7 +174,7 @@ TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
     EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main.exe")) << "main.exe is not the old build";
     EXPECT_TRUE(WaitUntil([&] { return after.program->LogText().find("Zpráva před aktualizací") != std::string::npos; }, 10000))
         << after.program->LogText();
-    EXPECT_EQ(server.Downloads(), 2u);
+    EXPECT_EQ(server.Downloads(), 1u) << "the old program took the update it had carried out again";
     EXPECT_FALSE(after.program->WaitForExit(2000)) << "the old program went for the same update again";
     EXPECT_EQ(folder.Read(L"marks.txt"), "failing\r\n"); // the new program ran, and failed, once
     EXPECT_TRUE(folder.Read(L"main.exe_NEW.rejected") == Built(L"failing_probe.exe"));
@@ -175,6 +182,30 @@ TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
     EXPECT_FALSE(folder.Exists(L"main.exe.old"));
     EXPECT_TRUE(after.program->Exit());
     EXPECT_NE(folder.Read(L"news.rtf").value_or("").find("aktualizac"), std::string::npos);
+}
+
+// An earlier release's signed control file served again to 3.1.1, under a serial not seen
+// yet: the older main.exe it offers is fetched but refused before any restart, and the next
+// start takes the control file as carried out. One control-file request per start.
+TEST(SelfUpdate, AnOlderProgramIsRefusedAndTheSameUpdateNotTakenAgain)
+{
+    ProgramFolder folder(L"soriel update");
+    WriteFileAtomically(folder.File(L"main.exe"), Built(L"main_next.exe"));
+    UpdateServer server(Built(L"main.exe"), true);
+    folder.Write(L"main.ini", server.Sources());
+    for (size_t start = 1; start <= 2; ++start) {
+        SCOPED_TRACE("start " + std::to_string(start));
+        RunningProgram program(folder);
+        const HWND window = program.MainWindow();
+        ASSERT_NE(window, nullptr);
+        // The caption gets the version once start-up, update run included, is through.
+        EXPECT_TRUE(WaitUntil([&] { return program.WindowText(window) == L"Soriel online 3.1.1"; }, 30000));
+        EXPECT_EQ(server.ControlFileRequests(), start);
+        ASSERT_TRUE(program.Exit());
+    }
+    EXPECT_EQ(server.Downloads(), 1u);
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not 3.1.1 any more";
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
 }
 
 } // namespace

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <iostream>
 #include <map>
+#include <set>
+
+#include "MenuCommands.h"
 
 #include "ProgramUnderTest.h"
 #include "ScriptedHttpServer.h"
@@ -15,7 +20,7 @@ const std::string kDataSha256 = "6264c9661ffe5729feb2a1e8fcdd0bb1a86ccd5a66423c2
 
 std::string ControlFile(const ScriptedHttpServer& server)
 {
-    return "[update]\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+    return "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
            "\r\ntargetdir={APP}\\data\r\nsha256=" + kDataSha256 + "\r\n";
 }
 
@@ -52,11 +57,37 @@ size_t IndexOf(const std::vector<std::string>& targets, const std::string& targe
     return size_t(std::find(targets.begin(), targets.end(), target) - targets.begin());
 }
 
+bool Requested(const ScriptedHttpServer& server, const std::string& target)
+{
+    const auto targets = Targets(server);
+    return IndexOf(targets, target) < targets.size();
+}
+
+// The names in a folder, subfolders included by their own names.
+std::set<std::wstring> Names(const std::wstring& folder)
+{
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (std::wstring_view(found.cFileName) != L"." && std::wstring_view(found.cFileName) != L"..")
+            names.insert(found.cFileName);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return names;
+}
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+}
+
 } // namespace
 
 // A signed control file is taken at start-up: its data file lands in its folder, the maker
 // is told, and news polling goes on as before. The same file with one byte changed is
-// refused: nothing is downloaded.
+// refused: nothing is downloaded. Started from another folder (as the logon's Run value
+// does), the program writes nothing there: {APP} and the temporary files are its own folder.
 TEST(Update, SignedControlFileDeliversItsFileAndAChangedOneNothing)
 {
     for (bool changed : {false, true}) {
@@ -72,10 +103,13 @@ TEST(Update, SignedControlFileDeliversItsFileAndAChangedOneNothing)
                                                           {"/asp/autoupdate.asp", "thanks"}};
         server.SetHandler([&](const RecordedRequest& request) { return Served(files, request); });
         ProgramFolder folder;
+        ProgramFolder elsewhere(L"jinde");
+        const std::set<std::wstring> before = Names(elsewhere.Path());
         folder.Write(L"main.ini", Settings(server));
-        RunningProgram program(folder);
+        RunningProgram program(folder, {.currentFolder = elsewhere.Path()});
 
         ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("updated") != std::string::npos; }, 20000));
+        EXPECT_EQ(Names(elsewhere.Path()), before);
         const std::vector<std::string> targets = Targets(server);
         EXPECT_EQ(IndexOf(targets, "/update/app1h.inf"), 0u);
         if (changed) {
@@ -113,4 +147,67 @@ TEST(Update, SilentUpdateServerDelaysTheFirstPollOnlyBriefly)
         },
         35000));
     ASSERT_TRUE(program.Exit());
+}
+
+// An update server that trickles its control file, one byte every 3 s, holds start-up only
+// for the run's 30 s: the first poll follows within 40 s of the start. "Konec" during the
+// trickle ends the program and leaves no temporary file. The close is seen between two
+// reads of the trickle, so it waits for the next byte (3 s) at most, and then for the
+// program's own end (a few seconds under Wine on a loaded machine, as after any "Konec").
+TEST(Update, TricklingUpdateServerHoldsStartUpOnlyForTheRunsAllowance)
+{
+    for (bool closeDuringTrickle : {false, true}) {
+        SCOPED_TRACE(closeDuringTrickle ? "Konec during the trickle" : "first poll");
+        ScriptedHttpServer server;
+        server.SetHandler([](const RecordedRequest& request) {
+            ScriptedReply reply;
+            reply.Body = request.Target == kNewsPath ? "<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>x</td>\r\n</tr>\n"
+                                                     : std::string(200, ';');
+            if (request.Target != kNewsPath) {
+                reply.TrickleBytes = 1;
+                reply.TrickleDelayMs = 3000;
+            }
+            return reply;
+        });
+        ProgramFolder folder;
+        folder.Write(L"main.ini", Settings(server));
+        const std::set<std::wstring> before = Names(folder.Path());
+        const auto started = std::chrono::steady_clock::now();
+        RunningProgram program(folder);
+        if (!closeDuringTrickle) {
+            ASSERT_TRUE(WaitUntil([&] { return Requested(server, kNewsPath); }, 60000));
+            const long long firstPoll = MillisecondsSince(started);
+            std::cout << "first poll with a trickling update server: " << firstPoll << " ms after the start\n";
+            EXPECT_LT(firstPoll, 40000);
+            EXPECT_FALSE(Requested(server, "/update/app1h.inf.sig"));
+            const auto asked = std::chrono::steady_clock::now();
+            ASSERT_TRUE(program.Exit());
+            std::cout << "\"Konec\" after start-up: ended " << MillisecondsSince(asked) << " ms after the request\n";
+            continue;
+        }
+        ASSERT_TRUE(WaitUntil([&] { return Requested(server, "/update/app1h.inf"); }, 20000));
+        ASSERT_NE(program.MainWindow(), nullptr);
+        const auto asked = std::chrono::steady_clock::now();
+        program.SendCommand(cmdExit);
+        EXPECT_TRUE(program.WaitForExit(10000));
+        std::cout << "\"Konec\" during the trickle: ended " << MillisecondsSince(asked) << " ms after the request\n";
+        EXPECT_EQ(Names(folder.Path()), before);
+        EXPECT_FALSE(Requested(server, kNewsPath));
+    }
+}
+
+// A second copy hands over to the first before any update step: it asks for no control file.
+TEST(Update, SecondCopyAsksForNoControlFile)
+{
+    ScriptedHttpServer server;
+    server.SetHandler([](const RecordedRequest& request) { return Served({}, request); });
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server));
+    RunningProgram first(folder);
+    ASSERT_TRUE(WaitUntil([&] { return Requested(server, kNewsPath); }, 20000));
+    RunningProgram second(folder, {.asSecondCopy = true});
+    EXPECT_TRUE(second.WaitForExit(10000));
+    const std::vector<std::string> targets = Targets(server);
+    EXPECT_EQ(std::count(targets.begin(), targets.end(), "/update/app1h.inf"), 1);
+    ASSERT_TRUE(first.Exit());
 }

@@ -13,8 +13,15 @@ public:
     explicit RecordingHost(bool answerYes) : answerYes_(answerYes) {}
     std::vector<std::string> Log;
 
-    std::string ExpandPrefixes(const std::string& value) override { return "{" + value + "}"; }
-    void ReportStatus(int id) override { Log.push_back("status " + std::to_string(id)); }
+    // Marks what it expanded; an address that starts out as https stays one.
+    std::string ExpandPrefixes(const std::string& value) override
+    {
+        return value.starts_with("https://") ? value + "{}" : "{" + value + "}";
+    }
+    void ReportStatus(int id, const std::string& param) override
+    {
+        Log.push_back("status " + std::to_string(id) + (param.empty() ? "" : " " + param));
+    }
     void ShowMessage(const std::string& text) override { Log.push_back("message " + text); }
     void ShowHTMLPage(const std::string& address) override { Log.push_back("page " + address); }
     void StartCommand(const std::string& commandLine) override { Log.push_back("start " + commandLine); }
@@ -65,6 +72,12 @@ TEST(PreActions, RunInOrderAndADeclinedQueryStillOpensTheAddress)
         {"message and address", {.Message = "M", .ShowURL = "u"}, false, 0,
          {"status 934", "message M", "custom", "status 942", "open {u}"}},
         {"command alone reports nothing", {.RunBefore = "x"}, true, 0, {"start {x}", "custom"}},
+        {"signed: only https pages and addresses",
+         {.HtmlDialog = "http://example.test/news.htm", .ShowURL = "https://example.test/", .HttpsOnly = true},
+         true,
+         0,
+         {"status 935", "status 960 {http://example.test/news.htm}", "custom", "status 942",
+          "open https://example.test/{}"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "AppPath.h"
+#include "Registry.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateSigner.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-enum class Signature { Valid, OneByteChanged, Missing, Oversized };
+enum class Signature { Valid, BySecondKey, OneByteChanged, Missing, Oversized };
 
 struct RunCase {
     const char* name;
@@ -31,7 +32,7 @@ struct RunCase {
 std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& target, const RunCase& c)
 {
     std::string text =
-        "[update]\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
+        "[update]\r\nserial=1\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
     const std::string entries[][3] = {
         {"data.txt", "data", kPayloadSha256},
         {"blanked.txt", "blanked", kPayloadSha256},
@@ -66,17 +67,21 @@ void SetUpSilentSignedRun(RecordingUpdate& update, const ScriptedHttpServer& ser
     update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
     update.URL = server.Url("/app1h.inf");
     update.TempDirectory = target.Path();
-    update.PublicKey = BuiltInUpdatePublicKey();
+    update.PublicKeys = BuiltInUpdatePublicKeys();
 }
 
 } // namespace
 
 // Whole runs against a loopback server: a signed control file is taken and its files
-// checked against their digests; every way out of the run closes it.
+// checked against their digests; every way out of the run closes it. Two keys are trusted,
+// as while the signing key changes: either one's signature counts.
 TEST(UpdateRun, EachWayThroughTheRun)
 {
+    const TestSigner secondKey = TestSigner::Generated();
     const RunCase cases[] = {
         {"signed", "02/01/2020", 3, Signature::Valid, true, true, {"/files/data.txt", "/files/dated.txt"}, 946, true},
+        {"signed with the second key", "02/01/2020", 3, Signature::BySecondKey, true, true,
+         {"/files/data.txt", "/files/dated.txt"}, 946, true},
         {"changed byte", "02/01/2020", 3, Signature::OneByteChanged, true, true, {}, 927, false},
         {"no signature", "02/01/2020", 3, Signature::Missing, true, true, {}, 927, false},
         {"signature file too large", "02/01/2020", 3, Signature::Oversized, true, true, {}, 927, false},
@@ -100,13 +105,15 @@ TEST(UpdateRun, EachWayThroughTheRun)
         if (c.controlFileServed)
             files["/app1h.inf"] = served;
         if (c.signature != Signature::Missing)
-            files["/app1h.inf.sig"] = SignControlFile(control);
+            files["/app1h.inf.sig"] =
+                c.signature == Signature::BySecondKey ? secondKey.Sign(control) : SignControlFile(control);
         if (c.signature == Signature::Oversized)
             files["/app1h.inf.sig"] += "\r\n" + std::string(5000, ' ');
         ServeFiles(server, files);
 
         RecordingUpdate update;
         SetUpSilentSignedRun(update, server, target);
+        update.PublicKeys.push_back(secondKey.PublicKey());
         update.ConnectionFunctions.IsConnected = [&] { return c.connected; };
         update.OnGetFileList = [](TAutoUpdate&, TStringList& list) {
             TStringList kept;
@@ -145,7 +152,7 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
     ScriptedHttpServer server;
     ScratchFolder target;
     const std::string programFolder = Narrow(GetAppPath());
-    const std::string control = "[update]\r\ndate=02/01/2020\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" +
+    const std::string control = "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" +
                                 server.Url("/files/program.txt") + "\r\ntargetdir=" + programFolder +
                                 "\r\nsha256=" + kPayloadSha256 + "\r\n[file2]\r\nurl=" + server.Url("/files/data.txt") +
                                 "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
@@ -163,4 +170,45 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
         return status.id == 946 && status.param == server.Url("/files/program.txt");
     }));
     EXPECT_EQ(target.Read("data.txt"), kPayload);
+}
+
+// With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
+// one is nothing new, a higher one is carried out and then is the last one.
+TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
+{
+    struct SerialCase {
+        const char* serialLine;
+        int expectedStatus;
+        bool fetched;
+        std::string lastAfter;
+    };
+    const SerialCase cases[] = {
+        {"", 956, false, "5"},
+        {"serial=4\r\n", 956, false, "5"},
+        {"serial=5\r\n", 930, false, "5"},
+        {"serial=6\r\n", 948, true, "6"},
+    };
+    const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
+    for (const SerialCase& c : cases) {
+        SCOPED_TRACE(c.serialLine);
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", "5");
+        ScriptedHttpServer server;
+        ScratchFolder target;
+        const std::string control = "[update]\r\n" + std::string(c.serialLine) +
+                                    "unconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+                                    server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() +
+                                    "\r\nsha256=" + kPayloadSha256 + "\r\n";
+        const std::map<std::string, std::string> files = {
+            {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/data.txt", kPayload}};
+        ServeFiles(server, files);
+        RecordingUpdate update;
+        SetUpSilentSignedRun(update, server, target);
+        update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+        update.RunUpdate();
+
+        EXPECT_TRUE(update.Reported(c.expectedStatus));
+        EXPECT_EQ(target.Read("data.txt").has_value(), c.fetched);
+        EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), c.lastAfter);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
 }

@@ -152,4 +152,19 @@ TEST(Updater, KeepsANewProgramThatRunsAndBringsTheOldOneBackWhenTheNewOneFails)
     }
 }
 
+// Whoever left an older program as the new one, the updater does not put it in place: 3.1.0
+// stays out, 3.1.1 stays in.
+TEST(Updater, RefusesANewProgramOlderThanTheOneItWouldReplace)
+{
+    ProgramFolder folder(L"upd older");
+    CopyInto(folder, Built(L"main_next.exe"), L"app.exe");
+    CopyInto(folder, Built(L"main.exe"), L"app.exe_NEW");
+    const KernelHandle updater =
+        StartUpdater(std::to_wstring(EndedProcessId()) + L" null " + Quoted(folder, L"app.exe_NEW"), folder.Path());
+    ASSERT_TRUE(Ended(updater, 20000));
+    EXPECT_TRUE(folder.Read(L"app.exe") == Bytes(Built(L"main_next.exe"))) << "app.exe is not 3.1.1 any more";
+    EXPECT_FALSE(folder.Exists(L"app.exe_NEW"));
+    EXPECT_FALSE(folder.Exists(L"app.exe.old"));
+}
+
 } // namespace

@@ -1,0 +1,65 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+
+// The limits of a run of transfers, checked between reads. The run's small transfers (a
+// control file, its signature, texts, a post) share one time allowance; a download may take
+// as long as it keeps moving, and is given up when it moves too little for too long; a
+// cancel request stops whatever transfer is under way and every later one. Times are in
+// milliseconds of any steady clock.
+class TransferBudget {
+public:
+    enum class Verdict { Go, Cancelled, OutOfTime, TooSlow };
+    enum class Kind { Small, Download };
+
+    struct Limits {
+        uint64_t runMs = 30000;
+        uint64_t slowWindowMs = 30000;
+        uint64_t slowBytesPerSecond = 1024;
+    };
+
+    TransferBudget() = default;
+    explicit TransferBudget(Limits limits) : limits_(limits) {}
+
+    // A fresh run: nothing spent, nothing cancelled.
+    void Reset();
+    void Cancel() { cancelled_ = true; }
+
+    void BeginTransfer(Kind kind, uint64_t nowMs);
+    // Whether the transfer under way may go on, totalBytes of it having arrived by now. A
+    // verdict other than Go ends the transfer; Cancelled and OutOfTime end the run as well.
+    Verdict Check(uint64_t nowMs, uint64_t totalBytes);
+    void EndTransfer(uint64_t nowMs);
+
+    // Between the steps of a run: Go, or why the run is over.
+    Verdict RunVerdict() const;
+
+private:
+    Limits limits_;
+    std::atomic<bool> cancelled_{false};
+    bool outOfTime_ = false;
+    uint64_t spentMs_ = 0;
+    Kind kind_ = Kind::Small;
+    bool underWay_ = false;
+    uint64_t startMs_ = 0;
+    // The download's last mark: when it last had moved a window's worth of bytes.
+    uint64_t markMs_ = 0;
+    uint64_t markBytes_ = 0;
+};
+
+// One transfer counted into a budget from construction to destruction, by the clock given.
+class BudgetedTransfer {
+public:
+    BudgetedTransfer(TransferBudget& budget, TransferBudget::Kind kind, uint64_t (*nowMs)())
+        : budget_(budget), nowMs_(nowMs)
+    {
+        budget_.BeginTransfer(kind, nowMs_());
+    }
+    ~BudgetedTransfer() { budget_.EndTransfer(nowMs_()); }
+    BudgetedTransfer(const BudgetedTransfer&) = delete;
+    BudgetedTransfer& operator=(const BudgetedTransfer&) = delete;
+
+private:
+    TransferBudget& budget_;
+    uint64_t (*nowMs_)();
+};

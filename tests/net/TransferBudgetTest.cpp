@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "TransferBudget.h"
+
+namespace {
+
+using Verdict = TransferBudget::Verdict;
+using Kind = TransferBudget::Kind;
+
+struct Step {
+    enum { Begin, Check, End, Cancel } what;
+    uint64_t atMs;
+    uint64_t bytes = 0; // Check: bytes so far
+    Kind kind = Kind::Small;
+    Verdict expected = Verdict::Go; // Check: the transfer's verdict
+};
+
+struct BudgetCase {
+    const char* name;
+    std::vector<Step> steps;
+    Verdict runAfter;
+};
+
+} // namespace
+
+// Small transfers share 30 s between them, whatever lies between them; a download goes on as
+// long as it moves 30 KiB in every 30 s, and a cancel stops everything.
+TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
+{
+    const BudgetCase cases[] = {
+        {"small transfers within the allowance",
+         {{Step::Begin, 0}, {Step::Check, 12000, 10}, {Step::End, 12000},
+          {Step::Begin, 500000}, {Step::Check, 517999, 10}, {Step::End, 517999}},
+         Verdict::Go},
+        {"the allowance is shared: the second transfer runs out",
+         {{Step::Begin, 0}, {Step::End, 20000}, {Step::Begin, 90000}, {Step::Check, 99999, 1},
+          {Step::Check, 100000, 2, Kind::Small, Verdict::OutOfTime}},
+         Verdict::OutOfTime},
+        {"one trickling control file runs out",
+         {{Step::Begin, 1000}, {Step::Check, 28000, 9}, {Step::Check, 31000, 10, Kind::Small, Verdict::OutOfTime}},
+         Verdict::OutOfTime},
+        {"a long download that keeps moving",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29000, 30720}, {Step::Check, 58000, 61440},
+          {Step::Check, 300000, 2000000}, {Step::End, 300000}},
+         Verdict::Go},
+        {"a download below 1 KiB/s for 30 s",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29999, 30000},
+          {Step::Check, 30000, 30719, Kind::Download, Verdict::TooSlow}},
+         Verdict::Go},
+        {"a download that stalls after a good start",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 1000, 500000}, {Step::Check, 30999, 500000},
+          {Step::Check, 31000, 500001, Kind::Download, Verdict::TooSlow}},
+         Verdict::Go},
+        {"downloads do not spend the allowance",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 40000, 10000000}, {Step::End, 40000},
+          {Step::Begin, 40000}, {Step::Check, 60000, 1}},
+         Verdict::Go},
+        {"cancel stops the transfer under way and the run",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 10, 4096}, {Step::Cancel, 20},
+          {Step::Check, 30, 8192, Kind::Download, Verdict::Cancelled}, {Step::End, 30}},
+         Verdict::Cancelled},
+    };
+    for (const BudgetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TransferBudget budget;
+        for (const Step& step : c.steps) {
+            switch (step.what) {
+            case Step::Begin:
+                budget.BeginTransfer(step.kind, step.atMs);
+                break;
+            case Step::Check:
+                EXPECT_EQ(budget.Check(step.atMs, step.bytes), step.expected) << "at " << step.atMs;
+                break;
+            case Step::End:
+                budget.EndTransfer(step.atMs);
+                break;
+            case Step::Cancel:
+                budget.Cancel();
+                break;
+            }
+        }
+        EXPECT_EQ(budget.RunVerdict(), c.runAfter);
+        budget.Reset();
+        EXPECT_EQ(budget.RunVerdict(), Verdict::Go);
+    }
+}
