@@ -14,8 +14,9 @@ constexpr int ReplySuccessFirst = 200;
 constexpr int ReplySuccessLast = 299;
 constexpr unsigned NotModified = 304;
 constexpr unsigned ReplyOk = 200;
-// The poll timer looks again no sooner than this.
+// The poll timer looks again no sooner than this, and this often while a poll runs late.
 constexpr unsigned ShortestLookMs = 50;
+constexpr unsigned WhilePollRunsLookMs = 1000;
 
 // Each copy of the program its own sequence, so that their back-offs spread apart.
 std::function<uint32_t()> RandomSource()
@@ -198,9 +199,9 @@ unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& ab
                           const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
                           const std::shared_ptr<TPollMemory>& memory)
 {
-    // A poll still running delivers; the timer looks again a period on, as it always did.
+    // A poll still running delivers; the next starts soon after it has ended.
     if (memory->DueIn() == 0 && !StartPoll(worker, abandoned, state, newsUrl, PollGiveUpAfterMs, memory))
-        return memory->PeriodMs();
+        return std::min(memory->PeriodMs(), WhilePollRunsLookMs);
     return unsigned(std::max<unsigned long long>(memory->DueIn(), ShortestLookMs));
 }
 

@@ -167,7 +167,9 @@ uint64_t PollSchedule::Jittered(uint64_t wait)
 void PollSchedule::Started(uint64_t nowMs)
 {
     startedAt_ = nowMs;
-    nextPollAt_ = nowMs + wait_;
+    wantedAt_.reset();
+    // The soonest the next can be; the end of this poll tells.
+    nextPollAt_ = nowMs + periodMs_;
 }
 
 void PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds)
@@ -180,19 +182,24 @@ void PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsig
         wait_ = periodMs_;
         nextPollAt_ = startedAt_ + periodMs_;
     }
-    if (retryAfterSeconds && AsksToRetryLater(status)) {
+    if (retryAfterSeconds && AsksToRetryLater(status))
         notBefore_ = nowMs + uint64_t(std::min(*retryAfterSeconds, MaxRetryAfterSeconds)) * 1000;
-        nextPollAt_ = std::max(nextPollAt_, notBefore_);
-    }
+    // An ask or a wake-up while this poll ran is for a poll after it.
+    if (wantedAt_)
+        nextPollAt_ = std::min(nextPollAt_, *wantedAt_);
+    nextPollAt_ = std::max(nextPollAt_, notBefore_);
+}
+
+void PollSchedule::Want(uint64_t atMs)
+{
+    wantedAt_ = std::min(wantedAt_.value_or(atMs), atMs);
+    nextPollAt_ = std::max(std::min(nextPollAt_, atMs), notBefore_);
 }
 
 void PollSchedule::Asked(uint64_t nowMs)
 {
     if (!failing_)
-        nextPollAt_ = std::min(nextPollAt_, nowMs);
+        Want(nowMs);
 }
 
-void PollSchedule::Resumed(uint64_t nowMs)
-{
-    nextPollAt_ = std::max(std::min(nextPollAt_, nowMs + ResumeDelayMs), notBefore_);
-}
+void PollSchedule::Resumed(uint64_t nowMs) { Want(nowMs + ResumeDelayMs); }

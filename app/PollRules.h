@@ -61,21 +61,21 @@ public:
 
     uint64_t NextPollAt() const { return nextPollAt_; }
     bool Due(uint64_t nowMs) const { return nowMs >= nextPollAt_; }
-    // The current wait without its jitter: the period, or longer while backing off.
-    uint64_t Wait() const { return wait_; }
-
+    // Until the poll ends, the next is due a period on.
     void Started(uint64_t nowMs);
     // The poll started last has ended at nowMs with that status (0: no reply);
     // retryAfterSeconds as RetryAfterSeconds read it from a reply that AsksToRetryLater.
     void Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds);
-    // The user asks for the news: a poll at once, unless the polls are backing off or the
-    // server asked for time.
+    // The user asks for the news: a poll at once (or once the poll now running has ended),
+    // unless the polls are backing off or the server asked for time.
     void Asked(uint64_t nowMs);
     // The computer woke up: a poll soon, but not before the server's Retry-After.
     void Resumed(uint64_t nowMs);
 
 private:
     uint64_t Jittered(uint64_t wait);
+    // A poll by then, also when the poll now running ends later.
+    void Want(uint64_t atMs);
 
     uint64_t periodMs_;
     std::function<uint32_t()> random_;
@@ -84,4 +84,5 @@ private:
     uint64_t nextPollAt_ = 0;
     uint64_t notBefore_ = 0;
     bool failing_ = false;
+    std::optional<uint64_t> wantedAt_;
 };

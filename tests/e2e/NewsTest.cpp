@@ -210,7 +210,7 @@ TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
     ASSERT_TRUE(server.WaitForRequests(1, 15000));
 
     // Wine sends no power messages: the test sends the one Windows sends on waking up.
-    PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    ASSERT_TRUE(PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0)) << GetLastError();
     EXPECT_TRUE(server.WaitForRequests(2, 5000));
     ASSERT_TRUE(program.Exit());
 }

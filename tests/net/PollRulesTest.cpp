@@ -160,6 +160,16 @@ TEST(PollRules, AskingAndWakingUpPollSoonButNeverBeforeTheServersRetryAfter)
     schedule.Resumed(50000);
     EXPECT_EQ(schedule.NextPollAt(), 40100 + 1800000u) << "awake, but the server asked for time";
 
+    // Woken up or asked while a poll runs: the next comes after it, not a period on.
+    schedule.Started(1900000);
+    schedule.Resumed(1900500);
+    schedule.Finished(1901000, 200, std::nullopt);
+    EXPECT_EQ(schedule.NextPollAt(), 1900500 + ResumeDelayMs);
+    schedule.Started(2000000);
+    schedule.Asked(2000500);
+    schedule.Finished(2001000, 304, std::nullopt);
+    EXPECT_EQ(schedule.NextPollAt(), 2000500u);
+
     // A period longer than the back-off's ceiling is never shortened by it.
     PollSchedule daily(86400000, [] { return 0x80000000u; });
     daily.Started(0);
