@@ -283,9 +283,8 @@ int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const
     const WireBytes plain = BytesPerRequest(log, "/plain/news.html", 200);
     const WireBytes gzip = BytesPerRequest(log, "/gzip/news.html", 200);
     const WireBytes unchanged = BytesPerRequest(log, conditionalUri, 304);
-    std::printf("Bytes per poll of a 200 KiB page, served by nginx (gzip_http_version 1.0), %d polls each;\n"
-                "HTTP bytes as nginx counts them (request line, headers and body each way)\n",
-                polls);
+    std::printf("Bytes per poll of a 200 KiB page, served by nginx (gzip_http_version 1.0);\n"
+                "HTTP bytes as nginx counts them (request line, headers and body each way)\n");
     std::printf("  %-44s %9s %9s %9s\n", "", "request", "reply", "together");
     const struct {
         const char* name;
