@@ -119,7 +119,8 @@ void TSR::Remember(unsigned status, const THTTPRequest& request)
     if (!memory_ || abandoned_)
         return;
     if (status == ReplyOk)
-        memory_->KeepValidators(newsUrl_, KeptValidators(request.ReplyHeader("ETag"), request.ReplyHeader("Last-Modified")));
+        memory_->KeepValidators(newsUrl_,
+                                KeptValidators(request.ReplyHeader("ETag"), request.ReplyHeader("Last-Modified")));
     std::optional<unsigned> retryAfter;
     if (AsksToRetryLater(status))
         retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
