@@ -1,5 +1,9 @@
 #include "NewsPoller.h"
 
+#include <algorithm>
+#include <ctime>
+#include <random>
+
 #include "HTTPRequest.h"
 #include "NewsPageScan.h"
 #include "Text.h"
@@ -8,11 +12,69 @@ namespace {
 
 constexpr int ReplySuccessFirst = 200;
 constexpr int ReplySuccessLast = 299;
+constexpr unsigned NotModified = 304;
+constexpr unsigned ReplyOk = 200;
+// The poll timer looks again no sooner than this, and this often while a poll runs late.
+constexpr unsigned ShortestLookMs = 50;
+constexpr unsigned WhilePollRunsLookMs = 1000;
+
+// Each copy of the program its own sequence, so that their back-offs spread apart.
+std::function<uint32_t()> RandomSource()
+{
+    auto engine = std::make_shared<std::mt19937>(std::random_device{}());
+    return [engine] { return uint32_t((*engine)()); };
+}
 
 } // namespace
 
-TSR::TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl)
-    : state_(std::move(state)), newsUrl_(std::move(newsUrl))
+TPollMemory::TPollMemory(unsigned periodMs) : periodMs_(periodMs), schedule_(periodMs, RandomSource()) {}
+
+PageValidators TPollMemory::Validators(const std::string& url) const
+{
+    std::lock_guard lock(mutex_);
+    return url == validatorsUrl_ ? validators_ : PageValidators{};
+}
+
+void TPollMemory::KeepValidators(const std::string& url, PageValidators validators)
+{
+    std::lock_guard lock(mutex_);
+    validatorsUrl_ = url;
+    validators_ = std::move(validators);
+}
+
+void TPollMemory::Started()
+{
+    std::lock_guard lock(mutex_);
+    schedule_.Started(GetTickCount64());
+}
+
+void TPollMemory::Finished(unsigned status, std::optional<unsigned> retryAfterSeconds)
+{
+    std::lock_guard lock(mutex_);
+    schedule_.Finished(GetTickCount64(), status, retryAfterSeconds);
+}
+
+void TPollMemory::Asked()
+{
+    std::lock_guard lock(mutex_);
+    schedule_.Asked(GetTickCount64());
+}
+
+void TPollMemory::Resumed()
+{
+    std::lock_guard lock(mutex_);
+    schedule_.Resumed(GetTickCount64());
+}
+
+unsigned long long TPollMemory::DueIn() const
+{
+    std::lock_guard lock(mutex_);
+    const unsigned long long now = GetTickCount64();
+    return schedule_.Due(now) ? 0 : schedule_.NextPollAt() - now;
+}
+
+TSR::TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl, std::shared_ptr<TPollMemory> memory)
+    : state_(std::move(state)), newsUrl_(std::move(newsUrl)), memory_(std::move(memory))
 {
 }
 
@@ -26,6 +88,9 @@ void TSR::StartPolling()
 {
     SetPriority(THREAD_PRIORITY_IDLE);
     startedAt_ = GetTickCount64();
+    // Before the body can report its end.
+    if (memory_)
+        memory_->Started();
     Start();
 }
 
@@ -48,6 +113,20 @@ void TSR::Publish(const std::function<void(TLatestItemState&)>& write)
         write(*state_);
 }
 
+void TSR::Remember(unsigned status, const THTTPRequest& request)
+{
+    std::lock_guard lock(publishing_);
+    if (!memory_ || abandoned_)
+        return;
+    if (status == ReplyOk)
+        memory_->KeepValidators(newsUrl_,
+                                KeptValidators(request.ReplyHeader("ETag"), request.ReplyHeader("Last-Modified")));
+    std::optional<unsigned> retryAfter;
+    if (AsksToRetryLater(status))
+        retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
+    memory_->Finished(status, retryAfter);
+}
+
 void TSR::Execute()
 {
     THTTPRequest request(nullptr);
@@ -55,7 +134,20 @@ void TSR::Execute()
     request.TimeLimitMs = NewsRequestTimeLimitMs;
     // A server that compresses then sends a fraction of the page.
     request.AcceptEncoding = "gzip";
-    request.ExecuteURL(newsUrl_);
+    if (memory_)
+        request.RequestHeaders = ConditionalHeaders(memory_->Validators(newsUrl_));
+    try {
+        request.ExecuteURL(newsUrl_);
+    } catch (...) {
+        Remember(0, request);
+        throw;
+    }
+    Remember(request.StatusCode, request);
+    // The page is as the last poll found it: nothing to scan.
+    if (request.StatusCode == NotModified) {
+        Publish([](TLatestItemState& state) { state.SetFetchStatus(1); });
+        return;
+    }
     const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
     Publish([&](TLatestItemState& state) { state.SetFetchStatus(success ? 1 : 2); });
     std::optional<NewsItem> item = ScanNewsPage(request.ReplyLines.Lines(), ShortDateToday());
@@ -77,29 +169,41 @@ std::string ShortDateToday()
 }
 
 void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
-                           const std::string& newsUrl)
+                           const std::string& newsUrl, const std::shared_ptr<TPollMemory>& memory)
 {
     worker.reset();
-    worker = std::make_unique<TSR>(state, newsUrl);
+    worker = std::make_unique<TSR>(state, newsUrl, memory);
 }
 
-void StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+bool StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
-               unsigned giveUpAfterMs)
+               unsigned giveUpAfterMs, const std::shared_ptr<TPollMemory>& memory)
 {
     if (abandoned && abandoned->Finished())
         abandoned.reset();
     if (worker && worker->Running()) {
         if (abandoned || !worker->RunningLongerThan(giveUpAfterMs))
-            return;
+            return false;
         worker->Abandon();
         abandoned = std::move(worker);
     }
     try {
-        CreateSuspendedWorker(worker, state, newsUrl);
+        CreateSuspendedWorker(worker, state, newsUrl, memory);
         worker->StartPolling();
+        return true;
     } catch (...) {
+        return false;
     }
+}
+
+unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+                          const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
+                          const std::shared_ptr<TPollMemory>& memory)
+{
+    // A poll still running delivers; the next starts soon after it has ended.
+    if (memory->DueIn() == 0 && !StartPoll(worker, abandoned, state, newsUrl, PollGiveUpAfterMs, memory))
+        return std::min(memory->PeriodMs(), WhilePollRunsLookMs);
+    return unsigned(std::max<unsigned long long>(memory->DueIn(), ShortestLookMs));
 }
 
 void AbandonWorker(std::unique_ptr<TSR>& worker)

@@ -2,10 +2,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "LatestItem.h"
+#include "PollRules.h"
 #include "Thread.h"
+
+class THTTPRequest;
 
 // The news request's bounds: each connect, send and receive step, and the whole exchange.
 constexpr unsigned NewsRequestTimeoutMs = 5000;
@@ -15,13 +19,41 @@ constexpr unsigned NewsRequestTimeLimitMs = 20000;
 // receive and one more read), so an idle-priority worker on a busy machine still delivers.
 constexpr unsigned PollGiveUpAfterMs = 2 * (NewsRequestTimeLimitMs + 4 * NewsRequestTimeoutMs);
 
+// What the polls of the news page keep between them: the validators of the last 200 reply
+// of their address, and when the next poll is due. Shared by the workers and the
+// user-interface thread, under its own lock.
+class TPollMemory {
+public:
+    explicit TPollMemory(unsigned periodMs);
+
+    unsigned PeriodMs() const { return periodMs_; }
+    // Those of that address; none for another.
+    PageValidators Validators(const std::string& url) const;
+    void KeepValidators(const std::string& url, PageValidators validators);
+    void Started();
+    // status 0: the poll got no reply.
+    void Finished(unsigned status, std::optional<unsigned> retryAfterSeconds);
+    void Asked();
+    void Resumed();
+    // Milliseconds until the next poll is due; 0 when it is.
+    unsigned long long DueIn() const;
+
+private:
+    const unsigned periodMs_;
+    mutable std::mutex mutex_;
+    PollSchedule schedule_;
+    std::string validatorsUrl_;
+    PageValidators validators_;
+};
+
 // One poll of the news page on its own thread: fetch, fetch status, first item row.
 // Errors end the poll quietly and leave the state as the poll had left it. The worker
 // shares the state, so a poll still running when the program ends never writes into
 // freed memory.
 class TSR : public TThread {
 public:
-    TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl);
+    // With memory, the poll is conditional and reports its outcome there.
+    TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl, std::shared_ptr<TPollMemory> memory = nullptr);
     ~TSR() override;
 
     // Starts the poll at idle priority.
@@ -36,9 +68,11 @@ protected:
 
 private:
     void Publish(const std::function<void(TLatestItemState&)>& write);
+    void Remember(unsigned status, const THTTPRequest& request);
 
     const std::shared_ptr<TLatestItemState> state_;
     const std::string newsUrl_;
+    const std::shared_ptr<TPollMemory> memory_;
     unsigned long long startedAt_ = 0;
     // Held over the abandoned check and the write together.
     std::mutex publishing_;
@@ -50,17 +84,23 @@ std::string ShortDateToday();
 
 // The worker held from start-up until the first poll: created, never started.
 void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
-                           const std::string& newsUrl);
+                           const std::string& newsUrl, const std::shared_ptr<TPollMemory>& memory = nullptr);
 
 // Replaces the worker by a new one at idle priority. While a poll still runs this start is
 // skipped: that poll delivers, and the caller's thread never waits for the network. A poll
 // running past giveUpAfterMs is abandoned instead and kept in `abandoned` until its body
 // ends (freed by a later start); while one abandoned poll still runs, no second one is
 // given up on, so at most two workers ever exist. Every error is dropped: the next timer
-// tick tries again.
-void StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+// tick tries again. True when a poll was started.
+bool StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
-               unsigned giveUpAfterMs = PollGiveUpAfterMs);
+               unsigned giveUpAfterMs = PollGiveUpAfterMs, const std::shared_ptr<TPollMemory>& memory = nullptr);
+
+// Starts a poll when memory says one is due; answers the milliseconds until the poll
+// timer should look again.
+unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
+                          const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
+                          const std::shared_ptr<TPollMemory>& memory);
 
 // At the end of the program: a worker still running is asked to stop and left to the
 // end of the process, which nothing waits for.

@@ -162,6 +162,7 @@ void TForm1::CreateComponents()
     Timer->SetEnabled(false);
     Timer->SetInterval(sources_.PollSeconds * 1000);
     Timer->OnTimer = [this](TTimer&) { TimerTimer(); };
+    pollMemory_ = std::make_shared<TPollMemory>(sources_.PollSeconds * 1000);
 
     Timer1 = new TTimer(this);
     Timer1->SetEnabled(false);
@@ -332,16 +333,28 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         logShown_ = true;
         FillLogWhenNeeded();
     }
+    // Awake again: the news is fetched within seconds, not after a period that began
+    // before the sleep.
+    if (message == WM_POWERBROADCAST && wParam == PBT_APMRESUMEAUTOMATIC) {
+        pollMemory_->Resumed();
+        TimerTimer();
+    }
     return TForm::WndProc(message, wParam, lParam);
 }
 
-void TForm1::TimerTimer() { StartPoll(Worker, abandonedWorker_, latest_, sources_.NewsURL); }
+// Polls when one is due, and sets the timer for the next: a period on, or longer while the
+// polls back off or the server asked for time.
+void TForm1::TimerTimer()
+{
+    Timer->SetInterval(StartPollWhenDue(Worker, abandonedWorker_, latest_, sources_.NewsURL, pollMemory_));
+}
 
 void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this); }
 
 void TForm1::Nastaktulnzprvu1Click()
 {
     ForgetLastShownItem(*latest_);
+    pollMemory_->Asked();
     TimerTimer();
 }
 

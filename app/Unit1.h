@@ -124,6 +124,8 @@ private:
     bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> Worker;
+    // The page's validators and when the next poll is due.
+    std::shared_ptr<TPollMemory> pollMemory_;
     // A poll given up on as hung, kept until its body ends.
     std::unique_ptr<TSR> abandonedWorker_;
 };

@@ -203,30 +203,44 @@ void PrintRow(const char* name, const Result& r, const Result& poll)
                 poll.peakMiB / std::max(r.peakMiB, 0.01));
 }
 
-// Bytes a server sent for requests of that path, per request, from an access log whose
-// lines are "path bytes_sent accept_encoding".
-double BytesPerRequest(const std::string& log, const std::string& path, std::string& acceptEncoding)
-{
-    double total = 0;
+// What crossed the wire for requests of one address and status, per request, from an
+// access log whose lines are "address status request_length bytes_sent accept_encoding".
+struct WireBytes {
+    double request = 0;
+    double reply = 0;
     int requests = 0;
+    std::string acceptEncoding;
+};
+
+WireBytes BytesPerRequest(const std::string& log, const std::string& uri, int status)
+{
+    WireBytes bytes;
     size_t start = 0;
     while (start < log.size()) {
         const size_t end = std::min(log.find('\n', start), log.size());
         char logged[512] = {}, encoding[128] = {};
-        double bytes = 0;
-        if (std::sscanf(log.substr(start, end - start).c_str(), "%511s %lf %127s", logged, &bytes, encoding) >= 2 &&
-            logged == path) {
-            total += bytes;
-            ++requests;
-            acceptEncoding = encoding;
+        int loggedStatus = 0;
+        double request = 0, reply = 0;
+        if (std::sscanf(log.substr(start, end - start).c_str(), "%511s %d %lf %lf %127s", logged, &loggedStatus,
+                        &request, &reply, encoding) >= 4 &&
+            logged == uri && loggedStatus == status) {
+            bytes.request += request;
+            bytes.reply += reply;
+            ++bytes.requests;
+            bytes.acceptEncoding = encoding;
         }
         start = end + 1;
     }
-    return requests ? total / requests : 0;
+    if (bytes.requests > 0) {
+        bytes.request /= bytes.requests;
+        bytes.reply /= bytes.requests;
+    }
+    return bytes;
 }
 
-// Polls of a 200 KiB page served by nginx, once without compression and once with gzip:
-// what the server sent per poll, from its access log.
+// Polls of a 200 KiB page served by nginx: without compression, with gzip, and with gzip
+// and the validators of the page (each poll after the first then an unchanged one, 304):
+// what the poll sent and the server sent back per poll, from the server's access log.
 int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const std::wstring& accessLog)
 {
     const std::string page = NewsPage(200 * 1024);
@@ -240,16 +254,23 @@ int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const
     const int polls = 20;
     const auto state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker, abandoned;
-    for (const char* path : {"/plain/news.html", "/gzip/news.html"}) {
-        for (int i = 0; i < polls; ++i) {
-            StartPoll(worker, abandoned, state, baseUrl + path);
+    const std::string conditionalUri = "/gzip/news.html?validators";
+    for (const std::string uri : {"/plain/news.html", "/gzip/news.html", conditionalUri.c_str()}) {
+        // Without memory each poll is a whole fetch; with it, the first one keeps the
+        // validators and the others send them.
+        const auto memory = uri == conditionalUri ? std::make_shared<TPollMemory>(30000) : nullptr;
+        for (int i = 0; i <= polls; ++i) {
+            StartPoll(worker, abandoned, state, baseUrl + uri, PollGiveUpAfterMs, memory);
             worker->WaitFor();
             worker.reset();
-            if (state->Snapshot().LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
-                std::fprintf(stderr, "a poll of %s did not find the item\n", path);
+            const LatestItem item = state->Snapshot();
+            if (item.FetchStatus != 1 || item.LatestText != "Nov%C3%A1%20zpr%C3%A1va") {
+                std::fprintf(stderr, "a poll of %s did not find the item\n", uri.c_str());
                 return 2;
             }
-            state->PublishItem("", "");
+            if (!memory)
+                state->PublishItem("", "");
+            state->SetFetchStatus(0);
         }
     }
     Sleep(500); // nginx writes its log line after the reply
@@ -259,14 +280,21 @@ int CompareWithNginx(const std::string& baseUrl, const std::wstring& root, const
     DWORD read = 0;
     ReadFile(file.Get(), log.data(), DWORD(log.size()), &read, nullptr);
     log.resize(read);
-    std::string plainEncoding, gzipEncoding;
-    const double plain = BytesPerRequest(log, "/plain/news.html", plainEncoding);
-    const double gzip = BytesPerRequest(log, "/gzip/news.html", gzipEncoding);
-    std::printf("Bytes moved per poll of a 200 KiB page, served by nginx (gzip_http_version 1.0), %d polls each\n", polls);
-    std::printf("  %-34s %10.0f bytes\n", "gzip off", plain);
-    std::printf("  %-34s %10.0f bytes   %.2fx fewer\n", "gzip on", gzip, gzip > 0 ? plain / gzip : 0.0);
-    std::printf("  the poll's Accept-Encoding as nginx saw it: %s\n", gzipEncoding.c_str());
-    return plain > 0 && gzip > 0 ? 0 : 2;
+    const WireBytes plain = BytesPerRequest(log, "/plain/news.html", 200);
+    const WireBytes gzip = BytesPerRequest(log, "/gzip/news.html", 200);
+    const WireBytes unchanged = BytesPerRequest(log, conditionalUri, 304);
+    std::printf("Bytes per poll of a 200 KiB page, served by nginx (gzip_http_version 1.0);\n"
+                "HTTP bytes as nginx counts them (request line, headers and body each way)\n");
+    std::printf("  %-44s %9s %9s %9s\n", "", "request", "reply", "together");
+    const struct {
+        const char* name;
+        const WireBytes& bytes;
+    } rows[] = {{"gzip off", plain}, {"gzip on", gzip}, {"gzip on, validators, page unchanged (304)", unchanged}};
+    for (const auto& row : rows)
+        std::printf("  %-44s %9.0f %9.0f %9.0f   (%d polls)\n", row.name, row.bytes.request, row.bytes.reply,
+                    row.bytes.request + row.bytes.reply, row.bytes.requests);
+    std::printf("  the poll's Accept-Encoding as nginx saw it: %s\n", gzip.acceptEncoding.c_str());
+    return plain.requests > 0 && gzip.requests > 0 && unchanged.requests == polls ? 0 : 2;
 }
 
 } // namespace

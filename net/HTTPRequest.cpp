@@ -187,6 +187,7 @@ std::string THTTPRequest::HeaderText() const
     std::string headers;
     if (!AcceptEncoding.empty())
         headers += "Accept-Encoding: " + AcceptEncoding + "\r\n";
+    headers += RequestHeaders;
     if (requestMethod_ == "POST")
         headers += "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType) + "\r\n";
     return headers;
@@ -218,8 +219,11 @@ THTTPRequest::SentRequest THTTPRequest::Send(void* root, const Address& address,
         throw Exception("Could not connect to server " + address.host);
 
     // Certificates stay checked: no flag here lets a bad one pass. Redirections are
-    // followed by Exchange, which decides where to.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    // followed by Exchange, which decides where to. No cache, WinInet's or a proxy's,
+    // answers in the server's place: a 304 reaches the caller, a changed page is never
+    // an old copy.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_AUTO_REDIRECT;
     if (address.secure)
         flags |= INTERNET_FLAG_SECURE;
     SetLastError(0);
@@ -345,6 +349,8 @@ void THTTPRequest::Exchange()
     if (QueryText(request, HTTP_QUERY_RAW_HEADERS_CRLF, &noIndex, text))
         HeaderList.SetText(text);
 }
+
+std::string THTTPRequest::ReplyHeader(std::string_view name) const { return HeaderValue(HeaderList.Lines(), name); }
 
 void THTTPRequest::AddMultipartVar(std::string_view name, std::wstring value)
 {

@@ -45,6 +45,9 @@ public:
     std::string ContentType;
     // Sent as Accept-Encoding when set: the reply may come compressed ("gzip" is inflated).
     std::string AcceptEncoding;
+    // Further header lines for every request, each ending in CR LF (the validators of a
+    // conditional GET, say).
+    std::string RequestHeaders;
     std::function<void(THTTPRequest& sender)> OnPacketRead;
     // Bounds of one request: each connect, send and receive step, and the whole exchange
     // (checked before each redirection and between reads: a request ends within
@@ -59,6 +62,8 @@ public:
     int32_t BytesReceived = 0;
     uint32_t ContentLength = 0;
     unsigned StatusCode = 0; // of the last reply; 0 when none arrived
+    // The value of the last reply's first header of that name (any case); empty when none.
+    std::string ReplyHeader(std::string_view name) const;
 
     static constexpr unsigned MaxRedirects = 10;
 

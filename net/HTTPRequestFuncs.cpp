@@ -138,3 +138,17 @@ void InflateGzip(std::string_view member, TMemoryStream& output)
         output.Write(chunk, produced);
     }
 }
+
+std::string HeaderValue(const std::vector<std::string>& headerLines, std::string_view name)
+{
+    for (const std::string& line : headerLines) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos || colon != name.size() || ToLower(line.substr(0, colon)) != ToLower(name))
+            continue;
+        const size_t first = line.find_first_not_of(" \t", colon + 1);
+        if (first == std::string::npos)
+            return {};
+        return line.substr(first, line.find_last_not_of(" \t\r\n") - first + 1);
+    }
+    return {};
+}

@@ -52,5 +52,9 @@ bool HasPlainGzipSignature(std::string_view bytes);
 // when the result would exceed MaxReplySize.
 void InflateGzip(std::string_view member, TMemoryStream& output);
 
+// The value of the first "name: value" line of that name (any case), without the blanks
+// around it; empty when there is none. The status line is no header.
+std::string HeaderValue(const std::vector<std::string>& headerLines, std::string_view name);
+
 // Error text when a reply body grows past the limit.
 std::string ReplyTooLargeMessage();

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in their own build folder and runs them under Wine, in a Wine desktop
 # with a taskbar (as the program runs): the poll, the announcement, start-up and idle memory
-# against the minimal tray program, and the bytes a poll moves from nginx with and without
-# gzip. "tools/bench.sh nginx" runs only the last. tools/soak.sh runs the soak.
+# against the minimal tray program, and the bytes a poll moves from nginx without and with
+# gzip, and with gzip and validators when the page is unchanged. "tools/bench.sh nginx" runs only the last. tools/soak.sh runs the soak.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -35,7 +35,7 @@ pid $work/nginx.pid;
 error_log $work/error.log;
 events {}
 http {
-    log_format polls '\$request_uri \$bytes_sent \$http_accept_encoding';
+    log_format polls '\$request_uri \$status \$request_length \$bytes_sent \$http_accept_encoding';
     access_log $work/access.log polls;
     client_body_temp_path $work/temp;
     proxy_temp_path $work/temp;

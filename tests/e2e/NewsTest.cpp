@@ -170,3 +170,47 @@ TEST(News, WindowAnswersAtOnceWhileATricklingPollOutlastsSeveralPollPeriods)
     EXPECT_GT(asked, 20u);
     ASSERT_TRUE(program.Exit());
 }
+
+TEST(News, ServerAskingForThirtySecondsGetsNoRequestBeforeThenNotEvenFromTheMenu)
+{
+    ScriptedHttpServer server;
+    server.SetHandler([&](const RecordedRequest&) {
+        if (server.RequestCount() > 0)
+            return Page("14:35", "after%20the%20wait");
+        ScriptedReply busy;
+        busy.Status = 503;
+        busy.Reason = "Service Unavailable";
+        busy.Headers = {"Retry-After: 30"};
+        return busy;
+    });
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0", 1));
+    RunningProgram program(folder);
+    ASSERT_TRUE(server.WaitForRequests(1, 15000));
+
+    // A poll period of 1 s, and the user asking for the news on the way: still no request
+    // within the 30 s (less a second for the reply's way back).
+    EXPECT_FALSE(server.WaitForRequests(2, 3000));
+    program.SendCommand(cmdCurrentNews);
+    EXPECT_FALSE(server.WaitForRequests(2, 26000));
+    ASSERT_TRUE(server.WaitForRequests(2, 8000));
+    ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("after the wait") != std::string::npos; }, 8000));
+    ASSERT_TRUE(program.Exit());
+}
+
+TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("14:35", "awake"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0", 3600));
+    RunningProgram program(folder);
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(server.WaitForRequests(1, 15000));
+
+    // Wine sends no power messages: the test sends the one Windows sends on waking up.
+    ASSERT_TRUE(PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0)) << GetLastError();
+    EXPECT_TRUE(server.WaitForRequests(2, 5000));
+    ASSERT_TRUE(program.Exit());
+}

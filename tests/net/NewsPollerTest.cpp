@@ -74,6 +74,60 @@ TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
     EXPECT_EQ(state->Snapshot().LatestText, "gz");
 }
 
+// A server that knows one page at a time: a request naming its ETag gets a 304.
+TEST_F(NewsPollerTest, UnchangedPageCosts304KeepsTheItemAtSuccessAndAChangedPageIsPublished)
+{
+    const auto memory = std::make_shared<TPollMemory>(30000);
+    std::string page = Page("14:35", "first"), etag = "\"v1\"";
+    const std::string modified = "Sun, 06 Nov 1994 08:49:37 GMT";
+    server.SetHandler([&](const RecordedRequest& request) {
+        if (request.Header("If-None-Match") == etag) {
+            ScriptedReply notModified;
+            notModified.Status = 304;
+            notModified.Reason = "Not Modified";
+            return notModified;
+        }
+        ScriptedReply reply = Reply(page);
+        if (!etag.empty())
+            reply.Headers = {"ETag: " + etag, "Last-Modified: " + modified};
+        return reply;
+    });
+    auto poll = [&] {
+        StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"), PollGiveUpAfterMs, memory);
+        worker->WaitFor();
+        return server.LastRequest();
+    };
+
+    EXPECT_EQ(poll().Header("If-None-Match"), "");
+    const LatestItem first = state->Snapshot();
+    EXPECT_EQ(first.LatestText, "first");
+
+    state->SetFetchStatus(2);
+    const RecordedRequest conditional = poll();
+    EXPECT_EQ(conditional.Header("If-None-Match"), "\"v1\"");
+    EXPECT_EQ(conditional.Header("If-Modified-Since"), modified);
+    LatestItem unchanged = state->Snapshot();
+    EXPECT_EQ(unchanged.FetchStatus, 1) << "a 304 is a successful fetch";
+    EXPECT_EQ(unchanged.LatestTitle, first.LatestTitle);
+    EXPECT_EQ(unchanged.LatestText, "first");
+
+    page = Page("14:36", "second");
+    etag = "\"v2\"";
+    EXPECT_EQ(poll().Header("If-None-Match"), "\"v1\"");
+    EXPECT_EQ(state->Snapshot().LatestText, "second");
+    EXPECT_EQ(poll().Header("If-None-Match"), "\"v2\"");
+    EXPECT_EQ(state->Snapshot().LatestText, "second");
+
+    // A 200 without validators: the next poll is a plain one again.
+    etag.clear();
+    page = Page("14:37", "third");
+    EXPECT_EQ(poll().Header("If-None-Match"), "\"v2\"");
+    EXPECT_EQ(state->Snapshot().LatestText, "third");
+    const RecordedRequest plain = poll();
+    EXPECT_EQ(plain.Header("If-None-Match"), "");
+    EXPECT_EQ(plain.Header("If-Modified-Since"), "");
+}
+
 TEST_F(NewsPollerTest, ErrorStatusStillScansThePage)
 {
     server.SetReply(Reply(Page("08:00", "from an error page"), 500));

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+
+#include "PollRules.h"
+
+namespace {
+
+// Sun, 06 Nov 1994 08:49:37 GMT
+constexpr int64_t kNow = 784111777;
+
+} // namespace
+
+TEST(PollRules, ValidatorsAreKeptWhenSoundAndSentBack)
+{
+    struct Case {
+        std::string etag, lastModified, headers;
+    };
+    const std::string tooLong(MaxValidatorLength + 1, 'a');
+    const std::string longest(MaxValidatorLength, 'a');
+    const Case cases[] = {
+        {"\"5f-1a\"", "Sun, 06 Nov 1994 08:49:37 GMT",
+         "If-None-Match: \"5f-1a\"\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {"W/\"x\"", "", "If-None-Match: W/\"x\"\r\n"},
+        {"", "Sun, 06 Nov 1994 08:49:37 GMT", "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {"", "", ""},
+        {longest, "", "If-None-Match: " + longest + "\r\n"},
+        // A hostile server's values are dropped, never cut or sent as they stand.
+        {tooLong, "Sun, 06 Nov 1994 08:49:37 GMT", "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {"\"a\"\r\nX-Injected: 1", "", ""},
+        {"\"a\x01\"", "Sun, 06 Nov 1994 08:49:37 G\xc3\x89T", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ConditionalHeaders(KeptValidators(c.etag, c.lastModified)), c.headers) << c.etag;
+}
+
+TEST(PollRules, RetryAfterInSecondsAndAsAnHttpDateIsCappedAtAnHour)
+{
+    struct Case {
+        std::string value;
+        std::optional<unsigned> seconds;
+    };
+    const Case cases[] = {
+        {"30", 30},
+        {" 120\t", 120},
+        {"0", 0},
+        {"3600", 3600},
+        {"3601", 3600},
+        {"99999999999999999999999999", 3600},
+        {"Sun, 06 Nov 1994 08:50:37 GMT", 60},
+        {"Sunday, 06-Nov-94 08:50:37 GMT", 60},
+        {"Sun Nov  6 08:50:37 1994", 60},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", 0},
+        {"Sat, 05 Nov 1994 08:49:37 GMT", 0},
+        {"Mon, 07 Nov 1994 08:49:37 GMT", 3600},
+        {"", std::nullopt},
+        {"-5", std::nullopt},
+        {"1.5", std::nullopt},
+        {"30 s", std::nullopt},
+        {"Sun, 06 Nov 1994 08:50:37 UTC", std::nullopt},
+        {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
+        {"Sun, 31 Feb 1994 08:50:37 GMT", std::nullopt},
+        {"Sun, 6 Nov 1994 08:50:37 GMT", std::nullopt},
+        {"Sun, 06 Now 1994 08:50:37 GMT", std::nullopt},
+        {"Sun, 06 Nov 1994 8:50:37 GMT", std::nullopt},
+        {"soon", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RetryAfterSeconds(c.value, kNow), c.seconds) << c.value;
+
+    EXPECT_EQ(ParseHttpDate("Thu, 01 Jan 1970 00:00:00 GMT"), 0);
+    EXPECT_EQ(ParseHttpDate("Tue, 29 Feb 2000 12:00:00 GMT"), 951825600);
+    EXPECT_EQ(ParseHttpDate("Tuesday, 31-Dec-69 23:59:59 GMT"), 3155759999);
+    EXPECT_EQ(ParseHttpDate("Tue, 29 Feb 1900 12:00:00 GMT"), std::nullopt);
+}
+
+// A poll period of 30 s; each step starts a poll at `start`, which ends 100 ms later with
+// `status`, and the next poll is then due at `next`. The random source gives `random`.
+TEST(PollRules, FailuresBackOffDoublingToTenMinutesWithJitterAndASuccessReturnsToThePeriod)
+{
+    struct Step {
+        uint64_t start;
+        unsigned status;
+        std::optional<unsigned> retryAfter;
+        uint32_t random;
+        uint64_t next;
+    };
+    constexpr uint32_t kLowest = 0, kMiddle = 0x80000000u, kHighest = 0xFFFFFFFFu;
+    const Step steps[] = {
+        {0, 200, std::nullopt, kMiddle, 30000},
+        {30000, 304, std::nullopt, kMiddle, 60000},
+        {60000, 0, std::nullopt, kMiddle, 120000},                // no reply: 60 s
+        {120000, 500, std::nullopt, kLowest, 120000 + 108000},    // 120 s - 10 %
+        {228000, 502, std::nullopt, kHighest, 228000 + 263999},   // 240 s + 10 % (rounded down)
+        {491999, 429, std::nullopt, kMiddle, 491999 + 480000},    // 480 s
+        {971999, 503, std::nullopt, kMiddle, 971999 + 600000},    // capped at 10 min
+        {1571999, 0, std::nullopt, kLowest, 1571999 + 540000},    // stays there, jittered
+        {2111999, 404, std::nullopt, kMiddle, 2111999 + 30000},   // a reply, if not a good one
+        {2141999, 503, 300u, kMiddle, 2141999 + 100 + 300000},    // Retry-After beyond the back-off
+        {2442099, 503, 5u, kMiddle, 2442099 + 120000},            // the back-off beyond Retry-After
+        {2562099, 429, 999999u, kMiddle, 2562099 + 100 + 3600000}, // at most an hour
+        {6162199, 200, 300u, kMiddle, 6162199 + 30000},           // Retry-After only with 429 and 503
+    };
+    std::deque<uint32_t> randoms;
+    PollSchedule schedule(30000, [&] {
+        uint32_t value = randoms.front();
+        randoms.pop_front();
+        return value;
+    });
+    EXPECT_TRUE(schedule.Due(0));
+    for (const Step& step : steps) {
+        randoms = {step.random};
+        schedule.Started(step.start);
+        schedule.Finished(step.start + 100, step.status, step.retryAfter);
+        EXPECT_EQ(schedule.NextPollAt(), step.next) << "poll at " << step.start;
+        EXPECT_FALSE(schedule.Due(step.next - 1));
+        EXPECT_TRUE(schedule.Due(step.next));
+    }
+}
+
+TEST(PollRules, JitterStaysWithinTenPercentAndSpreads)
+{
+    uint32_t random = 0;
+    uint64_t lowest = UINT64_MAX, highest = 0;
+    for (uint64_t i = 0; i < 1000; ++i) {
+        random = uint32_t(i * 4294967u + i / 7);
+        PollSchedule fresh(30000, [&] { return random; });
+        fresh.Started(0);
+        fresh.Finished(10, 0, std::nullopt);
+        lowest = std::min(lowest, fresh.NextPollAt());
+        highest = std::max(highest, fresh.NextPollAt());
+    }
+    EXPECT_GE(lowest, 54000u);
+    EXPECT_LE(highest, 66000u);
+    EXPECT_LT(lowest, 54100u);
+    EXPECT_GT(highest, 65900u);
+}
+
+TEST(PollRules, AskingAndWakingUpPollSoonButNeverBeforeTheServersRetryAfter)
+{
+    PollSchedule schedule(30000, [] { return 0x80000000u; });
+    schedule.Started(0);
+    schedule.Finished(100, 200, std::nullopt);
+    schedule.Asked(10000);
+    EXPECT_EQ(schedule.NextPollAt(), 10000u) << "the user asks: a poll at once";
+
+    schedule.Started(10000);
+    schedule.Finished(10100, 0, std::nullopt);
+    schedule.Asked(20000);
+    EXPECT_EQ(schedule.NextPollAt(), 70000u) << "backing off: the user's ask waits too";
+    schedule.Resumed(30000);
+    EXPECT_EQ(schedule.NextPollAt(), 30000 + ResumeDelayMs) << "awake: soon";
+    schedule.Resumed(30000 + ResumeDelayMs - 500);
+    EXPECT_EQ(schedule.NextPollAt(), 30000 + ResumeDelayMs) << "a poll due sooner stays sooner";
+
+    schedule.Started(40000);
+    schedule.Finished(40100, 503, 1800u);
+    schedule.Resumed(50000);
+    EXPECT_EQ(schedule.NextPollAt(), 40100 + 1800000u) << "awake, but the server asked for time";
+
+    // Woken up or asked while a poll runs: the next comes after it, not a period on.
+    schedule.Started(1900000);
+    schedule.Resumed(1900500);
+    schedule.Finished(1901000, 200, std::nullopt);
+    EXPECT_EQ(schedule.NextPollAt(), 1900500 + ResumeDelayMs);
+    schedule.Started(2000000);
+    schedule.Asked(2000500);
+    schedule.Finished(2001000, 304, std::nullopt);
+    EXPECT_EQ(schedule.NextPollAt(), 2000500u);
+
+    // A period longer than the back-off's ceiling is never shortened by it.
+    PollSchedule daily(86400000, [] { return 0x80000000u; });
+    daily.Started(0);
+    daily.Finished(100, 0, std::nullopt);
+    EXPECT_EQ(daily.NextPollAt(), 86400000u);
+}
