@@ -5,6 +5,8 @@ Unicode true
 Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
+; The installer keeps no file times of the build: the same files make the same installer.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
