@@ -14,8 +14,10 @@
 #     --build-dir DIR  the build folder (default: build-release in the project)
 #
 # The program trusts the public keys named by SORIEL_UPDATE_PUBLIC_KEY when it is set (a key
-# rotation), else the public half of PRIVATE_PEM. The build is that of the checked-out commit:
-# see tools/repro-check.sh.
+# rotation), else the public half of PRIVATE_PEM. With SORIEL_CODESIGN_PFX and
+# SORIEL_CODESIGN_PASSWORD_FILE (and SORIEL_CODESIGN_TIMESTAMP_URL) set, the programs and the
+# installer are signed with Authenticode. The build is that of the checked-out commit: see
+# tools/repro-check.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -82,7 +84,9 @@ fi
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
 export SOURCE_DATE_EPOCH
 cmake -S "$root" --preset mingw -B "$build" -DSORIEL_VERSION="$version" -DSORIEL_UPDATE_PUBLIC_KEY="$public_pem" \
-      -DSORIEL_ALLOW_TEST_KEY=OFF -DSORIEL_TESTS=OFF -DSORIEL_BENCH=OFF >/dev/null
+      -DSORIEL_ALLOW_TEST_KEY=OFF -DSORIEL_TESTS=OFF -DSORIEL_BENCH=OFF \
+      -DSORIEL_CODESIGN_PFX="${SORIEL_CODESIGN_PFX:-}" -DSORIEL_CODESIGN_PASSWORD_FILE="${SORIEL_CODESIGN_PASSWORD_FILE:-}" \
+      -DSORIEL_CODESIGN_TIMESTAMP_URL="${SORIEL_CODESIGN_TIMESTAMP_URL:-}" >/dev/null
 cmake --build "$build" --target installer portable
 
 sha256_line() { bash "$root/tools/sign-update.sh" --sha256 "$1"; }

@@ -30,8 +30,8 @@ TEST(Release, ARunningCopyUpdatesItselfFromThePublishedFolder)
     ASSERT_TRUE(newProgram && newLibrary);
 
     ProgramFolder folder(L"soriel release");
-    ASSERT_NE(folder.Read(L"main.exe"), newProgram) << "the published program is the one running";
-    folder.Write(L"main.ini", kQuietSources.substr(0, kQuietSources.find("UpdateURL=")) + "UpdateURL=" + controlFile +
+    ASSERT_TRUE(folder.Read(L"main.exe") != newProgram) << "the published program is the one that runs";
+    folder.Write(L"main.ini", "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\nUpdateURL=" + controlFile +
                                   "\r\nMakerURL=http://127.0.0.1:9/\r\n");
     RunningProgram old(folder);
     ASSERT_TRUE(old.WaitForExit(60000)) << "the running copy did not end for the update";

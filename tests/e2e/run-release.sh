@@ -2,12 +2,13 @@
 # Publishes the next version with tools/release.sh into a folder served on loopback, signed
 # with this build's throw-away key, then runs the test program, whose main.exe (this build's
 # version) updates itself from there.
-#   run-release.sh TEST_PROGRAM NEXT_VERSION
+#   run-release.sh TEST_PROGRAM NEXT_VERSION RELEASE_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../tools/env.sh"
 test_program=$1
 next_version=$2
+release_build=$3
 build=$(cd "$(dirname "$test_program")/.." && pwd)
 work=$(mktemp -d "$build/release-e2e.XXXXXX")
 server_pid=
@@ -28,10 +29,11 @@ for _ in $(seq 100); do
 done
 [ -n "$port" ] || { echo "run-release: the loopback server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
 
-# The release's own build folder stays between runs, so that a second run builds only what
-# changed.
+# The release's build folder stays between runs, so that a later run builds only what
+# changed; beside the tests' build folder, its compile commands are theirs and a compiler
+# cache serves it from their build.
 url="http://127.0.0.1:$port/$next_version/"
-bash "$here/../../tools/release.sh" --out "$work/published" --url "$url" --build-dir "$build/release-e2e" \
+bash "$here/../../tools/release.sh" --out "$work/published" --url "$url" --build-dir "$release_build" \
     "$next_version" "$build/update-signing/private.pem"
 
 SORIEL_RELEASE_FOLDER="$(winepath -w "$work/published/$next_version")\\" \
