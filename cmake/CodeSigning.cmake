@@ -20,7 +20,7 @@ elseif(SORIEL_TESTS)
     set(codesign_password_file ${CODESIGN_TEST_DIR}/password.txt)
     if(NOT EXISTS ${codesign_pfx})
         file(MAKE_DIRECTORY ${CODESIGN_TEST_DIR})
-        run_openssl(rand -hex 16 -out ${codesign_password_file})
+        run_openssl(rand -hex -out ${codesign_password_file} 16)
         run_openssl(req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=Soriel online test build"
                     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature"
                     -keyout ${CODESIGN_TEST_DIR}/key.pem -out ${CODESIGN_TEST_DIR}/certificate.pem)

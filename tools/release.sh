@@ -155,5 +155,7 @@ cp "$build/bin/ticktock.wav" "$folder/ticktock.wav"
 bash "$root/tools/sign-update.sh" "$private_pem" "$folder/app1h.inf"
 
 echo "release: Soriel online $version (serial $serial) is in $folder:"
-echo "  upload to $url: app1h.inf and app1h.inf.sig last, after$(cd "$folder" && ls | grep -v -e '^app1h\.inf' -e '^soriel-online-' | sed 's/^/ /' | tr -d '\n')"
+update_files=$(cd "$folder" && ls | grep -v -e '^app1h\.inf' -e '^soriel-online-' | tr '\n' ' ')
+echo "  upload to $url: ${update_files}then app1h.inf.sig and app1h.inf (last: a copy that reads the"
+echo "  control file finds every file it names in place)"
 echo "  offer for download: soriel-online-$version-setup.exe, soriel-online-$version-portable.zip"
