@@ -22,7 +22,8 @@ if [ -z "$public_pem" ]; then
     public_pem=$work/public.pem
 fi
 public_pem=$(realpath "$public_pem")
-SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
+commit=$(git -C "$root" rev-parse HEAD)
+SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 
 version_option=()
@@ -30,7 +31,7 @@ version_option=()
 sources=("$work/one/soriel" "$work/two/a-longer-folder/soriel-online")
 for source in "${sources[@]}"; do
     mkdir -p "$source"
-    git -C "$root" archive HEAD | tar -x -C "$source"
+    git -C "$root" archive "$commit" | tar -x -C "$source"
     echo "repro-check: building in $source"
     cmake -S "$source" --preset mingw -B "$source/build" "${version_option[@]}" \
           -DSORIEL_UPDATE_PUBLIC_KEY="$public_pem" -DSORIEL_TESTS=OFF -DSORIEL_BENCH=OFF >/dev/null
@@ -52,4 +53,4 @@ for file in "${files[@]}"; do
     fi
 done
 [ "$differing" -eq 0 ] || { echo "repro-check: the two builds differ" >&2; exit 1; }
-echo "repro-check: both builds of $(git -C "$root" rev-parse --short HEAD) are byte-identical"
+echo "repro-check: both builds of ${commit:0:7} are byte-identical"
