@@ -1,8 +1,17 @@
 # The keys updates are signed with. SORIEL_UPDATE_PUBLIC_KEY names the PEM files of the public
-# keys a release trusts (a list: old and new key while the signing key changes); without it, a throw-away pair is made once in the build folder and its
-# public half is built in. The tests always sign with that throw-away pair. Private keys stay
+# keys a release trusts (a list: old and new key while the signing key changes); without it,
+# a throw-away pair is made once in the build folder and its public half is built in. The tests always sign with that throw-away pair. Private keys stay
 # outside the repository.
 set(SORIEL_UPDATE_PUBLIC_KEY "" CACHE STRING "PEM files (a ;-list) of the P-256 public keys update control files may be signed with")
+# A release built with the throw-away key could be updated by whoever holds this build
+# folder: the release packages refuse it unless asked for on purpose.
+option(SORIEL_ALLOW_TEST_KEY "Let the release packages be built with the throw-away update key" OFF)
+# A build with the throw-away key says so in its version resource (see resources/version.rc.in).
+if(NOT SORIEL_UPDATE_PUBLIC_KEY)
+    set(TEST_KEY_COMMENTS_LINE "VALUE \"Comments\", \"Test build: updates are checked against a throw-away key, not the publisher's key\"")
+else()
+    set(TEST_KEY_COMMENTS_LINE "")
+endif()
 
 find_program(OPENSSL_PROGRAM openssl REQUIRED)
 set(UPDATE_SIGNING_DIR ${CMAKE_BINARY_DIR}/update-signing)

@@ -1,10 +1,12 @@
 ; Per-user installer of Soriel online: no administrator rights, the program folder stays
 ; writable for main.ini, news.rtf and updates. Built by the CMake target "installer", which
-; defines VERSION, BIN_DIR, ICON and OUTFILE.
+; defines VERSION, BIN_DIR, ICON and OUTFILE, and SIGN_COMMAND when it signs.
 Unicode true
 Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
+; The installer keeps no file times of the build: the same files make the same installer.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
@@ -17,6 +19,11 @@ SetCompressor /SOLID lzma
 ; The program's hidden application window, and the single-instance guard's mutex.
 !define APP_WINDOW_CLASS "SorielApplication"
 !define APP_MUTEX "${PRODUCT}"
+
+!ifdef SIGN_COMMAND
+    !finalize '${SIGN_COMMAND} "%1"' = 0
+    !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -99,6 +100,24 @@ std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned time
         },
         timeoutMs);
     return found;
+}
+
+RestartedProgram WaitForRestartedProgram(const ProgramFolder& folder, unsigned timeoutMs)
+{
+    RestartedProgram restarted;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!restarted.window && std::chrono::steady_clock::now() < deadline) {
+        const std::optional<DWORD> running = WaitForProgramOf(folder, 30000);
+        if (!running)
+            break;
+        try {
+            restarted.program = std::make_unique<RunningProgram>(*running);
+        } catch (const std::runtime_error&) {
+            continue; // ended before it could be watched
+        }
+        restarted.window = restarted.program->MainWindow(3000);
+    }
+    return restarted;
 }
 
 void RemoveTree(const std::wstring& folder)

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,6 +98,15 @@ private:
 // The id of a main.exe of that folder running now, once one is there; nothing when none
 // appears in time.
 std::optional<DWORD> WaitForProgramOf(const ProgramFolder& folder, unsigned timeoutMs);
+
+// The copy of main.exe that an update started again in the folder, once it shows its main
+// window (a new program that fails lives only a moment under the same name, so each copy that
+// appears is watched in turn); no window when none showed one within the time.
+struct RestartedProgram {
+    std::unique_ptr<RunningProgram> program;
+    HWND window = nullptr;
+};
+RestartedProgram WaitForRestartedProgram(const ProgramFolder& folder, unsigned timeoutMs);
 
 // The program's tray icon is held by the shell. Asks without changing it: a modify of
 // nothing succeeds only for an icon the shell holds.

@@ -94,35 +94,16 @@ long long Milliseconds(std::chrono::steady_clock::duration duration)
     return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
 }
 
-struct Outcome {
-    std::unique_ptr<RunningProgram> program; // the copy running after the update
-    HWND window = nullptr;
-};
-
 // Starts main.exe 3.1.0 against the server and follows it through the update to the copy
 // that runs afterwards.
-Outcome RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server)
+RestartedProgram RunThroughUpdate(const ProgramFolder& folder, const UpdateServer& server)
 {
     folder.Write(L"news.rtf", kNewsLog);
     folder.Write(L"main.ini", server.Sources());
     RunningProgram old(folder);
     EXPECT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
     const auto ended = std::chrono::steady_clock::now();
-    // A new program that fails lives only a moment under the same name: look again until a
-    // copy shows its window.
-    Outcome outcome;
-    const auto deadline = ended + std::chrono::seconds(60);
-    while (!outcome.window && std::chrono::steady_clock::now() < deadline) {
-        const std::optional<DWORD> running = WaitForProgramOf(folder, 30000);
-        if (!running)
-            break;
-        try {
-            outcome.program = std::make_unique<RunningProgram>(*running);
-        } catch (const std::runtime_error&) {
-            continue; // ended before it could be watched
-        }
-        outcome.window = outcome.program->MainWindow(3000);
-    }
+    RestartedProgram outcome = WaitForRestartedProgram(folder, 60000);
     const auto shown = std::chrono::steady_clock::now();
     // Its caption gets the version once its own start-up, update check included, is through.
     WaitUntil([&] { return outcome.window && outcome.program->WindowText(outcome.window) != L"Soriel online"; }, 30000);
@@ -148,7 +129,7 @@ TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
     const std::wstring leftOver = PlantLeftUpdaterFolder();
     ProgramFolder folder(L"soriel update");
     UpdateServer server(Built(L"main_next.exe"));
-    Outcome after = RunThroughUpdate(folder, server);
+    RestartedProgram after = RunThroughUpdate(folder, server);
     ASSERT_TRUE(after.window) << "no program came back";
     EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.1");
     EXPECT_TRUE(WaitUntil([&] { return after.program->LogText().find("Zpráva před aktualizací") != std::string::npos; }, 10000))
@@ -168,7 +149,7 @@ TEST(SelfUpdate, TheOldProgramComesBackWhenTheNewOneFailsAtOnce)
 {
     ProgramFolder folder(L"soriel update");
     UpdateServer server(Built(L"failing_probe.exe"));
-    Outcome after = RunThroughUpdate(folder, server);
+    RestartedProgram after = RunThroughUpdate(folder, server);
     ASSERT_TRUE(after.window) << "no program came back";
     EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.0");
     EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main.exe")) << "main.exe is not the old build";

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Publishes the next version with tools/release.sh into a folder served on loopback, signed
+# with this build's throw-away key, then runs the test program, whose main.exe (this build's
+# version) updates itself from there.
+#   run-release.sh TEST_PROGRAM NEXT_VERSION RELEASE_BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../tools/env.sh"
+test_program=$1
+next_version=$2
+release_build=$3
+build=$(cd "$(dirname "$test_program")/.." && pwd)
+work=$(mktemp -d "$build/release-e2e.XXXXXX")
+server_pid=
+cleanup() {
+    [ -z "$server_pid" ] || kill "$server_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir "$work/published"
+/usr/bin/python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$work/published" >"$work/server.log" 2>&1 &
+server_pid=$!
+port=
+for _ in $(seq 100); do
+    port=$(sed -n 's/^Serving HTTP on .* port \([0-9]*\).*/\1/p' "$work/server.log")
+    [ -z "$port" ] || break
+    sleep 0.1
+done
+[ -n "$port" ] || { echo "run-release: the loopback server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
+
+# The release's build folder stays between runs, so that a later run builds only what
+# changed; beside the tests' build folder, its compile commands are theirs and a compiler
+# cache serves it from their build.
+url="http://127.0.0.1:$port/$next_version/"
+bash "$here/../../tools/release.sh" --out "$work/published" --url "$url" --build-dir "$release_build" \
+    "$next_version" "$build/update-signing/private.pem"
+
+SORIEL_RELEASE_FOLDER="$(winepath -w "$work/published/$next_version")\\" \
+SORIEL_RELEASE_CONTROL_FILE="${url}app1h.inf" SORIEL_RELEASE_VERSION="$next_version" \
+    wine "$test_program"
