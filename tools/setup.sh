@@ -5,7 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
           wine wine64 xvfb xauth x11-utils googletest python3 openssl imagemagick xdotool sox
-          e2fsprogs nsis osslsigncode mscompress gcab python3-pyftpdlib
+          e2fsprogs nsis osslsigncode mscompress gcab python3-pyftpdlib ccache
           clang libfuzzer-14-dev libclang-rt-14-dev zlib1g-dev nginx-light)
 missing=()
 for p in "${packages[@]}"; do
