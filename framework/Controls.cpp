@@ -16,8 +16,18 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {}
 
 TControl::~TControl()
 {
+    if (TWinControl* top = TopParent())
+        top->ControlRemoved(this);
     if (parent_)
         parent_->RemoveChild(this);
+}
+
+TWinControl* TControl::TopParent() const
+{
+    TWinControl* top = parent_;
+    while (top && top->Parent())
+        top = top->Parent();
+    return top;
 }
 
 void TControl::SetParent(TWinControl* parent)
@@ -240,6 +250,10 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         // tray does, never loads their libraries nor pays their memory.
         if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)
             CreateChildHandles();
+        break;
+    case WM_SETFOCUS:
+        if (TWinControl* top = TopParent())
+            top->ControlFocused(this);
         break;
     case WM_NCDESTROY: {
         LRESULT result = DefaultHandler(message, wParam, lParam);

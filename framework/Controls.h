@@ -21,6 +21,8 @@ public:
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
+    // The outermost control this one sits on (its form); none without a parent.
+    TWinControl* TopParent() const;
 
     int Left() const { return bounds_.left; }
     int Top() const { return bounds_.top; }
@@ -85,6 +87,11 @@ public:
     void RemoveChild(TControl* child);
 
     static TWinControl* FromHandle(HWND window);
+
+    // The outermost control hears of a control on it that got the keyboard focus, and of
+    // one going away.
+    virtual void ControlFocused(TControl* control) { (void)control; }
+    virtual void ControlRemoved(TControl* control) { (void)control; }
 
     struct CreateParamsData {
         const wchar_t* ClassName = nullptr; // null: the framework's own painting window class

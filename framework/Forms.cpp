@@ -89,6 +89,42 @@ void TForm::BringToFront()
     BringWindowToTop(Handle());
 }
 
+void TForm::SetActiveControl(TControl* control)
+{
+    if (control == activeControl_)
+        return;
+    if (activeControl_)
+        activeControl_->Invalidate();
+    activeControl_ = control;
+    if (activeControl_)
+        activeControl_->Invalidate();
+    if (HandleAllocated() && GetActiveWindow() == Handle())
+        FocusActiveControl();
+}
+
+void TForm::FocusActiveControl()
+{
+    auto* windowed = dynamic_cast<TWinControl*>(activeControl_);
+    HWND target = windowed ? windowed->Handle() : Handle();
+    if (GetFocus() != target && IsWindowVisible(target))
+        SetFocus(target);
+}
+
+void TForm::ControlFocused(TControl* control)
+{
+    if (control == activeControl_)
+        return;
+    if (activeControl_)
+        activeControl_->Invalidate();
+    activeControl_ = control;
+}
+
+void TForm::ControlRemoved(TControl* control)
+{
+    if (control == activeControl_)
+        activeControl_ = nullptr;
+}
+
 void TForm::DoCreate()
 {
     // An error in the creation handler is reported; the form lives on all the same.
@@ -147,6 +183,19 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             Application->Minimize();
             return 0;
         }
+        break;
+    case WM_SETFOCUS:
+        // The form is focused when activated: a windowed active control takes the focus on.
+        if (activeControl_ && activeControl_->IsWindowed()) {
+            FocusActiveControl();
+            return 0;
+        }
+        if (activeControl_)
+            activeControl_->Invalidate();
+        break;
+    case WM_KILLFOCUS:
+        if (activeControl_ && !activeControl_->IsWindowed())
+            activeControl_->Invalidate();
         break;
     case WM_SHOWWINDOW:
         if (lParam == 0) // not when shown or hidden along with the minimized application

@@ -27,6 +27,15 @@ public:
     void Release();
     void BringToFront();
 
+    // The control that has the form's keyboard focus, and gets it back whenever the form
+    // does; none: the form itself.
+    TControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TControl* control);
+    // The keyboard focus to the active control: a windowless one takes it through the form.
+    void FocusActiveControl();
+    void ControlFocused(TControl* control) override;
+    void ControlRemoved(TControl* control) override;
+
     std::function<void(TForm&)> OnCreate;
     std::function<void(TForm&, TCloseAction&)> OnClose;
 
@@ -39,4 +48,5 @@ protected:
 
 private:
     bool centred_ = false;
+    TControl* activeControl_ = nullptr;
 };

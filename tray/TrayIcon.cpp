@@ -302,7 +302,7 @@ void TTrayIcon::HideApplication()
 void TTrayIcon::ShowMenuAtCursor()
 {
     POINT pos{};
-    if (!PopupMenu || !GetCursorPos(&pos))
+    if (!PopupMenu || !PopupMenu->AutoPopup || !GetCursorPos(&pos))
         return;
     if (Application) {
         SetForegroundWindow(Application->Handle());
@@ -419,7 +419,7 @@ void TTrayIcon::RaiseMouseUp(TrayButton button)
 
 void TTrayIcon::ClickDefaultItem()
 {
-    if (!PopupMenu || LeftPopup)
+    if (!PopupMenu || !PopupMenu->AutoPopup || LeftPopup)
         return;
     for (TMenuItem* item : PopupMenu->Items)
         if (item->Default) {
@@ -480,6 +480,17 @@ void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
 
 void TTrayIcon::OwnerWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Activated again: the keyboard focus goes back where the user left it, unless the
+    // window that lost the activation holds the active control.
+    if (message == WM_ACTIVATE && (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE)) {
+        auto* form = dynamic_cast<TForm*>(Owner());
+        if (TControl* active = form ? form->ActiveControl() : nullptr) {
+            auto* windowed = dynamic_cast<TWinControl*>(active);
+            TWinControl* holder = active->Parent() ? active->Parent() : windowed;
+            if (holder && holder->ExistingHandle() != HWND(lParam))
+                form->FocusActiveControl();
+        }
+    }
     // Shown by a show call (not along with its owner): bring the application back first,
     // so the taskbar button returns, then the window to the front.
     if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0 && Application) {
