@@ -5,6 +5,7 @@
 #include "DataFolder.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
+#include "PopupHold.h"
 #include "Text.h"
 #include "TextDecoder.h"
 #include "UpdateSignature.h"
@@ -321,7 +322,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TForm1::TimerTimer() { StartPoll(Worker, abandonedWorker_, latest_, sources_.NewsURL); }
 
-void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this); }
+void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this, pendingPopup_); }
 
 void TForm1::Nastaktulnzprvu1Click()
 {
@@ -362,6 +363,7 @@ void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
     FillLogWhenNeeded();
 }
 
+bool TForm1::PopupsMustWait() { return MustHoldPopups(ReadPopupHoldFacts()); }
 void TForm1::ShowPopup() { popup->ShowNotification(); }
 bool TForm1::SoundOn() { return CheckBox2->Checked(); }
 void TForm1::PlaySound() { zvuk(); }

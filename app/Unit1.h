@@ -107,6 +107,7 @@ private:
     void SetPopupText(const std::string& text) override;
     bool LogHoldsLine(const std::string& line) override;
     void AppendLogEntry(const std::string& title, const std::string& text) override;
+    bool PopupsMustWait() override;
     void ShowPopup() override;
     bool SoundOn() override;
     void PlaySound() override;
@@ -121,6 +122,7 @@ private:
     std::unique_ptr<TNewsLogFile> newsLogFile_;
     bool logShown_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
+    PendingPopup pendingPopup_;
     std::unique_ptr<TSR> Worker;
     // A poll given up on as hung, kept until its body ends.
     std::unique_ptr<TSR> abandonedWorker_;
