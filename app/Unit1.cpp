@@ -51,6 +51,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(DataFilePath(L"main.
     SetClientSize(458, 397);
     OnCreate = [this](TForm&) { FormCreate(); };
     OnClose = [this](TForm&, TCloseAction& action) { FormClose(action); };
+    // Escape puts the window away into the tray, as minimizing does.
+    OnEscape = [this](TForm&) { TrayIcon->HideApplication(); };
 
     sources_ = ReadSources([this](std::string_view key) { return settings_.Value("Sources", key); });
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "AccessibleClient.h"
 #include "Application.h"
 #include "Exception.h"
 #include "Text.h"
@@ -318,6 +319,17 @@ void TWinControl::RemoveChild(TControl* child)
         InvalidateRect(handle_, &child->BoundsRect(), FALSE);
 }
 
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+TCustomControl::~TCustomControl()
+{
+    // A reader may hold the object longer than the control lives.
+    if (accessible_)
+        accessible_->Disconnect();
+}
+
+TAccessibleInfo TCustomControl::Accessible() const { return {ROLE_SYSTEM_CLIENT, Caption()}; }
+
 void TCustomControl::PaintBackground(TCanvas& canvas, const RECT& client) { canvas.FillRect(client, Color); }
 
 void TCustomControl::PaintAll(HDC target)
@@ -344,6 +356,7 @@ void TCustomControl::PaintAll(HDC target)
         }
         RestoreDC(buffer.Get(), saved);
     }
+    PaintOver(buffer.Get());
     BitBlt(target, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
     SelectObject(buffer.Get(), old);
 }
@@ -383,6 +396,13 @@ LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT:
+        if (LONG(lParam) == OBJID_CLIENT) {
+            if (!accessible_)
+                accessible_ = ComPtr<TAccessibleClient>(new TAccessibleClient(this));
+            return accessible_->Answer(wParam);
+        }
+        break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Handle(), &paint);

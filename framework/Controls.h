@@ -5,13 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "ComPtr.h"
 #include "Component.h"
 #include "Graphics.h"
+
+class TAccessibleClient;
 
 class TWinControl;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// What assistive technology is told of a control (the MSAA role, ROLE_SYSTEM_*; 0: nothing).
+struct TAccessibleInfo {
+    long Role = 0;
+    std::string Name;
+    std::string Description;
+    std::string Value;
+    std::string DefaultAction;
+    long State = 0; // STATE_SYSTEM_* beyond focus and visibility
+};
 
 // Anything placed on a window: position in its parent's client area, colour, font, mouse events.
 class TControl : public TComponent {
@@ -40,6 +53,8 @@ public:
     std::string Caption() const { return caption_; }
     virtual void SetCaption(const std::string& caption);
     HCURSOR Cursor = nullptr; // none: the arrow
+    // Reached with Tab; the form's order is the reading order, top to bottom, left to right.
+    bool TabStop = false;
 
     std::function<void(TControl&)> OnClick;
     std::function<void(TControl&, TMouseButton, int x, int y)> OnMouseDown;
@@ -58,6 +73,10 @@ public:
     virtual void Paint(TCanvas& canvas) { (void)canvas; }
     virtual bool IsWindowed() const { return false; }
     void Invalidate();
+
+    virtual TAccessibleInfo Accessible() const { return {}; }
+    // Enter or Space on the focused control, or assistive technology's default action.
+    virtual void DoDefaultAction() {}
 
 protected:
     RECT bounds_{};
@@ -134,12 +153,17 @@ private:
 // children in creation order (double-buffered), and routes the mouse to them.
 class TCustomControl : public TWinControl {
 public:
-    explicit TCustomControl(TComponent* owner) : TWinControl(owner) {}
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+
+    TAccessibleInfo Accessible() const override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Draws the background; children are drawn over it.
     virtual void PaintBackground(TCanvas& canvas, const RECT& client);
+    // Draws over the children (a focus mark).
+    virtual void PaintOver(HDC dc) { (void)dc; }
 
 private:
     void PaintAll(HDC dc);
@@ -147,6 +171,7 @@ private:
     void TrackHover(TControl* hovered);
 
     bool tracking_ = false;
+    ComPtr<TAccessibleClient> accessible_;
 };
 
 // A windowless control drawn by its parent.

@@ -1,5 +1,8 @@
 #include "Forms.h"
 
+#include <algorithm>
+
+#include "AccessibleClient.h"
 #include "Application.h"
 #include "Menus.h"
 
@@ -94,10 +97,10 @@ void TForm::SetActiveControl(TControl* control)
     if (control == activeControl_)
         return;
     if (activeControl_)
-        activeControl_->Invalidate();
+        InvalidateFocusMark();
     activeControl_ = control;
     if (activeControl_)
-        activeControl_->Invalidate();
+        InvalidateFocusMark();
     if (HandleAllocated() && GetActiveWindow() == Handle())
         FocusActiveControl();
 }
@@ -108,6 +111,76 @@ void TForm::FocusActiveControl()
     HWND target = windowed ? windowed->Handle() : Handle();
     if (GetFocus() != target && IsWindowVisible(target))
         SetFocus(target);
+    // A windowless control has no window of its own to report its focus to readers.
+    if (!windowed && activeControl_ && GetFocus() == Handle())
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, AccessibleChildId(*this, activeControl_));
+}
+
+void TForm::SelectNext(bool forward)
+{
+    std::vector<TControl*> stops;
+    for (TControl* control : Controls()) {
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        const bool shown = windowed ? windowed->HandleAllocated() && IsWindowVisible(windowed->ExistingHandle())
+                                    : control->Visible();
+        if (control->TabStop && control->Enabled && shown)
+            stops.push_back(control);
+    }
+    if (stops.empty())
+        return;
+    std::stable_sort(stops.begin(), stops.end(), [](const TControl* a, const TControl* b) {
+        return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
+    });
+    auto current = std::find(stops.begin(), stops.end(), activeControl_);
+    size_t next = 0;
+    if (current == stops.end())
+        next = forward ? 0 : stops.size() - 1;
+    else
+        next = (size_t(current - stops.begin()) + (forward ? 1 : stops.size() - 1)) % stops.size();
+    SetActiveControl(stops[next]);
+    FocusActiveControl();
+}
+
+bool TForm::DialogKey(WPARAM key)
+{
+    const bool modified = (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
+    if (modified)
+        return false;
+    switch (key) {
+    case VK_TAB:
+        SelectNext(!(GetKeyState(VK_SHIFT) & 0x8000));
+        return true;
+    case VK_ESCAPE:
+        if (!OnEscape)
+            return false;
+        OnEscape(*this);
+        return true;
+    case VK_RETURN:
+    case VK_SPACE:
+        if (!activeControl_ || activeControl_->IsWindowed() || GetFocus() != Handle())
+            return false;
+        activeControl_->DoDefaultAction();
+        return true;
+    }
+    return false;
+}
+
+void TForm::InvalidateFocusMark()
+{
+    if (!activeControl_ || activeControl_->IsWindowed() || !HandleAllocated())
+        return;
+    RECT box = activeControl_->BoundsRect();
+    InflateRect(&box, 1, 1);
+    InvalidateRect(Handle(), &box, FALSE);
+}
+
+void TForm::PaintOver(HDC dc)
+{
+    if (!activeControl_ || activeControl_->IsWindowed() || !activeControl_->Visible() || GetFocus() != Handle())
+        return;
+    RECT box = activeControl_->BoundsRect();
+    InflateRect(&box, 1, 1);
+    DrawFocusRect(dc, &box);
 }
 
 void TForm::ControlFocused(TControl* control)
@@ -115,7 +188,7 @@ void TForm::ControlFocused(TControl* control)
     if (control == activeControl_)
         return;
     if (activeControl_)
-        activeControl_->Invalidate();
+        InvalidateFocusMark();
     activeControl_ = control;
 }
 
@@ -191,11 +264,17 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         if (activeControl_)
-            activeControl_->Invalidate();
+            InvalidateFocusMark();
+        break;
+    case WM_KEYDOWN:
+        // The form's own window has the focus (a windowless control is active) and the
+        // message loop is not the application's.
+        if (DialogKey(wParam))
+            return 0;
         break;
     case WM_KILLFOCUS:
         if (activeControl_ && !activeControl_->IsWindowed())
-            activeControl_->Invalidate();
+            InvalidateFocusMark();
         break;
     case WM_SHOWWINDOW:
         if (lParam == 0) // not when shown or hidden along with the minimized application

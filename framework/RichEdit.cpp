@@ -59,7 +59,7 @@ HMODULE RichEditLibrary()
 
 } // namespace
 
-TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) {}
+TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) { TabStop = true; }
 
 void TRichEdit::CreateParams(CreateParamsData& params)
 {

@@ -46,7 +46,7 @@ public:
 // The standard check box, in the colours and font of the control.
 class TCheckBox : public TWinControl {
 public:
-    explicit TCheckBox(TComponent* owner) : TWinControl(owner) {}
+    explicit TCheckBox(TComponent* owner) : TWinControl(owner) { TabStop = true; }
 
     bool Checked() const;
     void SetChecked(bool checked);

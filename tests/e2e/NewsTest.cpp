@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include <oleacc.h>
+
 #include "MenuCommands.h"
 #include "NewsPages.h"
 #include "ProgramUnderTest.h"
@@ -225,6 +227,12 @@ TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 3000));
     EXPECT_LE(GetTickCount64() - closed, 3000u);
     EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 21:05");
+    // What a screen reader announces.
+    const std::vector<AccessibleElement> alert = ReadAccessible(popups[0]);
+    ASSERT_FALSE(alert.empty());
+    EXPECT_EQ(alert[0].role, ROLE_SYSTEM_ALERT);
+    EXPECT_EQ(alert[0].name, "Soriel 3 - " + Today() + " 21:05");
+    EXPECT_EQ(alert[0].description, "second\na 1 další zpráva");
     // Long enough for a second popup to follow, if one did.
     EXPECT_FALSE(WaitUntil([&] { return program.Popups().size() > 1; }, 2500));
     ASSERT_TRUE(program.Exit());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Cursors.h"
 #include "Forms.h"
@@ -69,6 +70,62 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->Font.Color, clNavy);
+}
+
+// A real key press, through the system's input queue as the keyboard's would come.
+void Press(WORD key, bool shift = false)
+{
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD code, DWORD flags) {
+        INPUT input{INPUT_KEYBOARD};
+        input.ki.wVk = code;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    if (shift)
+        add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift)
+        add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterOpensTheFocusedOne)
+{
+    OpenedMarker target;
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    // Made first, but lower on the window: second in the Tab order.
+    auto* lower = new TLinkLabel(&form);
+    lower->SetBounds(10, 60, 80, 13);
+    lower->SetParent(&form);
+    lower->SetCaption("dole");
+    auto* upper = new TLinkLabel(&form);
+    upper->SetBounds(10, 10, 80, 13);
+    upper->SetParent(&form);
+    upper->SetCaption("nahoře");
+    upper->URL = Narrow(target.script);
+    int escapes = 0;
+    form.OnEscape = [&](TForm&) { ++escapes; };
+    form.LoadedTree();
+    form.BringToFront();
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == form.Handle(); }));
+
+    Press(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == upper; }));
+    Press(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == lower; }));
+    Press(VK_TAB, true);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == upper; }));
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return escapes == 1; }));
+    EXPECT_FALSE(target.Opened());
+
+    Press(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return target.Opened(); }, 15000));
+    EXPECT_TRUE(upper->Visited());
+    EXPECT_FALSE(lower->Visited());
 }
 
 TEST(LinkLabel, EmptyTargetOpensNothingAndAnUnknownOneFails)
