@@ -93,6 +93,9 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     trayData_.uID = iconId_;
     trayData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData_.uCallbackMessage = TrayCallbackMessage;
+    // Asked for after every add: the shell then reports keyboard selection and the
+    // context-menu key, and keeps the callback's form (the icon's number, the event).
+    trayData_.uVersion = NOTIFYICON_VERSION;
     AttachAppWindow();
     // The owner's window, when it already has one; otherwise once its layout is loaded.
     if (auto* control = dynamic_cast<TWinControl*>(owner); control && control->HandleAllocated())
@@ -256,8 +259,10 @@ bool TTrayIcon::AddToTray()
 bool TTrayIcon::ShellAdd()
 {
     inTray_ = Shell_NotifyIconW(NIM_ADD, &trayData_);
-    if (inTray_)
+    if (inTray_) {
         shown_ = trayData_;
+        Shell_NotifyIconW(NIM_SETVERSION, &trayData_);
+    }
     return inTray_;
 }
 
