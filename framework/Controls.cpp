@@ -221,6 +221,11 @@ LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
 
 HBRUSH TWinControl::ControlColor(HDC dc)
 {
+    if (HighContrastOn()) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
     SetTextColor(dc, ColorToRGB(Font.Color));
     SetBkColor(dc, ColorToRGB(Color));
     if (!colorBrush_ || colorBrushColor_ != Color) {
@@ -339,9 +344,13 @@ void TCustomControl::PaintAll(HDC target)
     MemoryDc buffer(CreateCompatibleDC(target));
     BitmapHandle bitmap(CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
     HGDIOBJ old = SelectObject(buffer.Get(), bitmap.Get());
+    const bool plain = HighContrastOn();
     {
         TCanvas canvas(buffer.Get());
-        PaintBackground(canvas, client);
+        if (plain)
+            canvas.FillRect(client, clWindow);
+        else
+            PaintBackground(canvas, client);
     }
     for (TControl* child : Controls()) {
         if (child->IsWindowed() || !child->Visible())
@@ -352,7 +361,10 @@ void TCustomControl::PaintAll(HDC target)
         SetViewportOrgEx(buffer.Get(), box.left, box.top, nullptr);
         {
             TCanvas canvas(buffer.Get());
-            child->Paint(canvas);
+            if (plain)
+                child->PaintPlain(canvas);
+            else
+                child->Paint(canvas);
         }
         RestoreDC(buffer.Get(), saved);
     }

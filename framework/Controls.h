@@ -71,6 +71,9 @@ public:
 
     // Windowless controls draw themselves here, in their own coordinates.
     virtual void Paint(TCanvas& canvas) { (void)canvas; }
+    // The same in high contrast: only what carries meaning, in the system's colours;
+    // decoration (backdrops, pictures, shapes, text effects) is left out.
+    virtual void PaintPlain(TCanvas& canvas) { (void)canvas; }
     virtual bool IsWindowed() const { return false; }
     void Invalidate();
 
@@ -111,6 +114,8 @@ public:
     // one going away.
     virtual void ControlFocused(TControl* control) { (void)control; }
     virtual void ControlRemoved(TControl* control) { (void)control; }
+    // The system's colours or its high-contrast mode changed.
+    virtual void SystemColoursChanged() {}
 
     struct CreateParamsData {
         const wchar_t* ClassName = nullptr; // null: the framework's own painting window class

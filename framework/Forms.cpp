@@ -266,6 +266,15 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (activeControl_)
             InvalidateFocusMark();
         break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Told to top-level windows only: the form passes it on to its controls.
+        SystemSettingsChanged();
+        for (TControl* control : Controls())
+            if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+                windowed->SystemColoursChanged();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
     case WM_KEYDOWN:
         // The form's own window has the focus (a windowless control is active) and the
         // message loop is not the application's.

@@ -52,6 +52,7 @@ public:
 
 protected:
     void FontChanged() override;
+    TColor PlainTextColor() const override { return clHotLight; }
 
 private:
     // The font takes the state's colour (and, with underline, its underline).

@@ -2,22 +2,8 @@
 
 #include <oleacc.h>
 
+#include "ClientPixel.h"
 #include "ProgramUnderTest.h"
-
-namespace {
-
-// A pixel of the window's client area as the screen shows it.
-COLORREF ClientPixel(HWND window, int x, int y)
-{
-    POINT point{x, y};
-    ClientToScreen(window, &point);
-    HDC screen = GetDC(nullptr);
-    const COLORREF seen = GetPixel(screen, point.x, point.y);
-    ReleaseDC(nullptr, screen);
-    return seen;
-}
-
-} // namespace
 
 // The backdrop on screen: yellow along the top edge, red at row 44, black from row 88
 // down (read in the left margin, where no control covers it).

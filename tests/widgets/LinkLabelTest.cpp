@@ -3,9 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "ClientPixel.h"
 #include "Cursors.h"
 #include "Forms.h"
 #include "LinkLabels.h"
+#include "MultiGradient.h"
 #include "Text.h"
 #include "Waiting.h"
 
@@ -126,6 +128,59 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterOpensTheFocusedOne)
     EXPECT_TRUE(PumpUntil([&] { return target.Opened(); }, 15000));
     EXPECT_TRUE(upper->Visited());
     EXPECT_FALSE(lower->Visited());
+}
+
+// Whether the screen shows that colour somewhere in the control.
+bool ShowsColour(HWND window, const TControl& control, COLORREF colour)
+{
+    for (int y = control.Top(); y < control.Top() + control.Height(); ++y)
+        for (int x = control.Left(); x < control.Left() + control.Width(); ++x)
+            if (ClientPixel(window, x, y) == colour)
+                return true;
+    return false;
+}
+
+// Wine cannot switch high contrast on (SPI_SETHIGHCONTRAST fails, and the mode always
+// reads off): the test sets the program's idea of it, and the change message switches it
+// back from the system.
+TEST(LinkLabel, HighContrastPaintsTextAndLinksInTheSystemsColoursWithoutBackdrop)
+{
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    auto* backdrop = new TMultiGradient(&form);
+    backdrop->SetBounds(0, 0, 200, 100);
+    backdrop->SetParent(&form);
+    for (int slot = 0; slot < TGradient::kSlots; ++slot)
+        backdrop->Gradient.SetActive(slot, slot == 0);
+    backdrop->Gradient.SetColor(0, clAqua);
+    auto* label = new TFxLabel(&form);
+    label->SetBounds(10, 10, 120, 20);
+    label->SetParent(&form);
+    label->Transparent = true;
+    label->Font.Set("Tahoma", -16, clYellow, fsBold);
+    label->SetShadowStyle(TShadowStyle::ssRaised);
+    label->SetCaption("Soriel online");
+    auto* link = new TLinkLabel(&form);
+    link->SetBounds(10, 60, 120, 20);
+    link->SetParent(&form);
+    link->Font.Set("Tahoma", -16, clYellow, fsBold | fsUnderline);
+    link->SetCaption("www.example.cz");
+    form.LoadedTree();
+    form.BringToFront();
+    const COLORREF aqua = RGB(0, 255, 255);
+    ASSERT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == aqua; }));
+
+    SetHighContrastOn(true);
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == GetSysColor(COLOR_WINDOW); }));
+    EXPECT_TRUE(ShowsColour(form.Handle(), *label, GetSysColor(COLOR_WINDOWTEXT)));
+    EXPECT_TRUE(ShowsColour(form.Handle(), *link, GetSysColor(COLOR_HOTLIGHT)));
+    EXPECT_FALSE(ShowsColour(form.Handle(), *link, RGB(255, 255, 0)));
+
+    // Switched off: the system says so when its colours change.
+    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_FALSE(HighContrastOn());
+    EXPECT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == aqua; }));
 }
 
 TEST(LinkLabel, EmptyTargetOpensNothingAndAnUnknownOneFails)
