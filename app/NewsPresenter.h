@@ -13,15 +13,27 @@ public:
     virtual void SetPopupText(const std::string& text) = 0;
     virtual bool LogHoldsLine(const std::string& line) = 0;
     virtual void AppendLogEntry(const std::string& title, const std::string& text) = 0;
+    // The person must not be disturbed now: popups and sounds wait.
+    virtual bool PopupsMustWait() = 0;
     virtual void ShowPopup() = 0;
     virtual bool SoundOn() = 0;
     virtual void PlaySound() = 0;
 };
 
+// The announcement still to be shown: the newest item, and how many others came while
+// popups had to wait.
+struct PendingPopup {
+    bool pending = false;
+    std::string title;
+    std::string text;
+    int others = 0;
+};
+
 // The 2-second tick: shows the fetch status, and announces an item whose title differs
-// from the one announced last. Errors are not caught: one before the item counts as
-// announced lets the next tick try again.
-void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target);
+// from the one announced last: its log entry at once, its popup and sound as soon as
+// popups need not wait. Errors are not caught: one before the item counts as announced
+// lets the next tick try again.
+void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, PendingPopup& pending);
 
 // "Zobrazit aktuální zprávu": the next tick announces the current item once more.
 void ForgetLastShownItem(TLatestItemState& state);

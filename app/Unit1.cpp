@@ -5,6 +5,7 @@
 #include "DataFolder.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
+#include "PopupHold.h"
 #include "Text.h"
 #include "TextDecoder.h"
 #include "UpdateSignature.h"
@@ -50,6 +51,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(DataFilePath(L"main.
     SetClientSize(458, 397);
     OnCreate = [this](TForm&) { FormCreate(); };
     OnClose = [this](TForm&, TCloseAction& action) { FormClose(action); };
+    // Escape puts the window away into the tray, as minimizing does.
+    OnEscape = [this](TForm&) { TrayIcon->HideApplication(); };
 
     sources_ = ReadSources([this](std::string_view key) { return settings_.Value("Sources", key); });
 
@@ -349,7 +352,7 @@ void TForm1::TimerTimer()
     Timer->SetInterval(StartPollWhenDue(Worker, abandonedWorker_, latest_, sources_.NewsURL, pollMemory_));
 }
 
-void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this); }
+void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this, pendingPopup_); }
 
 void TForm1::Nastaktulnzprvu1Click()
 {
@@ -391,6 +394,7 @@ void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
     FillLogWhenNeeded();
 }
 
+bool TForm1::PopupsMustWait() { return MustHoldPopups(ReadPopupHoldFacts()); }
 void TForm1::ShowPopup() { popup->ShowNotification(); }
 bool TForm1::SoundOn() { return CheckBox2->Checked(); }
 void TForm1::PlaySound() { zvuk(); }

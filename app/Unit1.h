@@ -107,6 +107,7 @@ private:
     void SetPopupText(const std::string& text) override;
     bool LogHoldsLine(const std::string& line) override;
     void AppendLogEntry(const std::string& title, const std::string& text) override;
+    bool PopupsMustWait() override;
     void ShowPopup() override;
     bool SoundOn() override;
     void PlaySound() override;
@@ -123,6 +124,7 @@ private:
     // The start-up update run is under way: nothing of the window's state has been read yet.
     bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
+    PendingPopup pendingPopup_;
     std::unique_ptr<TSR> Worker;
     // The page's validators and when the next poll is due.
     std::shared_ptr<TPollMemory> pollMemory_;

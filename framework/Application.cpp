@@ -82,9 +82,19 @@ bool TApplication::HandleMessage()
         terminated_ = true;
         return false;
     }
+    Dispatch(message);
+    return true;
+}
+
+void TApplication::Dispatch(MSG& message)
+{
+    if (message.message == WM_KEYDOWN) {
+        auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(message.hwnd, GA_ROOT)));
+        if (form && form->DialogKey(message.wParam))
+            return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
-    return true;
 }
 
 void TApplication::ProcessMessages()
@@ -97,8 +107,7 @@ void TApplication::ProcessMessages()
             PostQuitMessage(int(message.wParam));
             return;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        Dispatch(message);
     }
 }
 

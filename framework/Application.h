@@ -52,6 +52,8 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool HandleMessage();
+    // Translates and dispatches one message, after its form's keyboard navigation.
+    static void Dispatch(MSG& message);
 
     HWND handle_ = nullptr;
     std::string title_;

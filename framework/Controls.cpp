@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "AccessibleClient.h"
 #include "Application.h"
 #include "Exception.h"
 #include "Text.h"
@@ -16,8 +17,18 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {}
 
 TControl::~TControl()
 {
+    if (TWinControl* top = TopParent())
+        top->ControlRemoved(this);
     if (parent_)
         parent_->RemoveChild(this);
+}
+
+TWinControl* TControl::TopParent() const
+{
+    TWinControl* top = parent_;
+    while (top && top->Parent())
+        top = top->Parent();
+    return top;
 }
 
 void TControl::SetParent(TWinControl* parent)
@@ -210,6 +221,11 @@ LRESULT TWinControl::DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam)
 
 HBRUSH TWinControl::ControlColor(HDC dc)
 {
+    if (HighContrastOn()) {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
     SetTextColor(dc, ColorToRGB(Font.Color));
     SetBkColor(dc, ColorToRGB(Color));
     if (!colorBrush_ || colorBrushColor_ != Color) {
@@ -240,6 +256,10 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         // tray does, never loads their libraries nor pays their memory.
         if (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW)
             CreateChildHandles();
+        break;
+    case WM_SETFOCUS:
+        if (TWinControl* top = TopParent())
+            top->ControlFocused(this);
         break;
     case WM_NCDESTROY: {
         LRESULT result = DefaultHandler(message, wParam, lParam);
@@ -304,6 +324,17 @@ void TWinControl::RemoveChild(TControl* child)
         InvalidateRect(handle_, &child->BoundsRect(), FALSE);
 }
 
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+TCustomControl::~TCustomControl()
+{
+    // A reader may hold the object longer than the control lives.
+    if (accessible_)
+        accessible_->Disconnect();
+}
+
+TAccessibleInfo TCustomControl::Accessible() const { return {ROLE_SYSTEM_CLIENT, Caption()}; }
+
 void TCustomControl::PaintBackground(TCanvas& canvas, const RECT& client) { canvas.FillRect(client, Color); }
 
 void TCustomControl::PaintAll(HDC target)
@@ -313,9 +344,13 @@ void TCustomControl::PaintAll(HDC target)
     MemoryDc buffer(CreateCompatibleDC(target));
     BitmapHandle bitmap(CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
     HGDIOBJ old = SelectObject(buffer.Get(), bitmap.Get());
+    const bool plain = HighContrastOn();
     {
         TCanvas canvas(buffer.Get());
-        PaintBackground(canvas, client);
+        if (plain)
+            canvas.FillRect(client, clWindow);
+        else
+            PaintBackground(canvas, client);
     }
     for (TControl* child : Controls()) {
         if (child->IsWindowed() || !child->Visible())
@@ -326,10 +361,14 @@ void TCustomControl::PaintAll(HDC target)
         SetViewportOrgEx(buffer.Get(), box.left, box.top, nullptr);
         {
             TCanvas canvas(buffer.Get());
-            child->Paint(canvas);
+            if (plain)
+                child->PaintPlain(canvas);
+            else
+                child->Paint(canvas);
         }
         RestoreDC(buffer.Get(), saved);
     }
+    PaintOver(buffer.Get());
     BitBlt(target, 0, 0, client.right, client.bottom, buffer.Get(), 0, 0, SRCCOPY);
     SelectObject(buffer.Get(), old);
 }
@@ -369,6 +408,13 @@ LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETOBJECT:
+        if (LONG(lParam) == OBJID_CLIENT) {
+            if (!accessible_)
+                accessible_ = ComPtr<TAccessibleClient>(new TAccessibleClient(this));
+            return accessible_->Answer(wParam);
+        }
+        break;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Handle(), &paint);

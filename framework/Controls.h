@@ -5,13 +5,26 @@
 #include <string>
 #include <vector>
 
+#include "ComPtr.h"
 #include "Component.h"
 #include "Graphics.h"
+
+class TAccessibleClient;
 
 class TWinControl;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// What assistive technology is told of a control (the MSAA role, ROLE_SYSTEM_*; 0: nothing).
+struct TAccessibleInfo {
+    long Role = 0;
+    std::string Name;
+    std::string Description;
+    std::string Value;
+    std::string DefaultAction;
+    long State = 0; // STATE_SYSTEM_* beyond focus and visibility
+};
 
 // Anything placed on a window: position in its parent's client area, colour, font, mouse events.
 class TControl : public TComponent {
@@ -21,6 +34,8 @@ public:
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
+    // The outermost control this one sits on (its form); none without a parent.
+    TWinControl* TopParent() const;
 
     int Left() const { return bounds_.left; }
     int Top() const { return bounds_.top; }
@@ -38,6 +53,8 @@ public:
     std::string Caption() const { return caption_; }
     virtual void SetCaption(const std::string& caption);
     HCURSOR Cursor = nullptr; // none: the arrow
+    // Reached with Tab; the form's order is the reading order, top to bottom, left to right.
+    bool TabStop = false;
 
     std::function<void(TControl&)> OnClick;
     std::function<void(TControl&, TMouseButton, int x, int y)> OnMouseDown;
@@ -54,8 +71,15 @@ public:
 
     // Windowless controls draw themselves here, in their own coordinates.
     virtual void Paint(TCanvas& canvas) { (void)canvas; }
+    // The same in high contrast: only what carries meaning, in the system's colours;
+    // decoration (backdrops, pictures, shapes, text effects) is left out.
+    virtual void PaintPlain(TCanvas& canvas) { (void)canvas; }
     virtual bool IsWindowed() const { return false; }
     void Invalidate();
+
+    virtual TAccessibleInfo Accessible() const { return {}; }
+    // Enter or Space on the focused control, or assistive technology's default action.
+    virtual void DoDefaultAction() {}
 
 protected:
     RECT bounds_{};
@@ -85,6 +109,13 @@ public:
     void RemoveChild(TControl* child);
 
     static TWinControl* FromHandle(HWND window);
+
+    // The outermost control hears of a control on it that got the keyboard focus, and of
+    // one going away.
+    virtual void ControlFocused(TControl* control) { (void)control; }
+    virtual void ControlRemoved(TControl* control) { (void)control; }
+    // The system's colours or its high-contrast mode changed.
+    virtual void SystemColoursChanged() {}
 
     struct CreateParamsData {
         const wchar_t* ClassName = nullptr; // null: the framework's own painting window class
@@ -127,12 +158,17 @@ private:
 // children in creation order (double-buffered), and routes the mouse to them.
 class TCustomControl : public TWinControl {
 public:
-    explicit TCustomControl(TComponent* owner) : TWinControl(owner) {}
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+
+    TAccessibleInfo Accessible() const override;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Draws the background; children are drawn over it.
     virtual void PaintBackground(TCanvas& canvas, const RECT& client);
+    // Draws over the children (a focus mark).
+    virtual void PaintOver(HDC dc) { (void)dc; }
 
 private:
     void PaintAll(HDC dc);
@@ -140,6 +176,7 @@ private:
     void TrackHover(TControl* hovered);
 
     bool tracking_ = false;
+    ComPtr<TAccessibleClient> accessible_;
 };
 
 // A windowless control drawn by its parent.

@@ -1,5 +1,8 @@
 #include "Forms.h"
 
+#include <algorithm>
+
+#include "AccessibleClient.h"
 #include "Application.h"
 #include "Menus.h"
 
@@ -89,6 +92,112 @@ void TForm::BringToFront()
     BringWindowToTop(Handle());
 }
 
+void TForm::SetActiveControl(TControl* control)
+{
+    if (control == activeControl_)
+        return;
+    if (activeControl_)
+        InvalidateFocusMark();
+    activeControl_ = control;
+    if (activeControl_)
+        InvalidateFocusMark();
+    if (HandleAllocated() && GetActiveWindow() == Handle())
+        FocusActiveControl();
+}
+
+void TForm::FocusActiveControl()
+{
+    auto* windowed = dynamic_cast<TWinControl*>(activeControl_);
+    HWND target = windowed ? windowed->Handle() : Handle();
+    if (GetFocus() != target && IsWindowVisible(target))
+        SetFocus(target);
+    // A windowless control has no window of its own to report its focus to readers.
+    if (!windowed && activeControl_ && GetFocus() == Handle())
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, AccessibleChildId(*this, activeControl_));
+}
+
+void TForm::SelectNext(bool forward)
+{
+    std::vector<TControl*> stops;
+    for (TControl* control : Controls()) {
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        const bool shown = windowed ? windowed->HandleAllocated() && IsWindowVisible(windowed->ExistingHandle())
+                                    : control->Visible();
+        if (control->TabStop && control->Enabled && shown)
+            stops.push_back(control);
+    }
+    if (stops.empty())
+        return;
+    std::stable_sort(stops.begin(), stops.end(), [](const TControl* a, const TControl* b) {
+        return a->Top() != b->Top() ? a->Top() < b->Top() : a->Left() < b->Left();
+    });
+    auto current = std::find(stops.begin(), stops.end(), activeControl_);
+    size_t next = 0;
+    if (current == stops.end())
+        next = forward ? 0 : stops.size() - 1;
+    else
+        next = (size_t(current - stops.begin()) + (forward ? 1 : stops.size() - 1)) % stops.size();
+    SetActiveControl(stops[next]);
+    FocusActiveControl();
+}
+
+bool TForm::DialogKey(WPARAM key)
+{
+    const bool modified = (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000);
+    if (modified)
+        return false;
+    switch (key) {
+    case VK_TAB:
+        SelectNext(!(GetKeyState(VK_SHIFT) & 0x8000));
+        return true;
+    case VK_ESCAPE:
+        if (!OnEscape)
+            return false;
+        OnEscape(*this);
+        return true;
+    case VK_RETURN:
+    case VK_SPACE:
+        if (!activeControl_ || activeControl_->IsWindowed() || GetFocus() != Handle())
+            return false;
+        activeControl_->DoDefaultAction();
+        return true;
+    }
+    return false;
+}
+
+void TForm::InvalidateFocusMark()
+{
+    if (!activeControl_ || activeControl_->IsWindowed() || !HandleAllocated())
+        return;
+    RECT box = activeControl_->BoundsRect();
+    InflateRect(&box, 1, 1);
+    InvalidateRect(Handle(), &box, FALSE);
+}
+
+void TForm::PaintOver(HDC dc)
+{
+    if (!activeControl_ || activeControl_->IsWindowed() || !activeControl_->Visible() || GetFocus() != Handle())
+        return;
+    RECT box = activeControl_->BoundsRect();
+    InflateRect(&box, 1, 1);
+    DrawFocusRect(dc, &box);
+}
+
+void TForm::ControlFocused(TControl* control)
+{
+    if (control == activeControl_)
+        return;
+    if (activeControl_)
+        InvalidateFocusMark();
+    activeControl_ = control;
+}
+
+void TForm::ControlRemoved(TControl* control)
+{
+    if (control == activeControl_)
+        activeControl_ = nullptr;
+}
+
 void TForm::DoCreate()
 {
     // An error in the creation handler is reported; the form lives on all the same.
@@ -147,6 +256,34 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             Application->Minimize();
             return 0;
         }
+        break;
+    case WM_SETFOCUS:
+        // The form is focused when activated: a windowed active control takes the focus on.
+        if (activeControl_ && activeControl_->IsWindowed()) {
+            FocusActiveControl();
+            return 0;
+        }
+        if (activeControl_)
+            InvalidateFocusMark();
+        break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // Told to top-level windows only: the form passes it on to its controls.
+        SystemSettingsChanged();
+        for (TControl* control : Controls())
+            if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && windowed->HandleAllocated())
+                windowed->SystemColoursChanged();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
+    case WM_KEYDOWN:
+        // The form's own window has the focus (a windowless control is active) and the
+        // message loop is not the application's.
+        if (DialogKey(wParam))
+            return 0;
+        break;
+    case WM_KILLFOCUS:
+        if (activeControl_ && !activeControl_->IsWindowed())
+            InvalidateFocusMark();
         break;
     case WM_SHOWWINDOW:
         if (lParam == 0) // not when shown or hidden along with the minimized application

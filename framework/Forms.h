@@ -27,8 +27,25 @@ public:
     void Release();
     void BringToFront();
 
+    // The control that has the form's keyboard focus, and gets it back whenever the form
+    // does; none: the form itself.
+    TControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TControl* control);
+    // The keyboard focus to the active control: a windowless one takes it through the form.
+    void FocusActiveControl();
+    void ControlFocused(TControl* control) override;
+    void ControlRemoved(TControl* control) override;
+    // The next control in the Tab order (the previous one going back) becomes the active one.
+    void SelectNext(bool forward);
+    // A key pressed anywhere in the form, before the focused window sees it: Tab moves the
+    // focus, Escape raises OnEscape, Enter and Space act on a windowless active control.
+    // True when the key was used here.
+    bool DialogKey(WPARAM key);
+
     std::function<void(TForm&)> OnCreate;
     std::function<void(TForm&, TCloseAction&)> OnClose;
+    // Escape pressed in the form; unassigned, Escape goes on to the focused window.
+    std::function<void(TForm&)> OnEscape;
 
     void DoCreate();
 
@@ -36,7 +53,12 @@ protected:
     void CreateParams(CreateParamsData& params) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual void DoClose(TCloseAction& action);
+    void PaintOver(HDC dc) override;
 
 private:
+    // The dotted frame around a windowless active control, one pixel outside it.
+    void InvalidateFocusMark();
+
     bool centred_ = false;
+    TControl* activeControl_ = nullptr;
 };

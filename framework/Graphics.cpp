@@ -9,6 +9,26 @@ COLORREF ColorToRGB(TColor color)
     return COLORREF(color & 0x00FFFFFF);
 }
 
+namespace {
+
+bool SystemHighContrast()
+{
+    HIGHCONTRASTW mode{sizeof mode};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof mode, &mode, 0) && (mode.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+bool& HighContrastState()
+{
+    static bool on = SystemHighContrast();
+    return on;
+}
+
+} // namespace
+
+bool HighContrastOn() { return HighContrastState(); }
+void SetHighContrastOn(bool on) { HighContrastState() = on; }
+void SystemSettingsChanged() { HighContrastState() = SystemHighContrast(); }
+
 int FontHeightForPoints(int points) { return -MulDiv(points, 96, 72); }
 
 void TFont::Set(std::string name, int height, TColor color, TFontStyles style, BYTE charset)

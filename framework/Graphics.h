@@ -21,6 +21,16 @@ constexpr TColor clWindowText = 0xFF000000 | COLOR_WINDOWTEXT;
 constexpr TColor clBtnFace = 0xFF000000 | COLOR_BTNFACE;
 constexpr TColor clBtnShadow = 0xFF000000 | COLOR_BTNSHADOW;
 constexpr TColor clBtnHighlight = 0xFF000000 | COLOR_BTNHIGHLIGHT;
+constexpr TColor clWindow = 0xFF000000 | COLOR_WINDOW;
+constexpr TColor clHotLight = 0xFF000000 | COLOR_HOTLIGHT;
+
+// The system's high-contrast mode: windows then paint in the system's colours only. Read
+// from the system at first use and again by SystemSettingsChanged; Wine cannot switch the
+// mode, so its tests set it.
+bool HighContrastOn();
+void SetHighContrastOn(bool on);
+// The system's settings or colours changed: reads the mode again.
+void SystemSettingsChanged();
 
 COLORREF ColorToRGB(TColor color);
 

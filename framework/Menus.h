@@ -34,6 +34,9 @@ public:
     explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
 
     std::vector<TMenuItem*> Items;
+    // False: the menu opens only when code calls Popup, never on its own from a right
+    // click, and a double click does not run its default item.
+    bool AutoPopup = true;
     TMenuItem* Add(const std::string& caption, UINT command = 0);
 
     // Shows the menu and returns after the user chose or dismissed it; the chosen

@@ -59,7 +59,7 @@ HMODULE RichEditLibrary()
 
 } // namespace
 
-TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) {}
+TRichEdit::TRichEdit(TComponent* owner) : TWinControl(owner) { TabStop = true; }
 
 void TRichEdit::CreateParams(CreateParamsData& params)
 {
@@ -81,9 +81,10 @@ void TRichEdit::HandleCreated()
     // Nothing of a read-only box's text is for the user to undo: keep no copies of it.
     if (ReadOnly)
         SendMessageW(Handle(), EM_SETUNDOLIMIT, 0, 0);
-    SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color)));
     ApplyFont();
 }
+
+void TRichEdit::SystemColoursChanged() { ApplyFont(); }
 
 void TRichEdit::ApplyFont()
 {
@@ -93,6 +94,11 @@ void TRichEdit::ApplyFont()
     lstrcpynW(format.szFaceName, Widen(Font.Name).c_str(), LF_FACESIZE);
     format.yHeight = MulDiv(-Font.Height, 72 * 20, 96); // twips
     format.crTextColor = ColorToRGB(Font.Color);
+    // High contrast: the box takes the system's window colours, which it follows by itself.
+    const bool plain = HighContrastOn();
+    SendMessageW(Handle(), EM_SETBKGNDCOLOR, plain, LPARAM(ColorToRGB(Color)));
+    if (plain)
+        format.dwEffects |= CFE_AUTOCOLOR;
     format.bCharSet = Font.Charset;
     if (Font.Style & fsBold)
         format.dwEffects |= CFE_BOLD;

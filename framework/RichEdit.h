@@ -35,6 +35,7 @@ public:
 protected:
     void CreateParams(CreateParamsData& params) override;
     void HandleCreated() override;
+    void SystemColoursChanged() override;
 
 private:
     void ApplyFont();

@@ -64,16 +64,29 @@ void TLabel::AdjustSize()
 
 void TLabel::Paint(TCanvas& canvas)
 {
-    RECT box{0, 0, Width(), Height()};
     if (!Transparent)
-        canvas.FillRect(box, Color);
+        canvas.FillRect(RECT{0, 0, Width(), Height()}, Color);
+    PaintCaption(canvas, Font);
+}
+
+void TLabel::PaintPlain(TCanvas& canvas)
+{
+    TFont font;
+    font.Assign(Font);
+    font.Color = clWindowText;
+    PaintCaption(canvas, font);
+}
+
+void TLabel::PaintCaption(TCanvas& canvas, const TFont& font)
+{
+    RECT box{0, 0, Width(), Height()};
     if (Layout != TTextLayout::tlTop) {
         RECT measured = box;
-        canvas.DrawText(caption_, measured, Font, TextFlags() | DT_CALCRECT);
+        canvas.DrawText(caption_, measured, font, TextFlags() | DT_CALCRECT);
         int free = Height() - (measured.bottom - measured.top);
         box.top += Layout == TTextLayout::tlCenter ? free / 2 : free;
     }
-    canvas.DrawText(caption_, box, Font, TextFlags());
+    canvas.DrawText(caption_, box, font, TextFlags());
 }
 
 void TShape::Paint(TCanvas& canvas)

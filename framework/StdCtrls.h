@@ -20,10 +20,12 @@ public:
     void AdjustSize();
 
     void Paint(TCanvas& canvas) override;
+    void PaintPlain(TCanvas& canvas) override;
 
 protected:
     // DT_* flags of the caption: alignment, wrapping, accelerator display.
     UINT TextFlags() const;
+    void PaintCaption(TCanvas& canvas, const TFont& font);
     void Loaded() override;
     // Any change of Font made through its setters.
     virtual void FontChanged();
@@ -46,7 +48,7 @@ public:
 // The standard check box, in the colours and font of the control.
 class TCheckBox : public TWinControl {
 public:
-    explicit TCheckBox(TComponent* owner) : TWinControl(owner) {}
+    explicit TCheckBox(TComponent* owner) : TWinControl(owner) { TabStop = true; }
 
     bool Checked() const;
     void SetChecked(bool checked);

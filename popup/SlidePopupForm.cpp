@@ -1,5 +1,7 @@
 #include "SlidePopupForm.h"
 
+#include <oleacc.h>
+
 
 #include <algorithm>
 #include <climits>
@@ -202,12 +204,15 @@ void TfrmSlidePopup::Display()
 
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetVisible(true);
+    NotifyWinEvent(EVENT_SYSTEM_ALERT, Handle(), OBJID_CLIENT, CHILDID_SELF);
 
     lblText->Font.Assign(*HoverFont);
     CenterText();
     lblText->Font.Assign(*TextFont);
     CenterText();
 }
+
+TAccessibleInfo TfrmSlidePopup::Accessible() const { return {ROLE_SYSTEM_ALERT, Title, Text}; }
 
 void TfrmSlidePopup::PaintBackgroundPicture()
 {

@@ -35,6 +35,8 @@ public:
     void Display();
     // Puts the text into its label and centres it in the panel.
     void CenterText();
+    // An alert to screen readers: its title and text.
+    TAccessibleInfo Accessible() const override;
 
 protected:
     void CreateParams(CreateParamsData& params) override;

@@ -1,5 +1,7 @@
 #include "TrayClickRule.h"
 
+#include <utility>
+
 void TrayClickRule::Notify(unsigned code, TrayClickTarget& target)
 {
     switch (code) {
@@ -15,7 +17,18 @@ void TrayClickRule::Notify(unsigned code, TrayClickTarget& target)
     }
     if (!target.IsEnabled())
         return;
+    const bool afterRightRelease = std::exchange(afterRightRelease_, code == tnRightButtonUp);
     switch (code) {
+    case tnKeySelect:
+        // The keyboard's activation does what a double click does.
+        target.RaiseDblClick();
+        target.ClickDefaultItem();
+        break;
+    case tnContextMenu:
+        // The context-menu key, Shift+F10, or the echo of a right click.
+        if (!afterRightRelease)
+            target.ShowMenu();
+        break;
     case tnMouseMove:
         if (target.WantsEnterExit() && cursorOutside_) {
             target.RaiseMouseEnter();

@@ -2,6 +2,7 @@
 
 // What the shell reports in the tray callback's lParam.
 enum TrayNotifyCode : unsigned {
+    tnContextMenu = 0x7B,
     tnMouseMove = 0x200,
     tnLeftButtonDown = 0x201,
     tnLeftButtonUp = 0x202,
@@ -10,6 +11,9 @@ enum TrayNotifyCode : unsigned {
     tnRightButtonUp = 0x205,
     tnMiddleButtonDown = 0x207,
     tnMiddleButtonUp = 0x208,
+    // From the keyboard (Enter or Space on the icon); the shell's mouse select (0x400)
+    // only follows a release that the rule has handled already.
+    tnKeySelect = 0x401,
     tnBalloonHide = 0x403,
     tnBalloonTimeout = 0x404,
     tnBalloonUserClick = 0x405,
@@ -70,4 +74,7 @@ private:
     bool clickPending_ = false;
     bool doubleClicked_ = false;
     bool cursorOutside_ = true;
+    // The shell follows a right release with a context-menu request of its own; the menu
+    // opened on the press already.
+    bool afterRightRelease_ = false;
 };

@@ -93,6 +93,9 @@ TTrayIcon::TTrayIcon(TComponent* owner)
     trayData_.uID = iconId_;
     trayData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayData_.uCallbackMessage = TrayCallbackMessage;
+    // Asked for after every add: the shell then reports keyboard selection and the
+    // context-menu key, and keeps the callback's form (the icon's number, the event).
+    trayData_.uVersion = NOTIFYICON_VERSION;
     AttachAppWindow();
     // The owner's window, when it already has one; otherwise once its layout is loaded.
     if (auto* control = dynamic_cast<TWinControl*>(owner); control && control->HandleAllocated())
@@ -256,8 +259,10 @@ bool TTrayIcon::AddToTray()
 bool TTrayIcon::ShellAdd()
 {
     inTray_ = Shell_NotifyIconW(NIM_ADD, &trayData_);
-    if (inTray_)
+    if (inTray_) {
         shown_ = trayData_;
+        Shell_NotifyIconW(NIM_SETVERSION, &trayData_);
+    }
     return inTray_;
 }
 
@@ -302,7 +307,7 @@ void TTrayIcon::HideApplication()
 void TTrayIcon::ShowMenuAtCursor()
 {
     POINT pos{};
-    if (!PopupMenu || !GetCursorPos(&pos))
+    if (!PopupMenu || !PopupMenu->AutoPopup || !GetCursorPos(&pos))
         return;
     if (Application) {
         SetForegroundWindow(Application->Handle());
@@ -419,7 +424,7 @@ void TTrayIcon::RaiseMouseUp(TrayButton button)
 
 void TTrayIcon::ClickDefaultItem()
 {
-    if (!PopupMenu || LeftPopup)
+    if (!PopupMenu || !PopupMenu->AutoPopup || LeftPopup)
         return;
     for (TMenuItem* item : PopupMenu->Items)
         if (item->Default) {
@@ -480,6 +485,17 @@ void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
 
 void TTrayIcon::OwnerWindowMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Activated again: the keyboard focus goes back where the user left it, unless the
+    // window that lost the activation holds the active control.
+    if (message == WM_ACTIVATE && (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE)) {
+        auto* form = dynamic_cast<TForm*>(Owner());
+        if (TControl* active = form ? form->ActiveControl() : nullptr) {
+            auto* windowed = dynamic_cast<TWinControl*>(active);
+            TWinControl* holder = active->Parent() ? active->Parent() : windowed;
+            if (holder && holder->ExistingHandle() != HWND(lParam))
+                form->FocusActiveControl();
+        }
+    }
     // Shown by a show call (not along with its owner): bring the application back first,
     // so the taskbar button returns, then the window to the front.
     if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0 && Application) {

@@ -127,10 +127,10 @@ void TFxCustomLabel::DrawCaption(TCanvas& canvas, const RECT& box, TColor color,
     canvas.DrawText(caption_, target, font, TextFlags());
 }
 
-void TFxCustomLabel::Paint(TCanvas& canvas)
+void TFxCustomLabel::PaintWith(TCanvas& canvas, bool plain)
 {
     RECT box{0, 0, Width(), Height()};
-    if (!Transparent)
+    if (!Transparent && !plain)
         canvas.FillRect(box, Color);
     FontHandle turned;
     if (angle_ != 0) {
@@ -156,6 +156,10 @@ void TFxCustomLabel::Paint(TCanvas& canvas)
     }
     OffsetRect(&box, offsetX_, offsetY_);
 
+    if (plain) {
+        DrawCaption(canvas, box, PlainTextColor(), turned.Get());
+        return;
+    }
     if (!Enabled) {
         DrawCaption(canvas, Moved(box, {1, 1}, 1), clBtnHighlight, turned.Get());
         DrawCaption(canvas, box, clBtnShadow, turned.Get());

@@ -41,9 +41,16 @@ public:
     TVerticalAlignment VerticalAlignment() const { return TVerticalAlignment(Layout); }
     void SetVerticalAlignment(TVerticalAlignment alignment);
 
-    void Paint(TCanvas& canvas) override;
+    void Paint(TCanvas& canvas) override { PaintWith(canvas, false); }
+    void PaintPlain(TCanvas& canvas) override { PaintWith(canvas, true); }
+
+protected:
+    // The text's colour in high contrast.
+    virtual TColor PlainTextColor() const { return clWindowText; }
 
 private:
+    // Plain: no background, no effects, the system's text colour.
+    void PaintWith(TCanvas& canvas, bool plain);
     template <typename T>
     void SetEffect(T& field, T value);
     void SetOffset(int& field, int offset);

@@ -1,6 +1,8 @@
 #include "LinkLabels.h"
 
 
+#include <oleacc.h>
+
 #include "Application.h"
 #include "Cursors.h"
 #include "Shell.h"
@@ -34,6 +36,7 @@ TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
 {
     RegisterHandCursors();
     Cursor = CursorFromId(crHandPoint);
+    TabStop = true;
     ShowState(true);
 }
 
@@ -85,10 +88,25 @@ void TLinkLabel::MouseUp(TMouseButton button, int x, int y)
     TFxLabel::MouseUp(button, x, y);
     if (button != TMouseButton::mbLeft)
         return;
-    const bool opens = state_.LeftUp(x, y, Width(), Height());
+    Released(state_.LeftUp(x, y, Width(), Height()));
+}
+
+void TLinkLabel::Released(bool opens)
+{
     ShowState();
     if (opens)
-        ShellOpen(URL.empty() ? Caption() : URL);
+        ShellOpen(Target());
+}
+
+TAccessibleInfo TLinkLabel::Accessible() const
+{
+    return {ROLE_SYSTEM_LINK, Caption(), {}, Target(), "Otevřít", STATE_SYSTEM_LINKED};
+}
+
+void TLinkLabel::DoDefaultAction()
+{
+    state_.LeftDown();
+    Released(state_.LeftUp(0, 0, Width(), Height()));
 }
 
 void TLinkLabel::MouseEnter()

@@ -46,13 +46,20 @@ public:
     void MouseUp(TMouseButton button, int x, int y) override;
     void MouseEnter() override;
     void MouseLeave() override;
+    TAccessibleInfo Accessible() const override;
+    // Enter, Space or a reader's default action: as a click released on the label.
+    void DoDefaultAction() override;
 
 protected:
     void FontChanged() override;
+    TColor PlainTextColor() const override { return clHotLight; }
 
 private:
     // The font takes the state's colour (and, with underline, its underline).
     void ShowState(bool underline = false);
+    std::string Target() const { return URL.empty() ? Caption() : URL; }
+    // Shows the state after a release, and opens the target when the release completed a click.
+    void Released(bool opens);
 
     LinkLabelState state_;
     bool showing_ = false;

@@ -15,6 +15,7 @@ public:
     bool soundOn = true;
     bool failDecoding = false;
     bool failShowing = false;
+    bool mustWait = false;
 
     void SetIconIndex(int index) override { steps.push_back("icon " + std::to_string(index)); }
     std::string DecodeText(const std::string& raw) override
@@ -40,6 +41,7 @@ public:
             throw std::runtime_error("popup");
         steps.push_back("popup");
     }
+    bool PopupsMustWait() override { return mustWait; }
     bool SoundOn() override { return soundOn; }
     void PlaySound() override { steps.push_back("sound"); }
 };
@@ -60,13 +62,14 @@ TEST(NewsPresenter, NewItemIsAnnouncedOnceInOrder)
     TLatestItemState state;
     Publish(state, "6.12.2026 14:35", "a%20b", 1);
     Recorder target;
-    PresentLatestItem(state, target);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded a%20b",
-                                   "log 6.12.2026 14:35 | decoded a%20b", "popup", "sound"}));
+    PendingPopup pending;
+    PresentLatestItem(state, target, pending);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "log 6.12.2026 14:35 | decoded a%20b", "title Soriel 3 - 6.12.2026 14:35",
+                                   "text decoded a%20b", "popup", "sound"}));
     EXPECT_EQ(state.Snapshot().LastShownTitle, "6.12.2026 14:35");
 
     target.steps.clear();
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, Steps{"icon 1"});
 }
 
@@ -75,7 +78,8 @@ TEST(NewsPresenter, NothingIsAnnouncedBeforeTheFirstItem)
     TLatestItemState state;
     Publish(state, "", "", 2);
     Recorder target;
-    PresentLatestItem(state, target);
+    PendingPopup pending;
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, Steps{"icon 2"});
 }
 
@@ -84,8 +88,9 @@ TEST(NewsPresenter, LoggedItemGetsPopupAndSoundButNoSecondEntry)
     TLatestItemState state;
     Publish(state, "6.12.2026 14:35", "x", 1);
     Recorder target;
+    PendingPopup pending;
     target.log = {"something", "6.12.2026 14:35", "older text", ""};
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded x", "popup", "sound"}));
 }
 
@@ -94,8 +99,9 @@ TEST(NewsPresenter, SoundOffStillAnnounces)
     TLatestItemState state;
     Publish(state, "t", "x", 1);
     Recorder target;
+    PendingPopup pending;
     target.soundOn = false;
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps.back(), "popup");
 }
 
@@ -104,10 +110,11 @@ TEST(NewsPresenter, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
     TLatestItemState state;
     Publish(state, "t", "x", 1);
     Recorder target;
-    PresentLatestItem(state, target);
+    PendingPopup pending;
+    PresentLatestItem(state, target, pending);
     ForgetLastShownItem(state);
     target.steps.clear();
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t", "text decoded x", "popup", "sound"}));
 }
 
@@ -116,8 +123,9 @@ TEST(NewsPresenter, MenuCommandWithoutAnyItemAnnouncesNothing)
     TLatestItemState state;
     Publish(state, "", "", 0);
     Recorder target;
+    PendingPopup pending;
     ForgetLastShownItem(state);
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, Steps{"icon 0"});
 }
 
@@ -126,13 +134,14 @@ TEST(NewsPresenter, ErrorBeforeTheItemCountsAsShownIsRetriedOnTheNextTick)
     TLatestItemState state;
     Publish(state, "t", "x", 1);
     Recorder target;
+    PendingPopup pending;
     target.failDecoding = true;
-    EXPECT_THROW(PresentLatestItem(state, target), std::runtime_error);
+    EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
     EXPECT_EQ(state.Snapshot().LastShownTitle, "");
 
     target.failDecoding = false;
     target.steps.clear();
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps.back(), "sound");
 }
 
@@ -141,12 +150,39 @@ TEST(NewsPresenter, ErrorAfterTheItemCountsAsShownIsNotRepeated)
     TLatestItemState state;
     Publish(state, "t", "x", 1);
     Recorder target;
+    PendingPopup pending;
     target.failShowing = true;
-    EXPECT_THROW(PresentLatestItem(state, target), std::runtime_error);
+    EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
     EXPECT_EQ(state.Snapshot().LastShownTitle, "t");
     EXPECT_EQ(target.log.size(), 3u);
 
     target.steps.clear();
-    PresentLatestItem(state, target);
+    PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, Steps{"icon 1"});
+}
+
+TEST(NewsPresenter, WhileHeldTheLogTakesEachItemAndTheNewestIsShownOnceWithTheCountOfTheOthers)
+{
+    TLatestItemState state;
+    Recorder target;
+    PendingPopup pending;
+    target.mustWait = true;
+    Publish(state, "t1", "x1", 1);
+    PresentLatestItem(state, target, pending);
+    Publish(state, "t2", "x2", 1);
+    PresentLatestItem(state, target, pending);
+    Publish(state, "t3", "x3", 1);
+    PresentLatestItem(state, target, pending);
+    // The menu command while held: the same item again is no other one.
+    ForgetLastShownItem(state);
+    PresentLatestItem(state, target, pending);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "log t1 | decoded x1", "icon 1", "log t2 | decoded x2", "icon 1",
+                                   "log t3 | decoded x3", "icon 1"}));
+
+    target.steps.clear();
+    target.mustWait = false;
+    PresentLatestItem(state, target, pending);
+    PresentLatestItem(state, target, pending);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t3", "text decoded x3\na 2 další zprávy", "popup",
+                                   "sound", "icon 1"}));
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include <oleacc.h>
+
 #include "MenuCommands.h"
 #include "NewsPages.h"
 #include "ProgramUnderTest.h"
@@ -39,6 +43,27 @@ void ClickPopup(HWND popup)
     PostMessageW(body, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
     PostMessageW(body, WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
 }
+
+// A borderless window over the whole screen, in front: a film or a game as the program sees it.
+class FullScreenWindow {
+public:
+    FullScreenWindow()
+        : window_(CreateWindowExW(0, L"STATIC", L"film", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr))
+    {
+        SetForegroundWindow(window_);
+    }
+    ~FullScreenWindow() { Close(); }
+    HWND Handle() const { return window_; }
+    void Close()
+    {
+        if (window_)
+            DestroyWindow(std::exchange(window_, nullptr));
+    }
+
+private:
+    HWND window_;
+};
 
 } // namespace
 
@@ -212,5 +237,47 @@ TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
     // Wine sends no power messages: the test sends the one Windows sends on waking up.
     ASSERT_TRUE(PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0)) << GetLastError();
     EXPECT_TRUE(server.WaitForRequests(2, 5000));
+    ASSERT_TRUE(program.Exit());
+}
+
+// Wine's shell always answers "accepts notifications": what holds the popup here is the
+// window in front covering its monitor.
+TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("21:00", "first"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    FullScreenWindow film;
+    RunningProgram program(folder);
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            SetForegroundWindow(film.Handle());
+            return GetForegroundWindow() == film.Handle();
+        },
+        10000));
+    const auto logged = [&](const std::string& text) {
+        return folder.Read(L"news.rtf").value_or("").find(text) != std::string::npos;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return logged("first"); }, 15000));
+    server.SetReply(Page("21:05", "second"));
+    ASSERT_TRUE(PumpUntil([&] { return logged("second"); }, 10000));
+    // The tick that logged it would have shown it; one more tick for good measure.
+    EXPECT_FALSE(PumpUntil([&] { return !program.Popups().empty(); }, 2500));
+
+    film.Close();
+    const ULONGLONG closed = GetTickCount64();
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 3000));
+    EXPECT_LE(GetTickCount64() - closed, 3000u);
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 21:05");
+    // What a screen reader announces.
+    const std::vector<AccessibleElement> alert = ReadAccessible(popups[0]);
+    ASSERT_FALSE(alert.empty());
+    EXPECT_EQ(alert[0].role, ROLE_SYSTEM_ALERT);
+    EXPECT_EQ(alert[0].name, "Soriel 3 - " + Today() + " 21:05");
+    EXPECT_EQ(alert[0].description, "second\na 1 další zpráva");
+    // Long enough for a second popup to follow, if one did.
+    EXPECT_FALSE(WaitUntil([&] { return program.Popups().size() > 1; }, 2500));
     ASSERT_TRUE(program.Exit());
 }

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "AccessibleClient.h"
 #include "AppPath.h"
+#include "ComApartment.h"
+#include "ComPtr.h"
 #include "FileIO.h"
 #include "MenuCommands.h"
 #include "Text.h"
@@ -355,4 +358,49 @@ bool TrayIconPresent(HWND trayWindow)
     data.hWnd = trayWindow;
     data.uID = kIconId;
     return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+namespace {
+
+std::string TakeText(BSTR text)
+{
+    std::string result = text ? Narrow(text) : std::string();
+    SysFreeString(text);
+    return result;
+}
+
+} // namespace
+
+std::vector<AccessibleElement> ReadAccessible(HWND window)
+{
+    static const ComApartment apartment;
+    ComPtr<IAccessible> client;
+    std::vector<AccessibleElement> elements;
+    if (FAILED(AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), kIIDAccessible,
+                                          reinterpret_cast<void**>(client.Put()))))
+        return elements;
+    long children = 0;
+    client->get_accChildCount(&children);
+    for (long id = CHILDID_SELF; id <= children; ++id) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = id;
+        AccessibleElement element;
+        VARIANT role{}, state{};
+        if (SUCCEEDED(client->get_accRole(child, &role)) && role.vt == VT_I4)
+            element.role = role.lVal;
+        if (SUCCEEDED(client->get_accState(child, &state)) && state.vt == VT_I4)
+            element.state = state.lVal;
+        BSTR text = nullptr;
+        if (SUCCEEDED(client->get_accName(child, &text)))
+            element.name = TakeText(text);
+        text = nullptr;
+        if (SUCCEEDED(client->get_accDescription(child, &text)))
+            element.description = TakeText(text);
+        text = nullptr;
+        if (SUCCEEDED(client->get_accValue(child, &text)))
+            element.value = TakeText(text);
+        elements.push_back(element);
+    }
+    return elements;
 }

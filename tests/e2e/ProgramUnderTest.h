@@ -116,3 +116,14 @@ bool TrayIconPresent(HWND trayWindow);
 // What the programs started by this test wrote to Wine's debug trace so far; nothing when
 // the test runs without a trace file (run-traced.sh provides one).
 std::optional<std::string> WineTrace();
+
+// One element as assistive technology reads it through the system's accessibility
+// interface, from this process: the window's client area is element 0, its children follow.
+struct AccessibleElement {
+    long role = 0;
+    std::string name;
+    std::string description;
+    std::string value;
+    long state = 0;
+};
+std::vector<AccessibleElement> ReadAccessible(HWND window);

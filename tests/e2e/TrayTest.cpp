@@ -41,6 +41,16 @@ TEST(Tray, ProgramStartsHiddenInTheTrayAndDoubleClickShowsIt)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(main) && !IsWindowVisible(application); }, 10000));
     EXPECT_TRUE(TrayIconPresent(tray));
 
+    // By keyboard, as the shell reports it: Enter on the icon shows the window, the
+    // context-menu key opens the menu (Wine's notification area takes no keyboard focus).
+    PostMessageW(tray, RunningProgram::kTrayCallback, kIconId, NIN_KEYSELECT);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10000));
+    PostMessageW(tray, RunningProgram::kTrayCallback, kIconId, WM_CONTEXTMENU);
+    HWND menu = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menu); }, 10000));
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 5000));
+
     ASSERT_TRUE(program.Exit());
     EXPECT_FALSE(TrayIconPresent(tray));
     EXPECT_EQ(folder.Read(L"main.ini"), kQuietSources + "[Settings]\r\nSound=1\r\n");

@@ -189,6 +189,32 @@ TEST_F(PopupWindow, ShowsRedToYellowWithTheColourStripAtTheBottom)
                 << "row " << row << " block " << block;
 }
 
+// Wine cannot switch high contrast on: the test sets the program's idea of it.
+TEST_F(PopupWindow, InHighContrastShowsItsTextInTheSystemsColoursWithoutGradientOrStrip)
+{
+    StandStill();
+    popup->Text = "x";
+    SetHighContrastOn(true);
+    TfrmSlidePopup& window = ShowOne();
+    HWND handle = window.Handle();
+    RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    PumpFor(100);
+    const WindowPicture picture(handle);
+    SetHighContrastOn(false);
+
+    TImage& gradient = *window.imgGradient;
+    EXPECT_EQ(picture.At(OnScreen(gradient, gradient.Width() / 2, 0)), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(picture.At(OnScreen(gradient, gradient.Width() / 2, gradient.Height() - 1)), GetSysColor(COLOR_WINDOW));
+    TImage& strip = *window.imgStrip;
+    EXPECT_EQ(picture.At(OnScreen(strip, strip.Width() / 2, 1)), GetSysColor(COLOR_WINDOW));
+    bool titleInWindowText = false;
+    TControl& title = *window.lblTitle;
+    for (int y = 0; y < title.Height(); ++y)
+        for (int x = 0; x < title.Width(); ++x)
+            titleInWindowText |= picture.At(OnScreen(title, x, y)) == GetSysColor(COLOR_WINDOWTEXT);
+    EXPECT_TRUE(titleInWindowText);
+}
+
 TEST_F(PopupWindow, TextIsCentredInTheTextFontAndTheTitleMovesLeftWithoutIcon)
 {
     StandStill();

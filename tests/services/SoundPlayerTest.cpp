@@ -20,4 +20,12 @@ TEST(SoundPlayer, AMissingFileIsSilentAndStillRaisesOnPlay)
     EXPECT_EQ(played, (std::vector<TSoundPlayer*>{&player, &player}));
 }
 
+TEST(SoundPlayer, AStoredVersionIsTakenAndHasNoEffect)
+{
+    TSoundPlayer player(nullptr);
+    const std::string version = player.Version();
+    player.SetVersion("stored in a form file");
+    EXPECT_EQ(player.Version(), version);
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Application.h"
+#include "StdCtrls.h"
 #include "TrayObserver.h"
 #include "TrayTestSupport.h"
 #include "Waiting.h"
@@ -72,6 +73,36 @@ TEST_F(TrayApplication, MinimizingHidesTheApplicationAndShowingBringsItBack)
     form->BringToFront();
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(form->Handle()) && IsWindowVisible(Application->Handle()); }));
     EXPECT_FALSE(IsIconic(Application->Handle()));
+    delete form;
+}
+
+TEST_F(TrayApplication, ActivatedAgainTheFormGivesTheFocusBackToItsActiveControl)
+{
+    auto* form = Application->CreateForm<TrayForm>();
+    auto* first = new TCheckBox(form);
+    first->SetParent(form);
+    auto* second = new TCheckBox(form);
+    second->SetParent(form);
+    second->SetBounds(0, 30, 100, 20);
+    ShowAsRunDoes(*form);
+    form->BringToFront();
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+    form->SetActiveControl(second);
+    EXPECT_EQ(GetFocus(), second->Handle());
+
+    auto* other = new TForm(Application);
+    other->BringToFront();
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == other->Handle(); }));
+    SetFocus(other->Handle());
+    form->BringToFront();
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == form->Handle(); }));
+    EXPECT_EQ(GetFocus(), second->Handle());
+    EXPECT_EQ(form->ActiveControl(), second);
+
+    // Focused by the user (a click, Tab): that control becomes the active one.
+    SetFocus(first->Handle());
+    EXPECT_EQ(form->ActiveControl(), first);
+    delete other;
     delete form;
 }
 

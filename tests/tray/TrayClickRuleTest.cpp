@@ -185,6 +185,29 @@ TEST(TrayClickRule, RightPressOpensTheMenuOnThePressAndMiddleButtonOnlyReports)
     EXPECT_EQ(icon.events, (Events{"down right @0", "menu @0", "up right @0", "down middle @0", "up middle @0"}));
 }
 
+TEST(TrayClickRule, KeyboardSelectionActsAsADoubleClickAndTheMenuKeyOpensTheMenuOnce)
+{
+    Icon icon;
+    icon.Send(tnKeySelect);
+    EXPECT_EQ(icon.events, (Events{"dblclick @0", "default item @0"}));
+    EXPECT_FALSE(icon.ClickTimerActive());
+
+    icon.events.clear();
+    icon.Send(tnContextMenu);
+    EXPECT_EQ(icon.events, (Events{"menu @0"})) << "the context-menu key";
+
+    icon.events.clear();
+    for (unsigned code : {tnRightButtonDown, tnRightButtonUp, tnContextMenu})
+        icon.Send(code);
+    EXPECT_EQ(icon.events, (Events{"down right @0", "menu @0", "up right @0"})) << "a right click: one menu";
+
+    icon.events.clear();
+    icon.enabled = false;
+    icon.Send(tnKeySelect);
+    icon.Send(tnContextMenu);
+    EXPECT_TRUE(icon.events.empty());
+}
+
 TEST(TrayClickRule, LeftPopupOpensTheMenuOnTheLeftPress)
 {
     Icon icon;

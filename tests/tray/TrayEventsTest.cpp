@@ -184,14 +184,20 @@ TEST(TrayMenu, RightPressOpensTheMenuAtTheCursorAndRunsTheChosenItem)
     delete form;
 }
 
-TEST(TrayMenu, NoMenuOpensWithoutOne)
+TEST(TrayMenu, NoMenuOpensWithoutOneOrWithoutItsAutomaticPopup)
 {
     auto* form = Application->CreateForm<TrayForm>();
-    form->Tray->PopupMenu = nullptr;
+    form->Menu->AutoPopup = false;
     SendTrayCallback(*form->Tray, WM_RBUTTONDOWN);
     PumpFor(200);
     HWND menu = FindWindowW(L"#32768", nullptr);
-    EXPECT_FALSE(menu && IsWindowVisible(menu));
+    EXPECT_FALSE(menu && IsWindowVisible(menu)) << "automatic popup off";
+
+    form->Tray->PopupMenu = nullptr;
+    SendTrayCallback(*form->Tray, WM_RBUTTONDOWN);
+    PumpFor(200);
+    menu = FindWindowW(L"#32768", nullptr);
+    EXPECT_FALSE(menu && IsWindowVisible(menu)) << "no menu";
     delete form;
 }
 
@@ -209,6 +215,12 @@ TEST(TrayMenu, DoubleClickRunsTheFirstDefaultItem)
     SendTrayCallback(*form->Tray, WM_LBUTTONDBLCLK);
     PumpFor(100);
     EXPECT_TRUE(form->Clicked.empty()) << "not when the left button opens the menu";
+
+    form->Tray->LeftPopup = false;
+    form->Menu->AutoPopup = false;
+    SendTrayCallback(*form->Tray, WM_LBUTTONDBLCLK);
+    PumpFor(100);
+    EXPECT_TRUE(form->Clicked.empty()) << "not when the menu's automatic popup is off";
     delete form;
 }
 

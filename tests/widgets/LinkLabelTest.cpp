@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "ClientPixel.h"
 #include "Cursors.h"
 #include "Forms.h"
 #include "LinkLabels.h"
+#include "MultiGradient.h"
 #include "Text.h"
 #include "Waiting.h"
 
@@ -69,6 +72,115 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->Font.Color, clNavy);
+}
+
+// A real key press, through the system's input queue as the keyboard's would come.
+void Press(WORD key, bool shift = false)
+{
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD code, DWORD flags) {
+        INPUT input{INPUT_KEYBOARD};
+        input.ki.wVk = code;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    if (shift)
+        add(VK_SHIFT, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    if (shift)
+        add(VK_SHIFT, KEYEVENTF_KEYUP);
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterOpensTheFocusedOne)
+{
+    OpenedMarker target;
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    // Made first, but lower on the window: second in the Tab order.
+    auto* lower = new TLinkLabel(&form);
+    lower->SetBounds(10, 60, 80, 13);
+    lower->SetParent(&form);
+    lower->SetCaption("dole");
+    auto* upper = new TLinkLabel(&form);
+    upper->SetBounds(10, 10, 80, 13);
+    upper->SetParent(&form);
+    upper->SetCaption("nahoře");
+    upper->URL = Narrow(target.script);
+    int escapes = 0;
+    form.OnEscape = [&](TForm&) { ++escapes; };
+    form.LoadedTree();
+    form.BringToFront();
+    ASSERT_TRUE(PumpUntil([&] { return GetFocus() == form.Handle(); }));
+
+    Press(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == upper; }));
+    Press(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == lower; }));
+    Press(VK_TAB, true);
+    EXPECT_TRUE(PumpUntil([&] { return form.ActiveControl() == upper; }));
+    Press(VK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return escapes == 1; }));
+    EXPECT_FALSE(target.Opened());
+
+    Press(VK_RETURN);
+    EXPECT_TRUE(PumpUntil([&] { return target.Opened(); }, 15000));
+    EXPECT_TRUE(upper->Visited());
+    EXPECT_FALSE(lower->Visited());
+}
+
+// Whether the screen shows that colour somewhere in the control.
+bool ShowsColour(HWND window, const TControl& control, COLORREF colour)
+{
+    for (int y = control.Top(); y < control.Top() + control.Height(); ++y)
+        for (int x = control.Left(); x < control.Left() + control.Width(); ++x)
+            if (ClientPixel(window, x, y) == colour)
+                return true;
+    return false;
+}
+
+// Wine cannot switch high contrast on (SPI_SETHIGHCONTRAST fails, and the mode always
+// reads off): the test sets the program's idea of it, and the change message switches it
+// back from the system.
+TEST(LinkLabel, HighContrastPaintsTextAndLinksInTheSystemsColoursWithoutBackdrop)
+{
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    auto* backdrop = new TMultiGradient(&form);
+    backdrop->SetBounds(0, 0, 200, 100);
+    backdrop->SetParent(&form);
+    for (int slot = 0; slot < TGradient::kSlots; ++slot)
+        backdrop->Gradient.SetActive(slot, slot == 0);
+    backdrop->Gradient.SetColor(0, clAqua);
+    auto* label = new TFxLabel(&form);
+    label->SetBounds(10, 10, 120, 20);
+    label->SetParent(&form);
+    label->Transparent = true;
+    label->Font.Set("Tahoma", -16, clYellow, fsBold);
+    label->SetShadowStyle(TShadowStyle::ssRaised);
+    label->SetCaption("Soriel online");
+    auto* link = new TLinkLabel(&form);
+    link->SetBounds(10, 60, 120, 20);
+    link->SetParent(&form);
+    link->Font.Set("Tahoma", -16, clYellow, fsBold | fsUnderline);
+    link->SetCaption("www.example.cz");
+    form.LoadedTree();
+    form.BringToFront();
+    const COLORREF aqua = RGB(0, 255, 255);
+    ASSERT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == aqua; }));
+
+    SetHighContrastOn(true);
+    RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == GetSysColor(COLOR_WINDOW); }));
+    EXPECT_TRUE(ShowsColour(form.Handle(), *label, GetSysColor(COLOR_WINDOWTEXT)));
+    EXPECT_TRUE(ShowsColour(form.Handle(), *link, GetSysColor(COLOR_HOTLIGHT)));
+    EXPECT_FALSE(ShowsColour(form.Handle(), *link, RGB(255, 255, 0)));
+
+    // Switched off: the system says so when its colours change.
+    SendMessageW(form.Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_FALSE(HighContrastOn());
+    EXPECT_TRUE(PumpUntil([&] { return ClientPixel(form.Handle(), 190, 90) == aqua; }));
 }
 
 TEST(LinkLabel, EmptyTargetOpensNothingAndAnUnknownOneFails)

@@ -1,0 +1,39 @@
+#pragma once
+#include <string>
+
+// The shell's answer to "may a notification appear now?" (the values of its
+// QUERY_USER_NOTIFICATION_STATE); 0 when it could not be asked.
+enum ShellNotificationState : int {
+    snsUnknown = 0,
+    snsNotPresent = 1,
+    snsBusy = 2,
+    snsFullScreenDirect3D = 3,
+    snsPresentationMode = 4,
+    snsAcceptsNotifications = 5,
+    snsQuietTime = 6,
+    snsStoreApp = 7,
+};
+
+struct HoldRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// What the hold rule looks at: the shell's state, and the window in front on its monitor.
+struct PopupHoldFacts {
+    int shellState = snsUnknown;
+    // No window in front, or the desktop itself (which always covers its monitor).
+    bool noForegroundWindow = true;
+    // A maximized window with its title bar is work, not a film or a game: on a monitor
+    // with a hidden taskbar it covers the whole monitor all the same.
+    bool foregroundMaximizedWithCaption = false;
+    HoldRect foreground;
+    HoldRect monitor;
+};
+
+// Popups wait while the person must not be disturbed: the shell says busy, a full-screen
+// Direct3D program, presentation mode or quiet time, or the window in front covers its
+// whole monitor (shells that know less, Wine's among them, answer "accepts" always).
+bool MustHoldPopups(const PopupHoldFacts& facts);
+
+// The line that tells how many more items came while popups were held: "a 2 další zprávy".
+std::string MoreItemsText(int others);
