@@ -1,5 +1,7 @@
 #include "NewsPresenter.h"
 
+#include "NewsItemText.h"
+
 void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target)
 {
     const LatestItem item = state.Snapshot();
@@ -7,13 +9,14 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target)
     if (item.LatestTitle == item.LastShownTitle)
         return;
 
-    target.SetPopupTitle("Soriel 3 - " + item.LatestTitle);
-    const std::string text = target.DecodeText(item.LatestText);
+    const std::string title = ItemLine(item.LatestTitle);
+    target.SetPopupTitle("Soriel 3 - " + title);
+    const std::string text = ItemLine(target.DecodeText(item.LatestText));
     target.SetPopupText(text);
     state.SetLastShownTitle(item.LatestTitle);
 
-    if (!target.LogHoldsLine(item.LatestTitle))
-        target.AppendLogEntry(item.LatestTitle, text);
+    if (!target.LogHoldsTitle(title))
+        target.AppendLogEntry(title, text);
     target.ShowPopup();
     if (target.SoundOn())
         target.PlaySound();

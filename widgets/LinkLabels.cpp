@@ -1,8 +1,8 @@
 #include "LinkLabels.h"
 
-
 #include "Application.h"
 #include "Cursors.h"
+#include "LinkAddress.h"
 #include "Shell.h"
 #include "Text.h"
 
@@ -28,6 +28,12 @@ intptr_t ShellOpen(const std::string& target)
         return 0;
     HWND owner = Application ? Application->Handle() : nullptr;
     return ShellExecuteUtf8(owner, L"open", target, SW_SHOW);
+}
+
+void ShowLinkError(HWND owner)
+{
+    const std::wstring title = Application ? Widen(Application->Title()) : std::wstring();
+    MessageBoxW(owner, L"Došlo k chybě při komunikaci s internetem!", title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
@@ -87,8 +93,13 @@ void TLinkLabel::MouseUp(TMouseButton button, int x, int y)
         return;
     const bool opens = state_.LeftUp(x, y, Width(), Height());
     ShowState();
-    if (opens)
-        ShellOpen(URL.empty() ? Caption() : URL);
+    const std::string target = URL.empty() ? Caption() : URL;
+    if (!opens || target.empty())
+        return;
+    if (IsLinkAddress(target))
+        ShellOpen(target);
+    else
+        ShowLinkError(Application ? Application->Handle() : nullptr);
 }
 
 void TLinkLabel::MouseEnter()

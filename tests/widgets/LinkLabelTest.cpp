@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Cursors.h"
+#include "ErrorBoxReader.h"
 #include "Forms.h"
 #include "LinkLabels.h"
 #include "Text.h"
@@ -41,7 +42,7 @@ struct OpenedMarker {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
-TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
+TEST(LinkLabel, ClickOpensOnlyALinkAddressAndShowsTheLinkErrorForAnyOther)
 {
     OpenedMarker target;
     TForm form(nullptr);
@@ -50,6 +51,7 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     link->SetBounds(10, 10, 80, 13);
     link->SetParent(&form);
     link->SetCaption("odkaz");
+    // A program's path where an address should be, as a hand-edited main.ini may hold.
     link->URL = Narrow(target.script);
     form.LoadedTree();
     form.Show();
@@ -63,12 +65,19 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     EXPECT_EQ(link->Font.Color, clBlue);
     EXPECT_FALSE(link->Visited());
 
+    ErrorBoxReader::text.clear();
+    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     SendMessageW(window, WM_MOUSEMOVE, 0, At(15, 15));
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(15, 15));
     SendMessageW(window, WM_LBUTTONUP, 0, At(15, 15));
-    EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
+    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->Font.Color, clNavy);
+    EXPECT_FALSE(target.Opened());
+
+    // The shell itself opens what it is given: the label is what keeps the program out.
+    ShellOpen(link->URL);
+    EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
 }
 
 TEST(LinkLabel, EmptyTargetOpensNothingAndAnUnknownOneFails)
