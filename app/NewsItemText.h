@@ -7,7 +7,12 @@
 
 // An item's title and text as the popup shows them, the log keeps them and the duplicate
 // check compares them: one line of valid UTF-8, at most this many characters.
+#ifdef SORIEL_FUZZ_ITEM_TEXT_LIMIT
+// A fuzz build with a lower limit, which its short inputs reach at every length.
+inline constexpr size_t ItemTextLimit = SORIEL_FUZZ_ITEM_TEXT_LIMIT;
+#else
 inline constexpr size_t ItemTextLimit = 1000;
+#endif
 
 // The bytes of a page's item text that can give more than ItemTextLimit characters: a
 // character percent-encoded takes at most 12 bytes. A longer text is cut anyway, so the
