@@ -58,18 +58,17 @@ std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 
 } // namespace
 
-void TNewsLog::IndexLines(std::string_view text)
+void TNewsLog::TakeLoadedLine(std::string_view line)
 {
-    if (text.empty())
-        addedLines_.insert(LineHash(text));
-    ForEachLine(text, [&](std::string_view line) { addedLines_.insert(LineHash(line)); });
+    if (const auto title = titleFinder_.Take(LineHash(line), line.empty()))
+        loadedTitles_.push_back(*title);
 }
 
-bool TNewsLog::HoldsLine(const std::string& line)
+bool TNewsLog::HoldsTitle(const std::string& title)
 {
     Read();
-    const uint64_t hash = LineHash(line);
-    return std::binary_search(loadedLines_.begin(), loadedLines_.end(), hash) || addedLines_.contains(hash);
+    const uint64_t hash = LineHash(title);
+    return std::binary_search(loadedTitles_.begin(), loadedTitles_.end(), hash) || addedTitles_.contains(hash);
 }
 
 void TNewsLog::Load(std::string bytes)
@@ -77,8 +76,9 @@ void TNewsLog::Load(std::string bytes)
     box_.Clear();
     preview_.Clear();
     preview_.SetVisible(false);
-    loadedLines_.clear();
-    addedLines_.clear();
+    loadedTitles_.clear();
+    addedTitles_.clear();
+    titleFinder_ = {};
     rtf_.Forget();
     pieces_.clear();
     nextPiece_ = 0;
@@ -106,11 +106,13 @@ bool TNewsLog::Read()
             if (bytes.find('\0') != std::string::npos)
                 throw Exception("Soubor nelze přečíst");
             const std::string text = IsValidUtf8(bytes) ? bytes : Narrow(AnsiToWide(bytes));
-            ForEachLine(text, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+            ForEachLine(text, [&](std::string_view line) { TakeLoadedLine(line); });
             endsWithLineBreak_ = EndsWithLineBreak(text);
             unkept_ = std::move(bytes);
         }
-        std::sort(loadedLines_.begin(), loadedLines_.end());
+        if (const auto title = titleFinder_.Finish())
+            loadedTitles_.push_back(*title);
+        std::sort(loadedTitles_.begin(), loadedTitles_.end());
         return true;
     } catch (const std::exception&) {
         // A file that could not be read whole leaves the log empty, not half-loaded, and
@@ -131,20 +133,20 @@ void TNewsLog::LoadRtf(std::string bytes)
         bytes, DecodeCodePage,
         [&](std::string_view paragraph) {
             if (paragraph.empty())
-                loadedLines_.push_back(LineHash(paragraph));
-            ForEachLine(paragraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+                TakeLoadedLine(paragraph);
+            ForEachLine(paragraph, [&](std::string_view line) { TakeLoadedLine(line); });
             anyParagraph = true;
             lastEmpty = paragraph.empty();
         },
         kParagraphsPerPiece);
     if (!layout)
         throw Exception("Soubor nelze přečíst");
-    ForEachLine(layout->lastParagraph, [&](std::string_view line) { loadedLines_.push_back(LineHash(line)); });
+    ForEachLine(layout->lastParagraph, [&](std::string_view line) { TakeLoadedLine(line); });
     endsWithLineBreak_ = layout->lastParagraph.empty() && (!anyParagraph || lastEmpty);
 
     // A document of the box's kind is read in pieces from its paragraph marks; any
     // other is read whole.
-    if (!layout->rawBytes && layout->bodyStart > 0 && layout->bodyStart < layout->lastOuterParagraph) {
+    if (layout->bodyStart > 0 && layout->bodyStart < layout->lastOuterParagraph) {
         rtf_.Adopt(std::move(bytes), layout->bodyStart, layout->lastOuterParagraph);
         head_ = rtf_.Text().substr(0, layout->bodyStart);
         pieces_.push_back({layout->bodyStart, {}});
@@ -255,7 +257,7 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
     if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {
         // The box gets the entry with the rest of the rich text; the preview at once.
-        IndexEntry(title, text);
+        IndexEntry(title);
         if (preview_.Visible()) {
             preview_.AppendText(entry);
             preview_.SetSelStart(preview_.LineCount() - 1);
@@ -266,7 +268,7 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     const bool joinable = endsWithLineBreak_ && rtf_.Valid();
     const std::string entryRtf = joinable ? box_.RtfOfAppendedText(entry) : std::string();
     box_.AppendText(entry);
-    IndexEntry(title, text);
+    IndexEntry(title);
     box_.SetSelStart(box_.LineCount() - 1);
     if (!joinable || !rtf_.Append(entryRtf)) {
         // Until the box's rich text is read again, there is none to save: a failed reading
@@ -276,9 +278,8 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     }
 }
 
-void TNewsLog::IndexEntry(const std::string& title, const std::string& text)
+void TNewsLog::IndexEntry(const std::string& title)
 {
     endsWithLineBreak_ = true;
-    IndexLines(title);
-    IndexLines(text);
+    addedTitles_.insert(LineHash(title));
 }

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "NewsItemText.h"
 #include "RichEdit.h"
 #include "RtfDocument.h"
 #include "RtfText.h"
@@ -35,26 +36,30 @@ public:
     // The whole log as the box writes it.
     const std::string& SaveToRtf();
 
-    bool HoldsLine(const std::string& line);
-    // Title, text and an empty line at the end; the caret goes to the line count − 1.
+    // Whether an entry of the log has this title; its text lines do not count.
+    bool HoldsTitle(const std::string& title);
+    // Title, text and an empty line at the end; the caret goes to the line count − 1. Each
+    // must be one line (see ItemLine).
     void AppendEntry(const std::string& title, const std::string& text);
 
 private:
-    void IndexLines(std::string_view text);
+    // The file's lines in order, each once.
+    void TakeLoadedLine(std::string_view line);
     void LoadRtf(std::string bytes);
     void FillAll();
     void Finish();
     size_t EndOfLastPiece() const;
     std::string Piece(size_t first, size_t end) const;
     // The log now ends with that entry.
-    void IndexEntry(const std::string& title, const std::string& text);
+    void IndexEntry(const std::string& title);
 
     TRichEdit& box_;
     TRichEdit& preview_;
-    // The lines, known by a 64-bit hash each (two lines of one hash are as good as
+    // The titles, known by a 64-bit hash each (two lines of one hash are as good as
     // impossible): those of the file sorted, those added since in a set.
-    std::vector<uint64_t> loadedLines_;
-    std::unordered_set<uint64_t> addedLines_;
+    std::vector<uint64_t> loadedTitles_;
+    std::unordered_set<uint64_t> addedTitles_;
+    LogTitleFinder titleFinder_;
     TRtfDocument rtf_;
     bool endsWithLineBreak_ = true;
 

@@ -95,7 +95,7 @@ void TNewsLogFile::Save()
         if (unread_)
             return;
         for (const auto& [title, text] : std::exchange(entriesWhileUnread_, {}))
-            if (!log_.HoldsLine(title))
+            if (!log_.HoldsTitle(title))
                 log_.AppendEntry(title, text);
     }
     Read();

@@ -1,5 +1,9 @@
 #include "NewsPageScan.h"
 
+#include <algorithm>
+
+#include "NewsItemText.h"
+
 namespace {
 
 constexpr long long TimeOfDayPosition = 25;
@@ -39,7 +43,9 @@ std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std:
             const long long open = PositionOf(CellOpen, cell);
             const long long close = PositionOf(CellClose, cell);
             const long long openLength = static_cast<long long>(CellOpen.size());
-            item.Text = CopyText(cell, open + openLength, close - open - openLength);
+            // Bytes past the raw limit would only be cut off after decoding: they are not copied.
+            const long long length = std::min(close - open - openLength, static_cast<long long>(RawItemTextLimit));
+            item.Text = CopyText(cell, open + openLength, length);
         }
         return item;
     }

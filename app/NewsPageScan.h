@@ -20,5 +20,6 @@ std::string CopyText(std::string_view text, long long start, long long count);
 // 1-based byte position of the first occurrence, 0 when there is none.
 long long PositionOf(std::string_view part, std::string_view text);
 
-// Title "<date> <time of day>" and the raw text of the first item row, if any.
+// Title "<date> <time of day>" and the raw text of the first item row, if any; of a text
+// longer than RawItemTextLimit bytes only its start.
 std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std::string_view date);

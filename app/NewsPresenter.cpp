@@ -1,5 +1,6 @@
 #include "NewsPresenter.h"
 
+#include "NewsItemText.h"
 #include "PopupHoldRule.h"
 
 void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, PendingPopup& pending)
@@ -7,16 +8,17 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, Pen
     const LatestItem item = state.Snapshot();
     target.SetIconIndex(item.FetchStatus);
     if (item.LatestTitle != item.LastShownTitle) {
-        const std::string text = target.DecodeText(item.LatestText);
+        const std::string title = ItemLine(item.LatestTitle);
+        const std::string text = ItemLine(target.DecodeText(item.LatestText));
         state.SetLastShownTitle(item.LatestTitle);
         // The same item once more (the menu command) while waiting is no other item.
-        if (pending.pending && pending.title != item.LatestTitle)
+        if (pending.pending && pending.title != title)
             ++pending.others;
         pending.pending = true;
-        pending.title = item.LatestTitle;
+        pending.title = title;
         pending.text = text;
-        if (!target.LogHoldsLine(item.LatestTitle))
-            target.AppendLogEntry(item.LatestTitle, text);
+        if (!target.LogHoldsTitle(title))
+            target.AppendLogEntry(title, text);
     }
     if (!pending.pending || target.PopupsMustWait())
         return;

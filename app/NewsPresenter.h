@@ -11,7 +11,7 @@ public:
     virtual std::string DecodeText(const std::string& raw) = 0;
     virtual void SetPopupTitle(const std::string& title) = 0;
     virtual void SetPopupText(const std::string& text) = 0;
-    virtual bool LogHoldsLine(const std::string& line) = 0;
+    virtual bool LogHoldsTitle(const std::string& title) = 0;
     virtual void AppendLogEntry(const std::string& title, const std::string& text) = 0;
     // The person must not be disturbed now: popups and sounds wait.
     virtual bool PopupsMustWait() = 0;
@@ -31,8 +31,9 @@ struct PendingPopup {
 
 // The 2-second tick: shows the fetch status, and announces an item whose title differs
 // from the one announced last: its log entry at once, its popup and sound as soon as
-// popups need not wait. Errors are not caught: one before the item counts as announced
-// lets the next tick try again.
+// popups need not wait. Title and text are made one line each (ItemLine) before anything
+// sees them: the popup, the log and its duplicate check all get that one form. Errors are
+// not caught: one before the item counts as announced lets the next tick try again.
 void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, PendingPopup& pending);
 
 // "Zobrazit aktuální zprávu": the next tick announces the current item once more.

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <map>
 
+#include "Utf8.h"
+
 namespace {
+
+// The logs the box writes nest a few groups deep; the box fails on far deeper nesting.
+constexpr size_t kDeepestGroup = 16;
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -29,25 +34,6 @@ unsigned CodePageOfCharset(long charset, unsigned ansiCodePage)
     return found == codePages.end() ? ansiCodePage : found->second;
 }
 
-void AppendUtf8(std::string& out, unsigned c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // Groups whose text the box does not show.
 bool IsHiddenDestination(std::string_view word)
 {
@@ -57,6 +43,10 @@ bool IsHiddenDestination(std::string_view word)
         "pntxtb",   "listtable",  "listoverridetable", "revtbl", "filetbl", "rsidtbl", "xmlnstbl", "fldinst"};
     return std::find(std::begin(names), std::end(names), word) != std::end(names);
 }
+
+// What the box may not be given: raw bytes, embedded objects and pictures (none of which
+// the program writes) could make it run code or take memory without bound.
+bool IsRefused(std::string_view word) { return word == "bin" || word == "object" || word == "pict"; }
 
 // Characters that a control word stands for.
 std::optional<unsigned> CharacterOfWord(std::string_view word)
@@ -102,6 +92,8 @@ public:
             const char c = rtf_[i_];
             if (c == '{') {
                 stack_.push_back(state_);
+                if (stack_.size() > kDeepestGroup)
+                    return std::nullopt;
                 ++i_;
             } else if (c == '}') {
                 ++i_;
@@ -255,13 +247,8 @@ private:
                 EndParagraph(true);
             return true;
         }
-        if (word == "bin") {
-            layout_.rawBytes = true;
-            if (number < 0 || size_t(number) > rtf_.size() - i_)
-                return false;
-            i_ += size_t(number);
-            return true;
-        }
+        if (IsRefused(word))
+            return false;
         if (stack_.size() == 1 && !state_.hidden)
             OuterWord(word, rtf_.substr(start, wordEnd - start));
         if (state_.fontTable)

@@ -22,8 +22,6 @@ struct RtfTextLayout {
     size_t bodyStart = 0;
     // Where the outer group's last paragraph mark is; 0 when it has none.
     size_t lastOuterParagraph = 0;
-    // Raw bytes (\bin) somewhere in the document.
-    bool rawBytes = false;
     // The text after the last paragraph mark (the whole text when there is none).
     std::string lastParagraph;
     bool hasParagraphMarks = false;
@@ -33,7 +31,8 @@ struct RtfTextLayout {
 
 // Reads a rich-text document's text as the rich-text box shows it, without a box: every
 // paragraph ended by a mark goes to onParagraph, in order. Nothing when the document is not
-// whole (a group left open, a closing brace too many, data cut off).
+// whole (a group left open, a closing brace too many, data cut off) or holds what the box
+// is not given: groups nested deeper than 16, raw bytes, objects or pictures.
 std::optional<RtfTextLayout> ReadRtfText(std::string_view rtf, const CodePageDecoder& decode,
                                          const std::function<void(std::string_view paragraph)>& onParagraph,
                                          size_t paragraphsPerResumePoint);

@@ -381,10 +381,10 @@ void TForm1::SetIconIndex(int index) { TrayIcon->SetIconIndex(index); }
 std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
 void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }
 void TForm1::SetPopupText(const std::string& text) { popup->Text = text; }
-bool TForm1::LogHoldsLine(const std::string& line)
+bool TForm1::LogHoldsTitle(const std::string& title)
 {
     newsLogFile_->Read();
-    return newsLog_->HoldsLine(line);
+    return newsLog_->HoldsTitle(title);
 }
 
 void TForm1::AppendLogEntry(const std::string& title, const std::string& text)

@@ -105,7 +105,7 @@ private:
     std::string DecodeText(const std::string& raw) override;
     void SetPopupTitle(const std::string& title) override;
     void SetPopupText(const std::string& text) override;
-    bool LogHoldsLine(const std::string& line) override;
+    bool LogHoldsTitle(const std::string& title) override;
     void AppendLogEntry(const std::string& title, const std::string& text) override;
     bool PopupsMustWait() override;
     void ShowPopup() override;

@@ -22,6 +22,22 @@ std::string ReadProcFile(const std::wstring& path)
     return text;
 }
 
+// Private dirty memory in KiB of one /proc entry's process; negative when it tells none.
+double PrivateDirtyKiB(const std::wstring& procEntry)
+{
+    const std::string rollup = ReadProcFile(procEntry + L"smaps_rollup");
+    const size_t at = rollup.find("Private_Dirty:");
+    return at == std::string::npos ? -1 : std::atof(rollup.c_str() + at + 14);
+}
+
+double PrivateUsageMiB(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    return double(counters.PrivateUsage) / (1024.0 * 1024.0);
+}
+
 } // namespace
 
 double PrivateMiB(const std::wstring& program, HANDLE process)
@@ -35,18 +51,21 @@ double PrivateMiB(const std::wstring& program, HANDLE process)
             const std::wstring proc = L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\";
             if (ReadProcFile(proc + L"cmdline").find(path) == std::string::npos)
                 continue;
-            const std::string rollup = ReadProcFile(proc + L"smaps_rollup");
-            const size_t at = rollup.find("Private_Dirty:");
-            if (at != std::string::npos)
-                kib = std::atof(rollup.c_str() + at + 14);
+            kib = PrivateDirtyKiB(proc);
         } while (kib < 0 && FindNextFileW(search, &found));
         FindClose(search);
         if (kib >= 0)
             return kib / 1024.0;
     }
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    return PrivateUsageMiB(process);
+}
+
+double OwnPrivateMiB()
+{
+    // The commit charge: the process's private memory, as Wine also reports it of itself.
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return double(counters.PrivateUsage) / (1024.0 * 1024.0);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return double(counters.PagefileUsage) / (1024.0 * 1024.0);
 }
 

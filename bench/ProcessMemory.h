@@ -7,3 +7,5 @@
 // dirty memory of its Linux process (found by its program path among the processes of
 // /proc), elsewhere its private bytes.
 double PrivateMiB(const std::wstring& program, HANDLE process);
+// The calling process's own private memory (its commit charge), in MiB.
+double OwnPrivateMiB();

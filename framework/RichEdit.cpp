@@ -160,6 +160,8 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
     if (!scratch)
         throw Exception("Záznam zpráv nelze uložit");
     SendMessageW(scratch.Get(), EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    // No wrapping: in a box of no width every word would be laid out on a line of its own.
+    SendMessageW(scratch.Get(), EM_SETTARGETDEVICE, 0, 1);
     SendMessageW(scratch.Get(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&characters));
     SendMessageW(scratch.Get(), EM_SETPARAFORMAT, 0, LPARAM(&paragraphs));
     SendMessageW(scratch.Get(), EM_REPLACESEL, FALSE, LPARAM(Widen(text).c_str()));

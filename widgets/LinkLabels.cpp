@@ -1,10 +1,10 @@
 #include "LinkLabels.h"
 
-
 #include <oleacc.h>
 
 #include "Application.h"
 #include "Cursors.h"
+#include "LinkAddress.h"
 #include "Shell.h"
 #include "Text.h"
 
@@ -30,6 +30,12 @@ intptr_t ShellOpen(const std::string& target)
         return 0;
     HWND owner = Application ? Application->Handle() : nullptr;
     return ShellExecuteUtf8(owner, L"open", target, SW_SHOW);
+}
+
+void ShowLinkError(HWND owner)
+{
+    const std::wstring title = Application ? Widen(Application->Title()) : std::wstring();
+    MessageBoxW(owner, L"Došlo k chybě při komunikaci s internetem!", title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
@@ -94,8 +100,13 @@ void TLinkLabel::MouseUp(TMouseButton button, int x, int y)
 void TLinkLabel::Released(bool opens)
 {
     ShowState();
-    if (opens)
-        ShellOpen(Target());
+    const std::string target = Target();
+    if (!opens || target.empty())
+        return;
+    if (IsLinkAddress(target))
+        ShellOpen(target);
+    else
+        ShowLinkError(Application ? Application->Handle() : nullptr);
 }
 
 TAccessibleInfo TLinkLabel::Accessible() const

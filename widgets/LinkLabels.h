@@ -22,8 +22,12 @@ void RegisterHandCursors();
 // 32 is success; an empty target opens nothing and answers 0.
 intptr_t ShellOpen(const std::string& target);
 
+// The link error box, "Došlo k chybě při komunikaci s internetem!", with one OK button.
+void ShowLinkError(HWND owner);
+
 // A clickable link: its colour shows whether it is pressed, visited or hovered; a left
-// click that is released on the label opens URL (or, without one, the caption).
+// click that is released on the label opens URL (or, without one, the caption) when it is
+// a link address (IsLinkAddress), and shows the link error box when it is not.
 class TLinkLabel : public TFxLabel {
 public:
     explicit TLinkLabel(TComponent* owner);

@@ -26,9 +26,9 @@ public:
     }
     void SetPopupTitle(const std::string& title) override { steps.push_back("title " + title); }
     void SetPopupText(const std::string& text) override { steps.push_back("text " + text); }
-    bool LogHoldsLine(const std::string& line) override
+    bool LogHoldsTitle(const std::string& title) override
     {
-        return std::find(log.begin(), log.end(), line) != log.end();
+        return std::find(log.begin(), log.end(), title) != log.end();
     }
     void AppendLogEntry(const std::string& title, const std::string& text) override
     {
@@ -185,4 +185,30 @@ TEST(NewsPresenter, WhileHeldTheLogTakesEachItemAndTheNewestIsShownOnceWithTheCo
     PresentLatestItem(state, target, pending);
     EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t3", "text decoded x3\na 2 další zprávy", "popup",
                                    "sound", "icon 1"}));
+}
+
+TEST(NewsPresenter, PopupLogAndDuplicateCheckGetOneLineOfEachCutAtACharacter)
+{
+    TLatestItemState state;
+    std::string czech;
+    for (int i = 0; i < 2000; ++i)
+        czech += "ž";
+    Publish(state, "7.12.2026 10:0\xC5", czech + "\r\n", 1);
+    Recorder target;
+    PendingPopup pending;
+    PresentLatestItem(state, target, pending);
+    // "decoded " and 991 letters make 999 characters, and the mark the thousandth.
+    std::string shown = "decoded ";
+    for (int i = 0; i < 991; ++i)
+        shown += "ž";
+    shown += "…";
+    const std::string title = "7.12.2026 10:0\xEF\xBF\xBD";
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "log " + title + " | " + shown, "title Soriel 3 - " + title,
+                                   "text " + shown, "popup", "sound"}));
+
+    // Announced again (as after a restart): the log already holds that very title.
+    ForgetLastShownItem(state);
+    target.steps.clear();
+    PresentLatestItem(state, target, pending);
+    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - " + title, "text " + shown, "popup", "sound"}));
 }

@@ -37,9 +37,11 @@ TEST(NewsLogFile, DamagedLogIsKeptAsideUnderANameThatSaysSoEveryTime)
     server.SetReply(Page("11:00", "nov%C3%A1"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
+    // Cut off; zero bytes; whole, but nested deeper than the box takes safely.
     const std::string damaged[] = {std::string("{\\rtf1\\ansi {\\fonttbl{\\f0 Tahoma;}} p\\'f8ed\\par ", 40),
-                                   std::string("\0\0\0\0\0\0\0\0", 8)};
-    for (int run = 0; run < 2; ++run) {
+                                   std::string("\0\0\0\0\0\0\0\0", 8),
+                                   "{\\rtf1\\ansi " + std::string(100, '{') + "x" + std::string(100, '}') + "\\par}"};
+    for (int run = 0; run < 3; ++run) {
         folder.Write(L"news.rtf", damaged[run]);
         RunningProgram program(folder);
         ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("nová") != std::string::npos; }, 15000));

@@ -281,3 +281,77 @@ TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
     EXPECT_FALSE(WaitUntil([&] { return program.Popups().size() > 1; }, 2500));
     ASSERT_TRUE(program.Exit());
 }
+
+namespace {
+
+std::string PercentEncoded(const std::string& text)
+{
+    static const char* const hex = "0123456789ABCDEF";
+    std::string encoded;
+    for (unsigned char c : text)
+        encoded += std::string("%") + hex[c >> 4] + hex[c & 15];
+    return encoded;
+}
+
+std::string Repeated(const std::string& part, size_t times)
+{
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += part;
+    return text;
+}
+
+} // namespace
+
+TEST(News, HostileItemsReachPopupLogAndFileAsOneLineEachAndAreLoggedOnce)
+{
+    // Each item's shape as the page writes it, and the one line the log shows for it.
+    struct Shape {
+        std::string timeOfDay, encoded, shown;
+    };
+    const std::string longText = Repeated("slovo ", 35000);
+    const Shape shapes[] = {
+        {"10:01", Repeated("slovo%20", 35000), longText.substr(0, 999) + "…"},
+        // A line break followed by what looks like the next item's title.
+        {"10:04", "prvn%C3%AD%0D" + PercentEncoded(Today() + " 10:05") + "%0Akonec%09tab", "první " + Today() + " 10:05 konec tab"},
+        {"10:05", "skute%C4%8Dn%C3%A1", "skutečná"},
+        // Direction overrides and isolates, a bell, a C1 control.
+        {"10:06", "x%E2%80%AEy%E2%81%A6z%07w%C2%85v", "x y z w v"},
+        {"10:07", kCzechEncoded, kCzech},
+        // Bytes that are not UTF-8, in the text and in the title's time of day.
+        {"10:0\xC5", "%C5%BDlu%FF%C5", "Žlu\xEF\xBF\xBD\xEF\xBF\xBD"},
+    };
+    ScriptedHttpServer server;
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    std::string log;
+    {
+        RunningProgram program(folder);
+        for (const Shape& shape : shapes) {
+            SCOPED_TRACE(shape.timeOfDay);
+            server.SetReply(Page(shape.timeOfDay, shape.encoded));
+            ASSERT_TRUE(WaitUntil([&] { return program.LogText().find(shape.shown + "\r") != std::string::npos; }, 15000));
+            // The popup's text is drawn by windowless labels: the presenter's test sees that
+            // it is the very line the log gets. Its title is the window's own text.
+            const std::string title = Today() + " " + (shape.timeOfDay.back() == '\xC5' ? "10:0\xEF\xBF\xBD" : shape.timeOfDay);
+            EXPECT_TRUE(WaitUntil([&] {
+                for (HWND popup : program.Popups())
+                    if (Narrow(program.WindowText(popup)) == "Soriel 3 - " + title)
+                        return true;
+                return false;
+            }, 5000));
+            log += title + "\n" + shape.shown + "\n\n";
+        }
+        EXPECT_EQ(Lines(program.LogText()), log);
+        ASSERT_TRUE(program.Exit());
+    }
+    const auto saved = RichTextOf(folder.Read(L"news.rtf").value_or(""));
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(Lines(*saved), log);
+
+    // After a restart the last item, still on the page, is announced again but not logged again.
+    RunningProgram again(folder);
+    ASSERT_TRUE(WaitUntil([&] { return !again.Popups().empty(); }, 15000));
+    EXPECT_EQ(Lines(again.LogText()), log);
+    ASSERT_TRUE(again.Exit());
+}

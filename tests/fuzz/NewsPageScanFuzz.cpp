@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
+#include "NewsItemText.h"
 #include "NewsPageScan.h"
 #include "StringList.h"
 
@@ -34,7 +35,7 @@ void CheckScan(const TStringList& page)
     const size_t open = cell.find("<td>");
     const size_t close = cell.find("</td>");
     if (open != std::string::npos && close != std::string::npos && open + 4 <= close)
-        FUZZ_CHECK(*item->Text == cell.substr(open + 4, close - open - 4));
+        FUZZ_CHECK(*item->Text == cell.substr(open + 4, std::min(close - open - 4, RawItemTextLimit)));
 }
 
 // Byte positions are 1-based, as the page rules count them; out-of-range parts are empty.

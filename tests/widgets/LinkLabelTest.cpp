@@ -5,6 +5,7 @@
 
 #include "ClientPixel.h"
 #include "Cursors.h"
+#include "ErrorBoxReader.h"
 #include "Forms.h"
 #include "LinkLabels.h"
 #include "MultiGradient.h"
@@ -44,7 +45,7 @@ struct OpenedMarker {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
-TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
+TEST(LinkLabel, ClickOpensOnlyALinkAddressAndShowsTheLinkErrorForAnyOther)
 {
     OpenedMarker target;
     TForm form(nullptr);
@@ -53,6 +54,7 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     link->SetBounds(10, 10, 80, 13);
     link->SetParent(&form);
     link->SetCaption("odkaz");
+    // A program's path where an address should be, as a hand-edited main.ini may hold.
     link->URL = Narrow(target.script);
     form.LoadedTree();
     form.Show();
@@ -66,12 +68,19 @@ TEST(LinkLabel, ClickOnTheLabelOpensItsTargetThroughTheShell)
     EXPECT_EQ(link->Font.Color, clBlue);
     EXPECT_FALSE(link->Visited());
 
+    ErrorBoxReader::text.clear();
+    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     SendMessageW(window, WM_MOUSEMOVE, 0, At(15, 15));
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(15, 15));
     SendMessageW(window, WM_LBUTTONUP, 0, At(15, 15));
-    EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
+    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
     EXPECT_TRUE(link->Visited());
     EXPECT_EQ(link->Font.Color, clNavy);
+    EXPECT_FALSE(target.Opened());
+
+    // The shell itself opens what it is given: the label is what keeps the program out.
+    ShellOpen(link->URL);
+    EXPECT_TRUE(WaitUntil([&] { return target.Opened(); }, 15000));
 }
 
 // A real key press, through the system's input queue as the keyboard's would come.
@@ -93,7 +102,7 @@ void Press(WORD key, bool shift = false)
     SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterOpensTheFocusedOne)
+TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterActsOnTheFocusedOne)
 {
     OpenedMarker target;
     TForm form(nullptr);
@@ -124,9 +133,13 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterOpensTheFocusedOne)
     EXPECT_TRUE(PumpUntil([&] { return escapes == 1; }));
     EXPECT_FALSE(target.Opened());
 
+    // Enter takes the click's way: a program's path is refused there too.
+    ErrorBoxReader::text.clear();
+    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     Press(VK_RETURN);
-    EXPECT_TRUE(PumpUntil([&] { return target.Opened(); }, 15000));
-    EXPECT_TRUE(upper->Visited());
+    EXPECT_TRUE(PumpUntil([&] { return upper->Visited(); }, 15000));
+    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
+    EXPECT_FALSE(target.Opened());
     EXPECT_FALSE(lower->Visited());
 }
 
