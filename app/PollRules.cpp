@@ -177,7 +177,7 @@ void PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsig
     failing_ = IsFailedPoll(status);
     if (failing_) {
         wait_ = std::min(2 * wait_, std::max(MaxBackOffMs, periodMs_));
-        nextPollAt_ = startedAt_ + Jittered(wait_);
+        nextPollAt_ = startedAt_ + std::max(Jittered(wait_), periodMs_);
     } else {
         wait_ = periodMs_;
         nextPollAt_ = startedAt_ + periodMs_;

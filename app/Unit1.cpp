@@ -349,6 +349,10 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 // polls back off or the server asked for time.
 void TForm1::TimerTimer()
 {
+    // No poll while the update run works: an ask or a wake-up meanwhile is kept for the
+    // first poll after it.
+    if (updating_)
+        return;
     Timer->SetInterval(StartPollWhenDue(Worker, abandonedWorker_, latest_, sources_.NewsURL, pollMemory_));
 }
 

@@ -103,6 +103,7 @@ public:
         const std::string* rtf = Timed(kSaveRtf, [&] { return &newsLog->SaveToRtf(); });
         Timed(kWrite, [&] { WriteFileAtomically(logPath_, *rtf); return 0; });
     }
+    bool PopupsMustWait() override { return false; }
     void ShowPopup() override
     {
         Timed(kPopup, [&] { return popup->ShowNotification(); });
@@ -170,12 +171,13 @@ CaseResult RunCase(int items, int announcements, const std::wstring& folder)
     std::map<std::string, std::vector<double>> parts;
     std::vector<double> totals, lineCounts;
     TLatestItemState state;
+    PendingPopup pending;
     for (int a = 0; a < announcements; ++a) {
         const int item = items + a;
         state.PublishItem(Title(item), Encoded(Text(item)));
         form.times.clear();
         const double start = NowMs();
-        PresentLatestItem(state, form);
+        PresentLatestItem(state, form, pending);
         totals.push_back(NowMs() - start);
         if (form.times.size() != 7) {
             std::fprintf(stderr, "an announcement skipped a part\n");
@@ -235,7 +237,8 @@ LongItemResult AnnounceLongItem(BenchForm& form, TLatestItemState& state, size_t
     state.PublishItem(item->Title, item->Text.value_or(""));
     const double scanned = NowMs();
     form.times.clear();
-    PresentLatestItem(state, form);
+    PendingPopup pending;
+    PresentLatestItem(state, form, pending);
     LongItemResult result{text.size(), NowMs() - start, scanned - start, 0, form.times};
     PumpFor(300);
     result.growthMiB = OwnPrivateMiB() - before;

@@ -84,7 +84,13 @@ void TRichEdit::HandleCreated()
     ApplyFont();
 }
 
-void TRichEdit::SystemColoursChanged() { ApplyFont(); }
+// Settings change often and for many reasons; the whole text is formatted again only when
+// the contrast mode did change, as that can take long in a long log.
+void TRichEdit::SystemColoursChanged()
+{
+    if (HighContrastOn() != plainApplied_)
+        ApplyFont();
+}
 
 void TRichEdit::ApplyFont()
 {
@@ -96,6 +102,7 @@ void TRichEdit::ApplyFont()
     format.crTextColor = ColorToRGB(Font.Color);
     // High contrast: the box takes the system's window colours, which it follows by itself.
     const bool plain = HighContrastOn();
+    plainApplied_ = plain;
     SendMessageW(Handle(), EM_SETBKGNDCOLOR, plain, LPARAM(ColorToRGB(Color)));
     if (plain)
         format.dwEffects |= CFE_AUTOCOLOR;

@@ -39,4 +39,7 @@ protected:
 
 private:
     void ApplyFont();
+
+    // Whether the format last applied was the high-contrast one.
+    bool plainApplied_ = false;
 };

@@ -88,8 +88,15 @@ bool TAutoUpdate::RunOpenedSession()
     CloseInternetSession();
     if (OnSuccess)
         OnSuccess(*this);
-    if (appUpdate_ && restartNeeded_ && budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
-        RestartApplication();
+    // The serial counts as carried out once nothing of it is left to do: its files in place,
+    // or the updater started to put them there. Stored any sooner, a run that stops before
+    // the restart would leave its new files waiting for good.
+    if (appUpdate_ && restartNeeded_) {
+        if (budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
+            RestartApplication();
+    } else {
+        StoreSerial();
+    }
     return true;
 }
 

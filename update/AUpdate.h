@@ -35,7 +35,9 @@ public:
     using TComponent::TComponent;
 };
 
-// Registry place HKEY_CURRENT_USER\Key\Section of the last control-file address and date.
+// Registry place HKEY_CURRENT_USER\Key\Section of the last control-file address and date
+// (kept as Save says), and of the last serial carried out (kept whenever a place is named:
+// a replayed control file must not count as news to a run that saves nothing else).
 struct TLastURLEntry {
     bool Save = false;
     std::string Key;
@@ -208,8 +210,9 @@ public:
     // signature, texts, post) have 30 s between them; a download is given up when it moves
     // less than 1 KiB/s for 30 s.
     void RunUpdate();
-    // Stops a run under way at its next read: from then on nothing is fetched, replaced,
-    // shown, posted or restarted. May be called at any time.
+    // Stops a run under way at its next read: from then on nothing more is fetched, nor
+    // replaced, posted or restarted after a stopped download or post. May be called at any
+    // time.
     void Cancel() { budget_.Cancel(); }
 
     // Virtual operations, in slot order.

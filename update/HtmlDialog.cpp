@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <urlmon.h>
 
+#include "ComPtr.h"
 #include "Exception.h"
 #include "SystemLibrary.h"
 #include "Text.h"
@@ -11,13 +12,6 @@ namespace {
 
 using ShowHTMLDialogFunction = HRESULT WINAPI(HWND parent, IMoniker* page, VARIANT* argumentIn, WCHAR* options,
                                               VARIANT* argumentOut);
-
-struct ComReferenceTraits {
-    using Type = IUnknown*;
-    static Type None() { return nullptr; }
-    static void Close(Type object) { object->Release(); }
-};
-using ComReference = UniqueHandle<ComReferenceTraits>;
 
 // The page dialog needs OLE on the calling thread; a thread that has it already keeps it.
 class OleApartment {
@@ -46,15 +40,14 @@ bool ShowPlatformHtmlDialog(const std::string& address)
     if (!showDialog)
         return false;
     OleApartment apartment;
-    IMoniker* moniker = nullptr;
-    if (FAILED(CreateURLMoniker(nullptr, Widen(address).c_str(), &moniker)))
+    ComPtr<IMoniker> page;
+    if (FAILED(CreateURLMoniker(nullptr, Widen(address).c_str(), page.Put())))
         throw Exception("Cannot open the page " + address);
-    ComReference page(moniker);
     VARIANT argument;
     VariantInit(&argument);
     argument.vt = VT_BSTR;
     argument.bstrVal = SysAllocString(L"");
-    HRESULT shown = showDialog(nullptr, moniker, &argument, nullptr, nullptr);
+    HRESULT shown = showDialog(nullptr, page.Get(), &argument, nullptr, nullptr);
     VariantClear(&argument);
     if (FAILED(shown))
         throw Exception("Cannot show the page " + address);

@@ -107,8 +107,8 @@ void TAutoUpdate::DownloadListedFile(int index)
         if (!versionRefused_) {
             Report(usCannotDownloadFile, address);
             fileFailed_ = true;
+            appUpdate_ = false;
         }
-        appUpdate_ = false;
         return;
     }
     ProcessDownloadedFile(item, localName);
@@ -182,7 +182,9 @@ void TAutoUpdate::RunPostActions()
     }
     if (dateFromRegistry_)
         StoreLastUpdateDate(controlDate_);
-    StoreSerial();
+    // Closed during the post: the files are in place, but nothing more is started.
+    if (RunStopped())
+        return;
     if (std::string updateURL = ControlValue("action", "updateURL"); !updateURL.empty()) {
         Report(usRedirectionInstruction);
         StoreLastURL(updateURL);

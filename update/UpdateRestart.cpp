@@ -140,7 +140,9 @@ void TAutoUpdate::RestartApplication()
     WriteUpdaterProgram();
     const std::wstring command =
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
-    if (!StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+    if (StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+        StoreSerial();
+    } else {
         const DWORD error = GetLastError();
         ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
     }

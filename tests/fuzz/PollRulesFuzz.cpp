@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                                   : std::nullopt;
             schedule.Finished(clock, status, wait);
             const uint64_t next = schedule.NextPollAt();
-            FUZZ_CHECK(next >= started + (IsFailedPoll(status) ? period - period / 10 : period) || wished);
+            FUZZ_CHECK(next >= started + period || wished);
             FUZZ_CHECK(next <= std::max(started + std::max(MaxBackOffMs, period) * 11 / 10,
                                         clock + uint64_t(MaxRetryAfterSeconds) * 1000));
             if (wait && AsksToRetryLater(status)) {

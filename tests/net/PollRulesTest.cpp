@@ -170,9 +170,12 @@ TEST(PollRules, AskingAndWakingUpPollSoonButNeverBeforeTheServersRetryAfter)
     schedule.Finished(2001000, 304, std::nullopt);
     EXPECT_EQ(schedule.NextPollAt(), 2000500u);
 
-    // A period longer than the back-off's ceiling is never shortened by it.
-    PollSchedule daily(86400000, [] { return 0x80000000u; });
-    daily.Started(0);
-    daily.Finished(100, 0, std::nullopt);
-    EXPECT_EQ(daily.NextPollAt(), 86400000u);
+    // A period longer than the back-off's ceiling is never shortened by it, nor by the
+    // jitter's lowest draw: a failure never brings the next poll nearer than a success.
+    for (uint64_t period : {uint64_t(86400000), uint64_t(570000)}) {
+        PollSchedule failing(period, [] { return 0u; });
+        failing.Started(0);
+        failing.Finished(100, 0, std::nullopt);
+        EXPECT_EQ(failing.NextPollAt(), period) << period;
+    }
 }
