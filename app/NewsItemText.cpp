@@ -9,55 +9,6 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr std::string_view kCutMark = "…";
 
-// The byte ranges a UTF-8 sequence's second byte may take after its lead byte: no overlong
-// forms, no surrogates, nothing above U+10FFFF. Length 0 for a byte that leads nothing.
-struct Lead {
-    int length;
-    unsigned char secondLow;
-    unsigned char secondHigh;
-};
-
-Lead LeadOf(unsigned char byte)
-{
-    if (byte >= 0xC2 && byte <= 0xDF)
-        return {2, 0x80, 0xBF};
-    if (byte == 0xE0)
-        return {3, 0xA0, 0xBF};
-    if (byte == 0xED)
-        return {3, 0x80, 0x9F};
-    if (byte >= 0xE1 && byte <= 0xEF)
-        return {3, 0x80, 0xBF};
-    if (byte == 0xF0)
-        return {4, 0x90, 0xBF};
-    if (byte >= 0xF1 && byte <= 0xF3)
-        return {4, 0x80, 0xBF};
-    if (byte == 0xF4)
-        return {4, 0x80, 0x8F};
-    return {0, 0, 0};
-}
-
-// The character at `at`, moving past it; an ill-formed part counts as one U+FFFD.
-char32_t NextCharacter(std::string_view text, size_t& at)
-{
-    const auto lead = static_cast<unsigned char>(text[at++]);
-    if (lead < 0x80)
-        return lead;
-    const Lead rule = LeadOf(lead);
-    if (rule.length == 0)
-        return kReplacement;
-    char32_t c = lead & (0xFF >> (rule.length + 1));
-    for (int k = 1; k < rule.length; ++k) {
-        if (at >= text.size())
-            return kReplacement;
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte < (k == 1 ? rule.secondLow : 0x80) || byte > (k == 1 ? rule.secondHigh : 0xBF))
-            return kReplacement;
-        c = c << 6 | (byte & 0x3F);
-        ++at;
-    }
-    return c;
-}
-
 // Characters that would break the line, or turn the text around, in the popup or the log.
 bool BecomesBlank(char32_t c)
 {
@@ -83,7 +34,7 @@ std::string ItemLine(std::string_view text)
         }
         if (characters == ItemTextLimit - 1)
             beforeLast = line.size();
-        const char32_t c = NextCharacter(text, at);
+        const char32_t c = NextUtf8Character(text, at).value_or(kReplacement);
         AppendUtf8(line, BecomesBlank(c) ? U' ' : c);
         ++characters;
     }

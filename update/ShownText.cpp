@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "Utf8.h"
+
 namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -27,41 +29,8 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 // The length of the valid UTF-8 sequence at the start of text; 0 when it is not valid.
 size_t Utf8SequenceLength(std::string_view text)
 {
-    auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80)
-        return 1;
-    size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                    : lead >= 0xE0 && lead <= 0xEF ? 3
-                    : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                   : 0;
-    if (length == 0)
-        return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if (i == text.size())
-            return 0;
-        auto byte = static_cast<unsigned char>(text[i]);
-        if (!IsContinuation(byte))
-            return 0;
-        // No overlong forms, no surrogates, nothing above U+10FFFF.
-        if (i == 1 && ((lead == 0xE0 && byte < 0xA0) || (lead == 0xED && byte > 0x9F) ||
-                       (lead == 0xF0 && byte < 0x90) || (lead == 0xF4 && byte > 0x8F)))
-            return 0;
-    }
-    return length;
-}
-
-void AppendUtf8(std::string& out, char32_t code)
-{
-    if (code < 0x80) {
-        out += char(code);
-    } else if (code < 0x800) {
-        out += char(0xC0 | (code >> 6));
-        out += char(0x80 | (code & 0x3F));
-    } else {
-        out += char(0xE0 | (code >> 12));
-        out += char(0x80 | ((code >> 6) & 0x3F));
-        out += char(0x80 | (code & 0x3F));
-    }
+    size_t at = 0;
+    return NextUtf8Character(text, at) ? at : 0;
 }
 
 std::string Cp1250ToUtf8(std::string_view bytes)
