@@ -65,3 +65,15 @@ void AppendToFile(const std::wstring& path, std::string_view bytes)
     if (written != bytes.size())
         FailToWrite(path, ERROR_DISK_FULL);
 }
+
+std::optional<std::wstring> MakeFreshFolder(const std::wstring& stem)
+{
+    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
+        std::wstring folder = stem + L"-" + std::to_wstring(number);
+        if (CreateDirectoryW(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    return std::nullopt;
+}

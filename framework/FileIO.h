@@ -11,6 +11,10 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 // Raises Exception when the file cannot be written.
 void WriteFileAtomically(const std::wstring& path, std::string_view bytes);
 
+// A folder made new for its maker alone: stem-N for the first number N that is free; nothing
+// when none can be made (the system's last error says why).
+std::optional<std::wstring> MakeFreshFolder(const std::wstring& stem);
+
 // Adds the bytes at the end of the file, creating it when missing. Raises Exception when
 // it cannot be written.
 void AppendToFile(const std::wstring& path, std::string_view bytes);

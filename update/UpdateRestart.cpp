@@ -61,13 +61,8 @@ std::wstring FreshUpdaterFolder()
     const std::wstring temporary = Widen(TAutoUpdate::TemporaryFolder());
     RemoveEarlierUpdaterFolders(temporary);
     const std::wstring stem = temporary + std::wstring(kUpdaterFolderPrefix) + std::to_wstring(GetCurrentProcessId());
-    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
-        const std::wstring folder = stem + L"-" + std::to_wstring(number) + L"\\";
-        if (CreateDirectoryW(folder.c_str(), nullptr))
-            return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            break;
-    }
+    if (std::optional<std::wstring> folder = MakeFreshFolder(stem))
+        return *folder + L"\\";
     throw Exception("Cannot create a folder for the updater in " + Narrow(temporary) + ": " +
                     SystemErrorMessage(GetLastError()));
 }

@@ -338,13 +338,9 @@ TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : upd
     if (TransferFile(update_.TempDirectory).IsOpen())
         return;
     const std::wstring stem = Widen(TemporaryFolder()) + L"SorielRun-" + std::to_wstring(GetCurrentProcessId());
-    for (unsigned number = GetTickCount() % 10000, tries = 0; tries < 100; ++number, ++tries) {
-        const std::wstring folder = stem + L"-" + std::to_wstring(number);
-        if (CreateDirectoryW(folder.c_str(), nullptr)) {
-            own_ = folder;
-            update_.transferFolder_ = Narrow(folder) + "\\";
-            return;
-        }
+    if (std::optional<std::wstring> folder = MakeFreshFolder(stem)) {
+        own_ = *folder;
+        update_.transferFolder_ = Narrow(*folder) + "\\";
     }
 }
 
