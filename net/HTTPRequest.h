@@ -10,6 +10,7 @@
 #include "Component.h"
 #include "MemoryStream.h"
 #include "StringList.h"
+#include "WebTransfer.h"
 
 // One HTTP request at a time through WinInet: GET with an extra query, or POST with a
 // URL-encoded or multipart form. The reply body comes back as bytes and as lines,
@@ -65,29 +66,9 @@ public:
     // The value of the last reply's first header of that name (any case); empty when none.
     std::string ReplyHeader(std::string_view name) const;
 
-    static constexpr unsigned MaxRedirects = 10;
+    static constexpr unsigned MaxRedirects = WebTransfer::MaxRedirects;
 
 private:
-    struct Address {
-        std::string host;
-        std::string path;
-        std::string extraInfo;
-        unsigned short port = 0;
-        bool secure = false;
-        bool web = false; // http or https
-
-        // Same scheme, host and port.
-        bool SameServer(const Address& other) const;
-    };
-    struct Outgoing;
-    struct SentRequest;
-
-    static Address ParseAddress(const std::string& url);
-    SentRequest Send(void* root, const Address& address, const std::string& target, Outgoing& outgoing,
-                     bool withCredentials);
-    // Follows the redirections the first request got; outgoing is what it sent.
-    void FollowRedirects(void* root, SentRequest& sent, Outgoing outgoing, unsigned long long started);
-    void CheckTimeLimit(unsigned long long started) const;
     void Exchange();
     std::string RequestBody();
     std::string HeaderText() const;
@@ -95,6 +76,6 @@ private:
     std::string url_;
     std::string requestMethod_;
     bool multipartPost_ = false;
-    Address address_;
+    WebAddress address_;
     std::vector<std::pair<std::string, std::wstring>> multipartVariables_;
 };

@@ -1,0 +1,63 @@
+#include "TransferGuard.h"
+
+#include <windows.h>
+
+namespace {
+
+std::string StopMessage(TransferBudget::Verdict verdict)
+{
+    switch (verdict) {
+    case TransferBudget::Verdict::Cancelled:
+        return "Transfer cancelled";
+    case TransferBudget::Verdict::OutOfTime:
+        return "No complete transfer within the time allowed";
+    case TransferBudget::Verdict::TooSlow:
+        return "Transfer too slow";
+    case TransferBudget::Verdict::Go:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+uint64_t TransferClockMs() { return GetTickCount64(); }
+
+TransferGuard::TransferGuard(TransferBudget& budget, TransferBudget::Kind kind, uint64_t maxBytes,
+                             std::optional<std::string> expectedSha256)
+    : budget_(budget), maxBytes_(maxBytes), expected_(std::move(expectedSha256))
+{
+    if (expected_)
+        digest_.emplace();
+    budget_.BeginTransfer(kind, TransferClockMs());
+}
+
+TransferGuard::~TransferGuard() { budget_.EndTransfer(TransferClockMs()); }
+
+void TransferGuard::Check()
+{
+    const TransferBudget::Verdict verdict = budget_.Check(TransferClockMs(), total_);
+    if (verdict != TransferBudget::Verdict::Go)
+        throw TransferError(TransferFailure::Stopped, StopMessage(verdict), verdict);
+}
+
+void TransferGuard::Take(std::string_view bytes)
+{
+    if (bytes.size() > maxBytes_ - total_)
+        throw TransferError(TransferFailure::TooLarge, "Transfer larger than " + std::to_string(maxBytes_) + " bytes");
+    total_ += bytes.size();
+    if (digest_)
+        digest_->Update(bytes);
+}
+
+void TransferGuard::CheckAnnounced(uint64_t size) const
+{
+    if (size > maxBytes_)
+        throw TransferError(TransferFailure::TooLarge, "Transfer larger than " + std::to_string(maxBytes_) + " bytes");
+}
+
+void TransferGuard::CheckDigest()
+{
+    if (digest_ && digest_->HexDigest() != *expected_)
+        throw TransferError(TransferFailure::Digest, "Transfer does not have the SHA-256 expected");
+}

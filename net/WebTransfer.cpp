@@ -1,0 +1,260 @@
+#include "WebTransfer.h"
+
+#include <utility>
+
+#include "HTTPRequestFuncs.h"
+#include "Text.h"
+
+namespace {
+
+// One header value; index advances to the next of its kind. Grows the buffer as needed.
+bool QueryText(HINTERNET request, DWORD info, DWORD* index, std::string& text)
+{
+    std::wstring buffer(5000 / sizeof(wchar_t), L'\0');
+    for (;;) {
+        DWORD size = DWORD(buffer.size() * sizeof(wchar_t));
+        if (HttpQueryInfoW(request, info, buffer.data(), &size, index)) {
+            buffer.resize(size / sizeof(wchar_t));
+            text = Narrow(buffer);
+            return true;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return false;
+        buffer.resize(size / sizeof(wchar_t) + 1);
+    }
+}
+
+// An address without a scheme is taken as http.
+std::string WithScheme(const std::string& url) { return url.find("://") == std::string::npos ? "http://" + url : url; }
+
+bool IsRedirect(unsigned status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// 307 and 308 ask for the same request again. 303 asks for a GET, and a POST answered
+// with 301 or 302 continues as one, as browsers do; a HEAD stays a HEAD.
+bool ContinuesAsGet(unsigned status, const std::string& verb)
+{
+    if (verb == "GET" || verb == "HEAD")
+        return false;
+    return status == 303 || ((status == 301 || status == 302) && verb == "POST");
+}
+
+bool Location(HINTERNET request, std::string& location)
+{
+    DWORD index = 0;
+    return QueryText(request, HTTP_QUERY_LOCATION, &index, location) && !location.empty();
+}
+
+[[noreturn]] void Fail(TransferFailure failure, const std::string& message) { throw TransferError(failure, message); }
+
+std::string LastErrorText() { return InternetErrorText(GetLastError()); }
+
+// The absolute address a Location header names, read against the address it came from.
+std::string CombineUrl(const std::string& base, const std::string& location)
+{
+    const std::wstring wideBase = Widen(base), wideLocation = Widen(location);
+    DWORD length = 0;
+    InternetCombineUrlW(wideBase.c_str(), wideLocation.c_str(), nullptr, &length, ICU_NO_ENCODE);
+    std::wstring combined(size_t(length) + 1, L'\0');
+    length = DWORD(combined.size());
+    if (!InternetCombineUrlW(wideBase.c_str(), wideLocation.c_str(), combined.data(), &length, ICU_NO_ENCODE))
+        Fail(TransferFailure::Address, "HTTP: Invalid URL. Error - " + LastErrorText());
+    combined.resize(length);
+    return Narrow(combined);
+}
+
+} // namespace
+
+std::string InternetErrorText(DWORD code)
+{
+    // WinInet's own codes have their texts in wininet.dll, not among the system's.
+    const bool wininet = code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_BASE + 999;
+    return std::to_string(code) + " = " + (wininet ? ModuleErrorMessage(code, L"wininet.dll") : SystemErrorMessage(code));
+}
+
+bool WebAddress::SameServer(const WebAddress& other) const
+{
+    return secure == other.secure && port == other.port && ToLower(host) == ToLower(other.host);
+}
+
+WebAddress ParseWebAddress(const std::string& url)
+{
+    std::wstring wide = Widen(WithScheme(url));
+    // Room for every part even if each character came out escaped.
+    const DWORD capacity = DWORD(3 * wide.size() + 1);
+    std::wstring host(capacity, L'\0'), path(capacity, L'\0'), extra(capacity, L'\0'), user(capacity, L'\0'),
+        password(capacity, L'\0');
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host.data();
+    parts.dwHostNameLength = capacity;
+    parts.lpszUrlPath = path.data();
+    parts.dwUrlPathLength = capacity;
+    parts.lpszExtraInfo = extra.data();
+    parts.dwExtraInfoLength = capacity;
+    parts.lpszUserName = user.data();
+    parts.dwUserNameLength = capacity;
+    parts.lpszPassword = password.data();
+    parts.dwPasswordLength = capacity;
+    if (!InternetCrackUrlW(wide.c_str(), DWORD(wide.size()), ICU_ESCAPE, &parts))
+        Fail(TransferFailure::Address, "HTTP: Invalid URL. Error - " + LastErrorText());
+    WebAddress address;
+    address.host = Narrow(std::wstring_view(host.data(), parts.dwHostNameLength));
+    address.path = Narrow(std::wstring_view(path.data(), parts.dwUrlPathLength));
+    address.extraInfo = EscapePlus(Narrow(std::wstring_view(extra.data(), parts.dwExtraInfoLength)));
+    address.userName = Narrow(std::wstring_view(user.data(), parts.dwUserNameLength));
+    address.password = Narrow(std::wstring_view(password.data(), parts.dwPasswordLength));
+    address.port = parts.nPort;
+    address.secure = parts.nScheme == INTERNET_SCHEME_HTTPS || parts.nPort == INTERNET_DEFAULT_HTTPS_PORT;
+    address.web = parts.nScheme == INTERNET_SCHEME_HTTP || parts.nScheme == INTERNET_SCHEME_HTTPS;
+    return address;
+}
+
+WebTransfer::WebTransfer(WebRequest request, TransferGuard& guard) : request_(std::move(request)), guard_(guard)
+{
+    const WebAddress address = ParseWebAddress(request_.url);
+    if (request_.userName.empty()) {
+        request_.userName = address.userName;
+        request_.password = address.password;
+    }
+    if (!request_.session) {
+        ownSession_.Reset(
+            InternetOpenW(Widen(request_.agent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!ownSession_)
+            Fail(TransferFailure::Open, "Could not open Internet");
+        SetInternetTimeouts(ownSession_.Get(), request_.stepTimeoutMs);
+        request_.session = ownSession_.Get();
+    }
+    guard_.Check();
+    Send(address, request_.target.empty() ? address.path + address.extraInfo : request_.target, true);
+    FollowRedirects(address);
+    announced_ = QueryNumber(handle_.Get(), HTTP_QUERY_CONTENT_LENGTH);
+}
+
+void WebTransfer::Send(const WebAddress& address, const std::string& target, bool withCredentials)
+{
+    handle_.Reset();
+    const bool credentials = withCredentials && !request_.userName.empty();
+    const std::wstring user = Widen(request_.userName), password = Widen(request_.password);
+    connection_.Reset(InternetConnectW(request_.session, Widen(address.host).c_str(), address.port,
+                                       credentials ? user.c_str() : nullptr, credentials ? password.c_str() : nullptr,
+                                       INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection_)
+        Fail(TransferFailure::Connect, "Could not connect to server " + address.host);
+
+    // Redirections are followed here, where the policy decides where to. No cache, WinInet's
+    // or a proxy's, answers in the server's place: a 304 reaches the caller, a changed file
+    // is never an old copy.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_AUTO_REDIRECT;
+    if (address.secure)
+        flags |= INTERNET_FLAG_SECURE;
+    if (request_.keepConnection)
+        flags |= INTERNET_FLAG_KEEP_CONNECTION;
+    SetLastError(0);
+    handle_.Reset(HttpOpenRequestW(connection_.Get(), Widen(request_.verb).c_str(), Widen(target).c_str(),
+                                   L"HTTP/1.0", nullptr, nullptr, flags, 0));
+    const DWORD openError = GetLastError();
+    if (openError != ERROR_SUCCESS && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS)
+        Fail(TransferFailure::Open, InternetErrorText(openError));
+    if (!handle_)
+        Fail(TransferFailure::Open, "Could not open HTTP request");
+    // Wine takes the time-outs from the request itself only.
+    SetInternetTimeouts(handle_.Get(), request_.stepTimeoutMs);
+
+    const std::wstring headers = Widen(request_.headers);
+    std::string& body = request_.body;
+    if (!HttpSendRequestW(handle_.Get(), headers.empty() ? nullptr : headers.c_str(), DWORD(headers.size()),
+                          body.empty() ? nullptr : body.data(), DWORD(body.size())))
+        Fail(TransferFailure::Send, "HTTP: sending the request failed. Error - " + LastErrorText());
+    status_ = QueryNumber(handle_.Get(), HTTP_QUERY_STATUS_CODE);
+    if (status_ == 0)
+        Fail(TransferFailure::NoReply, "HTTP: no valid reply from server " + address.host);
+}
+
+void WebTransfer::FollowRedirects(const WebAddress& first)
+{
+    std::string url = WithScheme(request_.url);
+    WebAddress from = first;
+    std::string location;
+    for (unsigned redirects = 0; IsRedirect(status_) && Location(handle_.Get(), location); ++redirects) {
+        if (redirects == MaxRedirects)
+            Fail(TransferFailure::Redirect, "HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
+        url = CombineUrl(url, location);
+        WebAddress next = ParseWebAddress(url);
+        // Anything else (file:, ftp:) could hand over a local file or another protocol.
+        if (!next.web)
+            Fail(TransferFailure::Redirect, "HTTP: redirection to an address that is not http or https: " + url);
+        // What went encrypted is not sent again in the clear.
+        if (from.secure && !next.secure)
+            Fail(TransferFailure::Redirect, "HTTP: redirection from https to http: " + url);
+        guard_.Check();
+        if (ContinuesAsGet(status_, request_.verb)) {
+            request_.verb = "GET";
+            request_.headers.clear();
+            request_.body.clear();
+        }
+        // The part after "#" names a place in the page: it stays with the reader. The
+        // credentials belong to the server they were given for, not to any it names.
+        Send(next, next.path + next.extraInfo.substr(0, next.extraInfo.find('#')), next.SameServer(first));
+        from = std::move(next);
+    }
+}
+
+std::vector<std::string> WebTransfer::HeaderValues(DWORD info) const
+{
+    std::vector<std::string> values;
+    std::string text;
+    for (DWORD index = 0; QueryText(handle_.Get(), info, &index, text);)
+        values.push_back(text);
+    return values;
+}
+
+std::string WebTransfer::RawHead() const
+{
+    std::string text;
+    DWORD index = 0;
+    return QueryText(handle_.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, &index, text) ? text : std::string();
+}
+
+void WebTransfer::Receive(const Sink& sink, const BlockHandler& onBlock)
+{
+    guard_.CheckAnnounced(announced_);
+    std::vector<char> buffer(request_.readBlock);
+    for (;;) {
+        guard_.Check();
+        DWORD read = 0;
+        if (!ReadArrived(handle_.Get(), buffer.data(), DWORD(buffer.size()), read))
+            Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
+        const std::string_view block(buffer.data(), read);
+        guard_.Take(block);
+        if (read > 0 && !sink(block))
+            Fail(TransferFailure::Write, "The reply could not be kept");
+        if (onBlock && !onBlock(guard_.Total()))
+            Fail(TransferFailure::Cancelled, "Transfer cancelled");
+        if (read == 0)
+            break;
+    }
+    if (announced_ != 0 && guard_.Total() != announced_)
+        Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total()) + " of " +
+                                       std::to_string(announced_) + " bytes");
+    guard_.CheckDigest();
+}
+
+std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)
+{
+    std::string body;
+    Receive(
+        [&body](std::string_view block) {
+            body.append(block);
+            return true;
+        },
+        onBlock);
+    if (!HasPlainGzipSignature(body))
+        return body;
+    TMemoryStream inflated;
+    InflateGzip(body, inflated);
+    return std::string(inflated.View());
+}

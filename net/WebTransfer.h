@@ -1,0 +1,97 @@
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "InternetHandle.h"
+#include "TransferGuard.h"
+
+// An http or https address split into what WinInet asks for.
+struct WebAddress {
+    std::string host;
+    std::string path;
+    std::string extraInfo; // "?query#place", its "+" kept as "%2B"
+    std::string userName;  // as written into the address
+    std::string password;
+    unsigned short port = 0;
+    bool secure = false;
+    bool web = false; // http or https
+
+    // Same scheme, host and port.
+    bool SameServer(const WebAddress& other) const;
+};
+
+// "http://" is put in front of an address without a scheme. Raises TransferError (Address).
+WebAddress ParseWebAddress(const std::string& url);
+
+struct WebRequest {
+    std::string url;
+    // What is asked of the server; empty: the address's path and query.
+    std::string target;
+    std::string verb = "GET";
+    std::string headers; // further header lines, each ending in CR LF
+    std::string body;
+    // Sent only to the server of url, never to one a redirection names; when empty, those
+    // written into the address.
+    std::string userName;
+    std::string password;
+    // An open Internet session to go through (its proxy settings hold); none: one of the
+    // transfer's own.
+    HINTERNET session = nullptr;
+    std::string agent = "Soriel online";
+    bool keepConnection = false;
+    // Each connect, send and receive step.
+    unsigned stepTimeoutMs = 10000;
+    // Most bytes one read takes.
+    size_t readBlock = 4096;
+};
+
+// The one way the program moves bytes over http and https. Construction sends the request and
+// follows redirections: to http and https addresses only, never from https to http, at most
+// MaxRedirects of them, a POST answered with 301, 302 or 303 going on as a GET. No cache
+// answers in the server's place, and certificates stay checked. The guard is asked before
+// every redirection and read, and counts every byte. Failures raise TransferError.
+class WebTransfer {
+public:
+    static constexpr unsigned MaxRedirects = 10;
+
+    WebTransfer(WebRequest request, TransferGuard& guard);
+
+    unsigned Status() const { return status_; }
+    // Content-Length; 0 when the reply names none.
+    uint64_t AnnouncedLength() const { return announced_; }
+    // Every value of a header kind (HTTP_QUERY_SET_COOKIE, say) in the reply.
+    std::vector<std::string> HeaderValues(DWORD info) const;
+    // The reply's head, status line first, each line ending in CR LF.
+    std::string RawHead() const;
+
+    // false: the bytes could not be kept (Write), or the caller asks to stop (Cancelled).
+    using Sink = std::function<bool(std::string_view block)>;
+    using BlockHandler = std::function<bool(uint64_t total)>;
+    // Reads the body to its end, each block into sink and then onBlock with the total so far.
+    // A reply shorter than it announced is Cut; one longer than the guard allows is TooLarge,
+    // before a byte is read when it announces so. The digest is checked at the end.
+    void Receive(const Sink& sink, const BlockHandler& onBlock = {});
+    // The whole body, a plain gzip member inflated.
+    std::string ReceiveAll(const BlockHandler& onBlock = {});
+
+private:
+    void Send(const WebAddress& address, const std::string& target, bool withCredentials);
+    void FollowRedirects(const WebAddress& first);
+
+    WebRequest request_;
+    TransferGuard& guard_;
+    InternetHandle ownSession_;
+    InternetHandle connection_;
+    InternetHandle handle_;
+    unsigned status_ = 0;
+    uint64_t announced_ = 0;
+};
+
+// An error code with WinInet's or the system's text: "12029 = …".
+std::string InternetErrorText(DWORD code);
