@@ -46,20 +46,3 @@ private:
     uint64_t markMs_ = 0;
     uint64_t markBytes_ = 0;
 };
-
-// One transfer counted into a budget from construction to destruction, by the clock given.
-class BudgetedTransfer {
-public:
-    BudgetedTransfer(TransferBudget& budget, TransferBudget::Kind kind, uint64_t (*nowMs)())
-        : budget_(budget), nowMs_(nowMs)
-    {
-        budget_.BeginTransfer(kind, nowMs_());
-    }
-    ~BudgetedTransfer() { budget_.EndTransfer(nowMs_()); }
-    BudgetedTransfer(const BudgetedTransfer&) = delete;
-    BudgetedTransfer& operator=(const BudgetedTransfer&) = delete;
-
-private:
-    TransferBudget& budget_;
-    uint64_t (*nowMs_)();
-};

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace {
 
 std::string StopMessage(TransferBudget::Verdict verdict)
@@ -60,4 +62,22 @@ void TransferGuard::CheckDigest()
 {
     if (digest_ && digest_->HexDigest() != *expected_)
         throw TransferError(TransferFailure::Digest, "Transfer does not have the SHA-256 expected");
+}
+
+void MoveBlocks(TransferGuard& guard, size_t blockSize, const BlockReader& read, const BlockSink& sink,
+                const BlockHandler& onBlock)
+{
+    std::vector<char> buffer(blockSize);
+    for (;;) {
+        guard.Check();
+        const std::string_view block(buffer.data(), read(buffer.data(), buffer.size()));
+        guard.Take(block);
+        if (!block.empty() && !sink(block))
+            throw TransferError(TransferFailure::Write, "The transferred bytes could not be kept");
+        if (onBlock && !onBlock(guard.Total()))
+            throw TransferError(TransferFailure::Cancelled, "Transfer cancelled");
+        if (block.empty())
+            break;
+    }
+    guard.CheckDigest();
 }

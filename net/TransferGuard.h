@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,19 @@ private:
     std::optional<std::string> expected_;
     std::optional<Sha256> digest_;
 };
+
+// A transfer's blocks: the reader fills the buffer and answers how many bytes it put there (0
+// at the end), raising TransferError (Read) when it cannot; the sink keeps a block (false: it
+// could not, Write); onBlock hears the total after each read, the last one of 0 bytes too
+// (false: the caller asks to stop, Cancelled).
+using BlockReader = std::function<size_t(char* buffer, size_t size)>;
+using BlockSink = std::function<bool(std::string_view block)>;
+using BlockHandler = std::function<bool(uint64_t total)>;
+
+// Moves blocks from the reader to the sink until the reader's end, asking the guard before each
+// read and counting each block into it; the digest is checked at the end. Raises TransferError.
+void MoveBlocks(TransferGuard& guard, size_t blockSize, const BlockReader& read, const BlockSink& sink,
+                const BlockHandler& onBlock);
 
 // The steady clock transfer budgets are kept by.
 uint64_t TransferClockMs();

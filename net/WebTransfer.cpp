@@ -219,28 +219,20 @@ std::string WebTransfer::RawHead() const
     return QueryText(handle_.Get(), HTTP_QUERY_RAW_HEADERS_CRLF, &index, text) ? text : std::string();
 }
 
-void WebTransfer::Receive(const Sink& sink, const BlockHandler& onBlock)
+void WebTransfer::Receive(const BlockSink& sink, const BlockHandler& onBlock)
 {
     guard_.CheckAnnounced(announced_);
-    std::vector<char> buffer(request_.readBlock);
-    for (;;) {
-        guard_.Check();
-        DWORD read = 0;
-        if (!ReadArrived(handle_.Get(), buffer.data(), DWORD(buffer.size()), read))
+    // Only what has arrived is read, so that the guard is asked while a server trickles.
+    const auto read = [this](char* buffer, size_t size) {
+        DWORD count = 0;
+        if (!ReadArrived(handle_.Get(), buffer, DWORD(size), count))
             Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
-        const std::string_view block(buffer.data(), read);
-        guard_.Take(block);
-        if (read > 0 && !sink(block))
-            Fail(TransferFailure::Write, "The reply could not be kept");
-        if (onBlock && !onBlock(guard_.Total()))
-            Fail(TransferFailure::Cancelled, "Transfer cancelled");
-        if (read == 0)
-            break;
-    }
+        return size_t(count);
+    };
+    MoveBlocks(guard_, request_.readBlock, read, sink, onBlock);
     if (announced_ != 0 && guard_.Total() != announced_)
         Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total()) + " of " +
                                        std::to_string(announced_) + " bytes");
-    guard_.CheckDigest();
 }
 
 std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)

@@ -70,13 +70,9 @@ public:
     // The reply's head, status line first, each line ending in CR LF.
     std::string RawHead() const;
 
-    // false: the bytes could not be kept (Write), or the caller asks to stop (Cancelled).
-    using Sink = std::function<bool(std::string_view block)>;
-    using BlockHandler = std::function<bool(uint64_t total)>;
-    // Reads the body to its end, each block into sink and then onBlock with the total so far.
-    // A reply shorter than it announced is Cut; one longer than the guard allows is TooLarge,
-    // before a byte is read when it announces so. The digest is checked at the end.
-    void Receive(const Sink& sink, const BlockHandler& onBlock = {});
+    // Reads the body to its end, as MoveBlocks does. A reply shorter than it announced is Cut;
+    // one longer than the guard allows is TooLarge, before a byte is read when it announces so.
+    void Receive(const BlockSink& sink, const BlockHandler& onBlock = {});
     // The whole body, a plain gzip member inflated.
     std::string ReceiveAll(const BlockHandler& onBlock = {});
 

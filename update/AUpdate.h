@@ -14,6 +14,8 @@
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"
+#include "TransferFile.h"
+#include "TransferGuard.h"
 #include "Win32Handle.h"
 
 class TAutoUpdate;
@@ -114,9 +116,6 @@ struct TInternetConnectionFunctions {
 };
 TInternetConnectionFunctions WinInetConnectionFunctions();
 
-// The steady clock the update's transfer budget is kept by.
-inline uint64_t TickMs() { return GetTickCount64(); }
-
 // The self-update: one run fetches the control file, decides whether an update is due,
 // shows what the control file asks to show, downloads the newer files and hands over to
 // the updater program when files of the running application were replaced.
@@ -168,6 +167,9 @@ public:
     static constexpr long long kMaxTransferBytes = 512LL << 20;
     static constexpr long long kMaxTextBytes = 1LL << 20;
     static constexpr long long kMaxSignatureBytes = 4LL << 10;
+    // Each connect, send and receive step of a request: a server that accepts and never
+    // answers must not hold start-up for long.
+    unsigned RequestTimeoutMs = 10000;
 
     TAutoUpdateFileProgress OnFileProgress;
     TAutoUpdateFileDownloaded OnFileDownloaded;
@@ -295,8 +297,11 @@ private:
     bool RunOpenedSession();
     bool TextsAccepted();
     void PumpMessages();
-    // Between reads: the window stays live, and false when the budget ends the transfer.
-    bool TransferGoesOn(long long total);
+    // After each block: the window stays live, progress is told, and false when the handler
+    // cancels.
+    bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected);
+    // Reports what the failure asks to report; false.
+    bool TransferFailed(const TransferError& error, const std::string& address);
     bool Signed() const { return !PublicKeys.empty(); }
     // The folder of a run's temporary files: TempDirectory, or where that takes no file (a
     // program folder this user cannot write) a folder of the run's own in the system's
@@ -328,18 +333,13 @@ private:
     void DownloadListedFile(int index);
     void ProcessDownloadedFile(const TFileDescription& item, const std::string& localName);
     bool IsComponentFile(const std::string& localName) const;
-    // An opened transfer: the request (and for HTTP its own server connection), the size
-    // the server announced, and whether the server refused with an HTTP status.
-    struct RemoteFile {
-        InternetHandle connection;
-        InternetHandle request;
-        long long expectedSize = 0;
-        bool refused = false;
-    };
-    RemoteFile OpenRemoteFile(HINTERNET connection, const std::string& address, const std::string& localName);
+    bool ReceiveWebFile(HINTERNET session, const std::string& address, const std::string& target,
+                        TransferGuard& guard);
+    bool ReceiveFtpFile(HINTERNET connection, const std::string& address, const std::string& localName,
+                        const std::string& target, TransferGuard& guard);
+    bool CopyLocalFile(const std::string& source, const std::string& target, TransferGuard& guard);
+    bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard);
     void FileArrived(const std::string& path, bool compressed);
-    bool ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize, bool compressed,
-                     const std::optional<std::string>& expectedSha256, long long sizeLimit);
     std::string RegistryPath() const;
 
     // Run state.

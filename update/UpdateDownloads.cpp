@@ -5,37 +5,23 @@
 #include "AppPath.h"
 #include "Application.h"
 #include "CommandLine.h"
-#include "HTTPRequestFuncs.h"
+#include "AsciiCase.h"
 #include "Text.h"
 #include "UpdatePaths.h"
 #include "UpdatePrompts.h"
 #include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
+#include "WebTransfer.h"
 
 namespace {
 
-constexpr DWORD kPostReadBlock = 4096;
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
-constexpr DWORD kPostTimeoutMs = 10000;
 
 bool FolderExists(const std::string& folder)
 {
     DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// "host" or "host:port" into its parts; port 80 unless the text names one.
-std::pair<std::string, INTERNET_PORT> ServerAndPort(const std::string& server)
-{
-    size_t colon = server.rfind(':');
-    if (colon != std::string::npos) {
-        std::string digits = server.substr(colon + 1);
-        if (!digits.empty() && digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos &&
-            std::stoi(digits) <= 65535)
-            return {server.substr(0, colon), INTERNET_PORT(std::stoi(digits))};
-    }
-    return {server, INTERNET_DEFAULT_HTTP_PORT};
 }
 
 // The most bytes an entry's transfer may bring: the size it names, where it names one the
@@ -200,35 +186,27 @@ void TAutoUpdate::SendPostUpdateInfo()
 {
     if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
         return;
-    const BudgetedTransfer budgeted(budget_, TransferBudget::Kind::Small, TickMs);
-    InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session)
-        return;
-    auto [host, port] = ServerAndPort(PostUpdateInfo.Server);
-    InternetHandle connection(
-        InternetConnectW(session.Get(), Widen(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) {
-        Report(usPostConnectFailed);
-        return;
-    }
-    InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", Widen(PostUpdateInfo.Action).c_str(), nullptr,
-                                            nullptr, nullptr, 0, 0));
-    if (!request) {
-        Report(usPostResourceFailed);
-        return;
-    }
-    SetInternetTimeouts(request.Get(), kPostTimeoutMs);
     PostUpdateInfo.PostReply.clear();
-    static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
-    std::string body = PostUpdateInfo.Data;
-    if (!HttpSendRequestW(request.Get(), kHeaders, DWORD(-1), body.data(), DWORD(body.size())))
-        return;
-    char block[kPostReadBlock];
-    DWORD count = 0;
-    do {
-        if (!TransferGoesOn(static_cast<long long>(PostUpdateInfo.PostReply.size())) ||
-            !ReadArrived(request.Get(), block, kPostReadBlock, count))
-            break;
-        PostUpdateInfo.PostReply.append(block, count);
-    } while (count > 0 && PostUpdateInfo.PostReply.size() < kPostReplyLimit);
+    TransferGuard guard(budget_, TransferBudget::Kind::Small, kPostReplyLimit);
+    try {
+        WebTransfer transfer(WebRequest{.url = "http://" + PostUpdateInfo.Server + "/",
+                                        .target = PostUpdateInfo.Action,
+                                        .verb = "POST",
+                                        .headers = "Content-Type: application/x-www-form-urlencoded\r\n",
+                                        .body = PostUpdateInfo.Data,
+                                        .agent = "TAutoUpdate",
+                                        .stepTimeoutMs = RequestTimeoutMs},
+                             guard);
+        PostUpdateInfo.PostReply = transfer.ReceiveAll([this](uint64_t) {
+            PumpMessages();
+            return true;
+        });
+    } catch (const TransferError& error) {
+        if (error.Failure() == TransferFailure::Address || error.Failure() == TransferFailure::Connect)
+            Report(usPostConnectFailed);
+        else if (error.Failure() == TransferFailure::Open)
+            Report(usPostResourceFailed);
+        else if (error.Failure() == TransferFailure::Stopped)
+            TransferFailed(error, PostUpdateInfo.Server);
+    }
 }

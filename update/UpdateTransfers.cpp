@@ -1,14 +1,13 @@
 #include "AUpdate.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #include "Application.h"
+#include "AsciiCase.h"
 #include "EntryPath.h"
 #include "Exception.h"
 #include "FileIO.h"
-#include "HTTPRequestFuncs.h"
 #include "LzFile.h"
 #include "SystemLibrary.h"
 #include "Text.h"
@@ -16,15 +15,13 @@
 #include "UpdatePaths.h"
 #include "UpdateSignature.h"
 #include "VersionOrder.h"
+#include "WebTransfer.h"
 
 namespace {
 
 constexpr DWORD kReadBlock = 4096;
 constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kResponseChars = 1025;
-// A server that accepts and never answers must not hold start-up for long.
-constexpr DWORD kRequestTimeoutMs = 10000;
-constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 // Between blocks the window stays live, yet a look into the message queue costs (under
 // Wine) about as much as reading a block: it is taken at most this often.
@@ -42,73 +39,20 @@ bool CallWinInet(const char* name, Args... args)
     return !function || function(args...);
 }
 
-// A unique file in a folder that receives a transfer; removed unless it was put in place.
-class TransferFile {
-public:
-    explicit TransferFile(const std::string& folder)
-    {
-        wchar_t name[MAX_PATH] = {};
-        if (!GetTempFileNameW(Widen(folder).c_str(), L"AUPD", 0, name))
-            return;
-        path_ = name;
-        handle_.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    }
-    ~TransferFile()
-    {
-        handle_.Reset();
-        if (!path_.empty())
-            DeleteFileW(path_.c_str());
-    }
-    TransferFile(const TransferFile&) = delete;
-    TransferFile& operator=(const TransferFile&) = delete;
-
-    bool IsOpen() const { return bool(handle_); }
-    bool Write(const char* bytes, DWORD count)
-    {
-        DWORD written = 0;
-        return WriteFile(handle_.Get(), bytes, count, &written, nullptr) && written == count;
-    }
-    void Close() { handle_.Reset(); }
-    const std::wstring& Path() const { return path_; }
-    // The closed file takes the target's place; on failure it is removed and the old
-    // target stays as it was.
-    bool MoveTo(const std::string& target)
-    {
-        if (!MoveFileExW(path_.c_str(), Widen(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-            return false;
-        path_.clear();
-        return true;
-    }
-
-private:
-    std::wstring path_;
-    FileHandle handle_;
-};
-
 [[noreturn]] void FailToWrite(const std::string& folder)
 {
     throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
 }
 
-// The SHA-256 of a transfer, taken only when a digest is expected.
-class TransferDigest {
-public:
-    explicit TransferDigest(const std::optional<std::string>& expected) : expected_(expected)
-    {
-        if (expected_)
-            digest_.emplace();
-    }
-    void Add(const char* bytes, DWORD count)
-    {
-        if (digest_)
-            digest_->Update(std::string_view(bytes, count));
-    }
-    bool Matches() { return !expected_ || digest_->HexDigest() == *expected_; }
-
-private:
-    const std::optional<std::string>& expected_;
-    std::optional<Sha256> digest_;
-};
+// A file of the transfer folder that cannot be written ends the run.
+BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
+{
+    return [&file, folder](std::string_view block) {
+        if (!file.Write(block))
+            FailToWrite(folder);
+        return true;
+    };
+}
 
 const char* StopReason(TransferBudget::Verdict verdict)
 {
@@ -123,41 +67,6 @@ const char* StopReason(TransferBudget::Verdict verdict)
         break;
     }
     return "";
-}
-
-std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wstring(text, length) : std::wstring(); }
-
-// A GET of the address as InternetOpenUrl makes it, but with the time-outs set on the
-// request itself: Wine's WinInet takes them from nowhere else.
-void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags, InternetHandle& connection,
-                     InternetHandle& request)
-{
-    const std::wstring url = Widen(address);
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof parts;
-    parts.dwHostNameLength = parts.dwUserNameLength = parts.dwPasswordLength = 1;
-    parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-    if (!InternetCrackUrlW(url.c_str(), DWORD(url.size()), 0, &parts))
-        return;
-    const std::wstring host = UrlPart(parts.lpszHostName, parts.dwHostNameLength);
-    const std::wstring user = UrlPart(parts.lpszUserName, parts.dwUserNameLength);
-    const std::wstring password = UrlPart(parts.lpszPassword, parts.dwPasswordLength);
-    std::wstring target = UrlPart(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                          UrlPart(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (target.empty())
-        target = L"/";
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS)
-        flags |= INTERNET_FLAG_SECURE;
-    connection.Reset(InternetConnectW(session, host.c_str(), parts.nPort, user.empty() ? nullptr : user.c_str(),
-                                      user.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection)
-        return;
-    request.Reset(HttpOpenRequestW(connection.Get(), L"GET", target.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!request)
-        return;
-    SetInternetTimeouts(request.Get(), kRequestTimeoutMs);
-    if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
-        request.Reset();
 }
 
 } // namespace
@@ -221,7 +130,7 @@ int TAutoUpdate::OpenInternetSession()
         Report(usCannotOpenConnection);
         return 2;
     }
-    SetInternetTimeouts(session_.Get(), kRequestTimeoutMs);
+    SetInternetTimeouts(session_.Get(), RequestTimeoutMs);
     runOpen_ = true;
     return 0;
 }
@@ -335,7 +244,7 @@ TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : upd
 {
     update_.transferFolder_ = update_.TempDirectory;
     // Tried by making a file: Wine names a temporary file even where it cannot make it.
-    if (TransferFile(update_.TempDirectory).IsOpen())
+    if (TransferFile(Widen(update_.TempDirectory)).IsOpen())
         return;
     const std::wstring stem = Widen(TemporaryFolder()) + L"SorielRun-" + std::to_wstring(GetCurrentProcessId());
     if (std::optional<std::wstring> folder = MakeFreshFolder(stem)) {
@@ -351,16 +260,34 @@ TAutoUpdate::TransferFolderScope::~TransferFolderScope()
     update_.transferFolder_.clear();
 }
 
-bool TAutoUpdate::TransferGoesOn(long long total)
+bool TAutoUpdate::TransferFailed(const TransferError& error, const std::string& address)
+{
+    switch (error.Failure()) {
+    case TransferFailure::Address:
+    case TransferFailure::Connect:
+    case TransferFailure::Open:
+    case TransferFailure::Send:
+    case TransferFailure::NoReply:
+        Report(usInternetFileNotFound, address);
+        break;
+    case TransferFailure::Stopped:
+        // The run's end is told once; each download given up for its speed is told.
+        if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
+            ReportStatus(usRunStopped, StopReason(error.Verdict()), 2, 6);
+        break;
+    case TransferFailure::Cancelled:
+        transferCancelled_ = true;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool TAutoUpdate::BlockArrived(const std::string& name, uint64_t total, uint64_t expected)
 {
     PumpMessages();
-    const TransferBudget::Verdict verdict = budget_.Check(TickMs(), uint64_t(total));
-    if (verdict == TransferBudget::Verdict::Go)
-        return true;
-    // The run's end is told once; each download given up for its speed is told.
-    if (verdict == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
-        ReportStatus(usRunStopped, StopReason(verdict), 2, 6);
-    return false;
+    return !ProgressCancelled(name, static_cast<long long>(total), static_cast<long long>(expected));
 }
 
 bool TAutoUpdate::VersionAllowsReplacing(const std::wstring& candidate, const std::string& target)
@@ -396,7 +323,6 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
 {
     if (RunStopped())
         return false;
-    const BudgetedTransfer budgeted(budget_, kind, TickMs);
     Report(usDownload, address);
     const std::string localName = FileNameFromURL(address);
     // A target folder whose last part is a name names the target file itself.
@@ -405,100 +331,93 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
     // The name from the address (or the handler) must not lead out of the target folder.
     if (!namesFile && !StaysInsideFolder(Widen(localName)))
         return false;
+    TransferGuard guard(budget_, kind, uint64_t(sizeLimit), expectedSha256);
+    transferCancelled_ = false;
     if (UpdateType == TAutoUpdateType::fileUpdate) {
         const std::string target = namesFile ? targetDir : targetDir + localName;
-        if (!CopyLocalFile(address, target, expectedSha256, sizeLimit))
+        if (!CopyLocalFile(address, target, guard))
             return false;
         FileArrived(target, compressed);
         return true;
     }
-    const std::string url = AddProxyCredentials(address, ProxyUserID, ProxyPassword);
-    RemoteFile file = OpenRemoteFile(connection, url, localName);
-    if (file.refused)
-        return false;
-    if (!file.request) {
-        Report(usInternetFileNotFound, address);
-        return false;
-    }
-    return ReceiveFile(file.request, targetDir + localName, file.expectedSize, compressed, expectedSha256,
-                       sizeLimit);
-}
-
-TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const std::string& address,
-                                                    const std::string& localName)
-{
-    RemoteFile file;
-    if (UpdateType == TAutoUpdateType::ftpUpdate) {
-        if (!FTPDirectory.empty() && !ftpFolderEntered_) {
-            FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
-            ftpFolderEntered_ = true;
-        }
-        WIN32_FIND_DATAW found{};
-        InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-        file.expectedSize = search ? (static_cast<long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
-        search.Reset();
-        file.request.Reset(
-            FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
-        return file;
-    }
-    DWORD flags = kHttpRequestFlags | (HTTPKeepAliveAuthentication ? INTERNET_FLAG_KEEP_CONNECTION : 0);
-    OpenHttpAddress(connection, address, flags, file.connection, file.request);
-    if (!file.request)
-        return file;
-    DWORD status = QueryNumber(file.request.Get(), HTTP_QUERY_STATUS_CODE);
-    if (status >= 300) {
-        ReportStatus(usHttpStatus, std::to_string(status), 6, int(status));
-        file.refused = true;
-        file.request.Reset();
-        return file;
-    }
-    file.expectedSize = QueryNumber(file.request.Get(), HTTP_QUERY_CONTENT_LENGTH);
-    return file;
-}
-
-bool TAutoUpdate::ReceiveFile(InternetHandle& request, const std::string& target, long long expectedSize,
-                              bool compressed, const std::optional<std::string>& expectedSha256, long long sizeLimit)
-{
-    TransferFile file(TransferFolder());
-    if (!file.IsOpen())
-        FailToWrite(TransferFolder());
-    TransferDigest digest(expectedSha256);
-    std::array<char, kReadBlock> block;
-    long long total = 0;
-    DWORD count = 0;
-    bool failed = false, cancelled = false;
-    do {
-        if (!TransferGoesOn(total)) {
-            failed = true;
-            break;
-        }
-        // An FTP file is read as it stands; an HTTP reply as it arrives, so that the checks
-        // between reads come while a server trickles.
-        const bool read = UpdateType == TAutoUpdateType::ftpUpdate
-                              ? InternetReadFile(request.Get(), block.data(), kReadBlock, &count)
-                              : ReadArrived(request.Get(), block.data(), kReadBlock, count);
-        if (!read || total + count > sizeLimit) {
-            failed = true;
-            break;
-        }
-        if (count > 0 && !file.Write(block.data(), count))
-            FailToWrite(TransferFolder());
-        digest.Add(block.data(), count);
-        total += count;
-        cancelled = ProgressCancelled(target, total, expectedSize);
-    } while (count > 0 && !cancelled);
-    // Closed before anything else happens on the connection (an FTP connection carries
-    // one transfer at a time).
-    request.Reset();
-    file.Close();
-    transferCancelled_ = cancelled;
-    // An empty reply, a cut or oversized transfer or bytes other than the signed ones never
-    // replace anything: the temporary file goes and the old target stays.
-    if (failed || cancelled || total == 0 || !digest.Matches() || !VersionAllowsReplacing(file.Path(), target) ||
-        !file.MoveTo(target))
+    const std::string target = targetDir + localName;
+    const bool received = UpdateType == TAutoUpdateType::ftpUpdate
+                              ? ReceiveFtpFile(connection, address, localName, target, guard)
+                              : ReceiveWebFile(connection, address, target, guard);
+    if (!received)
         return false;
     FileArrived(target, compressed);
     return true;
+}
+
+bool TAutoUpdate::ReceiveWebFile(HINTERNET session, const std::string& address, const std::string& target,
+                                 TransferGuard& guard)
+{
+    try {
+        WebTransfer transfer(WebRequest{.url = AddProxyCredentials(address, ProxyUserID, ProxyPassword),
+                                        .session = session,
+                                        .keepConnection = HTTPKeepAliveAuthentication,
+                                        .stepTimeoutMs = RequestTimeoutMs,
+                                        .readBlock = kReadBlock},
+                             guard);
+        if (transfer.Status() >= 300) {
+            ReportStatus(usHttpStatus, std::to_string(transfer.Status()), 6, int(transfer.Status()));
+            return false;
+        }
+        TransferFile file(Widen(TransferFolder()));
+        if (!file.IsOpen())
+            FailToWrite(TransferFolder());
+        transfer.Receive(WriteOrFail(file, TransferFolder()), [&](uint64_t total) { return BlockArrived(target, total, transfer.AnnouncedLength()); });
+        return PutInPlace(file, target, guard);
+    } catch (const TransferError& error) {
+        return TransferFailed(error, address);
+    }
+}
+
+bool TAutoUpdate::ReceiveFtpFile(HINTERNET connection, const std::string& address, const std::string& localName,
+                                 const std::string& target, TransferGuard& guard)
+{
+    if (!FTPDirectory.empty() && !ftpFolderEntered_) {
+        FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
+        ftpFolderEntered_ = true;
+    }
+    WIN32_FIND_DATAW found{};
+    InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
+    const uint64_t expectedSize = search ? (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
+    search.Reset();
+    InternetHandle request(
+        FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
+    if (!request) {
+        Report(usInternetFileNotFound, address);
+        return false;
+    }
+    TransferFile file(Widen(TransferFolder()));
+    if (!file.IsOpen())
+        FailToWrite(TransferFolder());
+    try {
+        MoveBlocks(
+            guard, kReadBlock,
+            [&](char* buffer, size_t size) {
+                DWORD count = 0;
+                if (!InternetReadFile(request.Get(), buffer, DWORD(size), &count))
+                    throw TransferError(TransferFailure::Read, "FTP: reading failed");
+                return size_t(count);
+            },
+            WriteOrFail(file, TransferFolder()), [&](uint64_t total) { return BlockArrived(target, total, expectedSize); });
+    } catch (const TransferError& error) {
+        return TransferFailed(error, address);
+    }
+    // Closed before anything else happens on the connection, which carries one transfer at a time.
+    request.Reset();
+    return PutInPlace(file, target, guard);
+}
+
+// An empty transfer or a file that would lower a version never replaces anything: the
+// temporary file goes and the old target stays.
+bool TAutoUpdate::PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard)
+{
+    file.Close();
+    return guard.Total() > 0 && VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
 }
 
 // A cabinet marked compressed is left whole for its own step.
@@ -511,6 +430,13 @@ void TAutoUpdate::FileArrived(const std::string& path, bool compressed)
 
 bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target,
                                 const std::optional<std::string>& expectedSha256, long long sizeLimit)
+{
+    TransferGuard guard(budget_, TransferBudget::Kind::Download, uint64_t(sizeLimit), expectedSha256);
+    transferCancelled_ = false;
+    return CopyLocalFile(source, target, guard);
+}
+
+bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target, TransferGuard& guard)
 {
     if (source == target) {
         Report(usEqualFiles, source);
@@ -528,35 +454,25 @@ bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& ta
         Report(usZeroLengthSource, source);
         return false;
     }
-    TransferFile file(TransferFolder());
+    TransferFile file(Widen(TransferFolder()));
     if (!file.IsOpen())
         return false;
-    TransferDigest digest(expectedSha256);
-    std::vector<char> block(kCopyBlock);
-    long long total = 0;
-    bool failed = false, cancelled = false;
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(input.Get(), block.data(), kCopyBlock, &read, nullptr) || total + read > sizeLimit ||
-            !file.Write(block.data(), read)) {
-            failed = true;
-            break;
-        }
-        digest.Add(block.data(), read);
-        total += read;
-        cancelled = ProgressCancelled(source, total, length.QuadPart);
-        if (read == 0 || cancelled)
-            break;
-        if (!TransferGoesOn(total)) {
-            failed = true;
-            break;
-        }
+    try {
+        MoveBlocks(
+            guard, kCopyBlock,
+            [&](char* buffer, size_t size) {
+                DWORD count = 0;
+                if (!ReadFile(input.Get(), buffer, DWORD(size), &count, nullptr))
+                    throw TransferError(TransferFailure::Read, "Cannot read " + source);
+                return size_t(count);
+            },
+            [&](std::string_view block) { return file.Write(block); },
+            [&](uint64_t total) { return BlockArrived(source, total, uint64_t(length.QuadPart)); });
+    } catch (const TransferError& error) {
+        return TransferFailed(error, source);
     }
     input.Reset();
-    file.Close();
-    transferCancelled_ = cancelled;
-    return !failed && !cancelled && digest.Matches() && VersionAllowsReplacing(file.Path(), target) &&
-           file.MoveTo(target);
+    return PutInPlace(file, target, guard);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit,
