@@ -6,15 +6,16 @@
 
 namespace {
 
+// Short enough to stand in the update's log line.
 std::string StopMessage(TransferBudget::Verdict verdict)
 {
     switch (verdict) {
     case TransferBudget::Verdict::Cancelled:
-        return "Transfer cancelled";
+        return "cancelled";
     case TransferBudget::Verdict::OutOfTime:
-        return "No complete transfer within the time allowed";
+        return "time limit";
     case TransferBudget::Verdict::TooSlow:
-        return "Transfer too slow";
+        return "download too slow";
     case TransferBudget::Verdict::Go:
         break;
     }

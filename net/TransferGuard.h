@@ -35,7 +35,8 @@ public:
     {
     }
     TransferFailure Failure() const { return failure_; }
-    // For Stopped: the budget's verdict.
+    // For Stopped: the budget's verdict, and the message says it in a word or three
+    // ("cancelled", "time limit", "download too slow").
     TransferBudget::Verdict Verdict() const { return verdict_; }
 
 private:

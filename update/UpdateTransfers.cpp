@@ -54,21 +54,6 @@ BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
     };
 }
 
-const char* StopReason(TransferBudget::Verdict verdict)
-{
-    switch (verdict) {
-    case TransferBudget::Verdict::Cancelled:
-        return "cancelled";
-    case TransferBudget::Verdict::OutOfTime:
-        return "time limit";
-    case TransferBudget::Verdict::TooSlow:
-        return "download too slow";
-    case TransferBudget::Verdict::Go:
-        break;
-    }
-    return "";
-}
-
 } // namespace
 
 TInternetConnectionFunctions WinInetConnectionFunctions()
@@ -273,7 +258,7 @@ bool TAutoUpdate::TransferFailed(const TransferError& error, const std::string& 
     case TransferFailure::Stopped:
         // The run's end is told once; each download given up for its speed is told.
         if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
-            ReportStatus(usRunStopped, StopReason(error.Verdict()), 2, 6);
+            ReportStatus(usRunStopped, error.what(), 2, 6);
         break;
     case TransferFailure::Cancelled:
         transferCancelled_ = true;
