@@ -247,6 +247,10 @@ std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)
     if (!HasPlainGzipSignature(body))
         return body;
     TMemoryStream inflated;
-    InflateGzip(body, inflated);
+    try {
+        InflateGzip(body, inflated);
+    } catch (const Exception& error) {
+        throw TransferError(TransferFailure::Inflate, error.what());
+    }
     return std::string(inflated.View());
 }
