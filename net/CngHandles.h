@@ -30,6 +30,3 @@ using CngHash = UniqueHandle<CngHashTraits>;
 // Opens a provider of the algorithm (e.g. BCRYPT_SHA256_ALGORITHM); raises Exception when the
 // platform has none.
 CngAlgorithm OpenCngAlgorithm(const wchar_t* algorithm);
-
-// Raises Exception naming what failed unless the status is a success.
-void CheckCng(NTSTATUS status, const char* what);

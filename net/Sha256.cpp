@@ -4,11 +4,15 @@
 
 #include "Exception.h"
 
+namespace {
+
 void CheckCng(NTSTATUS status, const char* what)
 {
     if (!BCRYPT_SUCCESS(status))
         throw Exception(std::string("CNG: ") + what);
 }
+
+} // namespace
 
 CngAlgorithm OpenCngAlgorithm(const wchar_t* algorithm)
 {

@@ -22,6 +22,11 @@ std::string StopMessage(TransferBudget::Verdict verdict)
     return {};
 }
 
+TransferError TooLarge(uint64_t maxBytes)
+{
+    return TransferError(TransferFailure::TooLarge, "Transfer larger than " + std::to_string(maxBytes) + " bytes");
+}
+
 } // namespace
 
 uint64_t TransferClockMs() { return GetTickCount64(); }
@@ -47,7 +52,7 @@ void TransferGuard::Check()
 void TransferGuard::Take(std::string_view bytes)
 {
     if (bytes.size() > maxBytes_ - total_)
-        throw TransferError(TransferFailure::TooLarge, "Transfer larger than " + std::to_string(maxBytes_) + " bytes");
+        throw TooLarge(maxBytes_);
     total_ += bytes.size();
     if (digest_)
         digest_->Update(bytes);
@@ -56,7 +61,7 @@ void TransferGuard::Take(std::string_view bytes)
 void TransferGuard::CheckAnnounced(uint64_t size) const
 {
     if (size > maxBytes_)
-        throw TransferError(TransferFailure::TooLarge, "Transfer larger than " + std::to_string(maxBytes_) + " bytes");
+        throw TooLarge(maxBytes_);
 }
 
 void TransferGuard::CheckDigest()
