@@ -3,18 +3,17 @@
 #include <cmath>
 
 #include "ControlDate.h"
+#include "ControlFileStep.h"
 #include "ControlSerial.h"
-#include "Exception.h"
+#include "ControlValues.h"
+#include "FileListStep.h"
 #include "FileChecks.h"
 #include "FileIO.h"
-#include "IniText.h"
 #include "PrefixExpansion.h"
 #include "Registry.h"
-#include "SignatureText.h"
 #include "SystemDate.h"
 #include "Text.h"
-#include "UpdateStatus.h"
-#include "UpdateSignature.h"
+#include "UpdateSection.h"
 #include "VersionRules.h"
 
 namespace {
@@ -43,97 +42,58 @@ std::string ProgramFilesFolder()
 std::string TAutoUpdate::ControlValue(std::string_view section, std::string_view key,
                                       std::string_view defaultValue) const
 {
-    return IniReadValue(controlText_, section, key).value_or(std::string(defaultValue));
+    return ::ControlValue(controlText_, section, key, defaultValue);
 }
 
 long long TAutoUpdate::ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const
 {
-    auto value = IniReadValue(controlText_, section, key);
-    auto number = value ? ParseInteger(*value) : std::nullopt;
-    return number ? *number : defaultValue;
+    return ::ControlInteger(controlText_, section, key, defaultValue);
 }
 
 std::string TAutoUpdate::ControlFileURL() { return ExpandPrefixes(ReadLastURL().empty() ? URL : ReadLastURL()); }
 
 int TAutoUpdate::FetchControlFile()
 {
-    const std::string address = ControlFileURL();
-    const std::string folder = TemporaryFolder();
-    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes,
-                      TransferBudget::Kind::Small)) {
-        Report(usControlFileNotFound);
-        return 4;
-    }
-    Report(usControlFileFound);
-    controlFilePath_ = folder + FileNameFromURL(address);
-    std::string bytes = ReadWholeFile(Widen(controlFilePath_)).value_or("");
-    // Only the exact bytes the signature covers are ever read.
-    if (Signed() && !ControlFileSignatureValid(address, bytes)) {
-        Report(usInvalidSignature);
-        return 5;
-    }
-    controlText_ = std::move(bytes);
-    // A signed file stays signed for ever: only its serial tells a new one from one served again.
-    if (Signed()) {
-        const std::string serialText = ControlValue("update", "serial");
-        const auto serial = ParseSerial(serialText);
-        switch (JudgeSerial(serial, LastSerial())) {
-        case SerialVerdict::Refused:
-            Report(usSerialRefused, serialText);
-            return 5;
-        case SerialVerdict::NothingNew:
-            Report(usNoNewVersion);
-            return kNothingNew;
-        case SerialVerdict::Fresh:
-            serial_ = serial;
-            break;
+    struct Host : ControlFileHost {
+        explicit Host(TAutoUpdate& update) : update(update) {}
+        TAutoUpdate& update;
+
+        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
+        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
+        void SetAppParams(std::string& parameters) override
+        {
+            if (update.OnSetAppParams)
+                update.OnSetAppParams(update, parameters);
         }
+        std::optional<std::string> FetchControlFile(const std::string& address) override
+        {
+            const std::string folder = TemporaryFolder();
+            if (!update.DownloadFile(update.ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes,
+                                     TransferBudget::Kind::Small))
+                return std::nullopt;
+            update.controlFilePath_ = folder + update.FileNameFromURL(address);
+            return ReadWholeFile(Widen(update.controlFilePath_)).value_or("");
+        }
+        std::unique_ptr<TStringList> FetchSignature(const std::string& address) override
+        {
+            return update.DownloadText(address, kMaxSignatureBytes);
+        }
+        std::optional<unsigned long long> LastSerial() override { return update.LastSerial(); }
+    } host(*this);
+    ControlFileResult result = RunControlFileStep(
+        {.Address = ControlFileURL(), .Keys = PublicKeys, .SignatureCheck = SignatureCheck, .Signature = Signature},
+        host);
+    if (result.Text)
+        controlText_ = std::move(*result.Text);
+    if (result.Serial)
+        serial_ = result.Serial;
+    if (const auto& application = result.Application) {
+        appUpdate_ = application->AppUpdate;
+        appCommand_ = application->Command;
+        appComponents_ = application->Components;
+        silentRestart_ = application->SilentRestart;
     }
-    int result = 0;
-    if (SignatureCheck && ControlValue("update", "signature") != Signature) {
-        Report(usInvalidSignature);
-        result = 5;
-    }
-    ReadApplicationSection();
-    return result;
-}
-
-bool TAutoUpdate::ControlFileSignatureValid(const std::string& address, const std::string& bytes)
-{
-    auto signature = DownloadText(address + ".sig", kMaxSignatureBytes);
-    if (!signature || signature->Count() == 0)
-        return false;
-    // A platform that cannot check the signature cannot vouch for the file either.
-    try {
-        for (const TUpdatePublicKey& key : PublicKeys)
-            if (VerifyControlFileSignature(bytes, (*signature)[0], key))
-                return true;
-        return false;
-    } catch (const Exception&) {
-        return false;
-    }
-}
-
-void TAutoUpdate::ReadApplicationSection()
-{
-    appUpdate_ = ControlInteger("application", "appupdate", 0) == 1;
-    std::string command = ExpandPrefixes(ControlValue("application", "appname"));
-    if (command.empty())
-        appUpdate_ = false;
-    std::string program = command, parameters;
-    if (size_t blank = command.find(' '); blank != std::string::npos) {
-        program = command.substr(0, blank);
-        parameters = command.substr(blank + 1);
-    }
-    if (OnSetAppParams)
-        OnSetAppParams(*this, parameters);
-    if (!parameters.empty())
-        command = program + " " + parameters;
-    if (command.find(' ') != std::string::npos)
-        command = "\"" + command + "\"";
-    appCommand_ = command;
-    appComponents_ = ExpandPrefixes(ControlValue("application", "appcomps"));
-    silentRestart_ = ControlInteger("application", "silentrestart", 0) == 1;
+    return result.Code;
 }
 
 std::string TAutoUpdate::ExpandPrefixes(const std::string& value)
@@ -222,147 +182,75 @@ void TAutoUpdate::StoreLastUpdateDate(double dateTime) const
         key.WriteString("LastTime", TimeText(dateTime));
 }
 
+// The host of the [update] evaluation and the file list: the component's prefixes, dates,
+// version check and handlers.
+class TAutoUpdate::ControlWire : public UpdateSectionHost, public FileListHost {
+public:
+    explicit ControlWire(TAutoUpdate& update) : update_(update) {}
+
+    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
+    std::string ExpandPrefixes(const std::string& value) override { return update_.ExpandPrefixes(value); }
+    TDateTime ControlDateTime(const std::string& date, const std::string& time) override
+    {
+        return update_.ControlDateTime(date, time);
+    }
+    TDateTime LastUpdateDate() override { return update_.LastUpdateDate(); }
+    std::optional<bool> CustomValidate(const std::string& message, const std::string& parameter) override
+    {
+        if (!update_.OnCustomValidate)
+            return std::nullopt;
+        bool allow = true;
+        update_.OnCustomValidate(update_, message, parameter, allow);
+        return allow;
+    }
+    std::optional<TDateTime> LocalFileTime(const std::string& path) override { return FileModifiedTime(path); }
+    bool IsNewerThanLocal(std::string& newVersion, std::string& localFile, int checksum, int size) override
+    {
+        return update_.IsNewerThanLocal(newVersion, localFile, checksum, size);
+    }
+    std::optional<bool> CustomVersionIsNew(const std::string& customVersion, const std::string& localFile) override
+    {
+        if (!update_.OnFileVersionCheck)
+            return std::nullopt;
+        bool isNew = true;
+        update_.OnFileVersionCheck(update_, customVersion, localFile, isNew);
+        return isNew;
+    }
+    bool ChooseFiles(TStringList& descriptions) override
+    {
+        if (!update_.OnGetFileList)
+            return false;
+        update_.OnGetFileList(update_, descriptions);
+        return true;
+    }
+
+private:
+    TAutoUpdate& update_;
+};
+
 int TAutoUpdate::EvaluateUpdateSection()
 {
-    int code = ukNone;
-    updateDescription_ = ControlValue("update", "descr");
-    if (std::string date = ControlValue("update", "date"); !date.empty()) {
-        Report(usDateUpdateFound);
-        controlDate_ = ControlDateTime(date, ControlValue("update", "time"));
-        localDate_ = LastUpdateDate();
-        if (localDate_ >= controlDate_) {
-            Report(usNoNewVersion);
-        } else {
-            Report(usNewVersionFound, ShortDateText(controlDate_));
-            code = ukDate;
-        }
-    }
-    if (code == ukNone && !ControlValue("update", "unconditional").empty())
-        code = ukUnconditional;
-    if (code == ukNone && !ControlValue("update", "newversion").empty())
-        code = EvaluateNewVersion();
-    if (OnCustomValidate) {
-        bool allow = true;
-        OnCustomValidate(*this, ControlValue("custom", "validatemsg"), ControlValue("custom", "validateparam"), allow);
-        code = allow ? ukCustom : ukNone;
-    }
-    return code;
-}
-
-int TAutoUpdate::EvaluateNewVersion()
-{
-    std::string newVersion = ControlValue("update", "newversion");
-    const int newSize = int(ControlInteger("update", "newsize", 0));
-    std::string localFile = ExpandPrefixes(ControlValue("update", "localversion"));
-    const int checksum = int(ControlInteger("update", "newchecksum", -1));
-    int code = ukNone;
-    if (!localFile.empty()) {
-        code = checksum != -1 ? ukChecksum : newSize > 0 ? ukSize : ukVersion;
-        Report(code == ukChecksum ? usChecksumUpdateFound : code == ukSize ? usSizeUpdateFound : usVersionUpdateFound);
-    }
-    if (IsNewerThanLocal(newVersion, localFile, checksum, newSize)) {
-        Report(usNewVersionFound, newVersion);
-    } else {
-        Report(usNoNewVersion);
-        code = ukNone;
-    }
-    newVersionText_ = newVersion;
-    localVersionText_ = localFile;
-    return code;
+    ControlWire host(*this);
+    UpdateSectionResult result = ::EvaluateUpdateSection(controlText_, host);
+    if (result.ControlDate)
+        controlDate_ = *result.ControlDate;
+    return result.Kind;
 }
 
 bool TAutoUpdate::IsNewerThanLocal(std::string& newVersion, std::string& localFile, int checksum, int size)
 {
-    const bool updateOnly = VersionCheck == TAutoUpdateVersionCheck::vcUpdateOnly;
-    if (newVersion.empty() && size == 0 && checksum == -1)
-        return true;
-    if (localFile.empty() && updateOnly)
-        return true;
-    if (checksum != -1)
-        return int32_t(UseCRC32 ? FileCRC(localFile) : FileByteSum(localFile)) != checksum;
-    if (size > 0) {
-        const int64_t localSize = FileSizeOf(localFile);
-        if (localSize == size)
-            return false;
-        return localSize > 0 || !updateOnly;
-    }
-    const VersionHalves local = FileVersionOf(localFile);
-    const VersionHalves fresh = ParseVersion(newVersion);
-    if (!IsKnown(fresh) || (!IsKnown(local) && updateOnly))
-        return false;
-    newVersion = DottedVersion(fresh);
-    localFile = DottedVersion(local);
-    return IsHigherVersion(fresh, local);
+    return IsNewerThanLocalFile(newVersion, localFile, checksum, size,
+                                VersionCheck == TAutoUpdateVersionCheck::vcUpdateOnly, UseCRC32);
 }
 
 int TAutoUpdate::LoadFileList()
 {
-    FileList.Items.clear();
-    const int count = int(ControlInteger("files", "count", 0));
-    if (count > 0) {
-        Report(usFileUpdateInstruction);
-        for (int number = 1; number <= count; ++number)
-            FileList.Items.push_back(ReadFileEntry(number));
-    }
-    return count;
-}
-
-TFileDescription TAutoUpdate::ReadFileEntry(int number)
-{
-    const std::string section = "file" + std::to_string(number);
-    TFileDescription item;
-    item.URL = ExpandPrefixes(ControlValue(section, "url"));
-    item.NewVersion = ControlValue(section, "newversion");
-    item.NewSize = int(ControlInteger(section, "newsize", 0));
-    item.NewCheckSum = int(ControlInteger(section, "newchecksum", -1));
-    item.NewCustomVer = ControlValue(section, "customversion");
-    item.NewDate = ControlValue(section, "date");
-    item.NewTime = ControlValue(section, "time");
-    item.LocalVersion = ExpandPrefixes(ControlValue(section, "localversion"));
-    item.Description = ControlValue(section, "descr");
-    item.TargetDir = ExpandPrefixes(ControlValue(section, "targetdir"));
-    if (!item.TargetDir.empty() && item.TargetDir.back() != '\\' && item.TargetDir.back() != '/')
-        item.TargetDir += '\\';
-    item.Compressed = ControlInteger(section, "compressed", 0) == 1;
-    item.FileSize = int(ControlInteger(section, "filesize", 0));
-    item.Sha256 = ParseSha256Value(ControlValue(section, "sha256")).value_or("");
-    return item;
+    ControlWire host(*this);
+    return ::LoadFileList(controlText_, FileList, host);
 }
 
 int TAutoUpdate::FilterFileList()
 {
-    auto& items = FileList.Items;
-    for (size_t i = 0; i < items.size();) {
-        if (FileIsWanted(items[i]))
-            ++i;
-        else
-            items.erase(items.begin() + ptrdiff_t(i));
-    }
-    if (OnGetFileList) {
-        TStringList list;
-        for (const TFileDescription& item : items)
-            list.Add(item.Description);
-        OnGetFileList(*this, list);
-        for (size_t i = items.size(); i-- > 0;)
-            if (i < list.Count() && list[i].empty())
-                items.erase(items.begin() + ptrdiff_t(i));
-    }
-    return items.empty() ? -1 : 0;
-}
-
-bool TAutoUpdate::FileIsWanted(const TFileDescription& item)
-{
-    if (!item.LocalVersion.empty() && !item.NewDate.empty()) {
-        // A missing local file counts as older than any update.
-        auto localDate = FileModifiedTime(item.LocalVersion);
-        return !localDate || *localDate < ControlDateTime(item.NewDate, item.NewTime);
-    }
-    std::string newVersion = item.NewVersion, localFile = item.LocalVersion;
-    if (!IsNewerThanLocal(newVersion, localFile, item.NewCheckSum, item.NewSize))
-        return false;
-    if (!OnFileVersionCheck || item.NewCustomVer.empty())
-        return true;
-    bool isNew = true;
-    OnFileVersionCheck(*this, item.NewCustomVer, item.LocalVersion, isNew);
-    return isNew;
+    ControlWire host(*this);
+    return ::FilterFileList(FileList, host);
 }

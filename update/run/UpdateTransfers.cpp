@@ -160,6 +160,25 @@ void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags,
         request.Reset();
 }
 
+
+constexpr DWORD kPostReadBlock = 4096;
+// The reply is kept but never interpreted: a server cannot make it grow without end.
+constexpr size_t kPostReplyLimit = 1 << 20;
+constexpr DWORD kPostTimeoutMs = 10000;
+
+// "host" or "host:port" into its parts; port 80 unless the text names one.
+std::pair<std::string, INTERNET_PORT> ServerAndPort(const std::string& server)
+{
+    size_t colon = server.rfind(':');
+    if (colon != std::string::npos) {
+        std::string digits = server.substr(colon + 1);
+        if (!digits.empty() && digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos &&
+            std::stoi(digits) <= 65535)
+            return {server.substr(0, colon), INTERNET_PORT(std::stoi(digits))};
+    }
+    return {server, INTERNET_DEFAULT_HTTP_PORT};
+}
+
 } // namespace
 
 TInternetConnectionFunctions WinInetConnectionFunctions()
@@ -580,4 +599,41 @@ void TAutoUpdate::ExpandLZFile(const std::string& path)
     const std::wstring source = Widen(path);
     if (ExpandLzFileBeside(source))
         DeleteFileW(source.c_str());
+}
+
+void TAutoUpdate::SendPostUpdateInfo()
+{
+    if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
+        return;
+    const BudgetedTransfer budgeted(budget_, TransferBudget::Kind::Small, TickMs);
+    InternetHandle session(InternetOpenW(L"TAutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session)
+        return;
+    auto [host, port] = ServerAndPort(PostUpdateInfo.Server);
+    InternetHandle connection(
+        InternetConnectW(session.Get(), Widen(host).c_str(), port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) {
+        Report(usPostConnectFailed);
+        return;
+    }
+    InternetHandle request(HttpOpenRequestW(connection.Get(), L"POST", Widen(PostUpdateInfo.Action).c_str(), nullptr,
+                                            nullptr, nullptr, 0, 0));
+    if (!request) {
+        Report(usPostResourceFailed);
+        return;
+    }
+    SetInternetTimeouts(request.Get(), kPostTimeoutMs);
+    PostUpdateInfo.PostReply.clear();
+    static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
+    std::string body = PostUpdateInfo.Data;
+    if (!HttpSendRequestW(request.Get(), kHeaders, DWORD(-1), body.data(), DWORD(body.size())))
+        return;
+    char block[kPostReadBlock];
+    DWORD count = 0;
+    do {
+        if (!TransferGoesOn(static_cast<long long>(PostUpdateInfo.PostReply.size())) ||
+            !ReadArrived(request.Get(), block, kPostReadBlock, count))
+            break;
+        PostUpdateInfo.PostReply.append(block, count);
+    } while (count > 0 && PostUpdateInfo.PostReply.size() < kPostReplyLimit);
 }
