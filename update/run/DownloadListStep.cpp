@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "AsciiCase.h"
+#include "Text.h"
 #include "UpdatePaths.h"
 #include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
-#include "Text.h"
 
 namespace {
 
