@@ -20,3 +20,10 @@ VersionHalves FileVersionOf(const std::string& path);
 // The last-write time as local time, like the dates control files carry; nothing when the
 // file is missing.
 std::optional<TDateTime> FileModifiedTime(const std::string& path);
+
+// Whether a listed file is newer than the local one: always when the entry names nothing to
+// compare, or with updateOnly no local file; else by checksum, by size, or by version (both
+// texts are then rewritten as the dotted versions compared). With updateOnly, a local file
+// that is missing or has no version is not replaced by size or version.
+bool IsNewerThanLocalFile(std::string& newVersion, std::string& localFile, int checksum, int size, bool updateOnly,
+                          bool useCrc32);

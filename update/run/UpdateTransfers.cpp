@@ -54,6 +54,10 @@ BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
     };
 }
 
+
+// The reply is kept but never interpreted: a server cannot make it grow without end.
+constexpr size_t kPostReplyLimit = 1 << 20;
+
 } // namespace
 
 TInternetConnectionFunctions WinInetConnectionFunctions()
@@ -481,4 +485,33 @@ void TAutoUpdate::ExpandLZFile(const std::string& path)
     const std::wstring source = Widen(path);
     if (ExpandLzFileBeside(source))
         DeleteFileW(source.c_str());
+}
+
+void TAutoUpdate::SendPostUpdateInfo()
+{
+    if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
+        return;
+    PostUpdateInfo.PostReply.clear();
+    TransferGuard guard(budget_, TransferBudget::Kind::Small, kPostReplyLimit);
+    try {
+        WebTransfer transfer(WebRequest{.url = "http://" + PostUpdateInfo.Server + "/",
+                                        .target = PostUpdateInfo.Action,
+                                        .verb = "POST",
+                                        .headers = "Content-Type: application/x-www-form-urlencoded\r\n",
+                                        .body = PostUpdateInfo.Data,
+                                        .agent = "TAutoUpdate",
+                                        .stepTimeoutMs = RequestTimeoutMs},
+                             guard);
+        PostUpdateInfo.PostReply = transfer.ReceiveAll([this](uint64_t) {
+            PumpMessages();
+            return true;
+        });
+    } catch (const TransferError& error) {
+        if (error.Failure() == TransferFailure::Address || error.Failure() == TransferFailure::Connect)
+            Report(usPostConnectFailed);
+        else if (error.Failure() == TransferFailure::Open)
+            Report(usPostResourceFailed);
+        else if (error.Failure() == TransferFailure::Stopped)
+            TransferFailed(error, PostUpdateInfo.Server);
+    }
 }

@@ -1,6 +1,7 @@
 #include "AUpdate.h"
 
 #include "FileIO.h"
+#include "InstructionTexts.h"
 #include "SystemDate.h"
 #include "Text.h"
 #include "UpdateStatus.h"
@@ -100,25 +101,20 @@ bool TAutoUpdate::RunOpenedSession()
     return true;
 }
 
-// Pre-actions, then the what's-new and agreement texts; the agreement is fetched even
-// after a declined what's-new text, but not shown. A text that does not match its signed
-// digest counts as declined, and a stopped run shows nothing more.
 bool TAutoUpdate::TextsAccepted()
 {
-    if (RunPreActions() != 0)
-        return false;
-    bool declined = false;
-    auto whatsNew = FetchWhatsNewText();
-    if (textRefused_ || RunStopped())
-        return false;
-    if (whatsNew)
-        declined = PresentWhatsNew(*whatsNew) != 0;
-    auto agreement = FetchAgreementText();
-    if (textRefused_ || RunStopped())
-        return false;
-    if (agreement && !declined)
-        declined = PresentAgreement(*agreement) != 0;
-    return !declined;
+    struct Host : TextsHost {
+        explicit Host(TAutoUpdate& update) : update(update) {}
+        TAutoUpdate& update;
+
+        int RunPreActions() override { return update.RunPreActions(); }
+        std::unique_ptr<TStringList> FetchWhatsNewText() override { return update.FetchWhatsNewText(); }
+        std::unique_ptr<TStringList> FetchAgreementText() override { return update.FetchAgreementText(); }
+        bool Ended() override { return update.textRefused_ || update.RunStopped(); }
+        int PresentWhatsNew(TStringList& text) override { return update.PresentWhatsNew(text); }
+        int PresentAgreement(TStringList& text) override { return update.PresentAgreement(text); }
+    } host(*this);
+    return ::TextsAccepted(host);
 }
 
 void TAutoUpdate::Report(int id, const std::string& param)

@@ -1,9 +1,9 @@
 #include "AUpdate.h"
 #include "CommandLine.h"
 #include "HtmlDialog.h"
+#include "InstructionTexts.h"
 #include "PreActions.h"
 #include "ShownText.h"
-#include "SignatureText.h"
 #include "UpdateDialogs.h"
 #include "UpdateStatus.h"
 
@@ -60,33 +60,33 @@ void TAutoUpdate::ShowHTMLPage(const std::string& address)
         ShowAddressDialog(DialogOwner(), ShownText(address));
 }
 
-// The text file that a section's file value names; none, without a status, when it names none.
-std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view section, int statusId)
-{
-    std::string address = ControlValue(section, "file");
-    if (address.empty())
-        return nullptr;
-    Report(statusId);
-    if (!Signed())
-        return DownloadText(address);
-    // Signed updates show only the text their control file names by its digest.
-    const auto digest = ParseSha256Value(ControlValue(section, "sha256"));
-    auto text = digest ? DownloadText(address, kMaxTextBytes, digest) : nullptr;
-    if (!text) {
-        Report(usTextRefused, address);
-        textRefused_ = true;
+// The texts' host: the component's transfers and status.
+class TAutoUpdate::TextWire : public InstructionTextHost {
+public:
+    explicit TextWire(TAutoUpdate& update) : update_(update) {}
+
+    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
+    std::unique_ptr<TStringList> DownloadText(const std::string& address,
+                                              const std::optional<std::string>& expectedSha256) override
+    {
+        return update_.DownloadText(address, kMaxTextBytes, expectedSha256);
     }
-    return text;
-}
+    void TextRefused() override { update_.textRefused_ = true; }
+
+private:
+    TAutoUpdate& update_;
+};
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
 {
-    return FetchInstructionText("whatsnew", usWhatsNewInstruction);
+    TextWire host(*this);
+    return FetchInstructionText(controlText_, "whatsnew", usWhatsNewInstruction, Signed(), host);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
 {
-    return FetchInstructionText("eula", usAgreementInstruction);
+    TextWire host(*this);
+    return FetchInstructionText(controlText_, "eula", usAgreementInstruction, Signed(), host);
 }
 
 int TAutoUpdate::PresentWhatsNew(TStringList& text)

@@ -10,6 +10,7 @@
 #include "Exception.h"
 #include "FileIO.h"
 #include "Processes.h"
+#include "RestartStep.h"
 #include "Text.h"
 #include "UpdatePrompts.h"
 #include "UpdateStatus.h"
@@ -67,24 +68,6 @@ std::wstring FreshUpdaterFolder()
                     SystemErrorMessage(GetLastError()));
 }
 
-// A replacement ("_NEW") equal to one the updater had to undo, because the new program failed
-// at once, is not tried again: the application would go round the same failure at every
-// start. Such a copy is removed.
-bool RepeatsAnUndoneUpdate(const std::wstring& componentPaths)
-{
-    bool repeats = false;
-    for (const std::wstring& path : SplitArguments(componentPaths)) {
-        if (ComponentKindOf(path) != ComponentKind::Replacement)
-            continue;
-        const std::optional<std::string> rejected = ReadWholeFile(path + std::wstring(kRejectedSuffix));
-        if (rejected && rejected == ReadWholeFile(path)) {
-            DeleteFileW(path.c_str());
-            repeats = true;
-        }
-    }
-    return repeats;
-}
-
 } // namespace
 
 int TAutoUpdate::ExtractCabinet(const std::string& cabinet, const std::string& targetDir)
@@ -115,34 +98,48 @@ void TAutoUpdate::WritePatcherProgram()
 
 void TAutoUpdate::RestartApplication()
 {
-    const std::wstring components = QuotedComponentPaths(Widen(appComponents_), [](const std::wstring& path) {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
-    if (RepeatsAnUndoneUpdate(components))
-        return;
-    bool cancel = false;
-    if (OnProgressCancel)
-        OnProgressCancel(*this, cancel);
-    if (cancel)
-        return;
-    bool allow = true;
-    if (OnAppRestart)
-        OnAppRestart(*this, allow);
-    else if (!silentRestart_)
-        allow = Confirmed(StatusText(usShutdownPrompt, ""));
-    if (!allow)
-        return;
-    WriteUpdaterProgram();
-    const std::wstring command =
-        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
-    if (StartCommand(command, true, CREATE_NEW_CONSOLE)) {
-        StoreSerial();
-    } else {
-        const DWORD error = GetLastError();
-        ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
-    }
-    if (OnAppDoClose)
-        OnAppDoClose(*this);
-    else if (Application)
-        Application->Terminate();
+    struct Host : RestartHost {
+        explicit Host(TAutoUpdate& update) : update(update) {}
+        TAutoUpdate& update;
+
+        void ReportStatus(int id, const std::string& param, int statuscode, int errcode) override
+        {
+            update.ReportStatus(id, param, statuscode, errcode);
+        }
+        bool ProgressCancelled() override
+        {
+            bool cancel = false;
+            if (update.OnProgressCancel)
+                update.OnProgressCancel(update, cancel);
+            return cancel;
+        }
+        bool RestartAllowed(bool silent) override
+        {
+            bool allow = true;
+            if (update.OnAppRestart)
+                update.OnAppRestart(update, allow);
+            else if (!silent)
+                allow = Confirmed(StatusText(usShutdownPrompt, ""));
+            return allow;
+        }
+        std::string WriteUpdaterProgram() override
+        {
+            update.WriteUpdaterProgram();
+            return update.updaterProgram_;
+        }
+        bool StartUpdater(const std::wstring& commandLine) override
+        {
+            return bool(StartCommand(commandLine, true, CREATE_NEW_CONSOLE));
+        }
+        void StoreSerial() override { update.StoreSerial(); }
+        void CloseApplication() override
+        {
+            if (update.OnAppDoClose)
+                update.OnAppDoClose(update);
+            else if (Application)
+                Application->Terminate();
+        }
+    } host(*this);
+    RestartThroughUpdater({.AppCommand = appCommand_, .AppComponents = appComponents_, .SilentRestart = silentRestart_},
+                          host);
 }

@@ -75,3 +75,27 @@ std::optional<TDateTime> FileModifiedTime(const std::string& path)
         return std::nullopt;
     return FileDateToDateTime(uint64_t(local.dwHighDateTime) << 32 | local.dwLowDateTime);
 }
+
+bool IsNewerThanLocalFile(std::string& newVersion, std::string& localFile, int checksum, int size, bool updateOnly,
+                          bool useCrc32)
+{
+    if (newVersion.empty() && size == 0 && checksum == -1)
+        return true;
+    if (localFile.empty() && updateOnly)
+        return true;
+    if (checksum != -1)
+        return int32_t(useCrc32 ? FileCRC(localFile) : FileByteSum(localFile)) != checksum;
+    if (size > 0) {
+        const int64_t localSize = FileSizeOf(localFile);
+        if (localSize == size)
+            return false;
+        return localSize > 0 || !updateOnly;
+    }
+    const VersionHalves local = FileVersionOf(localFile);
+    const VersionHalves fresh = ParseVersion(newVersion);
+    if (!IsKnown(fresh) || (!IsKnown(local) && updateOnly))
+        return false;
+    newVersion = DottedVersion(fresh);
+    localFile = DottedVersion(local);
+    return IsHigherVersion(fresh, local);
+}

@@ -11,25 +11,18 @@
 #include <vector>
 
 #include "Component.h"
+#include "ControlFileStep.h"
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"
 #include "TransferFile.h"
 #include "TransferGuard.h"
+#include "UpdateEntries.h"
+#include "UpdateModes.h"
+#include "UpdateSection.h"
 #include "Win32Handle.h"
 
 class TAutoUpdate;
-
-enum class TAutoUpdateType { ftpUpdate, httpUpdate, fileUpdate };
-enum class TAutoUpdateConnect {
-    aucNoConnect,
-    aucConnectPrompt,
-    aucConnectSilent,
-    aucConnectPromptHangup,
-    aucConnectSilentHangup
-};
-enum class TAutoUpdateUpdate { auuPromptOnce, auuPromptAll, auuSilent };
-enum class TAutoUpdateVersionCheck { vcUpdateOnly, vcAlways };
 
 // A component that carries the patch program.
 class TAutoUpdateUtility : public TComponent {
@@ -54,30 +47,6 @@ struct TPostUpdateInfo {
     std::string Data; // URL-encoded form data, sent unchanged
     bool Enabled = false;
     std::string PostReply;
-};
-
-// One file of the control file's file list.
-struct TFileDescription {
-    std::string URL;
-    std::string NewVersion;
-    int NewSize = 0;
-    int NewCheckSum = -1;
-    std::string NewCustomVer;
-    std::string NewDate;
-    std::string NewTime;
-    std::string LocalVersion;
-    std::string Description;
-    std::string TargetDir;
-    bool Compressed = false;
-    int FileSize = 0;
-    // SHA-256 of the file as transferred (lower-case hex); empty when the entry has none
-    // or its value is not 64 hex digits.
-    std::string Sha256;
-};
-
-struct TFileList {
-    std::vector<TFileDescription> Items;
-    int CurrentItem = 0;
 };
 
 // A 64-byte P-256 public key: X then Y, big-endian.
@@ -195,18 +164,11 @@ public:
     TFileList FileList;
 
     // Update kinds that EvaluateUpdateSection answers.
-    enum UpdateKind : int {
-        ukDate = 6,
-        ukNone = 7,
-        ukUnconditional = 8,
-        ukSize = 9,
-        ukChecksum = 10,
-        ukVersion = 11,
-        ukCustom = 12
-    };
+    using UpdateKind = ::UpdateKind;
+    using enum ::UpdateKind;
 
     // FetchControlFile's answer for a control file already carried out.
-    static constexpr int kNothingNew = 7;
+    static constexpr int kNothingNew = kControlFileNothingNew;
 
     // One whole update run; returns when it has ended. Its small transfers (control file,
     // signature, texts, post) have 30 s between them; a download is given up when it moves
@@ -324,15 +286,6 @@ private:
     std::optional<unsigned long long> LastSerial() const;
     void StoreSerial() const;
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
-    bool ControlFileSignatureValid(const std::string& address, const std::string& bytes);
-    void ReadApplicationSection();
-    int EvaluateNewVersion();
-    bool FileIsWanted(const TFileDescription& item);
-    TFileDescription ReadFileEntry(int number);
-    bool PromptedDownload(TAutoUpdateUpdate mode, const TFileDescription& item, bool& stop);
-    void DownloadListedFile(int index);
-    void ProcessDownloadedFile(const TFileDescription& item, const std::string& localName);
-    bool IsComponentFile(const std::string& localName) const;
     bool ReceiveWebFile(HINTERNET session, const std::string& address, const std::string& target,
                         TransferGuard& guard);
     bool ReceiveFtpFile(HINTERNET connection, const std::string& address, const std::string& localName,
@@ -341,6 +294,8 @@ private:
     bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard);
     void FileArrived(const std::string& path, bool compressed);
     std::string RegistryPath() const;
+    class ControlWire;
+    class TextWire;
 
     // Run state.
     // WinInet stays loaded while a session may be opened and used: the connection test
@@ -358,10 +313,6 @@ private:
     bool restartNeeded_ = false;
     bool ftpFolderEntered_ = false;
     double controlDate_ = 0;
-    double localDate_ = 0;
-    std::string newVersionText_;
-    std::string localVersionText_;
-    std::string updateDescription_;
     std::string controlText_;
     bool transferCancelled_ = false;
     TransferBudget budget_;
@@ -376,6 +327,5 @@ private:
     const std::string& TransferFolder() const { return transferFolder_.empty() ? TempDirectory : transferFolder_; }
     unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
-    std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
     std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own
 };
