@@ -17,7 +17,6 @@ namespace {
 constexpr DWORD kPostReadBlock = 4096;
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
-constexpr DWORD kPostTimeoutMs = 10000;
 
 bool FolderExists(const std::string& folder)
 {
@@ -198,6 +197,8 @@ void TAutoUpdate::RunPostActions()
 
 void TAutoUpdate::SendPostUpdateInfo()
 {
+    if (!runUnderWay_)
+        budget_.Reset(TransferLimits);
     if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
         return;
     const BudgetedTransfer budgeted(budget_, TransferBudget::Kind::Small, TickMs);
@@ -217,7 +218,7 @@ void TAutoUpdate::SendPostUpdateInfo()
         Report(usPostResourceFailed);
         return;
     }
-    SetInternetTimeouts(request.Get(), kPostTimeoutMs);
+    SetInternetTimeouts(request.Get(), RequestTimeoutMs);
     PostUpdateInfo.PostReply.clear();
     static const wchar_t kHeaders[] = L"Content-Type: application/x-www-form-urlencoded";
     std::string body = PostUpdateInfo.Data;

@@ -22,8 +22,6 @@ namespace {
 constexpr DWORD kReadBlock = 4096;
 constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kResponseChars = 1025;
-// A server that accepts and never answers must not hold start-up for long.
-constexpr DWORD kRequestTimeoutMs = 10000;
 constexpr DWORD kHttpRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 // Between blocks the window stays live, yet a look into the message queue costs (under
@@ -129,8 +127,8 @@ std::wstring UrlPart(const wchar_t* text, DWORD length) { return text ? std::wst
 
 // A GET of the address as InternetOpenUrl makes it, but with the time-outs set on the
 // request itself: Wine's WinInet takes them from nowhere else.
-void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags, InternetHandle& connection,
-                     InternetHandle& request)
+void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags, DWORD timeoutMs,
+                     InternetHandle& connection, InternetHandle& request)
 {
     const std::wstring url = Widen(address);
     URL_COMPONENTSW parts{};
@@ -155,7 +153,7 @@ void OpenHttpAddress(HINTERNET session, const std::string& address, DWORD flags,
     request.Reset(HttpOpenRequestW(connection.Get(), L"GET", target.c_str(), nullptr, nullptr, nullptr, flags, 0));
     if (!request)
         return;
-    SetInternetTimeouts(request.Get(), kRequestTimeoutMs);
+    SetInternetTimeouts(request.Get(), timeoutMs);
     if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0))
         request.Reset();
 }
@@ -221,7 +219,7 @@ int TAutoUpdate::OpenInternetSession()
         Report(usCannotOpenConnection);
         return 2;
     }
-    SetInternetTimeouts(session_.Get(), kRequestTimeoutMs);
+    SetInternetTimeouts(session_.Get(), RequestTimeoutMs);
     runOpen_ = true;
     return 0;
 }
@@ -394,6 +392,8 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
                                long long sizeLimit, TransferBudget::Kind kind)
 {
+    if (!runUnderWay_)
+        budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
     const BudgetedTransfer budgeted(budget_, kind, TickMs);
@@ -442,7 +442,7 @@ TAutoUpdate::RemoteFile TAutoUpdate::OpenRemoteFile(HINTERNET connection, const 
         return file;
     }
     DWORD flags = kHttpRequestFlags | (HTTPKeepAliveAuthentication ? INTERNET_FLAG_KEEP_CONNECTION : 0);
-    OpenHttpAddress(connection, address, flags, file.connection, file.request);
+    OpenHttpAddress(connection, address, flags, RequestTimeoutMs, file.connection, file.request);
     if (!file.request)
         return file;
     DWORD status = QueryNumber(file.request.Get(), HTTP_QUERY_STATUS_CODE);
