@@ -23,6 +23,11 @@ public:
 
     // A fresh run: nothing spent, nothing cancelled.
     void Reset();
+    void Reset(Limits limits)
+    {
+        limits_ = limits;
+        Reset();
+    }
     void Cancel() { cancelled_ = true; }
 
     void BeginTransfer(Kind kind, uint64_t nowMs);

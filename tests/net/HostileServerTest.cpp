@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "FileIO.h"
 #include "HTTPRequestFuncs.h"
+#include "HostileReplies.h"
 #include "NewsPoller.h"
 #include "ScriptedHttpServer.h"
-#include "Text.h"
 #include "Waiting.h"
 
 namespace {
@@ -27,34 +26,6 @@ ScriptedReply Reply(std::string body)
     return reply;
 }
 
-ScriptedReply Redirect(const std::string& location)
-{
-    ScriptedReply reply;
-    reply.Status = 302;
-    reply.Reason = "Found";
-    reply.Headers = {"Location: " + location};
-    return reply;
-}
-
-ScriptedReply Raw(std::string bytes, bool endless = false)
-{
-    ScriptedReply reply;
-    reply.Raw = std::move(bytes);
-    reply.EndlessAfterRaw = endless;
-    return reply;
-}
-
-std::string BinaryGarbage()
-{
-    std::string bytes(8192, '\0');
-    unsigned seed = 12345;
-    for (char& byte : bytes) {
-        seed = seed * 1103515245 + 12345;
-        byte = char(seed >> 16);
-    }
-    return bytes;
-}
-
 // A news server gone bad, and the poll that meets it.
 struct HostileCase {
     std::string name;
@@ -66,78 +37,23 @@ struct HostileCase {
     std::string NewsUrl() const { return server.Url("/index.php/zpravodajstvy"); }
 };
 
-// A page that must never be taken: it comes from where the poll must not go.
-class LocalPage {
-public:
-    LocalPage()
-    {
-        wchar_t folder[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH, folder);
-        path_ = folder + std::wstring(L"soriel-hostile-") + std::to_wstring(GetCurrentProcessId()) + L".html";
-        WriteFileAtomically(path_, NewsPage("from a local file"));
-    }
-    ~LocalPage() { DeleteFileW(path_.c_str()); }
-    std::string Url() const
-    {
-        std::string url = "file:///" + Narrow(path_);
-        for (char& c : url)
-            if (c == '\\')
-                c = '/';
-        return url;
-    }
-
-private:
-    std::wstring path_;
-};
-
 } // namespace
 
 TEST(HostileServer, EveryPollEndsInTimeTakesNothingBadAndTheNextGoodPageIsPickedUp)
 {
-    const LocalPage localPage;
+    // Every hostile reply carries a page that must never be taken, or leads to it.
+    const std::string hostilePage = NewsPage("from a hostile server");
+    const LocalFile localPage(hostilePage);
     std::vector<std::unique_ptr<HostileCase>> cases;
-    auto add = [&](std::string name, const std::function<ScriptedReply(const HostileCase&)>& reply) {
-        auto hostile = std::make_unique<HostileCase>();
-        hostile->name = std::move(name);
-        hostile->server.SetReply(reply(*hostile));
-        cases.push_back(std::move(hostile));
-    };
-    add("stall after the headers", [](const HostileCase&) {
-        ScriptedReply reply = Reply(NewsPage("late"));
-        reply.StallAfterHeadMs = 120000;
-        return reply;
-    });
-    add("trickle", [](const HostileCase&) {
-        ScriptedReply reply = Reply(NewsPage(std::string(2000, 't')));
-        reply.TrickleBytes = 1;
-        reply.TrickleDelayMs = 100;
-        return reply;
-    });
-    add("reset mid-body", [](const HostileCase&) {
-        ScriptedReply reply = Reply(NewsPage("cut") + std::string(5000, ' '));
-        reply.CloseAfter = 1000;
-        reply.Reset = true;
-        return reply;
-    });
-    add("body past the size limit", [](const HostileCase&) {
-        ScriptedReply reply = Reply(NewsPage("huge") + std::string(MaxReplySize, ' '));
-        reply.SendContentLength = false;
-        return reply;
-    });
-    add("gzip bomb", [](const HostileCase&) { return Reply(Gzip(NewsPage("bomb") + std::string(64 << 20, ' '))); });
-    add("binary garbage", [](const HostileCase&) { return Raw(BinaryGarbage()); });
-    add("endless header line", [](const HostileCase&) { return Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true); });
-    add("redirect loop", [](const HostileCase& self) { return Redirect(self.NewsUrl()); });
-    add("redirect to a file", [&](const HostileCase&) { return Redirect(localPage.Url()); });
-    add("redirect to ftp", [](const HostileCase& self) {
-        return Redirect("ftp://127.0.0.1:" + std::to_string(self.server.Port()) + "/news.html");
-    });
-    add("1 GB length, short body", [](const HostileCase&) {
-        ScriptedReply reply = Reply(NewsPage("short"));
-        reply.Headers = {"Content-Length: 1073741824"};
-        reply.SendContentLength = false;
-        return reply;
-    });
+    for (const HostileReply& hostile : HostileReplies()) {
+        if (hostile.errorStatus)
+            continue;
+        auto poll = std::make_unique<HostileCase>();
+        poll->name = hostile.name;
+        poll->server.SetReply(
+            hostile.make({poll->NewsUrl(), poll->server.Port(), hostilePage, MaxReplySize, localPage.Url()}));
+        cases.push_back(std::move(poll));
+    }
 
     auto pollAll = [&](unsigned timeoutMs) {
         for (auto& hostile : cases)

@@ -50,7 +50,12 @@ void TAutoUpdate::RunUpdate()
     restartNeeded_ = false;
     ftpFolderEntered_ = false;
     controlFilePath_.clear();
-    budget_.Reset();
+    budget_.Reset(TransferLimits);
+    runUnderWay_ = true;
+    struct RunEnd {
+        bool& underWay;
+        ~RunEnd() { underWay = false; }
+    } const runEnd{runUnderWay_};
     stopReported_ = fileFailed_ = versionRefused_ = textRefused_ = false;
     serial_.reset();
     const TransferFolderScope transferFolder(*this);

@@ -136,8 +136,10 @@ public:
     static constexpr long long kMaxTransferBytes = 512LL << 20;
     static constexpr long long kMaxTextBytes = 1LL << 20;
     static constexpr long long kMaxSignatureBytes = 4LL << 10;
-    // Each connect, send and receive step of a request: a server that accepts and never
-    // answers must not hold start-up for long.
+    // The time bounds of a run's transfers (and of each transfer made outside a run), and
+    // of each step of a request: a server that accepts and never answers must not hold
+    // start-up for long. Tests shorten them.
+    TransferBudget::Limits TransferLimits;
     unsigned RequestTimeoutMs = 10000;
 
     TAutoUpdateFileProgress OnFileProgress;
@@ -172,7 +174,7 @@ public:
 
     // One whole update run; returns when it has ended. Its small transfers (control file,
     // signature, texts, post) have 30 s between them; a download is given up when it moves
-    // less than 1 KiB/s for 30 s.
+    // less than 1 KiB/s for 30 s (TransferLimits as they come).
     void RunUpdate();
     // Stops a run under way at its next read: from then on nothing more is fetched, nor
     // replaced, posted or restarted after a stopped download or post. May be called at any
@@ -316,6 +318,7 @@ private:
     std::string controlText_;
     bool transferCancelled_ = false;
     TransferBudget budget_;
+    bool runUnderWay_ = false;
     bool stopReported_ = false;
     // The serial of the control file being carried out; stored once the run has completed
     // without a failed file.

@@ -310,6 +310,8 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
                                long long sizeLimit, TransferBudget::Kind kind)
 {
+    if (!runUnderWay_)
+        budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
     Report(usDownload, address);
@@ -489,6 +491,8 @@ void TAutoUpdate::ExpandLZFile(const std::string& path)
 
 void TAutoUpdate::SendPostUpdateInfo()
 {
+    if (!runUnderWay_)
+        budget_.Reset(TransferLimits);
     if (PostUpdateInfo.Server.empty() || PostUpdateInfo.Action.empty() || RunStopped())
         return;
     PostUpdateInfo.PostReply.clear();

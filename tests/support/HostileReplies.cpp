@@ -1,0 +1,146 @@
+#include "HostileReplies.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "FileIO.h"
+#include "Text.h"
+
+namespace {
+
+ScriptedReply Reply(std::string body)
+{
+    ScriptedReply reply;
+    reply.Body = std::move(body);
+    return reply;
+}
+
+ScriptedReply Redirect(const std::string& location)
+{
+    ScriptedReply reply;
+    reply.Status = 302;
+    reply.Reason = "Found";
+    reply.Headers = {"Location: " + location};
+    return reply;
+}
+
+ScriptedReply Raw(std::string bytes, bool endless = false)
+{
+    ScriptedReply reply;
+    reply.Raw = std::move(bytes);
+    reply.EndlessAfterRaw = endless;
+    return reply;
+}
+
+ScriptedReply Refusal(int status, const char* reason, std::string body)
+{
+    ScriptedReply reply = Reply(std::move(body));
+    reply.Status = status;
+    reply.Reason = reason;
+    return reply;
+}
+
+std::string BinaryGarbage()
+{
+    std::string bytes(8192, '\0');
+    unsigned seed = 12345;
+    for (char& byte : bytes) {
+        seed = seed * 1103515245 + 12345;
+        byte = char(seed >> 16);
+    }
+    return bytes;
+}
+
+} // namespace
+
+const std::vector<HostileReply>& HostileReplies()
+{
+    static const std::vector<HostileReply> replies = {
+        {"stall after the headers",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(target.content);
+             reply.StallAfterHeadMs = 120000;
+             return reply;
+         }},
+        {"trickle",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(target.content + std::string(2000, ' '));
+             reply.TrickleBytes = 1;
+             reply.TrickleDelayMs = 100;
+             return reply;
+         }},
+        {"reset mid-body",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(target.content + std::string(5000, ' '));
+             reply.CloseAfter = 1000;
+             reply.Reset = true;
+             return reply;
+         }},
+        {"body past the size limit",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(target.content + std::string(target.sizeLimit, ' '));
+             reply.SendContentLength = false;
+             return reply;
+         }},
+        {"gzip bomb",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(Gzip(target.content + std::string(target.sizeLimit + (64 << 20), ' ')));
+             reply.Headers = {"Content-Encoding: gzip"};
+             return reply;
+         }},
+        {"binary garbage", [](const HostileTarget&) { return Raw(BinaryGarbage()); }},
+        {"endless header line",
+         [](const HostileTarget&) { return Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true); }},
+        {"redirect loop", [](const HostileTarget& target) { return Redirect(target.address); }},
+        {"redirect to a file", [](const HostileTarget& target) { return Redirect(target.localAddress); }},
+        {"redirect to ftp",
+         [](const HostileTarget& target) {
+             return Redirect("ftp://127.0.0.1:" + std::to_string(target.port) + "/file");
+         }},
+        {"1 GB length, short body",
+         [](const HostileTarget& target) {
+             ScriptedReply reply = Reply(target.content);
+             reply.Headers = {"Content-Length: 1073741824"};
+             reply.SendContentLength = false;
+             return reply;
+         }},
+        {"not found", [](const HostileTarget& target) { return Refusal(404, "Not Found", target.content); }, true},
+        {"server error",
+         [](const HostileTarget& target) { return Refusal(500, "Internal Server Error", target.content); }, true},
+        {"silent after the request",
+         [](const HostileTarget&) {
+             ScriptedReply reply;
+             reply.StallMs = 120000;
+             return reply;
+         }},
+        {"hang-up without a reply",
+         [](const HostileTarget&) {
+             ScriptedReply reply;
+             reply.CloseWithoutReply = true;
+             return reply;
+         }},
+    };
+    return replies;
+}
+
+LocalFile::LocalFile(const std::string& content)
+{
+    static std::atomic<int> counter{0};
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, folder);
+    path_ = folder + std::wstring(L"soriel-hostile-") + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter) + L".txt";
+    WriteFileAtomically(path_, content);
+}
+
+LocalFile::~LocalFile() { DeleteFileW(path_.c_str()); }
+
+std::string LocalFile::Url() const
+{
+    std::string url = "file:///" + Narrow(path_);
+    for (char& c : url)
+        if (c == '\\')
+            c = '/';
+    return url;
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "ScriptedHttpServer.h"
+
+// What a hostile reply is made for: the address a client fetches from the hostile server,
+// what a good reply there would carry, and the most bytes the client takes from it.
+struct HostileTarget {
+    std::string address;
+    unsigned short port = 0;
+    std::string content;
+    size_t sizeLimit = 0;
+    // A file:/// address of a local file that holds the same content.
+    std::string localAddress;
+};
+
+// One way a server goes bad. Each reply carries (or points at) the good content, so that
+// a client that takes it where it should not shows it.
+struct HostileReply {
+    const char* name;
+    ScriptedReply (*make)(const HostileTarget& target);
+    // A refusal by HTTP status, with the content as its page: bad only for a client that
+    // examines the status (the poll and the post read an error page like any other reply).
+    bool errorStatus = false;
+};
+
+// Stalls, trickles, cuts, oversized and bomb bodies, garbage, endless headers, redirects
+// where a client must not follow, refusals and silence.
+const std::vector<HostileReply>& HostileReplies();
+
+// A file in the temporary folder, removed with the object: where a redirect to a file leads.
+class LocalFile {
+public:
+    explicit LocalFile(const std::string& content);
+    ~LocalFile();
+    LocalFile(const LocalFile&) = delete;
+    LocalFile& operator=(const LocalFile&) = delete;
+
+    std::string Url() const;
+
+private:
+    std::wstring path_;
+};
