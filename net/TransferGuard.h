@@ -25,6 +25,7 @@ enum class TransferFailure {
     Digest,    // the bytes are not the ones expected
     Write,     // the bytes could not be kept
     Inflate,   // a gzip reply that does not inflate
+    Encoded,   // a reply in a content coding where its bytes are wanted as they are
 };
 
 class TransferError : public Exception {

@@ -1,5 +1,10 @@
 #include "WebTransfer.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "HTTPRequestFuncs.h"
@@ -64,6 +69,22 @@ std::string CombineUrl(const std::string& base, const std::string& location)
     combined.resize(length);
     return Narrow(combined);
 }
+
+// A request sent on a thread of its own: WinInet (Wine's, at least) reads a reply's head for
+// as long as a server keeps sending it, and the guard's limits must hold meanwhile. A sender given up on
+// is handed the handles, and closes them once WinInet lets go.
+struct PendingSend {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    BOOL sent = FALSE;
+    DWORD error = 0;
+    std::wstring headers;
+    std::string body;
+    InternetHandle session, connection, request;
+};
+
+constexpr std::chrono::milliseconds kSendCheckInterval{50};
 
 } // namespace
 
@@ -164,14 +185,44 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
     // Wine takes the time-outs from the request itself only.
     SetInternetTimeouts(handle_.Get(), request_.stepTimeoutMs);
 
-    const std::wstring headers = Widen(request_.headers);
-    std::string& body = request_.body;
-    if (!HttpSendRequestW(handle_.Get(), headers.empty() ? nullptr : headers.c_str(), DWORD(headers.size()),
-                          body.empty() ? nullptr : body.data(), DWORD(body.size())))
+    if (!SendAndWait())
         Fail(TransferFailure::Send, "HTTP: sending the request failed. Error - " + LastErrorText());
     status_ = QueryNumber(handle_.Get(), HTTP_QUERY_STATUS_CODE);
     if (status_ == 0)
         Fail(TransferFailure::NoReply, "HTTP: no valid reply from server " + address.host);
+}
+
+bool WebTransfer::SendAndWait()
+{
+    auto pending = std::make_shared<PendingSend>();
+    pending->headers = Widen(request_.headers);
+    pending->body = request_.body;
+    std::thread([pending, request = handle_.Get()] {
+        const std::wstring& headers = pending->headers;
+        std::string& body = pending->body;
+        const BOOL sent = HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(), DWORD(headers.size()),
+                                           body.empty() ? nullptr : body.data(), DWORD(body.size()));
+        const DWORD error = GetLastError();
+        const std::lock_guard lock(pending->mutex);
+        pending->sent = sent;
+        pending->error = error;
+        pending->done = true;
+        pending->finished.notify_one();
+    }).detach();
+
+    std::unique_lock lock(pending->mutex);
+    while (!pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; })) {
+        try {
+            guard_.Check();
+        } catch (const TransferError&) {
+            pending->session = std::move(ownSession_);
+            pending->connection = std::move(connection_);
+            pending->request = std::move(handle_);
+            throw;
+        }
+    }
+    SetLastError(pending->error);
+    return pending->sent;
 }
 
 void WebTransfer::FollowRedirects(const WebAddress& first)
@@ -221,6 +272,15 @@ std::string WebTransfer::RawHead() const
 
 void WebTransfer::Receive(const BlockSink& sink, const BlockHandler& onBlock)
 {
+    // Nothing asked for a coding: a coded reply would put other bytes than the file's in its place.
+    for (const std::string& coding : HeaderValues(HTTP_QUERY_CONTENT_ENCODING))
+        if (ToLower(coding) != "identity")
+            Fail(TransferFailure::Encoded, "HTTP: a reply in the content coding " + coding);
+    ReceiveBody(sink, onBlock);
+}
+
+void WebTransfer::ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock)
+{
     guard_.CheckAnnounced(announced_);
     // Only what has arrived is read, so that the guard is asked while a server trickles.
     const auto read = [this](char* buffer, size_t size) {
@@ -238,7 +298,7 @@ void WebTransfer::Receive(const BlockSink& sink, const BlockHandler& onBlock)
 std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)
 {
     std::string body;
-    Receive(
+    ReceiveBody(
         [&body](std::string_view block) {
             body.append(block);
             return true;

@@ -70,8 +70,9 @@ public:
     // The reply's head, status line first, each line ending in CR LF.
     std::string RawHead() const;
 
-    // Reads the body to its end, as MoveBlocks does. A reply shorter than it announced is Cut;
-    // one longer than the guard allows is TooLarge, before a byte is read when it announces so.
+    // Reads the body to its end, as MoveBlocks does, the bytes as they are: a reply in a content
+    // coding (gzip) is Encoded. A reply shorter than it announced is Cut; one longer than the
+    // guard allows is TooLarge, before a byte is read when it announces so.
     void Receive(const BlockSink& sink, const BlockHandler& onBlock = {});
     // The whole body, a plain gzip member inflated.
     std::string ReceiveAll(const BlockHandler& onBlock = {});
@@ -79,6 +80,8 @@ public:
 private:
     void Send(const WebAddress& address, const std::string& target, bool withCredentials);
     void FollowRedirects(const WebAddress& first);
+    bool SendAndWait();
+    void ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock);
 
     WebRequest request_;
     TransferGuard& guard_;

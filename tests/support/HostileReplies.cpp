@@ -89,7 +89,7 @@ const std::vector<HostileReply>& HostileReplies()
              reply.Headers = {"Content-Encoding: gzip"};
              return reply;
          }},
-        {"binary garbage", [](const HostileTarget&) { return Raw(BinaryGarbage()); }},
+        {"binary garbage", [](const HostileTarget&) { return Raw(BinaryGarbage()); }, false, true},
         {"endless header line",
          [](const HostileTarget&) { return Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true); }},
         {"redirect loop", [](const HostileTarget& target) { return Redirect(target.address); }},

@@ -24,6 +24,9 @@ struct HostileReply {
     // A refusal by HTTP status, with the content as its page: bad only for a client that
     // examines the status (the poll and the post read an error page like any other reply).
     bool errorStatus = false;
+    // Carries nothing of the content: a client that takes it takes bytes it cannot tell from
+    // a reply unless it knows their digest.
+    bool garbage = false;
 };
 
 // Stalls, trickles, cuts, oversized and bomb bodies, garbage, endless headers, redirects
