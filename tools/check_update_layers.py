@@ -44,8 +44,10 @@ def calls(text, name, is_class):
         return re.search(rf"(?<![\w:]){name}\b", text) is not None
     for match in re.finditer(rf"(?<!\w){name}\s*\(", text):
         before = text[: match.start()]
-        # Qualified: a free function of the same name, or the member's own definition.
-        if before.endswith("::") and not (before.endswith(f"{CLASS}::") and before[before.rfind("\n") + 1] in " \t"):
+        # Qualified, it is a free function of the same name or, unindented, a definition; only
+        # an indented `TAutoUpdate::Name(` is a call.
+        indented = before[before.rfind("\n") + 1] in " \t"
+        if before.endswith("::") and not (before.endswith(f"{CLASS}::") and indented):
             continue
         after = text[closing_paren(text, match.end() - 1) :]
         # A host's override of the same name.
