@@ -1,56 +1,14 @@
 #include "AUpdate.h"
 
-#include <cmath>
-
-#include "ControlDate.h"
 #include "ControlFileStep.h"
-#include "ControlSerial.h"
-#include "ControlValues.h"
-#include "FileListStep.h"
 #include "FileChecks.h"
 #include "FileIO.h"
-#include "PrefixExpansion.h"
-#include "Registry.h"
-#include "SystemDate.h"
+#include "FileListStep.h"
 #include "Text.h"
 #include "UpdateSection.h"
-#include "VersionRules.h"
 
-namespace {
-
-std::string SystemFolder(UINT (*query)(UINT, LPWSTR))
-{
-    wchar_t path[MAX_PATH + 1] = {};
-    UINT length = query(MAX_PATH + 1, path);
-    return length > MAX_PATH ? std::string() : Narrow(std::wstring_view(path, length));
-}
-
-UINT WindowsFolder(UINT size, LPWSTR path) { return GetWindowsDirectoryW(path, size); }
-UINT CurrentFolder(UINT size, LPWSTR path) { return GetCurrentDirectoryW(size, path); }
-UINT TempFolder(UINT size, LPWSTR path) { return GetTempPathW(size, path); }
-
-const double kControlDateStartValue = EncodeDateTime(kControlDateStart);
-
-std::string ProgramFilesFolder()
-{
-    auto key = TRegistryKey::OpenForReading(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion");
-    return key ? key->ReadString("ProgramFilesDir").value_or("") : std::string();
-}
-
-} // namespace
-
-std::string TAutoUpdate::ControlValue(std::string_view section, std::string_view key,
-                                      std::string_view defaultValue) const
-{
-    return ::ControlValue(controlText_, section, key, defaultValue);
-}
-
-long long TAutoUpdate::ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const
-{
-    return ::ControlInteger(controlText_, section, key, defaultValue);
-}
-
-std::string TAutoUpdate::ControlFileURL() { return ExpandPrefixes(ReadLastURL().empty() ? URL : ReadLastURL()); }
+// The control file, the [update] evaluation and the file list, on UpdateTransfers and
+// UpdateState.
 
 int TAutoUpdate::FetchControlFile()
 {
@@ -94,92 +52,6 @@ int TAutoUpdate::FetchControlFile()
         silentRestart_ = application->SilentRestart;
     }
     return result.Code;
-}
-
-std::string TAutoUpdate::ExpandPrefixes(const std::string& value)
-{
-    std::string text = value;
-    if (OnConvertPrefix)
-        OnConvertPrefix(*this, text);
-    return ExpandPrefixNames(text, [this](const std::string& name) { return PrefixValue(name); });
-}
-
-std::string TAutoUpdate::PrefixValue(const std::string& name)
-{
-    std::string folder;
-    if (name == "WIN")
-        folder = SystemFolder(WindowsFolder);
-    else if (name == "APP")
-        folder = SystemFolder(CurrentFolder);
-    else if (name == "TMP")
-        folder = SystemFolder(TempFolder);
-    else if (name == "PF")
-        folder = ProgramFilesFolder();
-    return NormalisedFolder(folder);
-}
-
-double TAutoUpdate::ControlDateTime(const std::string& date, const std::string& time) const
-{
-    return ::ControlDateTime(date, time, DateFormat, DateSeparator, TimeSeparator);
-}
-
-std::string TAutoUpdate::RegistryPath() const { return LastURLEntry.Key + "\\" + LastURLEntry.Section; }
-
-std::string TAutoUpdate::ReadLastURL() const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return {};
-    return TRegistryKey::OpenOrCreateUserKey(RegistryPath()).ReadString("LastURL").value_or("");
-}
-
-void TAutoUpdate::StoreLastURL(const std::string& address) const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastURL", address);
-}
-
-std::optional<unsigned long long> TAutoUpdate::LastSerial() const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return std::nullopt;
-    const auto text = TRegistryKey::OpenOrCreateUserKey(RegistryPath()).ReadString("LastSerial");
-    return text ? ParseSerial(*text) : std::nullopt;
-}
-
-void TAutoUpdate::StoreSerial() const
-{
-    if (!serial_ || fileFailed_ || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*serial_));
-}
-
-double TAutoUpdate::LastUpdateDate()
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return kControlDateStartValue;
-    dateFromRegistry_ = true;
-    TRegistryKey key = TRegistryKey::OpenOrCreateUserKey(RegistryPath());
-    double result = kControlDateStartValue;
-    auto date = key.ReadString("LastDate");
-    auto day = date ? ParseShortDate(*date) : std::nullopt;
-    if (!day)
-        return result;
-    result = *day;
-    auto time = key.ReadString("LastTime");
-    if (auto timeOfDay = time ? ParseTime(*time) : std::nullopt)
-        result += *timeOfDay;
-    return result;
-}
-
-void TAutoUpdate::StoreLastUpdateDate(double dateTime) const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return;
-    TRegistryKey key = TRegistryKey::OpenOrCreateUserKey(RegistryPath());
-    key.WriteString("LastDate", ShortDateText(dateTime));
-    if (dateTime != std::floor(dateTime))
-        key.WriteString("LastTime", TimeText(dateTime));
 }
 
 // The host of the [update] evaluation and the file list: the component's prefixes, dates,

@@ -8,7 +8,8 @@
 #include "UpdatePrompts.h"
 #include "UpdaterCommandLine.h"
 
-// The download list and the post actions, wired to the component.
+// The download list and the post actions, wired to the component; on UpdateRestart,
+// UpdateTransfers and UpdateState.
 
 namespace {
 

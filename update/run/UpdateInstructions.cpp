@@ -7,6 +7,8 @@
 #include "UpdateDialogs.h"
 #include "UpdateStatus.h"
 
+// The pre-actions and the texts shown before an update; on UpdateTransfers and UpdateState.
+
 namespace {
 
 // A handler's answer: only 1 accepts, and a handler that does not answer declines.

@@ -16,7 +16,8 @@
 #include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
-// Cabinets, patches and the restart through the updater program.
+// Cabinets, patches and the restart through the updater program; on UpdateTransfers and
+// UpdateState.
 
 namespace {
 

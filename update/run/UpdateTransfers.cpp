@@ -17,6 +17,8 @@
 #include "VersionOrder.h"
 #include "WebTransfer.h"
 
+// The run's session and its transfers, and the post to the maker's server; on UpdateState.
+
 namespace {
 
 constexpr DWORD kReadBlock = 4096;
