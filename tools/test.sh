@@ -2,10 +2,10 @@
 # Sets up what is missing, builds, and runs every test under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/setup.sh
 # The update component's member files stay in layers: a circle of calls between them
 # fails the run before anything is built.
 python3 tools/check_update_layers.py
-bash tools/setup.sh
 source tools/env.sh
 source tools/display.sh
 
