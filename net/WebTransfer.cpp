@@ -92,7 +92,8 @@ std::string InternetErrorText(DWORD code)
 {
     // WinInet's own codes have their texts in wininet.dll, not among the system's.
     const bool wininet = code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_BASE + 999;
-    return std::to_string(code) + " = " + (wininet ? ModuleErrorMessage(code, L"wininet.dll") : SystemErrorMessage(code));
+    return std::to_string(code) + " = " +
+           (wininet ? ModuleErrorMessage(code, L"wininet.dll") : SystemErrorMessage(code));
 }
 
 bool WebAddress::SameServer(const WebAddress& other) const

@@ -196,7 +196,8 @@ void TransferAll(std::vector<std::unique_ptr<Exchange>>& exchanges)
 
 // Every update transfer against every way a server goes bad: each ends within its bounds,
 // takes nothing (no text, control file or reply, no file in place: the old target as it
-// was, no temporary file left; garbage only as the bytes it is), and the same component then takes a good reply from that server.
+// was, no temporary file left; garbage only as the bytes it is), and the same component
+// then takes a good reply from that server.
 TEST(UpdateHostile, EveryTransferEndsInTimeTakesNothingBadAndTheNextGoodReplyIsTaken)
 {
     const std::vector<Transfer> transfers = UpdateTransfers();

@@ -360,7 +360,8 @@ bool TAutoUpdate::ReceiveWebFile(HINTERNET session, const std::string& address, 
         TransferFile file(Widen(TransferFolder()));
         if (!file.IsOpen())
             FailToWrite(TransferFolder());
-        transfer.Receive(WriteOrFail(file, TransferFolder()), [&](uint64_t total) { return BlockArrived(target, total, transfer.AnnouncedLength()); });
+        transfer.Receive(WriteOrFail(file, TransferFolder()),
+                         [&](uint64_t total) { return BlockArrived(target, total, transfer.AnnouncedLength()); });
         return PutInPlace(file, target, guard);
     } catch (const TransferError& error) {
         return TransferFailed(error, address);
@@ -396,7 +397,8 @@ bool TAutoUpdate::ReceiveFtpFile(HINTERNET connection, const std::string& addres
                     throw TransferError(TransferFailure::Read, "FTP: reading failed");
                 return size_t(count);
             },
-            WriteOrFail(file, TransferFolder()), [&](uint64_t total) { return BlockArrived(target, total, expectedSize); });
+            WriteOrFail(file, TransferFolder()),
+            [&](uint64_t total) { return BlockArrived(target, total, expectedSize); });
     } catch (const TransferError& error) {
         return TransferFailed(error, address);
     }
