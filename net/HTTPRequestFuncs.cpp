@@ -105,12 +105,12 @@ bool HasPlainGzipSignature(std::string_view bytes)
            });
 }
 
-std::string ReplyTooLargeMessage()
+std::string ReplyTooLargeMessage(size_t limit)
 {
-    return "HTTP: reply larger than " + std::to_string(MaxReplySize) + " bytes";
+    return "HTTP: reply larger than " + std::to_string(limit) + " bytes";
 }
 
-void InflateGzip(std::string_view member, TMemoryStream& output)
+void InflateGzip(std::string_view member, TMemoryStream& output, size_t limit)
 {
     z_stream stream{};
     // 16 + MAX_WBITS: zlib reads the gzip header and checks the trailer's CRC and size.
@@ -133,8 +133,8 @@ void InflateGzip(std::string_view member, TMemoryStream& output)
         if (result != Z_OK && result != Z_STREAM_END)
             throw Exception("Error");
         size_t produced = sizeof chunk - stream.avail_out;
-        if (output.Size() + produced > MaxReplySize)
-            throw Exception(ReplyTooLargeMessage());
+        if (output.Size() + produced > limit)
+            throw Exception(ReplyTooLargeMessage(limit));
         output.Write(chunk, produced);
     }
 }

@@ -49,12 +49,12 @@ std::string MultipartBody(const std::vector<FormPair>& variables);
 bool HasPlainGzipSignature(std::string_view bytes);
 
 // Inflates one gzip member. Raises "Error" when it does not inflate, or the size error
-// when the result would exceed MaxReplySize.
-void InflateGzip(std::string_view member, TMemoryStream& output);
+// when the result would exceed the limit.
+void InflateGzip(std::string_view member, TMemoryStream& output, size_t limit = MaxReplySize);
 
 // The value of the first "name: value" line of that name (any case), without the blanks
 // around it; empty when there is none. The status line is no header.
 std::string HeaderValue(const std::vector<std::string>& headerLines, std::string_view name);
 
 // Error text when a reply body grows past the limit.
-std::string ReplyTooLargeMessage();
+std::string ReplyTooLargeMessage(size_t limit = MaxReplySize);

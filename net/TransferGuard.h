@@ -57,7 +57,7 @@ public:
     TransferGuard& operator=(const TransferGuard&) = delete;
 
     // Raises TransferError (Stopped) when the budget ends the transfer; asked before each read
-    // and each redirection.
+    // and each redirection, and while a request is being sent.
     void Check();
     // Counts a block in; raises TransferError (TooLarge) when it takes the transfer past its cap.
     void Take(std::string_view bytes);
@@ -66,6 +66,7 @@ public:
     // Raises TransferError (Digest) unless the bytes taken have the digest expected, if any.
     void CheckDigest();
     uint64_t Total() const { return total_; }
+    uint64_t MaxBytes() const { return maxBytes_; }
 
 private:
     TransferBudget& budget_;

@@ -1,9 +1,11 @@
 #include "WebTransfer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -31,6 +33,12 @@ bool QueryText(HINTERNET request, DWORD info, DWORD* index, std::string& text)
 
 // An address without a scheme is taken as http.
 std::string WithScheme(const std::string& url) { return url.find("://") == std::string::npos ? "http://" + url : url; }
+
+// The part after "#" names a place in the page: it stays with the reader.
+std::string RequestTarget(const WebAddress& address)
+{
+    return address.path + address.extraInfo.substr(0, address.extraInfo.find('#'));
+}
 
 bool IsRedirect(unsigned status)
 {
@@ -71,20 +79,24 @@ std::string CombineUrl(const std::string& base, const std::string& location)
 }
 
 // A request sent on a thread of its own: WinInet (Wine's, at least) reads a reply's head for
-// as long as a server keeps sending it, and the guard's limits must hold meanwhile. A sender given up on
-// is handed the handles, and closes them once WinInet lets go.
+// as long as a server keeps sending it, and the guard's limits must hold meanwhile. Given
+// up on, the request's handles are closed at once, which ends the send on Windows; Wine's
+// goes on until the server stops, so only so many given-up sends may be under way at once.
 struct PendingSend {
     std::mutex mutex;
     std::condition_variable finished;
+    bool entered = false;
+    bool abandoned = false;
     bool done = false;
     BOOL sent = FALSE;
     DWORD error = 0;
     std::wstring headers;
     std::string body;
-    InternetHandle session, connection, request;
 };
 
 constexpr std::chrono::milliseconds kSendCheckInterval{50};
+constexpr int kMaxSendsGivenUp = 8;
+std::atomic<int> sendsGivenUp{0};
 
 } // namespace
 
@@ -150,7 +162,7 @@ WebTransfer::WebTransfer(WebRequest request, TransferGuard& guard) : request_(st
         request_.session = ownSession_.Get();
     }
     guard_.Check();
-    Send(address, request_.target.empty() ? address.path + address.extraInfo : request_.target, true);
+    Send(address, request_.target.empty() ? RequestTarget(address) : request_.target, true);
     FollowRedirects(address);
     announced_ = QueryNumber(handle_.Get(), HTTP_QUERY_CONTENT_LENGTH);
 }
@@ -195,30 +207,46 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
 
 bool WebTransfer::SendAndWait()
 {
+    if (sendsGivenUp >= kMaxSendsGivenUp)
+        Fail(TransferFailure::Send, "HTTP: too many requests given up on are still waiting for their servers");
     auto pending = std::make_shared<PendingSend>();
     pending->headers = Widen(request_.headers);
     pending->body = request_.body;
-    std::thread([pending, request = handle_.Get()] {
+    const auto send = [pending, request = handle_.Get()] {
+        {
+            // A send given up before it began must not use handles closed meanwhile.
+            const std::lock_guard lock(pending->mutex);
+            if (pending->abandoned)
+                return;
+            pending->entered = true;
+        }
         const std::wstring& headers = pending->headers;
         std::string& body = pending->body;
         const BOOL sent = HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(), DWORD(headers.size()),
                                            body.empty() ? nullptr : body.data(), DWORD(body.size()));
         const DWORD error = GetLastError();
         const std::lock_guard lock(pending->mutex);
+        if (pending->abandoned)
+            --sendsGivenUp;
         pending->sent = sent;
         pending->error = error;
         pending->done = true;
         pending->finished.notify_one();
-    }).detach();
+    };
+    try {
+        std::thread(send).detach();
+    } catch (const std::system_error& error) {
+        Fail(TransferFailure::Send, std::string("HTTP: no thread for the request: ") + error.what());
+    }
 
     std::unique_lock lock(pending->mutex);
     while (!pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; })) {
         try {
             guard_.Check();
         } catch (const TransferError&) {
-            pending->session = std::move(ownSession_);
-            pending->connection = std::move(connection_);
-            pending->request = std::move(handle_);
+            pending->abandoned = true;
+            if (pending->entered)
+                ++sendsGivenUp;
             throw;
         }
     }
@@ -248,9 +276,8 @@ void WebTransfer::FollowRedirects(const WebAddress& first)
             request_.headers.clear();
             request_.body.clear();
         }
-        // The part after "#" names a place in the page: it stays with the reader. The
-        // credentials belong to the server they were given for, not to any it names.
-        Send(next, next.path + next.extraInfo.substr(0, next.extraInfo.find('#')), next.SameServer(first));
+        // The credentials belong to the server they were given for, not to any it names.
+        Send(next, RequestTarget(next), next.SameServer(first));
         from = std::move(next);
     }
 }
@@ -309,7 +336,7 @@ std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)
         return body;
     TMemoryStream inflated;
     try {
-        InflateGzip(body, inflated);
+        InflateGzip(body, inflated, size_t(guard_.MaxBytes()));
     } catch (const Exception& error) {
         throw TransferError(TransferFailure::Inflate, error.what());
     }

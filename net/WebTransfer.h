@@ -55,7 +55,8 @@ struct WebRequest {
 // follows redirections: to http and https addresses only, never from https to http, at most
 // MaxRedirects of them, a POST answered with 301, 302 or 303 going on as a GET. No cache
 // answers in the server's place, and certificates stay checked. The guard is asked before
-// every redirection and read, and counts every byte. Failures raise TransferError.
+// every redirection and read and while a request is sent, and counts every byte. Failures
+// raise TransferError.
 class WebTransfer {
 public:
     static constexpr unsigned MaxRedirects = 10;
@@ -74,7 +75,7 @@ public:
     // coding (gzip) is Encoded. A reply shorter than it announced is Cut; one longer than the
     // guard allows is TooLarge, before a byte is read when it announces so.
     void Receive(const BlockSink& sink, const BlockHandler& onBlock = {});
-    // The whole body, a plain gzip member inflated.
+    // The whole body, a plain gzip member inflated within the guard's cap.
     std::string ReceiveAll(const BlockHandler& onBlock = {});
 
 private:

@@ -109,12 +109,29 @@ struct Exchange {
     }
 };
 
+// A control file lands in the system's temporary folder, shared by every exchange: a taken one
+// goes at once, a refused one must not be there at all.
 std::optional<std::string> FetchedControlFile(RecordingUpdate& update, const std::string& address)
 {
     update.URL = address;
-    const bool taken = update.FetchControlFile() == 0;
+    if (update.FetchControlFile() != 0)
+        return std::nullopt;
     DeleteFileW(Widen(TAutoUpdate::TemporaryFolder() + update.FileNameFromURL(address)).c_str());
-    return taken ? std::optional(update.ControlValue("check", "marker")) : std::nullopt;
+    return update.ControlValue("check", "marker");
+}
+
+bool LandedInTemporaryFolder(const Exchange& exchange, const std::string& file)
+{
+    const std::wstring path = Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(file));
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// What a refused exchange may leave there: the good control file beside a refused signature.
+void RemoveFromTemporaryFolder(const Exchange& exchange)
+{
+    DeleteFileW(Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(exchange.transfer.file)).c_str());
+    for (const auto& [file, content] : exchange.transfer.others)
+        DeleteFileW(Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(file)).c_str());
 }
 
 std::vector<Transfer> UpdateTransfers()
@@ -227,6 +244,9 @@ TEST(UpdateHostile, EveryTransferEndsInTimeTakesNothingBadAndTheNextGoodReplyIsT
         EXPECT_EQ(exchange->target.Read(exchange->Name(exchange->transfer.file)), "old");
         EXPECT_EQ(exchange->target.Files().size(), 1u);
         EXPECT_EQ(exchange->temporary.Files(), std::vector<std::string>{});
+        if (!exchange->taken)
+            EXPECT_FALSE(LandedInTemporaryFolder(*exchange, exchange->transfer.file));
+        RemoveFromTemporaryFolder(*exchange);
     }
 
     // The program keeps working: the same component takes a good reply from the same server

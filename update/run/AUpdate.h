@@ -223,9 +223,6 @@ public:
                       const std::optional<std::string>& expectedSha256 = std::nullopt,
                       long long sizeLimit = kMaxTransferBytes,
                       TransferBudget::Kind kind = TransferBudget::Kind::Download);
-    bool CopyLocalFile(const std::string& source, const std::string& target,
-                       const std::optional<std::string>& expectedSha256 = std::nullopt,
-                       long long sizeLimit = kMaxTransferBytes);
     // A text file, or none when it cannot be had or is larger than sizeLimit.
     std::unique_ptr<TStringList> DownloadText(const std::string& address, long long sizeLimit = kMaxTextBytes,
                                               const std::optional<std::string>& expectedSha256 = std::nullopt);
@@ -316,7 +313,6 @@ private:
     bool ftpFolderEntered_ = false;
     double controlDate_ = 0;
     std::string controlText_;
-    bool transferCancelled_ = false;
     TransferBudget budget_;
     bool runUnderWay_ = false;
     bool stopReported_ = false;

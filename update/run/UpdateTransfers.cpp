@@ -13,7 +13,6 @@
 #include "Text.h"
 #include "UpdateStatus.h"
 #include "UpdatePaths.h"
-#include "UpdateSignature.h"
 #include "VersionOrder.h"
 #include "WebTransfer.h"
 
@@ -55,7 +54,6 @@ BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
         return true;
     };
 }
-
 
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
@@ -259,15 +257,13 @@ bool TAutoUpdate::TransferFailed(const TransferError& error, const std::string& 
     case TransferFailure::Open:
     case TransferFailure::Send:
     case TransferFailure::NoReply:
+    case TransferFailure::Redirect:
         Report(usInternetFileNotFound, address);
         break;
     case TransferFailure::Stopped:
         // The run's end is told once; each download given up for its speed is told.
         if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
             ReportStatus(usRunStopped, error.what(), 2, 6);
-        break;
-    case TransferFailure::Cancelled:
-        transferCancelled_ = true;
         break;
     default:
         break;
@@ -325,7 +321,6 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
     if (!namesFile && !StaysInsideFolder(Widen(localName)))
         return false;
     TransferGuard guard(budget_, kind, uint64_t(sizeLimit), expectedSha256);
-    transferCancelled_ = false;
     if (UpdateType == TAutoUpdateType::fileUpdate) {
         const std::string target = namesFile ? targetDir : targetDir + localName;
         if (!CopyLocalFile(address, target, guard))
@@ -421,14 +416,6 @@ void TAutoUpdate::FileArrived(const std::string& path, bool compressed)
     NotifyFileDownloaded(path);
     if (compressed && ToUpper(ExtensionOf(path)) != ".CAB")
         ExpandLZFile(path);
-}
-
-bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target,
-                                const std::optional<std::string>& expectedSha256, long long sizeLimit)
-{
-    TransferGuard guard(budget_, TransferBudget::Kind::Download, uint64_t(sizeLimit), expectedSha256);
-    transferCancelled_ = false;
-    return CopyLocalFile(source, target, guard);
 }
 
 bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target, TransferGuard& guard)

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ScriptedHttpServer.h"
+#include "Waiting.h"
+#include "WebTransfer.h"
+
+// A send given up on keeps its thread under Wine until the server stops sending: a server
+// with an endless reply head must not gather them without end, and once it stops they end.
+TEST(WebTransfer, SendsGivenUpOnAreBoundedAndEndWithTheirServer)
+{
+    auto endless = std::make_unique<ScriptedHttpServer>();
+    ScriptedReply head;
+    head.Raw = "HTTP/1.0 200 OK\r\nX-Filler: ";
+    head.EndlessAfterRaw = true;
+    endless->SetReply(head);
+    ScriptedHttpServer good;
+    ScriptedReply fine;
+    fine.Body = "fine";
+    good.SetReply(fine);
+
+    TransferBudget budget(TransferBudget::Limits{.runMs = 300});
+    auto failure = [&](const std::string& url) -> std::optional<TransferFailure> {
+        budget.Reset();
+        TransferGuard guard(budget, TransferBudget::Kind::Small, 1 << 20);
+        try {
+            WebTransfer(WebRequest{.url = url, .stepTimeoutMs = 5000}, guard).ReceiveAll();
+            return std::nullopt;
+        } catch (const TransferError& error) {
+            return error.Failure();
+        }
+    };
+
+    int stopped = 0;
+    std::optional<TransferFailure> last;
+    while ((last = failure(endless->Url())) == TransferFailure::Stopped && stopped < 20)
+        ++stopped;
+    EXPECT_EQ(last, TransferFailure::Send);
+    EXPECT_GE(stopped, 1);
+    EXPECT_LE(stopped, 8);
+    EXPECT_EQ(failure(good.Url()), TransferFailure::Send);
+
+    endless.reset();
+    EXPECT_TRUE(WaitUntil([&] { return !failure(good.Url()); }, 20000));
+}
