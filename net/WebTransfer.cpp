@@ -187,9 +187,10 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
         flags |= INTERNET_FLAG_SECURE;
     if (request_.keepConnection)
         flags |= INTERNET_FLAG_KEEP_CONNECTION;
+    const std::wstring version = Widen(request_.httpVersion);
     SetLastError(0);
     handle_.Reset(HttpOpenRequestW(connection_.Get(), Widen(request_.verb).c_str(), Widen(target).c_str(),
-                                   L"HTTP/1.0", nullptr, nullptr, flags, 0));
+                                   version.empty() ? nullptr : version.c_str(), nullptr, nullptr, flags, 0));
     const DWORD openError = GetLastError();
     if (openError != ERROR_SUCCESS && openError != ERROR_INSUFFICIENT_BUFFER && openError != ERROR_ALREADY_EXISTS)
         Fail(TransferFailure::Open, InternetErrorText(openError));

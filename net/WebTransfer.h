@@ -34,6 +34,8 @@ struct WebRequest {
     // What is asked of the server; empty: the address's path and query.
     std::string target;
     std::string verb = "GET";
+    // Empty: WinInet's own (HTTP/1.1).
+    std::string httpVersion = "HTTP/1.0";
     std::string headers; // further header lines, each ending in CR LF
     std::string body;
     // Sent only to the server of url, never to one a redirection names; when empty, those

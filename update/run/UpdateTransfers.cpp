@@ -343,6 +343,7 @@ bool TAutoUpdate::ReceiveWebFile(HINTERNET session, const std::string& address, 
 {
     try {
         WebTransfer transfer(WebRequest{.url = AddProxyCredentials(address, ProxyUserID, ProxyPassword),
+                                        .httpVersion = "",
                                         .session = session,
                                         .keepConnection = HTTPKeepAliveAuthentication,
                                         .stepTimeoutMs = RequestTimeoutMs,
@@ -492,6 +493,7 @@ void TAutoUpdate::SendPostUpdateInfo()
         WebTransfer transfer(WebRequest{.url = "http://" + PostUpdateInfo.Server + "/",
                                         .target = PostUpdateInfo.Action,
                                         .verb = "POST",
+                                        .httpVersion = "",
                                         .headers = "Content-Type: application/x-www-form-urlencoded\r\n",
                                         .body = PostUpdateInfo.Data,
                                         .agent = "TAutoUpdate",
