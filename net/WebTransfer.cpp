@@ -240,13 +240,20 @@ bool WebTransfer::SendAndWait()
         Fail(TransferFailure::Send, std::string("HTTP: no thread for the request: ") + error.what());
     }
 
-    std::unique_lock lock(pending->mutex);
-    while (!pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; })) {
+    for (;;) {
+        {
+            std::unique_lock lock(pending->mutex);
+            if (pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; }))
+                break;
+        }
+        if (request_.whileSending)
+            request_.whileSending();
         try {
             guard_.Check();
         } catch (const TransferError&) {
+            const std::lock_guard lock(pending->mutex);
             pending->abandoned = true;
-            if (pending->entered)
+            if (pending->entered && !pending->done)
                 ++sendsGivenUp;
             throw;
         }

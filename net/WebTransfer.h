@@ -51,6 +51,9 @@ struct WebRequest {
     unsigned stepTimeoutMs = 10000;
     // Most bytes one read takes.
     size_t readBlock = 4096;
+    // Called every few tens of milliseconds while a request is being sent: a window's thread
+    // keeps its messages handled.
+    std::function<void()> whileSending;
 };
 
 // The one way the program moves bytes over http and https. Construction sends the request and

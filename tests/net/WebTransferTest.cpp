@@ -46,3 +46,28 @@ TEST(WebTransfer, SendsGivenUpOnAreBoundedAndEndWithTheirServer)
     endless.reset();
     EXPECT_TRUE(WaitUntil([&] { return !failure(good.Url()); }, 20000));
 }
+
+// A window's thread goes on handling its messages while a server keeps silent, and a close
+// request among them ends the transfer there and then.
+TEST(WebTransfer, TheCallerIsCalledWhileSendingAndItsCancelEndsTheSend)
+{
+    ScriptedHttpServer silent;
+    ScriptedReply stall;
+    stall.StallMs = 60000;
+    silent.SetReply(stall);
+    TransferBudget budget;
+    TransferGuard guard(budget, TransferBudget::Kind::Small, 1 << 20);
+    int calls = 0;
+    const auto whileSending = [&] {
+        if (++calls == 3)
+            budget.Cancel();
+    };
+    try {
+        WebTransfer(WebRequest{.url = silent.Url(), .stepTimeoutMs = 20000, .whileSending = whileSending}, guard);
+        ADD_FAILURE() << "a silent server answered";
+    } catch (const TransferError& error) {
+        EXPECT_EQ(error.Failure(), TransferFailure::Stopped);
+        EXPECT_EQ(error.Verdict(), TransferBudget::Verdict::Cancelled);
+    }
+    EXPECT_EQ(calls, 3);
+}

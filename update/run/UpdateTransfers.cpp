@@ -347,7 +347,8 @@ bool TAutoUpdate::ReceiveWebFile(HINTERNET session, const std::string& address, 
                                         .session = session,
                                         .keepConnection = HTTPKeepAliveAuthentication,
                                         .stepTimeoutMs = RequestTimeoutMs,
-                                        .readBlock = kReadBlock},
+                                        .readBlock = kReadBlock,
+                                        .whileSending = [this] { PumpMessages(); }},
                              guard);
         if (transfer.Status() >= 300) {
             ReportStatus(usHttpStatus, std::to_string(transfer.Status()), 6, int(transfer.Status()));
@@ -497,7 +498,8 @@ void TAutoUpdate::SendPostUpdateInfo()
                                         .headers = "Content-Type: application/x-www-form-urlencoded\r\n",
                                         .body = PostUpdateInfo.Data,
                                         .agent = "TAutoUpdate",
-                                        .stepTimeoutMs = RequestTimeoutMs},
+                                        .stepTimeoutMs = RequestTimeoutMs,
+                                        .whileSending = [this] { PumpMessages(); }},
                              guard);
         PostUpdateInfo.PostReply = transfer.ReceiveAll([this](uint64_t) {
             PumpMessages();
