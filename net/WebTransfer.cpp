@@ -246,11 +246,11 @@ bool WebTransfer::SendAndWait()
             if (pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; }))
                 break;
         }
-        if (request_.whileSending)
-            request_.whileSending();
         try {
+            if (request_.whileSending)
+                request_.whileSending();
             guard_.Check();
-        } catch (const TransferError&) {
+        } catch (...) {
             const std::lock_guard lock(pending->mutex);
             pending->abandoned = true;
             if (pending->entered && !pending->done)
