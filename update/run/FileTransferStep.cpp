@@ -44,7 +44,8 @@ bool ReceiveWebFile(const FileTransferInput& input, const std::string& target, T
                     FileTransferHost& host)
 {
     try {
-        WebTransfer transfer(WebRequest{.url = WithProxyCredentials(input.Address, input.ProxyUser, input.ProxyPassword),
+        const std::string url = WithProxyCredentials(input.Address, input.ProxyUser, input.ProxyPassword);
+        WebTransfer transfer(WebRequest{.url = url,
                                         .httpVersion = "",
                                         .session = input.Connection,
                                         .keepConnection = input.KeepConnection,

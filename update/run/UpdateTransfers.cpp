@@ -15,7 +15,8 @@
 #include "VersionOrder.h"
 #include "WebTransfer.h"
 
-// The run's session and its transfers, and the post to the maker's server; on UpdateState.
+// The run's session, its transfers wired to FileTransferStep, and the post to the maker's
+// server; on UpdateState.
 
 namespace {
 
