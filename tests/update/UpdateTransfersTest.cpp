@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <regex>
+#include <utility>
 
 #include "FileIO.h"
+#include "FileTransferStep.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
+#include "UpdateStatus.h"
 #include "UpdateTestSupport.h"
 
 namespace {
@@ -29,6 +32,27 @@ ScriptedReply Reply(int status, std::string body)
     reply.Body = std::move(body);
     return reply;
 }
+
+// Answers as a case says and keeps what the step told it.
+struct RecordingTransferHost : FileTransferHost {
+    std::string localName;
+    bool allowsVersion = true;
+    bool cancels = false;
+    bool stopReported = false;
+    std::vector<int> ids;
+    std::vector<std::string> downloaded;
+
+    void ReportStatus(int id, const std::string&) override { ids.push_back(id); }
+    void ReportStatusWithCodes(int id, const std::string&, int, int) override { ids.push_back(id); }
+    bool FirstStopReport() override { return !std::exchange(stopReported, true); }
+    std::string FileNameFromURL(const std::string&) override { return localName; }
+    std::string ExpandPrefixes(const std::string& value) override { return value; }
+    void PumpMessages() override {}
+    bool BlockArrived(const std::string&, uint64_t, uint64_t) override { return !cancels; }
+    bool VersionAllowsReplacing(const std::wstring&, const std::string&) override { return allowsVersion; }
+    void FileDownloaded(const std::string& path) override { downloaded.push_back(path); }
+    void ExpandLzFile(const std::string&) override {}
+};
 
 } // namespace
 
@@ -210,5 +234,62 @@ TEST(UpdateTransfers, DialUpPathsAndTheirLogLines)
         const std::regex line(R"((^|\n)\d\d.\d\d.\d{4} \d\d.\d\d.\d\d : \[)" + std::to_string(id) +
                               R"(\]  \(Status:3\) \(Error:0\)\r\n)");
         EXPECT_TRUE(std::regex_search(log, line)) << id << " in\n" << log;
+    }
+}
+
+// The transfer step without the component: a folder copy steered by the host's answers. The
+// old target stays and the transfer folder keeps nothing unless the whole right file came.
+TEST(UpdateTransfers, FileTransferStepFollowsItsHost)
+{
+    struct Case {
+        const char* name;
+        const char* sourceName;
+        std::string localName = "app.txt";
+        std::optional<std::string> digest;
+        bool allowsVersion = true, cancels = false, runCancelled = false, stopReported = false;
+        bool expectedResult = false;
+        std::vector<int> expectedIds = {usDownload};
+    } cases[] = {
+        {.name = "whole right file", .sourceName = "new.txt", .digest = kPayloadSha256, .expectedResult = true},
+        {.name = "lower version", .sourceName = "new.txt", .allowsVersion = false},
+        {.name = "user cancels", .sourceName = "new.txt", .cancels = true},
+        {.name = "wrong digest", .sourceName = "new.txt", .digest = kOtherSha256},
+        {.name = "name leads out", .sourceName = "new.txt", .localName = "..\\app.txt"},
+        {.name = "missing source", .sourceName = "none.txt", .expectedIds = {usDownload, usLocalFileNotFound}},
+        {.name = "empty source", .sourceName = "empty.txt", .expectedIds = {usDownload, usZeroLengthSource}},
+        {.name = "run stopped", .sourceName = "new.txt", .runCancelled = true,
+         .expectedIds = {usDownload, usRunStopped}},
+        {.name = "run stopped, told before", .sourceName = "new.txt", .runCancelled = true, .stopReported = true},
+    };
+    ScratchFolder source;
+    source.Write("new.txt", kPayload);
+    source.Write("empty.txt", "");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder target, transfers;
+        target.Write("app.txt", "old\r\n");
+        RecordingTransferHost host;
+        host.localName = c.localName;
+        host.allowsVersion = c.allowsVersion;
+        host.cancels = c.cancels;
+        host.stopReported = c.stopReported;
+        TransferBudget budget;
+        if (c.runCancelled)
+            budget.Cancel();
+        bool ftpFolderEntered = false;
+        const bool result = RunFileTransferStep({.Address = source.File(c.sourceName),
+                                                 .TargetDir = target.Path(),
+                                                 .ExpectedSha256 = c.digest,
+                                                 .SizeLimit = TAutoUpdate::kMaxTransferBytes,
+                                                 .Carrier = TAutoUpdateType::fileUpdate,
+                                                 .FtpFolderEntered = ftpFolderEntered,
+                                                 .TransferFolder = transfers.Path(),
+                                                 .Budget = budget},
+                                                host);
+        EXPECT_EQ(result, c.expectedResult);
+        EXPECT_EQ(host.ids, c.expectedIds);
+        EXPECT_EQ(target.Read("app.txt"), c.expectedResult ? kPayload : "old\r\n");
+        EXPECT_EQ(host.downloaded.size(), c.expectedResult ? 1u : 0u);
+        EXPECT_TRUE(transfers.Files().empty());
     }
 }

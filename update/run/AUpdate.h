@@ -15,8 +15,6 @@
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"
-#include "TransferFile.h"
-#include "TransferGuard.h"
 #include "UpdateEntries.h"
 #include "UpdateModes.h"
 #include "UpdateSection.h"
@@ -258,11 +256,6 @@ private:
     bool RunOpenedSession();
     bool TextsAccepted();
     void PumpMessages();
-    // After each block: the window stays live, progress is told, and false when the handler
-    // cancels.
-    bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected);
-    // Reports what the failure asks to report; false.
-    bool TransferFailed(const TransferError& error, const std::string& address);
     bool Signed() const { return !PublicKeys.empty(); }
     // The folder of a run's temporary files: TempDirectory, or where that takes no file (a
     // program folder this user cannot write) a folder of the run's own in the system's
@@ -285,16 +278,10 @@ private:
     std::optional<unsigned long long> LastSerial() const;
     void StoreSerial() const;
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
-    bool ReceiveWebFile(HINTERNET session, const std::string& address, const std::string& target,
-                        TransferGuard& guard);
-    bool ReceiveFtpFile(HINTERNET connection, const std::string& address, const std::string& localName,
-                        const std::string& target, TransferGuard& guard);
-    bool CopyLocalFile(const std::string& source, const std::string& target, TransferGuard& guard);
-    bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard);
-    void FileArrived(const std::string& path, bool compressed);
     std::string RegistryPath() const;
     class ControlWire;
     class TextWire;
+    class TransferWire;
 
     // Run state.
     // WinInet stays loaded while a session may be opened and used: the connection test

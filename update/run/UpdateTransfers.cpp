@@ -4,26 +4,23 @@
 #include <utility>
 
 #include "Application.h"
-#include "AsciiCase.h"
-#include "EntryPath.h"
 #include "Exception.h"
 #include "FileIO.h"
+#include "FileTransferStep.h"
 #include "LzFile.h"
 #include "SystemLibrary.h"
 #include "Text.h"
+#include "TransferFile.h"
 #include "UpdateStatus.h"
-#include "UpdatePaths.h"
 #include "VersionOrder.h"
 #include "WebTransfer.h"
 
-// The run's session and its transfers, and the post to the maker's server; on UpdateState.
+// The run's session, its transfers wired to FileTransferStep, and the post to the maker's
+// server; on UpdateState.
 
 namespace {
 
-constexpr DWORD kReadBlock = 4096;
-constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kResponseChars = 1025;
-constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 // Between blocks the window stays live, yet a look into the message queue costs (under
 // Wine) about as much as reading a block: it is taken at most this often.
 constexpr ULONGLONG kPumpIntervalMs = 15;
@@ -38,21 +35,6 @@ bool CallWinInet(const char* name, Args... args)
         return true;
     Function* function = LibraryFunction<Function>(library, name);
     return !function || function(args...);
-}
-
-[[noreturn]] void FailToWrite(const std::string& folder)
-{
-    throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
-}
-
-// A file of the transfer folder that cannot be written ends the run.
-BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
-{
-    return [&file, folder](std::string_view block) {
-        if (!file.Write(block))
-            FailToWrite(folder);
-        return true;
-    };
 }
 
 // The reply is kept but never interpreted: a server cannot make it grow without end.
@@ -208,9 +190,7 @@ std::string TAutoUpdate::FileNameFromURL(const std::string& address)
 std::string TAutoUpdate::AddProxyCredentials(const std::string& address, const std::string& user,
                                              const std::string& password)
 {
-    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
-        return address;
-    return "http://" + user + ":" + password + "@" + address.substr(7);
+    return WithProxyCredentials(address, user, password);
 }
 
 void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
@@ -249,34 +229,6 @@ TAutoUpdate::TransferFolderScope::~TransferFolderScope()
     update_.transferFolder_.clear();
 }
 
-bool TAutoUpdate::TransferFailed(const TransferError& error, const std::string& address)
-{
-    switch (error.Failure()) {
-    case TransferFailure::Address:
-    case TransferFailure::Connect:
-    case TransferFailure::Open:
-    case TransferFailure::Send:
-    case TransferFailure::NoReply:
-    case TransferFailure::Redirect:
-        Report(usInternetFileNotFound, address);
-        break;
-    case TransferFailure::Stopped:
-        // The run's end is told once; each download given up for its speed is told.
-        if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported_, true))
-            ReportStatus(usRunStopped, error.what(), 2, 6);
-        break;
-    default:
-        break;
-    }
-    return false;
-}
-
-bool TAutoUpdate::BlockArrived(const std::string& name, uint64_t total, uint64_t expected)
-{
-    PumpMessages();
-    return !ProgressCancelled(name, static_cast<long long>(total), static_cast<long long>(expected));
-}
-
 bool TAutoUpdate::VersionAllowsReplacing(const std::wstring& candidate, const std::string& target)
 {
     switch (CompareFileVersions(candidate, Widen(target))) {
@@ -304,6 +256,36 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
     return cancel;
 }
 
+// The run's side of a transfer: its status lines, handlers and window.
+class TAutoUpdate::TransferWire : public FileTransferHost {
+public:
+    explicit TransferWire(TAutoUpdate& update) : update_(update) {}
+
+    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
+    void ReportStatusWithCodes(int id, const std::string& param, int statusCode, int errorCode) override
+    {
+        update_.ReportStatus(id, param, statusCode, errorCode);
+    }
+    bool FirstStopReport() override { return !std::exchange(update_.stopReported_, true); }
+    std::string FileNameFromURL(const std::string& address) override { return update_.FileNameFromURL(address); }
+    std::string ExpandPrefixes(const std::string& value) override { return update_.ExpandPrefixes(value); }
+    void PumpMessages() override { update_.PumpMessages(); }
+    bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected) override
+    {
+        update_.PumpMessages();
+        return !update_.ProgressCancelled(name, static_cast<long long>(total), static_cast<long long>(expected));
+    }
+    bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target) override
+    {
+        return update_.VersionAllowsReplacing(candidate, target);
+    }
+    void FileDownloaded(const std::string& path) override { update_.NotifyFileDownloaded(path); }
+    void ExpandLzFile(const std::string& path) override { update_.ExpandLZFile(path); }
+
+private:
+    TAutoUpdate& update_;
+};
+
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
                                long long sizeLimit, TransferBudget::Kind kind)
@@ -312,151 +294,24 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
-    Report(usDownload, address);
-    const std::string localName = FileNameFromURL(address);
-    // A target folder whose last part is a name names the target file itself.
-    const bool namesFile =
-        UpdateType == TAutoUpdateType::fileUpdate && !targetDir.empty() && !IsPathSeparator(targetDir.back());
-    // The name from the address (or the handler) must not lead out of the target folder.
-    if (!namesFile && !StaysInsideFolder(Widen(localName)))
-        return false;
-    TransferGuard guard(budget_, kind, uint64_t(sizeLimit), expectedSha256);
-    if (UpdateType == TAutoUpdateType::fileUpdate) {
-        const std::string target = namesFile ? targetDir : targetDir + localName;
-        if (!CopyLocalFile(address, target, guard))
-            return false;
-        FileArrived(target, compressed);
-        return true;
-    }
-    const std::string target = targetDir + localName;
-    const bool received = UpdateType == TAutoUpdateType::ftpUpdate
-                              ? ReceiveFtpFile(connection, address, localName, target, guard)
-                              : ReceiveWebFile(connection, address, target, guard);
-    if (!received)
-        return false;
-    FileArrived(target, compressed);
-    return true;
-}
-
-bool TAutoUpdate::ReceiveWebFile(HINTERNET session, const std::string& address, const std::string& target,
-                                 TransferGuard& guard)
-{
-    try {
-        WebTransfer transfer(WebRequest{.url = AddProxyCredentials(address, ProxyUserID, ProxyPassword),
-                                        .httpVersion = "",
-                                        .session = session,
-                                        .keepConnection = HTTPKeepAliveAuthentication,
-                                        .stepTimeoutMs = RequestTimeoutMs,
-                                        .readBlock = kReadBlock,
-                                        .whileSending = [this] { PumpMessages(); }},
-                             guard);
-        if (transfer.Status() >= 300) {
-            ReportStatus(usHttpStatus, std::to_string(transfer.Status()), 6, int(transfer.Status()));
-            return false;
-        }
-        TransferFile file(Widen(TransferFolder()));
-        if (!file.IsOpen())
-            FailToWrite(TransferFolder());
-        transfer.Receive(WriteOrFail(file, TransferFolder()),
-                         [&](uint64_t total) { return BlockArrived(target, total, transfer.AnnouncedLength()); });
-        return PutInPlace(file, target, guard);
-    } catch (const TransferError& error) {
-        return TransferFailed(error, address);
-    }
-}
-
-bool TAutoUpdate::ReceiveFtpFile(HINTERNET connection, const std::string& address, const std::string& localName,
-                                 const std::string& target, TransferGuard& guard)
-{
-    if (!FTPDirectory.empty() && !ftpFolderEntered_) {
-        FtpSetCurrentDirectoryW(connection, Widen(ExpandPrefixes(FTPDirectory)).c_str());
-        ftpFolderEntered_ = true;
-    }
-    WIN32_FIND_DATAW found{};
-    InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-    const uint64_t expectedSize = search ? (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
-    search.Reset();
-    InternetHandle request(
-        FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
-    if (!request) {
-        Report(usInternetFileNotFound, address);
-        return false;
-    }
-    TransferFile file(Widen(TransferFolder()));
-    if (!file.IsOpen())
-        FailToWrite(TransferFolder());
-    try {
-        MoveBlocks(
-            guard, kReadBlock,
-            [&](char* buffer, size_t size) {
-                DWORD count = 0;
-                if (!InternetReadFile(request.Get(), buffer, DWORD(size), &count))
-                    throw TransferError(TransferFailure::Read, "FTP: reading failed");
-                return size_t(count);
-            },
-            WriteOrFail(file, TransferFolder()),
-            [&](uint64_t total) { return BlockArrived(target, total, expectedSize); });
-    } catch (const TransferError& error) {
-        return TransferFailed(error, address);
-    }
-    // Closed before anything else happens on the connection, which carries one transfer at a time.
-    request.Reset();
-    return PutInPlace(file, target, guard);
-}
-
-// An empty transfer or a file that would lower a version never replaces anything: the
-// temporary file goes and the old target stays.
-bool TAutoUpdate::PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard)
-{
-    file.Close();
-    return guard.Total() > 0 && VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
-}
-
-// A cabinet marked compressed is left whole for its own step.
-void TAutoUpdate::FileArrived(const std::string& path, bool compressed)
-{
-    NotifyFileDownloaded(path);
-    if (compressed && ToUpper(ExtensionOf(path)) != ".CAB")
-        ExpandLZFile(path);
-}
-
-bool TAutoUpdate::CopyLocalFile(const std::string& source, const std::string& target, TransferGuard& guard)
-{
-    if (source == target) {
-        Report(usEqualFiles, source);
-        return false;
-    }
-    FileHandle input(
-        CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!input) {
-        Report(usLocalFileNotFound, source);
-        return false;
-    }
-    LARGE_INTEGER length{};
-    // An empty source would put an empty file in the target's place.
-    if (!GetFileSizeEx(input.Get(), &length) || length.QuadPart == 0) {
-        Report(usZeroLengthSource, source);
-        return false;
-    }
-    TransferFile file(Widen(TransferFolder()));
-    if (!file.IsOpen())
-        return false;
-    try {
-        MoveBlocks(
-            guard, kCopyBlock,
-            [&](char* buffer, size_t size) {
-                DWORD count = 0;
-                if (!ReadFile(input.Get(), buffer, DWORD(size), &count, nullptr))
-                    throw TransferError(TransferFailure::Read, "Cannot read " + source);
-                return size_t(count);
-            },
-            [&](std::string_view block) { return file.Write(block); },
-            [&](uint64_t total) { return BlockArrived(source, total, uint64_t(length.QuadPart)); });
-    } catch (const TransferError& error) {
-        return TransferFailed(error, source);
-    }
-    input.Reset();
-    return PutInPlace(file, target, guard);
+    TransferWire host(*this);
+    return RunFileTransferStep({.Address = address,
+                                .Compressed = compressed,
+                                .TargetDir = targetDir,
+                                .ExpectedSha256 = expectedSha256,
+                                .SizeLimit = sizeLimit,
+                                .Kind = kind,
+                                .Carrier = UpdateType,
+                                .Connection = connection,
+                                .ProxyUser = ProxyUserID,
+                                .ProxyPassword = ProxyPassword,
+                                .KeepConnection = HTTPKeepAliveAuthentication,
+                                .RequestTimeoutMs = RequestTimeoutMs,
+                                .FtpFolder = FTPDirectory,
+                                .FtpFolderEntered = ftpFolderEntered_,
+                                .TransferFolder = TransferFolder(),
+                                .Budget = budget_},
+                               host);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit,
@@ -510,7 +365,9 @@ void TAutoUpdate::SendPostUpdateInfo()
             Report(usPostConnectFailed);
         else if (error.Failure() == TransferFailure::Open)
             Report(usPostResourceFailed);
-        else if (error.Failure() == TransferFailure::Stopped)
-            TransferFailed(error, PostUpdateInfo.Server);
+        else if (error.Failure() == TransferFailure::Stopped) {
+            TransferWire host(*this);
+            ReportTransferFailure(error, PostUpdateInfo.Server, host);
+        }
     }
 }
