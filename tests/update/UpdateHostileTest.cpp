@@ -89,6 +89,11 @@ struct Exchange {
         return target.append(Name(file));
     }
     std::string Address(const std::string& file) const { return base + Target(file); }
+    // Where a file of the exchange lands in the system's temporary folder.
+    std::wstring TemporaryPath(const std::string& file) const
+    {
+        return Widen(TAutoUpdate::TemporaryFolder() + Name(file));
+    }
     std::string Label() const { return std::string(transfer.name) + " / " + hostile.name; }
 
     // The transfer's own file answered with the reply, the others as they are.
@@ -122,16 +127,15 @@ std::optional<std::string> FetchedControlFile(RecordingUpdate& update, const std
 
 bool LandedInTemporaryFolder(const Exchange& exchange, const std::string& file)
 {
-    const std::wstring path = Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(file));
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(exchange.TemporaryPath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // What a refused exchange may leave there: the good control file beside a refused signature.
 void RemoveFromTemporaryFolder(const Exchange& exchange)
 {
-    DeleteFileW(Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(exchange.transfer.file)).c_str());
+    DeleteFileW(exchange.TemporaryPath(exchange.transfer.file).c_str());
     for (const auto& [file, content] : exchange.transfer.others)
-        DeleteFileW(Widen(TAutoUpdate::TemporaryFolder() + exchange.Name(file)).c_str());
+        DeleteFileW(exchange.TemporaryPath(file).c_str());
 }
 
 std::vector<Transfer> UpdateTransfers()

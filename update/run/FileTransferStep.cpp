@@ -22,9 +22,11 @@ constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
     throw Exception("Cannot write a temporary file in " + folder + ": " + SystemErrorMessage(GetLastError()));
 }
 
-// A file of the transfer folder that cannot be written ends the run.
+// A file of the transfer folder that cannot be made or written ends the run.
 BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
 {
+    if (!file.IsOpen())
+        FailToWrite(folder);
     return [&file, folder](std::string_view block) {
         if (!file.Write(block))
             FailToWrite(folder);
@@ -58,8 +60,6 @@ bool ReceiveWebFile(const FileTransferInput& input, const std::string& target, T
             return false;
         }
         TransferFile file(Widen(input.TransferFolder));
-        if (!file.IsOpen())
-            FailToWrite(input.TransferFolder);
         transfer.Receive(WriteOrFail(file, input.TransferFolder), [&](uint64_t total) {
             return host.BlockArrived(target, total, transfer.AnnouncedLength());
         });
@@ -89,8 +89,6 @@ bool ReceiveFtpFile(const FileTransferInput& input, const std::string& localName
         return false;
     }
     TransferFile file(Widen(input.TransferFolder));
-    if (!file.IsOpen())
-        FailToWrite(input.TransferFolder);
     try {
         MoveBlocks(
             guard, kReadBlock,
