@@ -37,6 +37,15 @@ void ForEachLine(std::string_view text, Take take)
     }
 }
 
+// Each line of a paragraph the reader hands on: an empty paragraph is one empty line.
+template <typename Take>
+void ForEachParagraphLine(std::string_view paragraph, Take take)
+{
+    if (paragraph.empty())
+        take(paragraph);
+    ForEachLine(paragraph, take);
+}
+
 // Single-byte code pages turned to UTF-8 a byte at a time, from a table made once each.
 std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 {
@@ -60,6 +69,7 @@ std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 
 void TNewsLog::TakeLoadedLine(std::string_view line)
 {
+    entries_.Take(line.empty());
     if (const auto title = titleFinder_.Take(LineHash(line), line.empty()))
         loadedTitles_.push_back(*title);
 }
@@ -76,9 +86,16 @@ void TNewsLog::Load(std::string bytes)
     box_.Clear();
     preview_.Clear();
     preview_.SetVisible(false);
+    box_.SetVisible(false);
+    Take(std::move(bytes));
+}
+
+void TNewsLog::Take(std::string bytes)
+{
     loadedTitles_.clear();
     addedTitles_.clear();
     titleFinder_ = {};
+    entries_ = {};
     rtf_.Forget();
     pieces_.clear();
     nextPiece_ = 0;
@@ -89,7 +106,6 @@ void TNewsLog::Load(std::string bytes)
     // An empty log, too, stays out of the box until it is shown (see AppendEntry).
     filled_ = false;
     unread_ = std::move(bytes);
-    box_.SetVisible(false);
 }
 
 bool TNewsLog::Read()
@@ -132,11 +148,10 @@ void TNewsLog::LoadRtf(std::string bytes)
     const auto layout = ReadRtfText(
         bytes, DecodeCodePage,
         [&](std::string_view paragraph) {
-            if (paragraph.empty())
-                TakeLoadedLine(paragraph);
-            ForEachLine(paragraph, [&](std::string_view line) { TakeLoadedLine(line); });
+            ForEachParagraphLine(paragraph, [&](std::string_view line) { TakeLoadedLine(line); });
             anyParagraph = true;
             lastEmpty = paragraph.empty();
+            return false;
         },
         kParagraphsPerPiece);
     if (!layout)
@@ -280,6 +295,71 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 
 void TNewsLog::IndexEntry(const std::string& title)
 {
+    entries_.Take(false);
+    entries_.Take(false);
+    entries_.Take(true);
     endsWithLineBreak_ = true;
     addedTitles_.insert(LineHash(title));
+}
+
+std::optional<LogSurplus> TNewsLog::FindSurplus()
+{
+    if (!Read() || entries_.Entries() <= kMostEntries)
+        return std::nullopt;
+    const size_t moved = entries_.Entries() - kKeptEntries;
+    // Rich text of the box's kind, also when the file was not.
+    const std::string_view rtf = SaveToRtf();
+    // Asked for after each entry from the last one to move on: the first place the text
+    // can be cut at (an entry within a group cannot) is where the surplus ends.
+    struct Place {
+        size_t paragraphs;
+        size_t boxCharacters;
+    };
+    std::vector<Place> asked;
+    LogEntryCounter counter;
+    size_t paragraphs = 0;
+    size_t characters = 0;
+    const auto layout = ReadRtfText(
+        rtf, DecodeCodePage,
+        [&](std::string_view paragraph) {
+            ++paragraphs;
+            characters += Utf16Length(paragraph) + 1;
+            bool ends = false;
+            ForEachParagraphLine(paragraph, [&](std::string_view line) { ends = counter.Take(line.empty()); });
+            if (!ends || counter.Entries() < moved)
+                return false;
+            asked.push_back({paragraphs, characters});
+            return true;
+        },
+        0);
+    if (!layout || layout->resumePoints.empty())
+        return std::nullopt;
+    const RtfResumePoint& cut = layout->resumePoints.front();
+    const auto place =
+        std::find_if(asked.begin(), asked.end(), [&](const Place& p) { return p.paragraphs == cut.paragraphs; });
+    if (place == asked.end())
+        return std::nullopt;
+    LogSurplus surplus;
+    surplus.head = rtf.substr(0, layout->bodyStart);
+    surplus.entries = rtf.substr(layout->bodyStart, cut.offset - layout->bodyStart);
+    surplus.kept = std::string(surplus.head) + cut.formatting + std::string(rtf.substr(cut.offset));
+    surplus.boxCharacters = place->boxCharacters;
+    return surplus;
+}
+
+void TNewsLog::DropSurplus(LogSurplus surplus)
+{
+    if (!filled_) {
+        const bool previewShown = preview_.Visible();
+        Load(std::move(surplus.kept));
+        Read();
+        if (previewShown)
+            PrepareShow();
+        return;
+    }
+    // The box, read whole already, loses its first lines rather than being read again.
+    box_.RemoveStart(int(surplus.boxCharacters));
+    Take(std::move(surplus.kept));
+    Read();
+    Finish();
 }

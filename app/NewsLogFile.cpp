@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "FileIO.h"
+#include "NewsArchive.h"
 #include "Text.h"
 
 namespace {
@@ -52,12 +53,30 @@ bool TNewsLogFile::Open()
     return true;
 }
 
-void TNewsLogFile::Read()
+bool TNewsLogFile::ReadAndBound()
 {
     if (std::exchange(unopened_, false) && !Open())
         Unreadable();
     if (!log_.Read() && !MoveAside())
         Unreadable();
+    if (unread_ || !MoveSurplus())
+        return false;
+    Write();
+    return true;
+}
+
+bool TNewsLogFile::MoveSurplus()
+{
+    // Whatever fails, the log keeps its entries and tries again with the next one.
+    try {
+        auto surplus = log_.FindSurplus();
+        if (!surplus || !ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries))
+            return false;
+        log_.DropSurplus(std::move(*surplus));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool TNewsLogFile::MoveAside()
@@ -98,9 +117,13 @@ void TNewsLogFile::Save()
             if (!log_.HoldsTitle(title))
                 log_.AppendEntry(title, text);
     }
-    Read();
-    if (unread_)
+    if (ReadAndBound() || unread_)
         return;
+    Write();
+}
+
+void TNewsLogFile::Write()
+{
     try {
         WriteFileAtomically(path_, log_.SaveToRtf());
     } catch (const std::exception&) {
