@@ -92,14 +92,16 @@ void TNewsLog::Load(std::string bytes)
 
 void TNewsLog::Take(std::string bytes)
 {
-    loadedTitles_.clear();
-    addedTitles_.clear();
+    // Emptied with their room (clearing, or assigning {}, would keep it): a log that was
+    // long must not keep a long log's memory.
+    decltype(loadedTitles_)().swap(loadedTitles_);
+    decltype(addedTitles_)().swap(addedTitles_);
     titleFinder_ = {};
     entries_ = {};
     rtf_.Forget();
-    pieces_.clear();
+    decltype(pieces_)().swap(pieces_);
     nextPiece_ = 0;
-    unkept_.clear();
+    std::string().swap(unkept_);
     endsWithLineBreak_ = true;
     damaged_ = false;
     read_ = bytes.empty();
@@ -114,6 +116,9 @@ bool TNewsLog::Read()
         return !damaged_;
     read_ = true;
     std::string bytes = std::exchange(unread_, {});
+    // Room for every title at once (a title takes at least two more lines): grown by doubling,
+    // a long log's index would leave its smaller copies in the heap.
+    loadedTitles_.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) / 2);
     try {
         if (IsRtf(bytes)) {
             LoadRtf(std::move(bytes));
@@ -309,8 +314,9 @@ std::optional<LogSurplus> TNewsLog::FindSurplus()
     const size_t moved = entries_.Entries() - kKeptEntries;
     // Rich text of the box's kind, also when the file was not.
     const std::string_view rtf = SaveToRtf();
-    // Asked for after each entry from the last one to move on: the first place the text
+    // Asked for after the last entry to move and a few after it: the first place the text
     // can be cut at (an entry within a group cannot) is where the surplus ends.
+    constexpr size_t kPlacesAsked = 16;
     struct Place {
         size_t paragraphs;
         size_t boxCharacters;
@@ -326,7 +332,7 @@ std::optional<LogSurplus> TNewsLog::FindSurplus()
             characters += Utf16Length(paragraph) + 1;
             bool ends = false;
             ForEachParagraphLine(paragraph, [&](std::string_view line) { ends = counter.Take(line.empty()); });
-            if (!ends || counter.Entries() < moved)
+            if (!ends || counter.Entries() < moved || asked.size() == kPlacesAsked)
                 return false;
             asked.push_back({paragraphs, characters});
             return true;
@@ -342,7 +348,9 @@ std::optional<LogSurplus> TNewsLog::FindSurplus()
     LogSurplus surplus;
     surplus.head = rtf.substr(0, layout->bodyStart);
     surplus.entries = rtf.substr(layout->bodyStart, cut.offset - layout->bodyStart);
-    surplus.kept = std::string(surplus.head) + cut.formatting + std::string(rtf.substr(cut.offset));
+    // Made at its size at once: no copies of it are left behind in the heap.
+    surplus.kept.reserve(surplus.head.size() + cut.formatting.size() + rtf.size() - cut.offset);
+    surplus.kept.append(surplus.head).append(cut.formatting).append(rtf.substr(cut.offset));
     surplus.boxCharacters = place->boxCharacters;
     return surplus;
 }
