@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AppPath.h"
+#include "FileIO.h"
 #include "Win32Handle.h"
 
 namespace {
@@ -82,14 +83,8 @@ bool TakeOver(const std::wstring& from, const std::wstring& to)
 std::vector<std::wstring> DataFilesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names(std::begin(kDataFiles), std::end(kDataFiles));
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"news-archive*.rtf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.emplace_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (std::wstring& archive : FileNamesMatching(folder + L"news-archive*.rtf"))
+        names.push_back(std::move(archive));
     return names;
 }
 

@@ -345,21 +345,21 @@ std::optional<LogSurplus> TNewsLog::FindSurplus()
         std::find_if(asked.begin(), asked.end(), [&](const Place& p) { return p.paragraphs == cut.paragraphs; });
     if (place == asked.end())
         return std::nullopt;
-    LogSurplus surplus;
-    surplus.head = rtf.substr(0, layout->bodyStart);
-    surplus.entries = rtf.substr(layout->bodyStart, cut.offset - layout->bodyStart);
-    // Made at its size at once: no copies of it are left behind in the heap.
-    surplus.kept.reserve(surplus.head.size() + cut.formatting.size() + rtf.size() - cut.offset);
-    surplus.kept.append(surplus.head).append(cut.formatting).append(rtf.substr(cut.offset));
-    surplus.boxCharacters = place->boxCharacters;
-    return surplus;
+    return LogSurplus{rtf.substr(0, layout->bodyStart), rtf.substr(layout->bodyStart, cut.offset - layout->bodyStart),
+                      cut, place->boxCharacters};
 }
 
-void TNewsLog::DropSurplus(LogSurplus surplus)
+void TNewsLog::DropSurplus(const LogSurplus& surplus)
 {
+    // The kept entries after the head, made at their size at once: no copies of them are
+    // left behind in the heap.
+    const std::string_view rtf = rtf_.Text();
+    std::string kept;
+    kept.reserve(surplus.head.size() + surplus.keptFrom.formatting.size() + rtf.size() - surplus.keptFrom.offset);
+    kept.append(surplus.head).append(surplus.keptFrom.formatting).append(rtf.substr(surplus.keptFrom.offset));
     if (!filled_) {
         const bool previewShown = preview_.Visible();
-        Load(std::move(surplus.kept));
+        Load(std::move(kept));
         Read();
         if (previewShown)
             PrepareShow();
@@ -367,7 +367,7 @@ void TNewsLog::DropSurplus(LogSurplus surplus)
     }
     // The box, read whole already, loses its first lines rather than being read again.
     box_.RemoveStart(int(surplus.boxCharacters));
-    Take(std::move(surplus.kept));
+    Take(std::move(kept));
     Read();
     Finish();
 }

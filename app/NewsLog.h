@@ -22,8 +22,8 @@ struct LogSurplus {
     // Views of the log's rich text: its head (up to the body) and the oldest entries.
     std::string_view head;
     std::string_view entries;
-    // The rest, the newest kKeptEntries entries, as a document of its own.
-    std::string kept;
+    // The place the kept entries start at and the formatting in force there.
+    RtfResumePoint keptFrom;
     // The oldest entries' characters in the box.
     size_t boxCharacters = 0;
 };
@@ -59,7 +59,8 @@ public:
     // the rich text can be cut where one ends.
     std::optional<LogSurplus> FindSurplus();
     // Only the kept entries stay, in the box too; nothing may change the log in between.
-    void DropSurplus(LogSurplus surplus);
+    void DropSurplus(const LogSurplus& surplus);
+    size_t Entries() const { return entries_.Entries(); }
 
 private:
     // Everything known of a log forgotten, the bytes to be read when needed.

@@ -67,16 +67,22 @@ bool TNewsLogFile::ReadAndBound()
 
 bool TNewsLogFile::MoveSurplus()
 {
-    // Whatever fails, the log keeps its entries and tries again with the next one.
-    try {
-        auto surplus = log_.FindSurplus();
-        if (!surplus || !ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries))
-            return false;
-        log_.DropSurplus(std::move(*surplus));
-        return true;
-    } catch (const std::exception&) {
+    // Whatever fails (another program holds the archive), the log keeps its entries, and the
+    // move is tried again with the next entry, not at every reading.
+    if (log_.Entries() == entriesAtFailedMove_)
         return false;
+    try {
+        const auto surplus = log_.FindSurplus();
+        if (surplus && ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries)) {
+            log_.DropSurplus(*surplus);
+            return true;
+        }
+        if (!surplus && log_.Entries() <= kMostEntries)
+            return false;
+    } catch (const std::exception&) {
     }
+    entriesAtFailedMove_ = log_.Entries();
+    return false;
 }
 
 bool TNewsLogFile::MoveAside()

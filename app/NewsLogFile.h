@@ -42,6 +42,8 @@ private:
     TNewsLog& log_;
     bool unopened_ = false;
     bool unread_ = false;
+    // How many entries the log held when moving its oldest failed.
+    size_t entriesAtFailedMove_ = 0;
     // Entries made while the file is unread, to follow its items once it is read.
     std::vector<std::pair<std::string, std::string>> entriesWhileUnread_;
 };

@@ -310,12 +310,8 @@ public:
     }
     ~TestFolder()
     {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((path_ + L"*").c_str(), &found);
-        do
-            DeleteFileW((path_ + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
+        for (const std::wstring& name : FileNamesMatching(path_ + L"*"))
+            DeleteFileW((path_ + name).c_str());
         RemoveDirectoryW(path_.c_str());
     }
     std::wstring File(const wchar_t* name) const { return path_ + name; }

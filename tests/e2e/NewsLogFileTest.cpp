@@ -11,16 +11,7 @@ namespace {
 // The names of the program folder's files that start with the prefix.
 std::vector<std::wstring> FilesStartingWith(const ProgramFolder& folder, const std::wstring& prefix)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder.File(prefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.emplace_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return FileNamesMatching(folder.File(prefix + L"*"));
 }
 
 bool LogBoxShown(const RunningProgram& program)
