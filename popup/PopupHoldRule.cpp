@@ -19,7 +19,7 @@ bool MustHoldPopups(const PopupHoldFacts& facts)
            window.bottom >= monitor.bottom;
 }
 
-bool FocusAssistIsOn(long status, std::span<const std::byte> profile)
+bool FocusAssistIsOn(std::int32_t status, std::span<const std::byte> profile)
 {
     if (status < 0 || profile.size() != 4)
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 
@@ -20,7 +21,8 @@ struct HoldRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-// What the hold rule looks at: the shell's state, and the window in front on its monitor.
+// What the hold rule looks at: the shell's state, Focus Assist, and the window in front on
+// its monitor.
 struct PopupHoldFacts {
     int shellState = snsUnknown;
     // Focus Assist is on, in any of its modes; the shell's state no longer tells.
@@ -41,13 +43,13 @@ struct PopupHoldFacts {
 bool MustHoldPopups(const PopupHoldFacts& facts);
 
 // The status a missing system function stands for (STATUS_ENTRYPOINT_NOT_FOUND).
-constexpr long kStatusEntryPointNotFound = long(0xC0000139);
+constexpr std::int32_t kStatusEntryPointNotFound = std::int32_t(0xC0000139);
 
 // Focus Assist's active profile as the shell publishes it: the status of the read and the
 // bytes it gave. A 4-byte profile: 0 off, 1 priority only, 2 alarms only; any other
 // non-zero profile is a newer mode of the same and counts as on. What cannot be read
 // (a failed or missing call, another size) is off: nothing is held then.
-bool FocusAssistIsOn(long status, std::span<const std::byte> profile);
+bool FocusAssistIsOn(std::int32_t status, std::span<const std::byte> profile);
 
 // The line that tells how many more items came while popups were held: "a 2 další zprávy".
 std::string MoreItemsText(int others);

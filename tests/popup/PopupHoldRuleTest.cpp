@@ -55,10 +55,10 @@ TEST(PopupHoldRule, FocusAssistIsOnInEveryModeAndOffWhenItsProfileCannotBeRead)
             out.push_back(std::byte(value));
         return out;
     };
-    const long ok = 0, bufferTooSmall = long(0xC0000023);
+    const std::int32_t ok = 0, bufferTooSmall = std::int32_t(0xC0000023);
     const struct {
         const char* what;
-        long status;
+        std::int32_t status;
         std::vector<std::byte> profile;
         bool on;
     } rows[] = {
