@@ -21,9 +21,10 @@ bool IsDesktop(HWND window)
 }
 
 // Focus Assist has no documented call, and the shell's notification state does not follow
-// it. Its profile is the undocumented notification state WNF_SHEL_QUIETHOURS_ACTIVE_PROFILE_CHANGED,
-// read with ntdll's undocumented NtQueryWnfStateData, looked up at run time: Windows before
-// Focus Assist, and Wine, lack it or fail it, and then nothing is held for it.
+// it. Its profile is kept in the undocumented notification state
+// WNF_SHEL_QUIETHOURS_ACTIVE_PROFILE_CHANGED, read with ntdll's undocumented
+// NtQueryWnfStateData, looked up at run time: Windows before Focus Assist, and Wine, lack it
+// or fail it, and then nothing is held for it.
 bool ReadFocusAssistOn()
 {
     using QueryWnfStateData = LONG(NTAPI*)(const ULONGLONG* stateName, const GUID* typeId, const void* scope,
