@@ -27,15 +27,6 @@ ScriptedReply Reply(std::string body, std::vector<std::string> headers = {})
     return reply;
 }
 
-ScriptedReply Redirect(const std::string& location)
-{
-    ScriptedReply reply;
-    reply.Status = 302;
-    reply.Reason = "Found";
-    reply.Headers = {"Location: " + location};
-    return reply;
-}
-
 // A server that answers any conditional request with a 304, as an honest one does to "*" or
 // to a date later than its page's (and a wrong one to anything); else with the page.
 ScriptedReply AnswersConditionalsWith304(const RecordedRequest& request, const std::string& text)

@@ -16,15 +16,6 @@ ScriptedReply Reply(std::string body)
     return reply;
 }
 
-ScriptedReply Redirect(const std::string& location)
-{
-    ScriptedReply reply;
-    reply.Status = 302;
-    reply.Reason = "Found";
-    reply.Headers = {"Location: " + location};
-    return reply;
-}
-
 ScriptedReply Raw(std::string bytes, bool endless = false)
 {
     ScriptedReply reply;
@@ -53,6 +44,15 @@ std::string BinaryGarbage()
 }
 
 } // namespace
+
+ScriptedReply Redirect(const std::string& location)
+{
+    ScriptedReply reply;
+    reply.Status = 302;
+    reply.Reason = "Found";
+    reply.Headers = {"Location: " + location};
+    return reply;
+}
 
 ScriptedReply TrickledHead()
 {
