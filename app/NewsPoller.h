@@ -50,9 +50,8 @@ private:
 
 // One poll of the news page on its own thread: fetch, fetch status, first item row.
 // Errors end the poll quietly; one of the request shows as fetch status 2, and the item
-// stays as it was. The worker
-// shares the state, so a poll still running when the program ends never writes into
-// freed memory.
+// stays as it was. The worker shares the state, so a poll still running when the program
+// ends never writes into freed memory.
 class TSR : public TThread {
 public:
     // With memory, the poll is conditional and reports its outcome there.

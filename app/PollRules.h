@@ -37,8 +37,9 @@ PageValidators KeptValidators(std::string_view etag, std::string_view lastModifi
 // validators, nothing for those that are empty.
 std::string ConditionalHeaders(const PageValidators& validators);
 
-// The longest validators are sent back: a server that wrongly answers them with a 304 holds
-// the news back no longer than this, as a poll without them then brings the page.
+// How long after the 200 that gave them validators are sent back: a server that wrongly
+// answers them with a 304 holds the news back no longer than this, as a poll without them
+// then brings the page (and validators anew).
 inline constexpr uint64_t ValidatorLifetimeMs = 3600 * 1000;
 
 // The validators of the last 200 reply, kept for the address that gave it. Times are
@@ -48,8 +49,8 @@ public:
     // Those of the reply that came from url at nowMs; a 200 without validators forgets them.
     void Keep(const std::string& url, PageValidators validators, uint64_t nowMs);
     // What a poll of url sends at nowMs: nothing for another address (a poll that was
-    // redirected kept them for the address it ended at), nothing once they have been sent
-    // for ValidatorLifetimeMs.
+    // redirected kept them for the address it ended at), nothing once ValidatorLifetimeMs
+    // have passed since they were kept.
     PageValidators ForPoll(const std::string& url, uint64_t nowMs) const;
 
 private:

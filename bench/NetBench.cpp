@@ -156,8 +156,9 @@ int RunLineEndsPoll()
     const double before = PeakResidentMiB(self, GetCurrentProcess());
     StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"));
     worker->WaitFor();
+    const double after = PeakResidentMiB(self, GetCurrentProcess());
     std::printf("reply %zu bytes; peak resident %.1f MiB before the poll, %.1f MiB after it; fetch status %d\n",
-                reply.Body.size(), before, PeakResidentMiB(self, GetCurrentProcess()), int(state->Snapshot().FetchStatus));
+                reply.Body.size(), before, after, int(state->Snapshot().FetchStatus));
     return 0;
 }
 

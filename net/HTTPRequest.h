@@ -15,9 +15,10 @@
 
 // One HTTP request at a time through WinInet: GET with an extra query, or POST with a
 // URL-encoded or multipart form. The reply body comes back as bytes and as lines,
-// inflated first when it is a plain gzip member, at most MaxReplyBytes of it. Redirections are followed to http and
-// https addresses only, never from https to http, at most MaxRedirects of them; UserName
-// and Password go only to the server of URL. Errors raise Exception.
+// inflated first when it is a plain gzip member, at most MaxReplyBytes of it. Redirections
+// are followed to http and https addresses only, never from https to http, at most
+// MaxRedirects of them; UserName and Password go only to the server of URL. Errors raise
+// Exception.
 class THTTPRequest : public TComponent {
 public:
     explicit THTTPRequest(TComponent* owner = nullptr);
