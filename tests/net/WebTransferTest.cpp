@@ -49,8 +49,9 @@ TEST(WebTransfer, SendsGivenUpOnAreBoundedByServerAndEndWithTheirServer)
         ++stopped;
     EXPECT_EQ(last.failure, TransferFailure::Send);
     EXPECT_TRUE(tooMany(last)) << last.message;
-    EXPECT_GE(stopped, 1);
-    EXPECT_LE(stopped, 8);
+    // Eight under way refuse the next; a transfer stopped before its send began (a loaded
+    // machine) leaves none.
+    EXPECT_GE(stopped, 8);
     EXPECT_EQ(transfer(good.Url()).failure, std::nullopt) << "another server's transfer was stopped";
 
     endless.reset();
