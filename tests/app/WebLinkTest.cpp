@@ -20,15 +20,20 @@ TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
     EXPECT_TRUE(ShellResultIsSuccess(42));
 }
 
-TEST(WebLink, FailedWebLinkTellsTheUserInAnErrorBox)
+// An address the shell cannot open, and one it could but a link may not (a program), both
+// end in the same error box and nothing is started.
+TEST(WebLink, FailedOrRefusedWebLinkTellsTheUserInAnErrorBox)
 {
     TApplication application;
     application.SetTitle("Soriel link test");
-    ErrorBoxReader::text.clear();
-    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
-    OpenWebLink("nosuchscheme-soriel://host/", nullptr);
-    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
-    EXPECT_EQ(ErrorBoxReader::title, L"Soriel link test") << "the application's title";
-    EXPECT_TRUE(ErrorBoxReader::okButton);
-    EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
+    for (const char* address : {"nosuchscheme-soriel://host/", "C:\\windows\\system32\\hostname.exe"}) {
+        SCOPED_TRACE(address);
+        ErrorBoxReader::text.clear();
+        SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
+        OpenWebLink(address, nullptr);
+        EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
+        EXPECT_EQ(ErrorBoxReader::title, L"Soriel link test") << "the application's title";
+        EXPECT_TRUE(ErrorBoxReader::okButton);
+        EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
+    }
 }

@@ -7,6 +7,7 @@
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateDialogs.h"
+#include "UpdateSigner.h"
 #include "UpdateTestSupport.h"
 
 namespace {
@@ -23,10 +24,13 @@ struct Case {
     std::vector<int> instructionStatuses; // 934 to 942, in order
     std::vector<std::string> textsHandled;
     std::vector<std::string> requests; // after the control file
+    bool signedRun = false;            // its files with their digests
 };
 
 const std::string kWhatsNew = "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\n";
 const std::string kAgreement = "[eula]\r\nfile=SERVER/eula.txt\r\n";
+// sha256sum of the what's-new text the server gives.
+const std::string kWhatsNewSha256 = "7bbb478b59bb63a6d9258d521f3b832f61fab89f738eee985e0f415fefcf332b";
 
 void SetHandler(TAutoUpdateTextDownloaded& handler, Answer answer, const char* name, std::vector<std::string>& handled)
 {
@@ -81,6 +85,11 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
          Answer::Accept, {Expect(L"Pokračovat?", IDNO)}, {936}, {}, {}},
         {"query accepted", "[action]\r\nquery=Pokračovat?\r\n", Answer::Accept, Answer::Accept,
          {Expect(L"Pokračovat?", IDYES)}, {936}, {}, {"/files/data.txt"}},
+        // A signed control file vouches for a text only through its digest.
+        {"signed: a text without its digest is neither fetched nor shown, and ends the run", kWhatsNew,
+         Answer::Accept, Answer::Accept, {}, {937}, {}, {}, true},
+        {"signed: a text with its digest", "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\nsha256=" + kWhatsNewSha256 + "\r\n",
+         Answer::Accept, Answer::Accept, {}, {937}, {"whatsnew: Nové\r\n"}, {"/whatsnew.txt", "/files/data.txt"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,12 +98,14 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         std::string sections = c.sections;
         for (size_t at; (at = sections.find("SERVER")) != std::string::npos;)
             sections.replace(at, 6, server.Url(""));
-        const std::map<std::string, std::string> files = {
-            {"/app1h.inf", "[update]\r\ndate=02/01/2020\r\n" + sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" +
-                               server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() + "\r\n"},
-            {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
-            {"/eula.txt", "Smlouva"},
-            {"/files/data.txt", kPayload}};
+        const std::string control = "[update]\r\ndate=02/01/2020\r\n" + std::string(c.signedRun ? "serial=1\r\n" : "") +
+                                    sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+                                    "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
+        const std::map<std::string, std::string> files = {{"/app1h.inf", control},
+                                                          {"/app1h.inf.sig", SignControlFile(control)},
+                                                          {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
+                                                          {"/eula.txt", "Smlouva"},
+                                                          {"/files/data.txt", kPayload}};
         server.SetHandler([&](const RecordedRequest& request) {
             auto found = files.find(request.Target);
             return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
@@ -106,6 +117,8 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
         update.URL = server.Url("/app1h.inf");
         update.TempDirectory = target.Path();
+        if (c.signedRun)
+            update.PublicKeys = BuiltInUpdatePublicKeys();
         std::vector<std::string> handled;
         SetHandler(update.OnDownloadedWhatsNew, c.whatsNew, "whatsnew", handled);
         SetHandler(update.OnDownloadedEULA, c.agreement, "eula", handled);
@@ -123,7 +136,7 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         EXPECT_EQ(handled, c.textsHandled);
         std::vector<std::string> requests;
         for (const RecordedRequest& request : server.Requests())
-            if (request.Target != "/app1h.inf")
+            if (request.Target != "/app1h.inf" && request.Target != "/app1h.inf.sig")
                 requests.push_back(request.Target);
         EXPECT_EQ(requests, c.requests);
     }
@@ -220,7 +233,7 @@ TEST(UpdateInstructionsRun, PromptsBeforeDownloadsAndRestart)
         }
         std::vector<std::string> requests;
         for (const RecordedRequest& request : server.Requests())
-            if (request.Target != "/app1h.inf")
+            if (request.Target != "/app1h.inf" && request.Target != "/app1h.inf.sig")
                 requests.push_back(request.Target);
         EXPECT_EQ(requests, c.expectedRequests);
         EXPECT_EQ(end, c.expectedEnd);

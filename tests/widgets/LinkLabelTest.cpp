@@ -3,7 +3,12 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
+#include "AccessibleClient.h"
 #include "ClientPixel.h"
+#include "ComApartment.h"
+#include "ComPtr.h"
 #include "Cursors.h"
 #include "ErrorBoxReader.h"
 #include "Forms.h"
@@ -44,6 +49,14 @@ struct OpenedMarker {
 };
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+VARIANT ChildId(long id)
+{
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
 
 TEST(LinkLabel, ClickOpensOnlyALinkAddressAndShowsTheLinkErrorForAnyOther)
 {
@@ -138,6 +151,69 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterActsOnTheFocusedOne)
     SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     Press(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return upper->Visited(); }, 15000));
+    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
+    EXPECT_FALSE(target.Opened());
+    EXPECT_FALSE(lower->Visited());
+}
+
+// What assistive technology asks of the links, through the system as a screen reader would:
+// where each is, which is under a point, and their default action, which takes the click's way.
+TEST(LinkLabel, AssistiveTechnologyFindsTheLinksAndActsOnThem)
+{
+    static const ComApartment apartment;
+    OpenedMarker target;
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    auto* upper = new TLinkLabel(&form);
+    upper->SetBounds(10, 10, 80, 13);
+    upper->SetParent(&form);
+    upper->SetCaption("nahoře");
+    upper->URL = Narrow(target.script);
+    auto* lower = new TLinkLabel(&form);
+    lower->SetBounds(30, 60, 90, 20);
+    lower->SetParent(&form);
+    lower->SetCaption("dole");
+    form.LoadedTree();
+    form.Show();
+    ComPtr<IAccessible> client;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(form.Handle(), DWORD(OBJID_CLIENT), kIIDAccessible,
+                                                     reinterpret_cast<void**>(client.Put()))));
+    const auto childNamed = [&](const std::wstring& name) {
+        long count = 0;
+        client->get_accChildCount(&count);
+        for (long id = 1; id <= count; ++id) {
+            BSTR text = nullptr;
+            const bool named = SUCCEEDED(client->get_accName(ChildId(id), &text)) && text &&
+                               name == text;
+            SysFreeString(text);
+            if (named)
+                return id;
+        }
+        return -1L;
+    };
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    for (TLinkLabel* link : {upper, lower}) {
+        const long id = childNamed(Widen(link->Caption()));
+        ASSERT_GT(id, 0);
+        long left = 0, top = 0, width = 0, height = 0;
+        ASSERT_EQ(client->accLocation(&left, &top, &width, &height, ChildId(id)), S_OK);
+        EXPECT_EQ((std::vector<long>{left, top, width, height}),
+                  (std::vector<long>{origin.x + link->Left(), origin.y + link->Top(), link->Width(), link->Height()}));
+        VARIANT hit{};
+        ASSERT_EQ(client->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+        EXPECT_EQ(hit.vt, VT_I4);
+        EXPECT_EQ(hit.lVal, id);
+    }
+    VARIANT backdrop{};
+    ASSERT_EQ(client->accHitTest(origin.x + 150, origin.y + 30, &backdrop), S_OK);
+    EXPECT_EQ(backdrop.lVal, CHILDID_SELF);
+
+    // A program's path where an address should be: refused, as a click would refuse it.
+    ErrorBoxReader::text.clear();
+    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
+    EXPECT_EQ(client->accDoDefaultAction(ChildId(childNamed(L"nahoře"))), S_OK);
+    EXPECT_TRUE(upper->Visited());
     EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
     EXPECT_FALSE(target.Opened());
     EXPECT_FALSE(lower->Visited());
