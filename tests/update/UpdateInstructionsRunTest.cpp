@@ -21,7 +21,7 @@ struct Case {
     Answer whatsNew;
     Answer agreement;
     std::vector<DialogDriver::Step> dialogs;
-    std::vector<int> instructionStatuses; // 934 to 942, in order
+    std::vector<int> instructionStatuses; // 934 to 942 and 960, in order
     std::vector<std::string> textsHandled;
     std::vector<std::string> requests; // after the control file
     bool signedRun = false;            // its files with their digests
@@ -88,6 +88,8 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         // A signed control file vouches for a text only through its digest.
         {"signed: a text without its digest is neither fetched nor shown, and ends the run", kWhatsNew,
          Answer::Accept, Answer::Accept, {}, {937}, {}, {}, true},
+        {"signed: a page over http is not opened", "[action]\r\nshowURL=http://127.0.0.1:9/zpravy\r\n", Answer::None,
+         Answer::None, {}, {942, 960}, {}, {"/files/data.txt"}, true},
         {"signed: a text with its digest", "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\nsha256=" + kWhatsNewSha256 + "\r\n",
          Answer::Accept, Answer::Accept, {}, {937}, {"whatsnew: Nové\r\n"}, {"/whatsnew.txt", "/files/data.txt"}, true},
     };
@@ -130,7 +132,7 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
 
         std::vector<int> instructions;
         for (int id : update.Ids())
-            if (id >= 934 && id <= 942)
+            if ((id >= 934 && id <= 942) || id == 960)
                 instructions.push_back(id);
         EXPECT_EQ(instructions, c.instructionStatuses);
         EXPECT_EQ(handled, c.textsHandled);

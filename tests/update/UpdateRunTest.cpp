@@ -189,6 +189,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
     const SerialCase cases[] = {
         {"", 956, false, "5"},
         {"serial=4\r\n", 956, false, "5"},
+        {"serial=7x\r\n", 956, false, "5"},
         {"serial=5\r\n", 930, false, "5"},
         {"serial=6\r\n", 948, true, "6"},
         {"serial=6\r\n", 946, false, "5", kOtherSha256},
