@@ -6,6 +6,7 @@
 
 #include "Application.h"
 #include "ErrorBoxReader.h"
+#include "OpenedMarker.h"
 #include "ShellResult.h"
 
 TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
@@ -20,13 +21,14 @@ TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
     EXPECT_TRUE(ShellResultIsSuccess(42));
 }
 
-// An address the shell cannot open, and one it could but a link may not (a program), both
-// end in the same error box and nothing is started.
+// An address the shell cannot open, and one it would (a command file) but a link may not:
+// both end in the same error box, and nothing is started.
 TEST(WebLink, FailedOrRefusedWebLinkTellsTheUserInAnErrorBox)
 {
     TApplication application;
     application.SetTitle("Soriel link test");
-    for (const char* address : {"nosuchscheme-soriel://host/", "C:\\windows\\system32\\hostname.exe"}) {
+    const OpenedMarker program;
+    for (const std::string& address : {std::string("nosuchscheme-soriel://host/"), Narrow(program.script)}) {
         SCOPED_TRACE(address);
         ErrorBoxReader::text.clear();
         SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
@@ -36,4 +38,5 @@ TEST(WebLink, FailedOrRefusedWebLinkTellsTheUserInAnErrorBox)
         EXPECT_TRUE(ErrorBoxReader::okButton);
         EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
     }
+    EXPECT_FALSE(program.Opened());
 }

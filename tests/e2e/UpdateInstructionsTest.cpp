@@ -54,9 +54,7 @@ TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
         server.SetHandler([&](const RecordedRequest& request) {
             if (request.Target == kNewsPath)
                 return ScriptedReply{.Body = "<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>zprava</td>\r\n</tr>\n"};
-            auto found = files.find(request.Target);
-            return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                        : ScriptedReply{.Body = found->second};
+            return ServedOrNotFound(files, request.Target);
         });
         ProgramFolder folder;
         folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url(kNewsPath) + "\r\nUpdateURL=" +

@@ -108,17 +108,10 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
                                                           {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
                                                           {"/eula.txt", "Smlouva"},
                                                           {"/files/data.txt", kPayload}};
-        server.SetHandler([&](const RecordedRequest& request) {
-            auto found = files.find(request.Target);
-            return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                        : ScriptedReply{.Body = found->second};
-        });
+        server.SetHandler([&](const RecordedRequest& request) { return ServedOrNotFound(files, request.Target); });
 
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
-        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-        update.URL = server.Url("/app1h.inf");
-        update.TempDirectory = target.Path();
+        update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
         if (c.signedRun)
             update.PublicKeys = BuiltInUpdatePublicKeys();
         std::vector<std::string> handled;
@@ -217,10 +210,8 @@ TEST(UpdateInstructionsRun, PromptsBeforeDownloadsAndRestart)
             return ScriptedReply{.Body = request.Target == "/app1h.inf" ? control : kPayload};
         });
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
+        update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
         update.UpdateUpdate = c.mode;
-        update.URL = server.Url("/app1h.inf");
-        update.TempDirectory = target.Path();
         std::vector<std::string> end;
         update.OnSuccess = [&](TAutoUpdate&) { end.push_back("success"); };
         update.OnAppDoClose = [&](TAutoUpdate&) { end.push_back("close"); };

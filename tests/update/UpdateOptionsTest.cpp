@@ -393,10 +393,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
         places.Serve(served, c.challenge);
         for (int run = 0; run < c.runs; ++run) {
             RecordingUpdate update;
-            update.UpdateType = TAutoUpdateType::httpUpdate;
-            update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-            update.URL = places.server.Url("/app1h.inf");
-            update.TempDirectory = places.target.Path();
+            update.SetUpSilentHttpRun(places.server.Url("/app1h.inf"), places.target.Path());
             update.Logging = true;
             c.configure(update, places);
             update.RunUpdate();

@@ -78,6 +78,8 @@ TEST(UpdateTransfers, HttpDownloadReplacesTheTargetOnlyWithACompleteRightFile)
         server.SetReply(c.reply);
         ScratchFolder target, temporary;
         target.Write("file.bin", "old");
+        // Left by a run that let a name lead out, it would fail every later one.
+        DeleteFileW(Widen(target.File("..\\escaped.bin")).c_str());
         RecordingUpdate update;
         update.UpdateType = TAutoUpdateType::httpUpdate;
         update.TempDirectory = temporary.Path();
