@@ -22,6 +22,16 @@ namespace {
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
 
+// A link label on the form, at these bounds, with this caption.
+TLinkLabel* PlaceLink(TForm& form, int left, int top, int width, int height, const char* caption)
+{
+    auto* link = new TLinkLabel(&form);
+    link->SetBounds(left, top, width, height);
+    link->SetParent(&form);
+    link->SetCaption(caption);
+    return link;
+}
+
 VARIANT ChildId(long id)
 {
     VARIANT child{};
@@ -35,10 +45,7 @@ TEST(LinkLabel, ClickOpensOnlyALinkAddressAndShowsTheLinkErrorForAnyOther)
     OpenedMarker target;
     TForm form(nullptr);
     form.SetClientSize(200, 100);
-    auto* link = new TLinkLabel(&form);
-    link->SetBounds(10, 10, 80, 13);
-    link->SetParent(&form);
-    link->SetCaption("odkaz");
+    auto* link = PlaceLink(form, 10, 10, 80, 13, "odkaz");
     // A program's path where an address should be, as a hand-edited main.ini may hold.
     link->URL = Narrow(target.script);
     form.LoadedTree();
@@ -93,14 +100,8 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterActsOnTheFocusedOne)
     TForm form(nullptr);
     form.SetClientSize(200, 100);
     // Made first, but lower on the window: second in the Tab order.
-    auto* lower = new TLinkLabel(&form);
-    lower->SetBounds(10, 60, 80, 13);
-    lower->SetParent(&form);
-    lower->SetCaption("dole");
-    auto* upper = new TLinkLabel(&form);
-    upper->SetBounds(10, 10, 80, 13);
-    upper->SetParent(&form);
-    upper->SetCaption("nahoře");
+    auto* lower = PlaceLink(form, 10, 60, 80, 13, "dole");
+    auto* upper = PlaceLink(form, 10, 10, 80, 13, "nahoře");
     upper->URL = Narrow(target.script);
     int escapes = 0;
     form.OnEscape = [&](TForm&) { ++escapes; };
@@ -136,15 +137,9 @@ TEST(LinkLabel, AssistiveTechnologyFindsTheLinksAndActsOnThem)
     OpenedMarker target;
     TForm form(nullptr);
     form.SetClientSize(200, 100);
-    auto* upper = new TLinkLabel(&form);
-    upper->SetBounds(10, 10, 80, 13);
-    upper->SetParent(&form);
-    upper->SetCaption("nahoře");
+    auto* upper = PlaceLink(form, 10, 10, 80, 13, "nahoře");
     upper->URL = Narrow(target.script);
-    auto* lower = new TLinkLabel(&form);
-    lower->SetBounds(30, 60, 90, 20);
-    lower->SetParent(&form);
-    lower->SetCaption("dole");
+    auto* lower = PlaceLink(form, 30, 60, 90, 20, "dole");
     form.LoadedTree();
     form.Show();
     ComPtr<IAccessible> client;
@@ -221,11 +216,8 @@ TEST(LinkLabel, HighContrastPaintsTextAndLinksInTheSystemsColoursWithoutBackdrop
     label->Font.Set("Tahoma", -16, clYellow, fsBold);
     label->SetShadowStyle(TShadowStyle::ssRaised);
     label->SetCaption("Soriel online");
-    auto* link = new TLinkLabel(&form);
-    link->SetBounds(10, 60, 120, 20);
-    link->SetParent(&form);
+    auto* link = PlaceLink(form, 10, 60, 120, 20, "www.example.cz");
     link->Font.Set("Tahoma", -16, clYellow, fsBold | fsUnderline);
-    link->SetCaption("www.example.cz");
     form.LoadedTree();
     form.BringToFront();
     const COLORREF aqua = RGB(0, 255, 255);
