@@ -10,7 +10,7 @@
 # Runs in a checkout that tools/test.sh has built once. MUTATE_BASELINE=0 skips the first
 # run of each pattern's tests without a mutant (a test that fails anyway kills every mutant).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 (($# >= 1 && $# <= 2)) || { echo "usage: tools/mutate.sh LIST [PATH-FILTER]" >&2; exit 2; }
 list=$1
 filter=${2:-}
