@@ -183,6 +183,16 @@ WebAddress ParseWebAddress(const std::string& url)
     return address;
 }
 
+void CheckRedirectTarget(const WebAddress& from, const WebAddress& next, const std::string& url)
+{
+    // Anything else (file:, ftp:) could hand over a local file or another protocol.
+    if (!next.web)
+        Fail(TransferFailure::Redirect, "HTTP: redirection to an address that is not http or https: " + url);
+    // What went encrypted is not sent again in the clear.
+    if (from.secure && !next.secure)
+        Fail(TransferFailure::Redirect, "HTTP: redirection from https to http: " + url);
+}
+
 WebTransfer::WebTransfer(WebRequest request, TransferGuard& guard) : request_(std::move(request)), guard_(guard)
 {
     const WebAddress address = ParseWebAddress(request_.url);
@@ -311,12 +321,7 @@ void WebTransfer::FollowRedirects(const WebAddress& first)
             Fail(TransferFailure::Redirect, "HTTP: more than " + std::to_string(MaxRedirects) + " redirections");
         url = CombineUrl(url, location);
         WebAddress next = ParseWebAddress(url);
-        // Anything else (file:, ftp:) could hand over a local file or another protocol.
-        if (!next.web)
-            Fail(TransferFailure::Redirect, "HTTP: redirection to an address that is not http or https: " + url);
-        // What went encrypted is not sent again in the clear.
-        if (from.secure && !next.secure)
-            Fail(TransferFailure::Redirect, "HTTP: redirection from https to http: " + url);
+        CheckRedirectTarget(from, next, url);
         guard_.Check();
         if (ContinuesAsGet(status_, request_.verb)) {
             request_.verb = "GET";

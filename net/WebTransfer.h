@@ -29,6 +29,10 @@ struct WebAddress {
 // "http://" is put in front of an address without a scheme. Raises TransferError (Address).
 WebAddress ParseWebAddress(const std::string& url);
 
+// Whether a redirection from one address may go to the next (url, for the message): only to
+// http and https, never from https to http. Raises TransferError (Redirect) when not.
+void CheckRedirectTarget(const WebAddress& from, const WebAddress& next, const std::string& url);
+
 struct WebRequest {
     std::string url;
     // What is asked of the server; empty: the address's path and query.

@@ -82,3 +82,32 @@ TEST(WebTransfer, TheCallerIsCalledWhileSendingAndItsCancelEndsTheSend)
     }
     EXPECT_EQ(calls, 3);
 }
+
+// The policy every redirection is held to; the https cases need no TLS server, which the
+// loopback tests cannot have one whose certificate is trusted.
+TEST(WebTransfer, RedirectionsGoToWebAddressesOnlyAndNeverFromHttpsToHttp)
+{
+    const struct {
+        const char* from;
+        const char* to;
+        bool allowed;
+    } cases[] = {
+        {"http://a.example/", "http://b.example/", true},
+        {"http://a.example/", "https://b.example/", true},
+        {"https://a.example/", "https://b.example/x", true},
+        {"https://a.example/", "http://a.example/", false},
+        {"https://a.example/", "http://b.example:443/", true}, // the https port is encrypted
+        {"http://a.example/", "ftp://b.example/", false},
+        {"https://a.example/", "file:///C:/windows/win.ini", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        std::optional<TransferFailure> failure;
+        try {
+            CheckRedirectTarget(ParseWebAddress(c.from), ParseWebAddress(c.to), c.to);
+        } catch (const TransferError& error) {
+            failure = error.Failure();
+        }
+        EXPECT_EQ(failure, c.allowed ? std::nullopt : std::optional(TransferFailure::Redirect));
+    }
+}

@@ -294,3 +294,10 @@ void ScriptedHttpServer::Answer(uintptr_t rawSocket, const ScriptedReply& reply)
         }
     }
 }
+
+ScriptedReply ServedOrNotFound(const std::map<std::string, std::string>& bodies, const std::string& target)
+{
+    const auto found = bodies.find(target);
+    return found == bodies.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
+                                 : ScriptedReply{.Body = found->second};
+}
