@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "FileIO.h"
 #include "Forms.h"
+#include "Graphics.h"
 #include "NewsLog.h"
 #include "NewsLogFile.h"
 #include "Text.h"
@@ -132,15 +133,66 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
     }
 }
 
-TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
+// Whether the whole text of the box takes the system's text colour.
+bool TextInSystemColour(TRichEdit& box)
+{
+    SendMessageW(box.Handle(), EM_SETSEL, 0, -1);
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(box.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+    return (format.dwMask & CFM_COLOR) && (format.dwEffects & CFE_AUTOCOLOR);
+}
+
+// Wine's high contrast reads always off: the test sets the program's idea of it, and the
+// change message switches it back from the system.
+TEST_F(NewsLogTest, LoggedTextFollowsTheContrastModeWhenItChanges)
 {
     TNewsLog log(*box, *preview);
-    log.AppendEntry("A", "one");
-    log.Load("{\\rtf1\\ansi {\\fonttbl");
-    EXPECT_FALSE(log.HoldsTitle("A"));
-    EXPECT_EQ(box->Text(), "");
-    // Whoever read it first, the file stays known as damaged.
-    EXPECT_FALSE(log.Read());
+    log.AppendEntry("6.12.2026 14:35", "první");
+    ASSERT_FALSE(TextInSystemColour(*box));
+    SetHighContrastOn(true);
+    // As the form passes the change on to its controls.
+    static_cast<TWinControl*>(box)->SystemColoursChanged();
+    EXPECT_TRUE(TextInSystemColour(*box));
+    SendMessageW(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_FALSE(HighContrastOn());
+    EXPECT_FALSE(TextInSystemColour(*box));
+}
+
+// A file cut off, or holding what the box is not given safely (groups nested deeper than
+// 16, raw bytes, an object, a picture), leaves the log empty; one nested 16 deep is read.
+TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
+{
+    const auto nested = [](int depth) {
+        return "{\\rtf1\\ansi " + std::string(size_t(depth - 1), '{') + "B" + std::string(size_t(depth - 1), '}') +
+               "\\par C\\par\\par}";
+    };
+    const struct {
+        std::string file;
+        bool read;
+    } cases[] = {
+        {"{\\rtf1\\ansi {\\fonttbl", false},
+        {nested(16), true},
+        {nested(17), false},
+        {"{\\rtf1\\ansi B\\par {\\bin4 abcd}C\\par\\par}", false},
+        {"{\\rtf1\\ansi B\\par {\\object\\objemb x}C\\par\\par}", false},
+        {"{\\rtf1\\ansi B\\par {\\pict\\pngblip 89}C\\par\\par}", false},
+        {"{\\rtf1\\ansi B\\par {\\*\\shppict x}C\\par\\par}", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        TNewsLog log(*box, *preview);
+        log.AppendEntry("A", "one");
+        log.Load(c.file);
+        EXPECT_EQ(log.Read(), c.read);
+        EXPECT_FALSE(log.HoldsTitle("A"));
+        EXPECT_EQ(log.HoldsTitle("B"), c.read);
+        if (!c.read) {
+            EXPECT_EQ(box->Text(), "");
+            // Whoever read it first, the file stays known as damaged.
+            EXPECT_FALSE(log.Read());
+        }
+    }
 }
 
 namespace {

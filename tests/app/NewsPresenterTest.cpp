@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -55,160 +56,106 @@ void Publish(TLatestItemState& state, const std::string& title, const std::strin
         state.PublishItem(title, text);
 }
 
-} // namespace
+// One tick of the presenter: what comes first (a newer item, the menu command, a failing
+// target), the steps the tick takes, whether it fails, and the title counted as shown after it.
+struct Tick {
+    std::function<void(TLatestItemState&, Recorder&)> before;
+    Steps steps;
+    bool fails = false;
+    const char* shownAfter = nullptr;
+};
 
-TEST(NewsPresenter, NewItemIsAnnouncedOnceInOrder)
-{
-    TLatestItemState state;
-    Publish(state, "6.12.2026 14:35", "a%20b", 1);
-    Recorder target;
-    PendingPopup pending;
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "log 6.12.2026 14:35 | decoded a%20b", "title Soriel 3 - 6.12.2026 14:35",
-                                   "text decoded a%20b", "popup", "sound"}));
-    EXPECT_EQ(state.Snapshot().LastShownTitle, "6.12.2026 14:35");
+const auto Forget = [](TLatestItemState& state, Recorder&) { ForgetLastShownItem(state); };
 
-    target.steps.clear();
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, Steps{"icon 1"});
-}
-
-TEST(NewsPresenter, NothingIsAnnouncedBeforeTheFirstItem)
-{
-    TLatestItemState state;
-    Publish(state, "", "", 2);
-    Recorder target;
-    PendingPopup pending;
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, Steps{"icon 2"});
-}
-
-TEST(NewsPresenter, LoggedItemGetsPopupAndSoundButNoSecondEntry)
-{
-    TLatestItemState state;
-    Publish(state, "6.12.2026 14:35", "x", 1);
-    Recorder target;
-    PendingPopup pending;
-    target.log = {"something", "6.12.2026 14:35", "older text", ""};
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded x", "popup", "sound"}));
-}
-
-TEST(NewsPresenter, SoundOffStillAnnounces)
-{
-    TLatestItemState state;
-    Publish(state, "t", "x", 1);
-    Recorder target;
-    PendingPopup pending;
-    target.soundOn = false;
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps.back(), "popup");
-}
-
-TEST(NewsPresenter, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
-{
-    TLatestItemState state;
-    Publish(state, "t", "x", 1);
-    Recorder target;
-    PendingPopup pending;
-    PresentLatestItem(state, target, pending);
-    ForgetLastShownItem(state);
-    target.steps.clear();
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t", "text decoded x", "popup", "sound"}));
-}
-
-TEST(NewsPresenter, MenuCommandWithoutAnyItemAnnouncesNothing)
-{
-    TLatestItemState state;
-    Publish(state, "", "", 0);
-    Recorder target;
-    PendingPopup pending;
-    ForgetLastShownItem(state);
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, Steps{"icon 0"});
-}
-
-TEST(NewsPresenter, ErrorBeforeTheItemCountsAsShownIsRetriedOnTheNextTick)
-{
-    TLatestItemState state;
-    Publish(state, "t", "x", 1);
-    Recorder target;
-    PendingPopup pending;
-    target.failDecoding = true;
-    EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
-    EXPECT_EQ(state.Snapshot().LastShownTitle, "");
-
-    target.failDecoding = false;
-    target.steps.clear();
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps.back(), "sound");
-}
-
-TEST(NewsPresenter, ErrorAfterTheItemCountsAsShownIsNotRepeated)
-{
-    TLatestItemState state;
-    Publish(state, "t", "x", 1);
-    Recorder target;
-    PendingPopup pending;
-    target.failShowing = true;
-    EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
-    EXPECT_EQ(state.Snapshot().LastShownTitle, "t");
-    EXPECT_EQ(target.log.size(), 3u);
-
-    target.steps.clear();
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, Steps{"icon 1"});
-}
-
-TEST(NewsPresenter, WhileHeldTheLogTakesEachItemAndTheNewestIsShownOnceWithTheCountOfTheOthers)
-{
-    TLatestItemState state;
-    Recorder target;
-    PendingPopup pending;
-    target.mustWait = true;
-    Publish(state, "t1", "x1", 1);
-    PresentLatestItem(state, target, pending);
-    Publish(state, "t2", "x2", 1);
-    PresentLatestItem(state, target, pending);
-    Publish(state, "t3", "x3", 1);
-    PresentLatestItem(state, target, pending);
-    // The menu command while held: the same item again is no other one.
-    ForgetLastShownItem(state);
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "log t1 | decoded x1", "icon 1", "log t2 | decoded x2", "icon 1",
-                                   "log t3 | decoded x3", "icon 1"}));
-
-    target.steps.clear();
-    target.mustWait = false;
-    PresentLatestItem(state, target, pending);
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - t3", "text decoded x3\na 2 další zprávy", "popup",
-                                   "sound", "icon 1"}));
-}
-
-TEST(NewsPresenter, PopupLogAndDuplicateCheckGetOneLineOfEachCutAtACharacter)
-{
-    TLatestItemState state;
-    std::string czech;
+// A long Czech text with a line break, and a time of day that is not UTF-8.
+const std::string kLongCzech = [] {
+    std::string text;
     for (int i = 0; i < 2000; ++i)
-        czech += "ž";
-    Publish(state, "7.12.2026 10:0\xC5", czech + "\r\n", 1);
-    Recorder target;
-    PendingPopup pending;
-    PresentLatestItem(state, target, pending);
-    // "decoded " and 991 letters make 999 characters, and the mark the thousandth.
+        text += "ž";
+    return text + "\r\n";
+}();
+const std::string kLongTitle = "7.12.2026 10:0\xEF\xBF\xBD";
+// "decoded " and 991 letters make 999 characters, and the mark the thousandth.
+const std::string kLongShown = [] {
     std::string shown = "decoded ";
     for (int i = 0; i < 991; ++i)
         shown += "ž";
-    shown += "…";
-    const std::string title = "7.12.2026 10:0\xEF\xBF\xBD";
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "log " + title + " | " + shown, "title Soriel 3 - " + title,
-                                   "text " + shown, "popup", "sound"}));
+    return shown + "…";
+}();
 
-    // Announced again (as after a restart): the log already holds that very title.
-    ForgetLastShownItem(state);
-    target.steps.clear();
-    PresentLatestItem(state, target, pending);
-    EXPECT_EQ(target.steps, (Steps{"icon 1", "title Soriel 3 - " + title, "text " + shown, "popup", "sound"}));
+} // namespace
+
+// Each case publishes its item, then ticks the presenter against a log of given lines.
+TEST(NewsPresenter, TicksAnnounceLogAndShowEachItemOnce)
+{
+    const struct {
+        const char* name;
+        std::string title, text;
+        uint8_t status;
+        std::vector<Tick> ticks;
+    } cases[] = {
+        {"a new item is announced once, in order", "6.12.2026 14:35", "a%20b", 1,
+         {{nullptr,
+           {"icon 1", "log 6.12.2026 14:35 | decoded a%20b", "title Soriel 3 - 6.12.2026 14:35", "text decoded a%20b",
+            "popup", "sound"},
+           false, "6.12.2026 14:35"},
+          {nullptr, {"icon 1"}}}},
+        {"nothing is announced before the first item", "", "", 2, {{nullptr, {"icon 2"}}}},
+        {"a logged item gets popup and sound but no second entry", "6.12.2026 14:35", "x", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.log = {"something", "6.12.2026 14:35", "older text", ""}; },
+           {"icon 1", "title Soriel 3 - 6.12.2026 14:35", "text decoded x", "popup", "sound"}}}},
+        {"sound off still announces", "t", "x", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.soundOn = false; },
+           {"icon 1", "log t | decoded x", "title Soriel 3 - t", "text decoded x", "popup"}}}},
+        {"the menu command announces the current item again without a second entry", "t", "x", 1,
+         {{nullptr, {"icon 1", "log t | decoded x", "title Soriel 3 - t", "text decoded x", "popup", "sound"}},
+          {Forget, {"icon 1", "title Soriel 3 - t", "text decoded x", "popup", "sound"}}}},
+        {"the menu command without any item announces nothing", "", "", 0, {{Forget, {"icon 0"}}}},
+        {"an error before the item counts as shown is retried on the next tick", "t", "x", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.failDecoding = true; }, {"icon 1"}, true, ""},
+          {[](TLatestItemState&, Recorder& target) { target.failDecoding = false; },
+           {"icon 1", "log t | decoded x", "title Soriel 3 - t", "text decoded x", "popup", "sound"}}}},
+        {"an error after the item counts as shown is not repeated", "t", "x", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.failShowing = true; },
+           {"icon 1", "log t | decoded x", "title Soriel 3 - t", "text decoded x"}, true, "t"},
+          {nullptr, {"icon 1"}}}},
+        // The menu command while held: the same item again is no other one.
+        {"while held the log takes each item and the newest is shown once with the count of the others", "t1", "x1", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.mustWait = true; }, {"icon 1", "log t1 | decoded x1"}},
+          {[](TLatestItemState& state, Recorder&) { Publish(state, "t2", "x2", 1); }, {"icon 1", "log t2 | decoded x2"}},
+          {[](TLatestItemState& state, Recorder&) { Publish(state, "t3", "x3", 1); }, {"icon 1", "log t3 | decoded x3"}},
+          {Forget, {"icon 1"}},
+          {[](TLatestItemState&, Recorder& target) { target.mustWait = false; },
+           {"icon 1", "title Soriel 3 - t3", "text decoded x3\na 2 další zprávy", "popup", "sound"}},
+          {nullptr, {"icon 1"}}}},
+        // Announced again (as after a restart): the log already holds that very title.
+        {"popup, log and duplicate check get one line of each, cut at a character", "7.12.2026 10:0\xC5", kLongCzech, 1,
+         {{nullptr,
+           {"icon 1", "log " + kLongTitle + " | " + kLongShown, "title Soriel 3 - " + kLongTitle, "text " + kLongShown,
+            "popup", "sound"}},
+          {Forget, {"icon 1", "title Soriel 3 - " + kLongTitle, "text " + kLongShown, "popup", "sound"}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TLatestItemState state;
+        Publish(state, c.title, c.text, c.status);
+        Recorder target;
+        PendingPopup pending;
+        for (size_t i = 0; i < c.ticks.size(); ++i) {
+            SCOPED_TRACE("tick " + std::to_string(i + 1));
+            const Tick& tick = c.ticks[i];
+            if (tick.before)
+                tick.before(state, target);
+            target.steps.clear();
+            if (tick.fails) {
+                EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
+            } else {
+                PresentLatestItem(state, target, pending);
+            }
+            EXPECT_EQ(target.steps, tick.steps);
+            if (tick.shownAfter) {
+                EXPECT_EQ(state.Snapshot().LastShownTitle, tick.shownAfter);
+            }
+        }
+    }
 }

@@ -6,6 +6,7 @@
 
 #include "Application.h"
 #include "ErrorBoxReader.h"
+#include "OpenedMarker.h"
 #include "ShellResult.h"
 
 TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
@@ -20,15 +21,22 @@ TEST(ShellResult, OnlyAnswersFrom35CountAsSuccess)
     EXPECT_TRUE(ShellResultIsSuccess(42));
 }
 
-TEST(WebLink, FailedWebLinkTellsTheUserInAnErrorBox)
+// An address the shell cannot open, and one it would (a command file) but a link may not:
+// both end in the same error box, and nothing is started.
+TEST(WebLink, FailedOrRefusedWebLinkTellsTheUserInAnErrorBox)
 {
     TApplication application;
     application.SetTitle("Soriel link test");
-    ErrorBoxReader::text.clear();
-    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
-    OpenWebLink("nosuchscheme-soriel://host/", nullptr);
-    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
-    EXPECT_EQ(ErrorBoxReader::title, L"Soriel link test") << "the application's title";
-    EXPECT_TRUE(ErrorBoxReader::okButton);
-    EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
+    const OpenedMarker program;
+    for (const std::string& address : {std::string("nosuchscheme-soriel://host/"), Narrow(program.script)}) {
+        SCOPED_TRACE(address);
+        ErrorBoxReader::text.clear();
+        SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
+        OpenWebLink(address, nullptr);
+        EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
+        EXPECT_EQ(ErrorBoxReader::title, L"Soriel link test") << "the application's title";
+        EXPECT_TRUE(ErrorBoxReader::okButton);
+        EXPECT_FALSE(ErrorBoxReader::otherButtons) << "one OK button only";
+    }
+    EXPECT_FALSE(program.Opened());
 }

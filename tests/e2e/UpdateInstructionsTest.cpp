@@ -35,8 +35,9 @@ HWND DialogCaptioned(const RunningProgram& program, const std::wstring& caption)
 // the control file names is not shown at all, and no file is requested either.
 TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
 {
-    // sha256sum of kWhatsNew1250.
+    // sha256sum of kWhatsNew1250; of "data", the file that only declining keeps from being taken.
     const std::string whatsNewSha256 = "3e875ff82dfa35bcef012f45964febfd83f306ea00e43acb29f5a89040bd7e95";
+    const std::string dataSha256 = "3a6eb0790f39ac87c94f3856b2dd2c5d110e6811602261a9a923d3bb23adc8b7";
     for (bool digestMatches : {true, false}) {
         SCOPED_TRACE(digestMatches ? "signed text" : "changed text");
         ScriptedHttpServer server;
@@ -44,7 +45,7 @@ TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
             "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[action]\r\nmsg=Je tu nová verze.\\nPodívejte se, co přináší.\r\n"
             "[whatsnew]\r\ncaption=Co je nového\r\nfile=" + server.Url("/update/whatsnew.txt") + "\r\nsha256=" +
             whatsNewSha256 + "\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
-            "\r\ntargetdir={APP}\\data\r\n";
+            "\r\ntargetdir={APP}\\data\r\nsha256=" + dataSha256 + "\r\n";
         const std::map<std::string, std::string> files = {
             {"/update/app1h.inf", control},
             {"/update/app1h.inf.sig", SignControlFile(control)},
@@ -53,9 +54,7 @@ TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
         server.SetHandler([&](const RecordedRequest& request) {
             if (request.Target == kNewsPath)
                 return ScriptedReply{.Body = "<tr>\r\n       <td class=\"date\">10:15</td>\r\n<td>zprava</td>\r\n</tr>\n"};
-            auto found = files.find(request.Target);
-            return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                        : ScriptedReply{.Body = found->second};
+            return ServedOrNotFound(files, request.Target);
         });
         ProgramFolder folder;
         folder.Write(L"main.ini", "[Sources]\r\nNewsURL=" + server.Url(kNewsPath) + "\r\nUpdateURL=" +

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the build's Authenticode signatures, made with the throw-away certificate of the
 # build folder: main.exe, the updater, orcoredll.dll, the installer and the uninstaller it
-# writes verify against that certificate, and no longer after one byte is changed.
+# writes verify against that certificate, and no longer after one byte is changed. A build
+# that trusts the throw-away update key has its release packages refused.
 #   codesign-test.sh BUILD_DIR SETUP_EXE
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,4 +40,17 @@ for file in "$build/bin/main.exe" "$build/bin/upd.exe" "$build/bin/orcoredll.dll
         echo "ok: $name is signed, and refused with byte $middle changed"
     fi
 done
+
+cache=$build/CMakeCache.txt
+if grep -qx 'SORIEL_UPDATE_PUBLIC_KEY:STRING=' "$cache" && grep -qx 'SORIEL_ALLOW_TEST_KEY:BOOL=OFF' "$cache"; then
+    for package in installer portable; do
+        if cmake --build "$build" --target "$package" >"$work/$package.log" 2>&1 ||
+            ! grep -q "$package: refused: this build trusts the throw-away update key" "$work/$package.log"; then
+            echo "FAIL: the $package of a build with the throw-away update key is not refused:" && cat "$work/$package.log"
+            failures=$((failures + 1))
+        else
+            echo "ok: the $package of a build with the throw-away update key is refused"
+        fi
+    done
+fi
 [ "$failures" -eq 0 ]

@@ -29,7 +29,10 @@ protected:
 
 TEST_F(HTTPRequestTest, AddressRulesAsTheServerSeesThem)
 {
-    server.SetReply(Reply("ok"));
+    // A reply any cache could keep for an hour.
+    ScriptedReply cacheable = Reply("ok");
+    cacheable.Headers = {"Cache-Control: public, max-age=3600", "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT"};
+    server.SetReply(cacheable);
     request.ExecuteURL("127.0.0.1:" + std::to_string(server.Port()) + "/plain");
     EXPECT_EQ(request.URL(), "127.0.0.1:" + std::to_string(server.Port()) + "/plain");
     EXPECT_EQ(server.LastRequest().RequestLine, "GET /plain HTTP/1.0");
@@ -50,6 +53,7 @@ TEST_F(HTTPRequestTest, AddressRulesAsTheServerSeesThem)
     request.Execute();
     EXPECT_EQ(server.LastRequest().Target, "/p?a=1");
     EXPECT_EQ(server.RequestCount(), 5u) << "every request reaches the server, none comes from a cache";
+    EXPECT_EQ(server.LastRequest().Header("Pragma"), "no-cache") << "nor from a proxy's";
 }
 
 TEST_F(HTTPRequestTest, LongAddressesAreSentWhole)

@@ -67,41 +67,33 @@ std::vector<PopupBox> SlideIn(int edge, int speed, int width, int height, const 
     return boxes;
 }
 
-TEST(SlideIn, BottomGrowsUpwardAndSnapsToTheWorkArea)
+// From the sliver, 33 steps of 9 along the axis away from the taskbar, then the snap to the
+// corner; the side along the taskbar stays where it is.
+TEST(SlideIn, EachEdgeGrowsAwayFromItsTaskbarAndSnapsToTheWorkArea)
 {
-    const auto boxes = SlideIn(EdgeBottom, 9, 200, 300, kWork);
-    ASSERT_EQ(boxes.size(), 35u); // the sliver, 33 steps of 9, then the snap
-    EXPECT_EQ(boxes[1], (PopupBox{808, 729, 200, 10}));
-    EXPECT_EQ(boxes[33].Height, 1 + 33 * 9);
-    EXPECT_EQ(boxes.back(), PlacePopup(EdgeBottom, kWork, 200, 300, kSpacing, 0));
-    for (const PopupBox& box : boxes)
-        EXPECT_EQ(box.Left, 808);
-}
-
-TEST(SlideIn, TopGrowsDownWithItsTopFixed)
-{
-    const auto boxes = SlideIn(EdgeTop, 9, 200, 300, kWork);
-    for (const PopupBox& box : boxes)
-        EXPECT_EQ(box.Top, 2);
-    EXPECT_EQ(boxes[1].Height, 10);
-    EXPECT_EQ(boxes.back(), (PopupBox{808, 2, 200, 300}));
-}
-
-TEST(SlideIn, LeftGrowsRightWithItsLeftFixed)
-{
-    const auto boxes = SlideIn(EdgeLeft, 9, 200, 300, kWork);
-    for (const PopupBox& box : boxes)
-        EXPECT_EQ(box.Left, 16);
-    EXPECT_EQ(boxes[1].Width, 10);
-    EXPECT_EQ(boxes.back(), (PopupBox{16, 438, 200, 300}));
-}
-
-TEST(SlideIn, RightGrowsLeftward)
-{
-    const auto boxes = SlideIn(EdgeRight, 9, 200, 300, kWork);
-    EXPECT_EQ(boxes[0], (PopupBox{1008, 438, 1, 300}));
-    EXPECT_EQ(boxes[1], (PopupBox{999, 438, 10, 300}));
-    EXPECT_EQ(boxes.back(), (PopupBox{808, 438, 200, 300}));
+    const struct {
+        int edge;
+        PopupBox sliver, first, last;
+        int PopupBox::*fixed;
+    } cases[] = {
+        {EdgeBottom, {808, 738, 200, 1}, {808, 729, 200, 10}, {808, 438, 200, 300}, &PopupBox::Left},
+        {EdgeTop, {808, 2, 200, 1}, {808, 2, 200, 10}, {808, 2, 200, 300}, &PopupBox::Top},
+        {EdgeLeft, {16, 438, 1, 300}, {16, 438, 10, 300}, {16, 438, 200, 300}, &PopupBox::Left},
+        {EdgeRight, {1008, 438, 1, 300}, {999, 438, 10, 300}, {808, 438, 200, 300}, &PopupBox::Top},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edge);
+        const auto boxes = SlideIn(c.edge, 9, 200, 300, kWork);
+        ASSERT_EQ(boxes.size(), 35u);
+        EXPECT_EQ(boxes[0], c.sliver);
+        EXPECT_EQ(boxes[1], c.first);
+        const bool sideways = c.edge == EdgeLeft || c.edge == EdgeRight;
+        EXPECT_EQ(sideways ? boxes[33].Width : boxes[33].Height, 1 + 33 * 9);
+        EXPECT_EQ(boxes.back(), c.last);
+        EXPECT_EQ(c.last, PlacePopup(c.edge, kWork, 200, 300, kSpacing, 0));
+        for (const PopupBox& box : boxes)
+            EXPECT_EQ(box.*c.fixed, c.last.*c.fixed);
+    }
 }
 
 TEST(SlideIn, SpeedOfTheFullSizeFinishesInOneTick)

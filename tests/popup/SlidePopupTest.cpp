@@ -50,13 +50,6 @@ TEST(SlidePopup, DefaultsAreThoseOfAFreshComponent)
     EXPECT_EQ(popup.KnownEdge(), 0);
 }
 
-TEST(SlidePopup, OptionBitsAreOneByteInTheirOrder)
-{
-    EXPECT_EQ(spAutoOpenURL | spSystemFont | spCascadePopups | spAllowScroll | spAllowHyperlink | spCloseOnClick, 63);
-    EXPECT_EQ(spCascadePopups, 4);
-    EXPECT_EQ(spCloseOnClick, 32);
-}
-
 TEST(SlidePopup, FontsAndBitmapsAreCopiedIn)
 {
     TSlidePopup popup(nullptr);

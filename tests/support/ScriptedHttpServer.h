@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -33,7 +34,7 @@ struct ScriptedReply {
     std::optional<size_t> CloseAfter; // body bytes sent before the connection is dropped
     bool CloseWithoutReply = false;   // drop the connection after reading the request
     unsigned StallMs = 0;             // wait before answering (cut short when the server stops)
-    size_t TrickleBytes = 0;          // when set: body sent in pieces of this size...
+    size_t TrickleBytes = 0;          // when set: body (or endless filler) sent in pieces of this size...
     unsigned TrickleDelayMs = 0;      // ...with this pause after each piece
     unsigned StallAfterHeadMs = 0;    // wait between the header lines and the body
     bool Reset = false;               // the connection ends with a reset, not a close
@@ -47,6 +48,9 @@ enum class GzipHeader { Plain, WithTimeStamp, WithFileName };
 
 // A gzip member made by zlib; Plain has no flags and time stamp 0.
 std::string Gzip(std::string_view data, GzipHeader header = GzipHeader::Plain);
+
+// The body served under the request's target, or a 404 for any other target.
+ScriptedReply ServedOrNotFound(const std::map<std::string, std::string>& bodies, const std::string& target);
 
 // An HTTP server on 127.0.0.1 inside the test program, one thread per connection.
 // Each connection carries one request and is closed after the reply.

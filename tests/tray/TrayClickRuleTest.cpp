@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,203 +73,106 @@ private:
 
 using Events = std::vector<std::string>;
 
-TEST(TrayClickRule, SingleClickWaitsOneDoubleClickTimeAfterThePress)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(80);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(1000);
-    EXPECT_EQ(icon.events, (Events{"down left @0", "up left @80", "click @500"}));
-    EXPECT_FALSE(icon.rule.ClickPending());
-    EXPECT_FALSE(icon.ClickTimerActive());
-}
+// One step of a script: a notification, time passing, the leave timer's tick, the cursor
+// moving away, the icon being disabled, or a check of what the rule holds: the cursor outside
+// or not, no double click remembered.
+struct Step {
+    enum Kind { Send, Wait, Leave, Away, Disable, Outside, Inside, NoDoubleClick } kind;
+    unsigned value = 0;
+};
+Step Code(unsigned code) { return {Step::Send, code}; }
+Step Wait(unsigned ms) { return {Step::Wait, ms}; }
+const Step kLeave{Step::Leave}, kAway{Step::Away}, kDisable{Step::Disable}, kOutside{Step::Outside},
+    kInside{Step::Inside}, kNoDoubleClick{Step::NoDoubleClick};
 
-TEST(TrayClickRule, DoubleClickRaisesNoClick)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(60);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(100);
-    icon.Send(tnLeftButtonDblClk);
-    icon.Advance(60);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(1000);
-    EXPECT_EQ(icon.events, (Events{"down left @0", "up left @60", "dblclick @160", "default item @160",
-                                   "up left @220"}));
-    EXPECT_FALSE(icon.rule.DoubleClicked()) << "cleared by the timer's tick";
-}
-
-TEST(TrayClickRule, PressHeldBeyondTheDoubleClickTimeClicksOnRelease)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(900);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(1000);
-    EXPECT_EQ(icon.events, (Events{"down left @0", "click @900", "up left @900"}));
-}
-
-TEST(TrayClickRule, WithoutDoubleClickHandlerTheReleaseClicksAtOnce)
-{
-    Icon icon;
-    icon.dblClickHandler = false;
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(50);
-    icon.Send(tnLeftButtonUp);
-    EXPECT_EQ(icon.events, (Events{"down left @0", "click @50", "up left @50"}));
-    EXPECT_FALSE(icon.ClickTimerActive());
-
-    // A double click then is a click, the double click, and nothing held back afterwards.
-    icon.events.clear();
-    icon.Send(tnLeftButtonDblClk);
-    icon.Send(tnLeftButtonUp);
-    icon.Send(tnLeftButtonDown);
-    icon.Send(tnLeftButtonUp);
-    EXPECT_EQ(icon.events,
-              (Events{"dblclick @50", "default item @50", "up left @50", "down left @50", "click @50", "up left @50"}));
-}
-
-TEST(TrayClickRule, DoubleClickAfterTheTimerRanOutDoesNotSwallowTheNextClick)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(100);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(450); // the click comes at 500
-    icon.Send(tnLeftButtonDblClk);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(2000);
-    icon.events.clear();
-
-    icon.Send(tnLeftButtonDown);
-    icon.Advance(100);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(1000);
-    EXPECT_EQ(icon.events, (Events{"down left @2550", "up left @2650", "click @3050"}));
-}
-
-TEST(TrayClickRule, ThirdPressOfATripleClickRaisesNoClick)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonDown);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(100);
-    icon.Send(tnLeftButtonDblClk);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(100);
-    icon.Send(tnLeftButtonDown);
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(2000);
-    for (const auto& event : icon.events)
-        EXPECT_NE(event.rfind("click", 0), 0u) << event;
-}
-
-TEST(TrayClickRule, ReleaseWithoutPressIsOnlyAMouseUp)
-{
-    Icon icon;
-    icon.Send(tnLeftButtonUp);
-    icon.Advance(1000);
-    EXPECT_EQ(icon.events, (Events{"up left @0"}));
-}
-
-TEST(TrayClickRule, RightPressOpensTheMenuOnThePressAndMiddleButtonOnlyReports)
-{
-    Icon icon;
-    icon.Send(tnRightButtonDown);
-    icon.Send(tnRightButtonUp);
-    icon.Send(tnMiddleButtonDown);
-    icon.Send(tnMiddleButtonUp);
-    EXPECT_EQ(icon.events, (Events{"down right @0", "menu @0", "up right @0", "down middle @0", "up middle @0"}));
-}
-
-TEST(TrayClickRule, KeyboardSelectionActsAsADoubleClickAndTheMenuKeyOpensTheMenuOnce)
-{
-    Icon icon;
-    icon.Send(tnKeySelect);
-    EXPECT_EQ(icon.events, (Events{"dblclick @0", "default item @0"}));
-    EXPECT_FALSE(icon.ClickTimerActive());
-
-    icon.events.clear();
-    icon.Send(tnContextMenu);
-    EXPECT_EQ(icon.events, (Events{"menu @0"})) << "the context-menu key";
-
-    icon.events.clear();
-    for (unsigned code : {tnRightButtonDown, tnRightButtonUp, tnContextMenu})
-        icon.Send(code);
-    EXPECT_EQ(icon.events, (Events{"down right @0", "menu @0", "up right @0"})) << "a right click: one menu";
-
-    icon.events.clear();
-    icon.enabled = false;
-    icon.Send(tnKeySelect);
-    icon.Send(tnContextMenu);
-    EXPECT_TRUE(icon.events.empty());
-}
-
-TEST(TrayClickRule, LeftPopupOpensTheMenuOnTheLeftPress)
-{
-    Icon icon;
-    icon.leftPopup = true;
-    icon.Send(tnLeftButtonDown);
-    EXPECT_EQ(icon.events, (Events{"down left @0", "menu @0"}));
-}
-
-TEST(TrayClickRule, DisabledIconIgnoresTheMouseButNotTheBalloon)
-{
-    Icon icon;
-    icon.enabled = false;
-    icon.enterExit = true;
-    for (unsigned code : {tnMouseMove, tnLeftButtonDown, tnLeftButtonUp, tnLeftButtonDblClk, tnRightButtonDown,
-                          tnRightButtonUp, tnMiddleButtonDown, tnMiddleButtonUp})
-        icon.Send(code);
-    icon.Advance(1000);
-    EXPECT_TRUE(icon.events.empty());
-    EXPECT_FALSE(icon.ClickTimerActive());
-
-    icon.Send(tnBalloonHide);
-    icon.Send(tnBalloonTimeout);
-    icon.Send(tnBalloonUserClick);
-    EXPECT_EQ(icon.events, (Events{"balloon hide @1000", "balloon timeout @1000", "balloon click @1000"}));
-}
-
-TEST(TrayClickRule, UnknownCodesAreIgnored)
-{
-    Icon icon;
-    for (unsigned code : {0u, 0x206u, 0x209u, 0x400u, 0x402u, 0x406u})
-        icon.Send(code);
-    EXPECT_TRUE(icon.events.empty());
-}
-
-TEST(TrayClickRule, EnterOnFirstMoveAndExitOnceTheCursorIsElsewhere)
-{
-    Icon icon;
-    icon.enterExit = true;
-    icon.Send(tnMouseMove);
-    icon.Send(tnMouseMove);
-    icon.Leave(); // still where the last move was
-    EXPECT_EQ(icon.events, (Events{"enter @0", "move @0", "move @0"}));
-    EXPECT_FALSE(icon.rule.CursorOutside());
-
-    icon.cursorAway = true;
-    icon.Leave();
-    icon.Leave();
-    EXPECT_EQ(icon.events.back(), "exit @0");
-    EXPECT_EQ(std::count(icon.events.begin(), icon.events.end(), std::string("exit @0")), 1);
-    EXPECT_TRUE(icon.rule.CursorOutside());
-
-    icon.Send(tnMouseMove);
-    EXPECT_EQ(icon.events[icon.events.size() - 2], "enter @0");
-}
-
-TEST(TrayClickRule, WithoutEnterExitEventsMovesOnlyReportAndTheCursorStaysOutside)
-{
-    Icon icon;
-    icon.Send(tnMouseMove);
-    icon.cursorAway = true;
-    icon.Leave();
-    EXPECT_EQ(icon.events, (Events{"move @0"}));
-    EXPECT_TRUE(icon.rule.CursorOutside());
-}
+struct Case {
+    const char* name;
+    std::vector<Step> script;
+    Events expected;
+    bool dblClickHandler = true;
+    bool enterExit = false;
+    bool leftPopup = false;
+};
 
 } // namespace
+
+// Each script on a fresh icon, against the events it raises with their times. At the end no
+// click is held back and the click timer is stopped.
+TEST(TrayClickRule, ScriptsOfPressesKeysAndMoves)
+{
+    const Case cases[] = {
+        {"a single click waits one double-click time after the press",
+         {Code(tnLeftButtonDown), Wait(80), Code(tnLeftButtonUp), Wait(1000)},
+         {"down left @0", "up left @80", "click @500"}},
+        {"a double click raises no click",
+         {Code(tnLeftButtonDown), Wait(60), Code(tnLeftButtonUp), Wait(100), Code(tnLeftButtonDblClk), Wait(60),
+          Code(tnLeftButtonUp), Wait(1000), kNoDoubleClick},
+         {"down left @0", "up left @60", "dblclick @160", "default item @160", "up left @220"}},
+        {"a press held beyond the double-click time clicks on release",
+         {Code(tnLeftButtonDown), Wait(900), Code(tnLeftButtonUp), Wait(1000)},
+         {"down left @0", "click @900", "up left @900"}},
+        // A double click then is a click, the double click, and nothing held back afterwards.
+        {"without a double-click handler the release clicks at once",
+         {Code(tnLeftButtonDown), Wait(50), Code(tnLeftButtonUp), Code(tnLeftButtonDblClk), Code(tnLeftButtonUp),
+          Code(tnLeftButtonDown), Code(tnLeftButtonUp)},
+         {"down left @0", "click @50", "up left @50", "dblclick @50", "default item @50", "up left @50",
+          "down left @50", "click @50", "up left @50"},
+         false},
+        {"a double click after the timer ran out does not swallow the next click",
+         {Code(tnLeftButtonDown), Wait(100), Code(tnLeftButtonUp), Wait(450), Code(tnLeftButtonDblClk),
+          Code(tnLeftButtonUp), Wait(2000), Code(tnLeftButtonDown), Wait(100), Code(tnLeftButtonUp), Wait(1000)},
+         {"down left @0", "up left @100", "click @500", "dblclick @550", "default item @550", "up left @550",
+          "down left @2550", "up left @2650", "click @3050"}},
+        {"the third press of a triple click raises no click",
+         {Code(tnLeftButtonDown), Code(tnLeftButtonUp), Wait(100), Code(tnLeftButtonDblClk), Code(tnLeftButtonUp),
+          Wait(100), Code(tnLeftButtonDown), Code(tnLeftButtonUp), Wait(2000)},
+         {"down left @0", "up left @0", "dblclick @100", "default item @100", "up left @100", "down left @200",
+          "up left @200"}},
+        {"a release without a press is only a mouse-up", {Code(tnLeftButtonUp), Wait(1000)}, {"up left @0"}},
+        {"the right press opens the menu on the press; the middle button only reports",
+         {Code(tnRightButtonDown), Code(tnRightButtonUp), Code(tnMiddleButtonDown), Code(tnMiddleButtonUp)},
+         {"down right @0", "menu @0", "up right @0", "down middle @0", "up middle @0"}},
+        // The context-menu key opens the menu; after a right click, whose press opened it, not again.
+        {"keyboard selection acts as a double click and the menu key opens the menu once",
+         {Code(tnKeySelect), Code(tnContextMenu), Code(tnRightButtonDown), Code(tnRightButtonUp),
+          Code(tnContextMenu), kDisable, Code(tnKeySelect), Code(tnContextMenu)},
+         {"dblclick @0", "default item @0", "menu @0", "down right @0", "menu @0", "up right @0"}},
+        {"a left popup opens the menu on the left press", {Code(tnLeftButtonDown)}, {"down left @0", "menu @0"}, true,
+         false, true},
+        {"a disabled icon ignores the mouse but not the balloon",
+         {kDisable, Code(tnMouseMove), Code(tnLeftButtonDown), Code(tnLeftButtonUp), Code(tnLeftButtonDblClk),
+          Code(tnRightButtonDown), Code(tnRightButtonUp), Code(tnMiddleButtonDown), Code(tnMiddleButtonUp), Wait(1000),
+          Code(tnBalloonHide), Code(tnBalloonTimeout), Code(tnBalloonUserClick)},
+         {"balloon hide @1000", "balloon timeout @1000", "balloon click @1000"}, true, true},
+        {"unknown codes are ignored",
+         {Code(0), Code(0x206), Code(0x209), Code(0x400), Code(0x402), Code(0x406), Wait(1000)}, {}},
+        // The first leave tick comes while the cursor is still where the last move was.
+        {"enter on the first move and exit once the cursor is elsewhere",
+         {Code(tnMouseMove), Code(tnMouseMove), kLeave, kInside, kAway, kLeave, kLeave, kOutside, Code(tnMouseMove)},
+         {"enter @0", "move @0", "move @0", "exit @0", "enter @0", "move @0"}, true, true},
+        {"without enter and exit events moves only report and the cursor stays outside",
+         {Code(tnMouseMove), kAway, kLeave, kOutside}, {"move @0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Icon icon;
+        icon.dblClickHandler = c.dblClickHandler;
+        icon.enterExit = c.enterExit;
+        icon.leftPopup = c.leftPopup;
+        for (const Step& step : c.script) {
+            switch (step.kind) {
+            case Step::Send: icon.Send(step.value); break;
+            case Step::Wait: icon.Advance(int(step.value)); break;
+            case Step::Leave: icon.Leave(); break;
+            case Step::Away: icon.cursorAway = true; break;
+            case Step::Disable: icon.enabled = false; break;
+            case Step::Outside: EXPECT_TRUE(icon.rule.CursorOutside()); break;
+            case Step::Inside: EXPECT_FALSE(icon.rule.CursorOutside()); break;
+            case Step::NoDoubleClick: EXPECT_FALSE(icon.rule.DoubleClicked()); break;
+            }
+        }
+        EXPECT_EQ(icon.events, c.expected);
+        EXPECT_FALSE(icon.rule.ClickPending());
+        EXPECT_FALSE(icon.ClickTimerActive());
+    }
+}

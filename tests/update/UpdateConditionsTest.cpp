@@ -75,10 +75,7 @@ TEST(UpdateConditions, VersionSizeAndChecksumOfUpdateDecideTheRun)
         places.Serve({{"/app1h.inf", places.Filled("[update]\r\n" + section + "\r\n" + kOneFile)},
                       {"/files/data.txt", kPayload}});
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
-        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-        update.URL = places.server.Url("/app1h.inf");
-        update.TempDirectory = places.target.Path();
+        update.SetUpSilentHttpRun(places.server.Url("/app1h.inf"), places.target.Path());
         update.UseCRC32 = c.useCrc32;
         update.VersionCheck = c.versionCheck;
         update.RunUpdate();
@@ -116,10 +113,7 @@ TEST(UpdateConditions, HandlersInTheOrderOfTheRun)
                   {"/files/other.txt", kPayload},
                   {"/post", "ok"}});
     RecordingUpdate update;
-    update.UpdateType = TAutoUpdateType::httpUpdate;
-    update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-    update.URL = places.server.Url("/app1h.inf");
-    update.TempDirectory = places.target.Path();
+    update.SetUpSilentHttpRun(places.server.Url("/app1h.inf"), places.target.Path());
     update.PostUpdateInfo = {.Server = places.server.Url("").substr(7), .Action = "/post", .Enabled = true};
     auto& events = places.events;
     update.OnConvertPrefix = [&](TAutoUpdate&, std::string& path) {

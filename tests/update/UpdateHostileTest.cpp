@@ -105,11 +105,7 @@ struct Exchange {
         server->SetHandler([reply, files, own = Target(transfer.file)](const RecordedRequest& request) {
             if (request.Target == own)
                 return reply;
-            ScriptedReply other;
-            auto found = files.find(request.Target);
-            other.Status = found == files.end() ? 404 : 200;
-            other.Body = found == files.end() ? "" : found->second;
-            return other;
+            return ServedOrNotFound(files, request.Target);
         });
     }
 };

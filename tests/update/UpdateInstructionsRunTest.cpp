@@ -7,6 +7,7 @@
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateDialogs.h"
+#include "UpdateSigner.h"
 #include "UpdateTestSupport.h"
 
 namespace {
@@ -20,13 +21,16 @@ struct Case {
     Answer whatsNew;
     Answer agreement;
     std::vector<DialogDriver::Step> dialogs;
-    std::vector<int> instructionStatuses; // 934 to 942, in order
+    std::vector<int> instructionStatuses; // 934 to 942 and 960, in order
     std::vector<std::string> textsHandled;
     std::vector<std::string> requests; // after the control file
+    bool signedRun = false;            // its files with their digests
 };
 
 const std::string kWhatsNew = "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\n";
 const std::string kAgreement = "[eula]\r\nfile=SERVER/eula.txt\r\n";
+// sha256sum of the what's-new text the server gives.
+const std::string kWhatsNewSha256 = "7bbb478b59bb63a6d9258d521f3b832f61fab89f738eee985e0f415fefcf332b";
 
 void SetHandler(TAutoUpdateTextDownloaded& handler, Answer answer, const char* name, std::vector<std::string>& handled)
 {
@@ -81,6 +85,13 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
          Answer::Accept, {Expect(L"Pokračovat?", IDNO)}, {936}, {}, {}},
         {"query accepted", "[action]\r\nquery=Pokračovat?\r\n", Answer::Accept, Answer::Accept,
          {Expect(L"Pokračovat?", IDYES)}, {936}, {}, {"/files/data.txt"}},
+        // A signed control file vouches for a text only through its digest.
+        {"signed: a text without its digest is neither fetched nor shown, and ends the run", kWhatsNew,
+         Answer::Accept, Answer::Accept, {}, {937}, {}, {}, true},
+        {"signed: a page over http is not opened", "[action]\r\nshowURL=http://127.0.0.1:9/zpravy\r\n", Answer::None,
+         Answer::None, {}, {942, 960}, {}, {"/files/data.txt"}, true},
+        {"signed: a text with its digest", "[whatsnew]\r\nfile=SERVER/whatsnew.txt\r\nsha256=" + kWhatsNewSha256 + "\r\n",
+         Answer::Accept, Answer::Accept, {}, {937}, {"whatsnew: Nové\r\n"}, {"/whatsnew.txt", "/files/data.txt"}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,23 +100,20 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         std::string sections = c.sections;
         for (size_t at; (at = sections.find("SERVER")) != std::string::npos;)
             sections.replace(at, 6, server.Url(""));
-        const std::map<std::string, std::string> files = {
-            {"/app1h.inf", "[update]\r\ndate=02/01/2020\r\n" + sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" +
-                               server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() + "\r\n"},
-            {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
-            {"/eula.txt", "Smlouva"},
-            {"/files/data.txt", kPayload}};
-        server.SetHandler([&](const RecordedRequest& request) {
-            auto found = files.find(request.Target);
-            return found == files.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                        : ScriptedReply{.Body = found->second};
-        });
+        const std::string control = "[update]\r\ndate=02/01/2020\r\n" + std::string(c.signedRun ? "serial=1\r\n" : "") +
+                                    sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+                                    "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
+        const std::map<std::string, std::string> files = {{"/app1h.inf", control},
+                                                          {"/app1h.inf.sig", SignControlFile(control)},
+                                                          {"/whatsnew.txt", "Nov\xC3\xA9\r\n"},
+                                                          {"/eula.txt", "Smlouva"},
+                                                          {"/files/data.txt", kPayload}};
+        server.SetHandler([&](const RecordedRequest& request) { return ServedOrNotFound(files, request.Target); });
 
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
-        update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-        update.URL = server.Url("/app1h.inf");
-        update.TempDirectory = target.Path();
+        update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
+        if (c.signedRun)
+            update.PublicKeys = BuiltInUpdatePublicKeys();
         std::vector<std::string> handled;
         SetHandler(update.OnDownloadedWhatsNew, c.whatsNew, "whatsnew", handled);
         SetHandler(update.OnDownloadedEULA, c.agreement, "eula", handled);
@@ -117,13 +125,13 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
 
         std::vector<int> instructions;
         for (int id : update.Ids())
-            if (id >= 934 && id <= 942)
+            if ((id >= 934 && id <= 942) || id == 960)
                 instructions.push_back(id);
         EXPECT_EQ(instructions, c.instructionStatuses);
         EXPECT_EQ(handled, c.textsHandled);
         std::vector<std::string> requests;
         for (const RecordedRequest& request : server.Requests())
-            if (request.Target != "/app1h.inf")
+            if (request.Target != "/app1h.inf" && request.Target != "/app1h.inf.sig")
                 requests.push_back(request.Target);
         EXPECT_EQ(requests, c.requests);
     }
@@ -202,10 +210,8 @@ TEST(UpdateInstructionsRun, PromptsBeforeDownloadsAndRestart)
             return ScriptedReply{.Body = request.Target == "/app1h.inf" ? control : kPayload};
         });
         RecordingUpdate update;
-        update.UpdateType = TAutoUpdateType::httpUpdate;
+        update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
         update.UpdateUpdate = c.mode;
-        update.URL = server.Url("/app1h.inf");
-        update.TempDirectory = target.Path();
         std::vector<std::string> end;
         update.OnSuccess = [&](TAutoUpdate&) { end.push_back("success"); };
         update.OnAppDoClose = [&](TAutoUpdate&) { end.push_back("close"); };
@@ -220,7 +226,7 @@ TEST(UpdateInstructionsRun, PromptsBeforeDownloadsAndRestart)
         }
         std::vector<std::string> requests;
         for (const RecordedRequest& request : server.Requests())
-            if (request.Target != "/app1h.inf")
+            if (request.Target != "/app1h.inf" && request.Target != "/app1h.inf.sig")
                 requests.push_back(request.Target);
         EXPECT_EQ(requests, c.expectedRequests);
         EXPECT_EQ(end, c.expectedEnd);

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "AppPath.h"
+#include "FileIO.h"
 #include "Text.h"
 #include "UpdateRunPlaces.h"
 #include "UpdateTestSupport.h"
@@ -138,6 +139,14 @@ void PatchRow(RecordingUpdate& update, RunPlaces& places, const char* patcher)
     update.ApplyPatch = true;
     places.PlaceProbe(patcher, "patcher.exe");
     places.target.Write("old.bin", "old");
+}
+
+// The bytes of this test program, whose file version VersionFile.rc sets.
+std::string OwnProgram()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return ReadWholeFile(path).value_or("");
 }
 
 const std::string kPatchFile =
@@ -319,6 +328,60 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              EXPECT_EQ(update.statuses.back().errcode, ERROR_FILE_NOT_FOUND);
              EXPECT_EQ(places.events, std::vector<std::string>{"close"}) << "the application closes all the same";
          }},
+        {"the application's own step gets the [custom] values",
+         "[custom]\r\nprocessmsg=zpráva\r\nprocessparam=42\r\n" + kOneFile,
+         [](RecordingUpdate& update, RunPlaces& places) {
+             update.OnCustomProcess = [&places](TAutoUpdate&, const std::string& msg, const std::string& param) {
+                 places.events.push_back(msg + " " + param);
+             };
+         },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf", "GET /files/data.txt"},
+         {926, 943, 948},
+         {"data.txt"},
+         [](RunPlaces& places, const RecordingUpdate&) {
+             EXPECT_EQ(places.events, std::vector<std::string>{"zpráva 42"});
+         }},
+        {"a file that fails cancels the restart",
+         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe --tray\r\nappcomps=TARGETdata.txt\r\n"
+         "silentrestart=1\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=SERVER/files/data.txt\r\ntargetdir=TARGET\r\n"
+         "[file2]\r\nurl=SERVER/files/gone.txt\r\ntargetdir=TARGET\r\n",
+         [](RecordingUpdate& update, RunPlaces& places) {
+             update.OnAppDoClose = [&places](TAutoUpdate&) { places.events.push_back("close"); };
+         },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf", "GET /files/data.txt", "GET /files/gone.txt"},
+         {946, 949},
+         {"data.txt"},
+         [](RunPlaces& places, const RecordingUpdate& update) {
+             EXPECT_FALSE(update.Reported(950)) << "no updater is asked for";
+             EXPECT_TRUE(places.events.empty());
+         }},
+        // The file served is this very program, as new as the copy in place: it is left
+        // there without a word, neither refused as older nor as a failure.
+        {"a file of the same version is left quietly",
+         "[files]\r\ncount=1\r\n[file1]\r\nurl=SERVER/files/same.exe\r\ntargetdir=TARGET\r\n",
+         [](RecordingUpdate&, RunPlaces& places) { places.target.Write("same.exe", OwnProgram()); },
+         {{"/files/same.exe", OwnProgram()}},
+         {"GET /app1h.inf", "GET /files/same.exe"},
+         {915, 949},
+         {"same.exe"},
+         [](RunPlaces&, const RecordingUpdate& update) {
+             EXPECT_FALSE(update.Reported(958));
+             EXPECT_FALSE(update.Reported(946));
+         }},
+        {"the control file's signature value checked", "signature=Jiná\r\n" + kOneFile,
+         [](RecordingUpdate& update, RunPlaces&) { update.SignatureCheck = true; },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf"},
+         {926, 927, 949},
+         {}},
+        {"the control file's signature value matches", "signature=AutoUpdate\r\n" + kOneFile,
+         [](RecordingUpdate& update, RunPlaces&) { update.SignatureCheck = true; },
+         {{"/files/data.txt", kPayload}},
+         {"GET /app1h.inf", "GET /files/data.txt"},
+         {926, 943, 948},
+         {"data.txt"}},
     };
     for (const OptionCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -330,10 +393,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
         places.Serve(served, c.challenge);
         for (int run = 0; run < c.runs; ++run) {
             RecordingUpdate update;
-            update.UpdateType = TAutoUpdateType::httpUpdate;
-            update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-            update.URL = places.server.Url("/app1h.inf");
-            update.TempDirectory = places.target.Path();
+            update.SetUpSilentHttpRun(places.server.Url("/app1h.inf"), places.target.Path());
             update.Logging = true;
             c.configure(update, places);
             update.RunUpdate();

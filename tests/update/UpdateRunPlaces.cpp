@@ -36,9 +36,7 @@ void RunPlaces::Serve(const std::map<std::string, std::string>& bodies, bool cha
             return ScriptedReply{.Status = 401,
                                  .Reason = "Unauthorized",
                                  .Headers = {"WWW-Authenticate: Basic realm=\"soriel\""}};
-        auto found = served_.find(TargetOf(request));
-        return found == served_.end() ? ScriptedReply{.Status = 404, .Reason = "Not Found"}
-                                      : ScriptedReply{.Body = found->second};
+        return ServedOrNotFound(served_, TargetOf(request));
     });
 }
 

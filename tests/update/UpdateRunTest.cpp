@@ -51,22 +51,13 @@ std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& t
 // The files by their address; any other address is not found.
 void ServeFiles(ScriptedHttpServer& server, const std::map<std::string, std::string>& files)
 {
-    server.SetHandler([&files](const RecordedRequest& request) {
-        ScriptedReply reply;
-        auto found = files.find(request.Target);
-        reply.Status = found == files.end() ? 404 : 200;
-        reply.Body = found == files.end() ? "" : found->second;
-        return reply;
-    });
+    server.SetHandler([&files](const RecordedRequest& request) { return ServedOrNotFound(files, request.Target); });
 }
 
 // A silent run over HTTP of the server's signed control file, with its files kept in target.
 void SetUpSilentSignedRun(RecordingUpdate& update, const ScriptedHttpServer& server, const ScratchFolder& target)
 {
-    update.UpdateType = TAutoUpdateType::httpUpdate;
-    update.UpdateUpdate = TAutoUpdateUpdate::auuSilent;
-    update.URL = server.Url("/app1h.inf");
-    update.TempDirectory = target.Path();
+    update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
     update.PublicKeys = BuiltInUpdatePublicKeys();
 }
 
@@ -173,7 +164,9 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 }
 
 // With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
-// one is nothing new, a higher one is carried out and then is the last one.
+// one is nothing new, a higher one is carried out and then is the last one. It counts as
+// carried out only once nothing of it is left to do: not when a file failed, nor when the
+// updater that would put the program's files in place could not be started.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 {
     struct SerialCase {
@@ -181,23 +174,35 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         int expectedStatus;
         bool fetched;
         std::string lastAfter;
+        bool requested; // the file
+        std::string digest = kPayloadSha256;
+        std::string application; // an [application] section, TARGET put in
     };
     const SerialCase cases[] = {
-        {"", 956, false, "5"},
-        {"serial=4\r\n", 956, false, "5"},
-        {"serial=5\r\n", 930, false, "5"},
-        {"serial=6\r\n", 948, true, "6"},
+        {"", 956, false, "5", false},
+        {"serial=4\r\n", 956, false, "5", false},
+        {"serial=7x\r\n", 956, false, "5", false},
+        {"serial=5\r\n", 930, false, "5", false},
+        {"serial=6\r\n", 948, true, "6", true},
+        {"serial=6\r\n", 946, false, "5", true, kOtherSha256},
+        {"serial=6\r\n", 946, false, "5", false, ""}, // a signed entry needs its digest
+        // The test program carries no updater to start.
+        {"serial=6\r\n", 950, true, "5", true, kPayloadSha256,
+         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n"},
     };
     const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
     for (const SerialCase& c : cases) {
-        SCOPED_TRACE(c.serialLine);
+        SCOPED_TRACE(std::string(c.serialLine) + c.application);
         TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", "5");
         ScriptedHttpServer server;
         ScratchFolder target;
-        const std::string control = "[update]\r\n" + std::string(c.serialLine) +
-                                    "unconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
-                                    server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() +
-                                    "\r\nsha256=" + kPayloadSha256 + "\r\n";
+        std::string application = c.application;
+        if (const size_t at = application.find("TARGET"); at != std::string::npos)
+            application.replace(at, 6, target.Path());
+        const std::string control = "[update]\r\n" + std::string(c.serialLine) + "unconditional=1\r\n" + application +
+                                    "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+                                    "\r\ntargetdir=" + target.Path() + "\r\n" +
+                                    (c.digest.empty() ? "" : "sha256=" + c.digest + "\r\n");
         const std::map<std::string, std::string> files = {
             {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/data.txt", kPayload}};
         ServeFiles(server, files);
@@ -208,6 +213,10 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 
         EXPECT_TRUE(update.Reported(c.expectedStatus));
         EXPECT_EQ(target.Read("data.txt").has_value(), c.fetched);
+        const auto requests = server.Requests();
+        EXPECT_EQ(std::any_of(requests.begin(), requests.end(),
+                              [](const RecordedRequest& request) { return request.Target == "/files/data.txt"; }),
+                  c.requested);
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), c.lastAfter);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");

@@ -16,6 +16,14 @@ RecordingUpdate::RecordingUpdate() : TAutoUpdate(nullptr)
     ConnectionFunctions.HangUp = [] { return true; };
 }
 
+void RecordingUpdate::SetUpSilentHttpRun(const std::string& controlFileUrl, const std::string& folder)
+{
+    UpdateType = TAutoUpdateType::httpUpdate;
+    UpdateUpdate = TAutoUpdateUpdate::auuSilent;
+    URL = controlFileUrl;
+    TempDirectory = folder;
+}
+
 void RecordingUpdate::ReportStatus(int id, const std::string& param, int statuscode, int errcode)
 {
     statuses.push_back({id, param, statuscode, errcode});

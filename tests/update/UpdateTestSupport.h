@@ -9,6 +9,8 @@
 class RecordingUpdate : public TAutoUpdate {
 public:
     RecordingUpdate();
+    // A silent run over HTTP of the control file at that address, its files fetched into the folder.
+    void SetUpSilentHttpRun(const std::string& controlFileUrl, const std::string& folder);
     void ReportStatus(int id, const std::string& param, int statuscode, int errcode) override;
 
     struct Status {

@@ -3,57 +3,49 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
+#include "AccessibleClient.h"
 #include "ClientPixel.h"
+#include "ComApartment.h"
+#include "ComPtr.h"
 #include "Cursors.h"
 #include "ErrorBoxReader.h"
 #include "Forms.h"
 #include "LinkLabels.h"
 #include "MultiGradient.h"
+#include "OpenedMarker.h"
 #include "Text.h"
 #include "Waiting.h"
 
 namespace {
 
-std::wstring TempFolder()
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// A link label on the form, at these bounds, with this caption.
+TLinkLabel* PlaceLink(TForm& form, int left, int top, int width, int height, const char* caption)
 {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return temp;
+    auto* link = new TLinkLabel(&form);
+    link->SetBounds(left, top, width, height);
+    link->SetParent(&form);
+    link->SetCaption(caption);
+    return link;
 }
 
-// A command file the shell runs when asked to open it; it leaves a file behind.
-struct OpenedMarker {
-    OpenedMarker()
-    {
-        DeleteFileW(marker.c_str());
-        const std::string body = "@echo opened>\"" + Narrow(marker) + "\"\r\n";
-        HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, body.data(), DWORD(body.size()), &written, nullptr);
-        CloseHandle(file);
-    }
-    ~OpenedMarker()
-    {
-        DeleteFileW(script.c_str());
-        DeleteFileW(marker.c_str());
-    }
-    bool Opened() const { return GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-    std::wstring script = TempFolder() + L"soriel_link_target.cmd";
-    std::wstring marker = TempFolder() + L"soriel_link_opened.txt";
-};
-
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+VARIANT ChildId(long id)
+{
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
 
 TEST(LinkLabel, ClickOpensOnlyALinkAddressAndShowsTheLinkErrorForAnyOther)
 {
     OpenedMarker target;
     TForm form(nullptr);
     form.SetClientSize(200, 100);
-    auto* link = new TLinkLabel(&form);
-    link->SetBounds(10, 10, 80, 13);
-    link->SetParent(&form);
-    link->SetCaption("odkaz");
+    auto* link = PlaceLink(form, 10, 10, 80, 13, "odkaz");
     // A program's path where an address should be, as a hand-edited main.ini may hold.
     link->URL = Narrow(target.script);
     form.LoadedTree();
@@ -108,14 +100,8 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterActsOnTheFocusedOne)
     TForm form(nullptr);
     form.SetClientSize(200, 100);
     // Made first, but lower on the window: second in the Tab order.
-    auto* lower = new TLinkLabel(&form);
-    lower->SetBounds(10, 60, 80, 13);
-    lower->SetParent(&form);
-    lower->SetCaption("dole");
-    auto* upper = new TLinkLabel(&form);
-    upper->SetBounds(10, 10, 80, 13);
-    upper->SetParent(&form);
-    upper->SetCaption("nahoře");
+    auto* lower = PlaceLink(form, 10, 60, 80, 13, "dole");
+    auto* upper = PlaceLink(form, 10, 10, 80, 13, "nahoře");
     upper->URL = Narrow(target.script);
     int escapes = 0;
     form.OnEscape = [&](TForm&) { ++escapes; };
@@ -138,6 +124,63 @@ TEST(LinkLabel, TabReachesTheLinksInReadingOrderAndEnterActsOnTheFocusedOne)
     SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
     Press(VK_RETURN);
     EXPECT_TRUE(PumpUntil([&] { return upper->Visited(); }, 15000));
+    EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
+    EXPECT_FALSE(target.Opened());
+    EXPECT_FALSE(lower->Visited());
+}
+
+// What assistive technology asks of the links, through the system as a screen reader would:
+// where each is, which is under a point, and their default action, which takes the click's way.
+TEST(LinkLabel, AssistiveTechnologyFindsTheLinksAndActsOnThem)
+{
+    static const ComApartment apartment;
+    OpenedMarker target;
+    TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    auto* upper = PlaceLink(form, 10, 10, 80, 13, "nahoře");
+    upper->URL = Narrow(target.script);
+    auto* lower = PlaceLink(form, 30, 60, 90, 20, "dole");
+    form.LoadedTree();
+    form.Show();
+    ComPtr<IAccessible> client;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(form.Handle(), DWORD(OBJID_CLIENT), kIIDAccessible,
+                                                     reinterpret_cast<void**>(client.Put()))));
+    const auto childNamed = [&](const std::wstring& name) {
+        long count = 0;
+        client->get_accChildCount(&count);
+        for (long id = 1; id <= count; ++id) {
+            BSTR text = nullptr;
+            const bool named = SUCCEEDED(client->get_accName(ChildId(id), &text)) && text &&
+                               name == text;
+            SysFreeString(text);
+            if (named)
+                return id;
+        }
+        return -1L;
+    };
+    POINT origin{0, 0};
+    ClientToScreen(form.Handle(), &origin);
+    for (TLinkLabel* link : {upper, lower}) {
+        const long id = childNamed(Widen(link->Caption()));
+        ASSERT_GT(id, 0);
+        long left = 0, top = 0, width = 0, height = 0;
+        ASSERT_EQ(client->accLocation(&left, &top, &width, &height, ChildId(id)), S_OK);
+        EXPECT_EQ((std::vector<long>{left, top, width, height}),
+                  (std::vector<long>{origin.x + link->Left(), origin.y + link->Top(), link->Width(), link->Height()}));
+        VARIANT hit{};
+        ASSERT_EQ(client->accHitTest(left + width / 2, top + height / 2, &hit), S_OK);
+        EXPECT_EQ(hit.vt, VT_I4);
+        EXPECT_EQ(hit.lVal, id);
+    }
+    VARIANT backdrop{};
+    ASSERT_EQ(client->accHitTest(origin.x + 150, origin.y + 30, &backdrop), S_OK);
+    EXPECT_EQ(backdrop.lVal, CHILDID_SELF);
+
+    // A program's path where an address should be: refused, as a click would refuse it.
+    ErrorBoxReader::text.clear();
+    SetTimer(nullptr, 0, 50, &ErrorBoxReader::Tick);
+    EXPECT_EQ(client->accDoDefaultAction(ChildId(childNamed(L"nahoře"))), S_OK);
+    EXPECT_TRUE(upper->Visited());
     EXPECT_EQ(ErrorBoxReader::text, L"Došlo k chybě při komunikaci s internetem!");
     EXPECT_FALSE(target.Opened());
     EXPECT_FALSE(lower->Visited());
@@ -173,11 +216,8 @@ TEST(LinkLabel, HighContrastPaintsTextAndLinksInTheSystemsColoursWithoutBackdrop
     label->Font.Set("Tahoma", -16, clYellow, fsBold);
     label->SetShadowStyle(TShadowStyle::ssRaised);
     label->SetCaption("Soriel online");
-    auto* link = new TLinkLabel(&form);
-    link->SetBounds(10, 60, 120, 20);
-    link->SetParent(&form);
+    auto* link = PlaceLink(form, 10, 60, 120, 20, "www.example.cz");
     link->Font.Set("Tahoma", -16, clYellow, fsBold | fsUnderline);
-    link->SetCaption("www.example.cz");
     form.LoadedTree();
     form.BringToFront();
     const COLORREF aqua = RGB(0, 255, 255);
