@@ -32,12 +32,17 @@ struct Subject {
     int items = 0;
 };
 
-// news.rtf as at a first start: no archive yet.
+// news.rtf as at a first start: no archive yet. Written to the disk before the start, so
+// that the program does not start while a long copy is still being written out.
 void PrepareFirstStart(const Subject& subject)
 {
     if (subject.items == 0)
         return;
-    CopyFileW((subject.folder + L"news-first.rtf").c_str(), (subject.folder + L"news.rtf").c_str(), FALSE);
+    const std::wstring log = subject.folder + L"news.rtf";
+    CopyFileW((subject.folder + L"news-first.rtf").c_str(), log.c_str(), FALSE);
+    FileHandle written(CreateFileW(log.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (written)
+        FlushFileBuffers(written.Get());
     DeleteFileW((subject.folder + L"news-archive.rtf").c_str());
 }
 
