@@ -93,11 +93,12 @@ Outcome AddTo(const std::wstring& path, std::string_view head, std::string_view 
 
 bool ArchiveEntries(const std::wstring& folder, std::string_view head, std::string_view entries)
 {
+    const std::string batch = WithoutTextColours(entries);
     int number = 1;
     while (number < kMostArchives && Exists(folder + ArchiveName(number + 1)))
         ++number;
     for (; number <= kMostArchives; ++number) {
-        const Outcome outcome = AddTo(folder + ArchiveName(number), head, entries);
+        const Outcome outcome = AddTo(folder + ArchiveName(number), head, batch);
         if (outcome != Outcome::Refused)
             return outcome == Outcome::Archived;
     }

@@ -81,6 +81,43 @@ ArchiveEnd FindArchiveEnd(std::string_view tail, std::string_view entries)
     return {};
 }
 
+std::string WithoutTextColours(std::string_view rtf)
+{
+    static constexpr std::string_view kColourWords[] = {"cf", "cb", "chcbpat", "highlight"};
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::string kept;
+    kept.reserve(rtf.size());
+    for (size_t at = 0; at < rtf.size();) {
+        if (rtf[at] != '\\' || at + 1 == rtf.size()) {
+            kept += rtf[at++];
+            continue;
+        }
+        if (!isLetter(rtf[at + 1])) {
+            // A control symbol, with the character it stands for.
+            kept.append(rtf.substr(at, 2));
+            at += 2;
+            continue;
+        }
+        size_t end = at + 1;
+        while (end < rtf.size() && isLetter(rtf[end]))
+            ++end;
+        const std::string_view word = rtf.substr(at + 1, end - at - 1);
+        if (end < rtf.size() && rtf[end] == '-')
+            ++end;
+        while (end < rtf.size() && isDigit(rtf[end]))
+            ++end;
+        const bool colour = std::find(std::begin(kColourWords), std::end(kColourWords), word) != std::end(kColourWords);
+        // The blank that ends a word belongs to it.
+        if (end < rtf.size() && rtf[end] == ' ')
+            ++end;
+        if (!colour)
+            kept.append(rtf.substr(at, end - at));
+        at = end;
+    }
+    return kept;
+}
+
 bool SameRtfTables(std::string_view start, std::string_view otherStart)
 {
     for (std::string_view table : {"fonttbl", "colortbl"}) {

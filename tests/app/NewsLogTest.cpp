@@ -428,8 +428,11 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         std::string archiveBody;
         for (const std::string& line : EntryLines(0, first))
             archiveBody += RtfParagraph(line);
-        const std::string archived = head + "\n\\plain " + formatting + archiveBody;
-        const std::string batch = "\\plain " + log.substr(head.size(), startSurplusEnd - head.size()) + "}";
+        const std::string archived = head + "\n\\plain " + archiveBody;
+        // In the archive, the text takes the viewer's colour.
+        std::string batch = "\\plain " + log.substr(head.size(), startSurplusEnd - head.size()) + "}";
+        if (const size_t colour = batch.find("\\cf1"); colour != std::string::npos)
+            batch.erase(colour, batch[colour + 4] == ' ' ? 5 : 4);
         const std::string otherTables = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\f0 " + archiveBody + "}";
         switch (row.archive) {
         case Archive::None: break;
@@ -469,6 +472,8 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         } else if (archive) {
             EXPECT_EQ(LinesOf(*archive), EntryLines(0, firstKept));
         }
+        if (archive)
+            EXPECT_EQ(archive->find("\\cf"), std::string::npos) << "the box's text colour, not the viewer's";
         EXPECT_FALSE(ReadWholeFile(folder.File(L"news-archive-3.rtf")));
         // The duplicate check covers what news.rtf holds.
         EXPECT_TRUE(started.HoldsTitle(ArchiveTestTitle(total - 1)));
