@@ -281,6 +281,16 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         *reinterpret_cast<SIZE*>(lParam) = FrameSizeAtDpi(int(wParam));
         return TRUE;
     }
+    case WM_GETMINMAXINFO:
+        // A form of fixed design keeps its size at a high DPI even on a screen too small
+        // for it, rather than cutting its lower part off.
+        if (clientDesign_) {
+            const RECT frame = BoundsAtDpi(dpi_);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxTrackSize.x = std::max<LONG>(info->ptMaxTrackSize.x, frame.right - frame.left);
+            info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, frame.bottom - frame.top);
+        }
+        break;
     case WM_DPICHANGED: {
         // The DPI comes from the message: during it the monitor queries may still name the
         // old monitor. One move and resize of the window, to the suggested rectangle.
