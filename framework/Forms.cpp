@@ -100,8 +100,10 @@ void TForm::Show()
         centred_ = true;
         RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetBounds(work.left + (work.right - work.left - Width()) / 2,
-                  work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+        // A form larger than the work area (a high DPI on a small screen) keeps its caption
+        // in reach: its top left corner stays inside.
+        SetBounds(std::max<int>(work.left, work.left + (work.right - work.left - Width()) / 2),
+                  std::max<int>(work.top, work.top + (work.bottom - work.top - Height()) / 2), Width(), Height());
     }
     visible_ = true;
     ShowWindow(Handle(), SW_SHOW);

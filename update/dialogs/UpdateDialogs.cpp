@@ -1,6 +1,7 @@
 #include "UpdateDialogs.h"
 
 
+#include <algorithm>
 #include <vector>
 
 #include "Application.h"
@@ -75,9 +76,17 @@ void BuildTextDialog(HWND dialog, const TextDialog& layout)
     SetWindowTextW(dialog, Widen(layout.Caption).c_str());
     const int dpi = WindowDpi(dialog);
     auto scaled = [dpi](int designValue) { return ScaleToDpi(designValue, dpi); };
-    const int size = scaled(kDialogSize);
-    SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - size) / 2, (GetSystemMetrics(SM_CYSCREEN) - size) / 2,
-                 size, size, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Centred on its screen, and kept inside the screen's work area: its caption and buttons
+    // stay in reach however large the scale.
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    const RECT& work = monitor.rcWork;
+    const int width = std::min<int>(scaled(kDialogSize), work.right - work.left);
+    const int height = std::min<int>(scaled(kDialogSize), work.bottom - work.top);
+    const int left = std::clamp<int>(screen.left + (screen.right - screen.left - width) / 2, work.left, work.right - width);
+    const int top = std::clamp<int>(screen.top + (screen.bottom - screen.top - height) / 2, work.top, work.bottom - height);
+    SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     GetClientRect(dialog, &client);
     const int margin = scaled(kMargin);
