@@ -109,7 +109,8 @@ void TCanvas::Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushSt
         brush.Reset(CreateSolidBrush(ColorToRGB(brushColor)));
     else if (brushStyle == TBrushStyle::bsBDiagonal)
         brush.Reset(CreateHatchBrush(HS_BDIAGONAL, ColorToRGB(brushColor)));
-    PenHandle pen(CreatePen(PS_SOLID, 1, ColorToRGB(penColor)));
+    // A one-pixel line of the design, inside the rectangle at any scale.
+    PenHandle pen(CreatePen(PS_INSIDEFRAME, Scale(1), ColorToRGB(penColor)));
     HGDIOBJ oldBrush = SelectObject(dc_, brush ? brush.Get() : GetStockObject(NULL_BRUSH));
     HGDIOBJ oldPen = SelectObject(dc_, pen.Get());
     SetBkMode(dc_, TRANSPARENT);

@@ -11,6 +11,7 @@
 #include "AppPath.h"
 #include "NewsPages.h"
 #include "ProgramUnderTest.h"
+#include "ScreenPixels.h"
 #include "ScriptedHttpServer.h"
 #include "ShellDesktop.h"
 #include "Text.h"
@@ -65,26 +66,6 @@ public:
     void SetUp() override { RestoreLogPixels(); }
     void TearDown() override { RestoreLogPixels(); }
 };
-
-// The screen's pixels in the rectangle, rows top down, as 0x00RRGGBB.
-std::vector<DWORD> ScreenPixels(const RECT& rect)
-{
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    MemoryDc memory(CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    BitmapHandle bitmap(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory.Get(), old);
-    ReleaseDC(nullptr, screen);
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
-    for (DWORD& pixel : pixels)
-        pixel &= 0xFFFFFF;
-    return pixels;
-}
 
 // How many rows of the client area's rectangle show pure white: the height of white text.
 int WhiteTextHeight(HWND window, RECT area)
