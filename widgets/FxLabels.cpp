@@ -167,10 +167,12 @@ void TFxCustomLabel::PaintWith(TCanvas& canvas, bool plain)
         return;
     }
     if (shadowStyle_ != TShadowStyle::ssNone) {
-        // A copy for every pixel the shadow covers at the scale, so a thick one stays solid.
+        // The copies from the first shift to the last at the scale, one a pixel, so that a
+        // thick shadow stays solid.
         const Step shadowStep = DirectionStep(shadowDirection_);
-        for (int shift = canvas.Scale(shadowDepth_); shift < canvas.Scale(shadowDepth_ + shadowSize_); ++shift)
-            DrawCaption(canvas, Moved(box, shadowStep, shift), shadowColor_, turned.Get());
+        if (shadowSize_ > 0)
+            for (int shift = canvas.Scale(shadowDepth_); shift <= canvas.Scale(shadowDepth_ + shadowSize_ - 1); ++shift)
+                DrawCaption(canvas, Moved(box, shadowStep, shift), shadowColor_, turned.Get());
         DrawCaption(canvas, Moved(box, DirectionStep(highlightDirection_), canvas.Scale(highlightDepth_)),
                     highlightColor_, turned.Get());
     }
