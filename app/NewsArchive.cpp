@@ -93,7 +93,7 @@ Outcome AddTo(const std::wstring& path, std::string_view head, std::string_view 
 
 bool ArchiveEntries(const std::wstring& folder, std::string_view head, std::string_view entries)
 {
-    const std::string batch = WithoutTextColours(entries);
+    const std::string batch = InViewerColours(entries);
     int number = 1;
     while (number < kMostArchives && Exists(folder + ArchiveName(number + 1)))
         ++number;

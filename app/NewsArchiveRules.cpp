@@ -81,7 +81,7 @@ ArchiveEnd FindArchiveEnd(std::string_view tail, std::string_view entries)
     return {};
 }
 
-std::string WithoutTextColours(std::string_view rtf)
+std::string InViewerColours(std::string_view rtf)
 {
     static constexpr std::string_view kColourWords[] = {"cf", "cb", "chcbpat", "highlight"};
     auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
@@ -107,11 +107,9 @@ std::string WithoutTextColours(std::string_view rtf)
             ++end;
         while (end < rtf.size() && isDigit(rtf[end]))
             ++end;
-        const bool colour = std::find(std::begin(kColourWords), std::end(kColourWords), word) != std::end(kColourWords);
-        // The blank that ends a word belongs to it.
-        if (end < rtf.size() && rtf[end] == ' ')
-            ++end;
-        if (!colour)
+        if (std::find(std::begin(kColourWords), std::end(kColourWords), word) != std::end(kColourWords))
+            kept.append("\\").append(word).append("0");
+        else
             kept.append(rtf.substr(at, end - at));
         at = end;
     }

@@ -54,9 +54,10 @@ size_t ArchiveTailSize(std::string_view entries);
 // again from that brace.
 ArchiveEnd FindArchiveEnd(std::string_view tail, std::string_view entries);
 
-// The entries' rich text as the archive keeps it: without the words that choose text and
-// background colours, as the log's box shows white on black and a viewer shows its paper.
-std::string WithoutTextColours(std::string_view rtf);
+// The entries' rich text as the archive keeps it: the words that choose text and background
+// colours choose the viewer's own (colour 0), as the log's box shows white on black and a
+// viewer shows its paper. Only the numbers change: no word runs into the text after it.
+std::string InViewerColours(std::string_view rtf);
 
 // Whether the two documents' starts hold the same font and colour tables.
 bool SameRtfTables(std::string_view start, std::string_view otherStart);
