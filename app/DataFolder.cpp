@@ -4,8 +4,9 @@
 
 #include <shlobj.h>
 
+#include <vector>
+
 #include "AppPath.h"
-#include "Exception.h"
 #include "FileIO.h"
 #include "Win32Handle.h"
 
@@ -44,20 +45,47 @@ std::wstring PerUserFolder()
     return folder;
 }
 
+// Copies the file a block at a time (an archive may be large); false when it could not.
+bool CopyBlocks(const std::wstring& from, const std::wstring& to)
+{
+    FileHandle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle target(
+        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source || !target)
+        return false;
+    std::string block(1 << 20, '\0');
+    for (;;) {
+        DWORD read = 0, written = 0;
+        if (!ReadFile(source.Get(), block.data(), DWORD(block.size()), &read, nullptr))
+            return false;
+        if (read == 0)
+            return FlushFileBuffers(target.Get());
+        if (!WriteFile(target.Get(), block.data(), read, &written, nullptr) || written != read)
+            return false;
+    }
+}
+
 // The user's own copy of a data file found beside the program: whole or not at all, and a
 // fresh file the program can replace later (a plain copy would keep a read-only mark, one of
 // the reasons for moving). False when the copy could not be made.
 bool TakeOver(const std::wstring& from, const std::wstring& to)
 {
-    const std::optional<std::string> bytes = ReadWholeFile(from);
-    if (!bytes)
-        return false;
-    try {
-        WriteFileAtomically(to, *bytes);
-        return true;
-    } catch (const Exception&) {
-        return false;
-    }
+    const std::wstring temporary = to + L".new";
+    const bool taken = CopyBlocks(from, temporary) &&
+                       MoveFileExW(temporary.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!taken)
+        DeleteFileW(temporary.c_str());
+    return taken;
+}
+
+// main.ini, news.rtf and the archives of old news found in the folder.
+std::vector<std::wstring> DataFilesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names(std::begin(kDataFiles), std::end(kDataFiles));
+    for (std::wstring& archive : FileNamesMatching(folder + L"news-archive*.rtf"))
+        names.push_back(std::move(archive));
+    return names;
 }
 
 } // namespace
@@ -77,7 +105,7 @@ std::wstring DataFolder()
         return programFolder;
     // Should a file not come over, the program stays with the files it has, read-only as they
     // are, rather than start afresh without them.
-    for (const wchar_t* name : kDataFiles)
+    for (const std::wstring& name : DataFilesIn(programFolder))
         if (!Exists(userFolder + name) && Exists(programFolder + name) &&
             !TakeOver(programFolder + name, userFolder + name))
             return programFolder;

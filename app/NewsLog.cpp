@@ -37,6 +37,15 @@ void ForEachLine(std::string_view text, Take take)
     }
 }
 
+// Each line of a paragraph the reader hands on: an empty paragraph is one empty line.
+template <typename Take>
+void ForEachParagraphLine(std::string_view paragraph, Take take)
+{
+    if (paragraph.empty())
+        take(paragraph);
+    ForEachLine(paragraph, take);
+}
+
 // Single-byte code pages turned to UTF-8 a byte at a time, from a table made once each.
 std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 {
@@ -60,6 +69,7 @@ std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 
 void TNewsLog::TakeLoadedLine(std::string_view line)
 {
+    entries_.Take(line.empty());
     if (const auto title = titleFinder_.Take(LineHash(line), line.empty()))
         loadedTitles_.push_back(*title);
 }
@@ -76,20 +86,28 @@ void TNewsLog::Load(std::string bytes)
     box_.Clear();
     preview_.Clear();
     preview_.SetVisible(false);
-    loadedTitles_.clear();
-    addedTitles_.clear();
+    box_.SetVisible(false);
+    Take(std::move(bytes));
+}
+
+void TNewsLog::Take(std::string bytes)
+{
+    // Emptied with their room (clearing, or assigning {}, would keep it): a log that was
+    // long must not keep a long log's memory.
+    decltype(loadedTitles_)().swap(loadedTitles_);
+    decltype(addedTitles_)().swap(addedTitles_);
     titleFinder_ = {};
+    entries_ = {};
     rtf_.Forget();
-    pieces_.clear();
+    decltype(pieces_)().swap(pieces_);
     nextPiece_ = 0;
-    unkept_.clear();
+    std::string().swap(unkept_);
     endsWithLineBreak_ = true;
     damaged_ = false;
     read_ = bytes.empty();
     // An empty log, too, stays out of the box until it is shown (see AppendEntry).
     filled_ = false;
     unread_ = std::move(bytes);
-    box_.SetVisible(false);
 }
 
 bool TNewsLog::Read()
@@ -98,6 +116,9 @@ bool TNewsLog::Read()
         return !damaged_;
     read_ = true;
     std::string bytes = std::exchange(unread_, {});
+    // Room for every title at once (a title takes at least two more lines): grown by doubling,
+    // a long log's index would leave its smaller copies in the heap.
+    loadedTitles_.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) / 2);
     try {
         if (IsRtf(bytes)) {
             LoadRtf(std::move(bytes));
@@ -132,11 +153,10 @@ void TNewsLog::LoadRtf(std::string bytes)
     const auto layout = ReadRtfText(
         bytes, DecodeCodePage,
         [&](std::string_view paragraph) {
-            if (paragraph.empty())
-                TakeLoadedLine(paragraph);
-            ForEachLine(paragraph, [&](std::string_view line) { TakeLoadedLine(line); });
+            ForEachParagraphLine(paragraph, [&](std::string_view line) { TakeLoadedLine(line); });
             anyParagraph = true;
             lastEmpty = paragraph.empty();
+            return false;
         },
         kParagraphsPerPiece);
     if (!layout)
@@ -280,6 +300,74 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 
 void TNewsLog::IndexEntry(const std::string& title)
 {
+    entries_.Take(false);
+    entries_.Take(false);
+    entries_.Take(true);
     endsWithLineBreak_ = true;
     addedTitles_.insert(LineHash(title));
+}
+
+std::optional<LogSurplus> TNewsLog::FindSurplus()
+{
+    if (!Read() || entries_.Entries() <= kMostEntries)
+        return std::nullopt;
+    const size_t moved = entries_.Entries() - kKeptEntries;
+    // Rich text of the box's kind, also when the file was not.
+    const std::string_view rtf = SaveToRtf();
+    // Asked for after the last entry to move and a few after it: the first place the text
+    // can be cut at (an entry within a group cannot) is where the surplus ends.
+    constexpr size_t kPlacesAsked = 16;
+    struct Place {
+        size_t paragraphs;
+        size_t boxCharacters;
+    };
+    std::vector<Place> asked;
+    LogEntryCounter counter;
+    size_t paragraphs = 0;
+    size_t characters = 0;
+    const auto layout = ReadRtfText(
+        rtf, DecodeCodePage,
+        [&](std::string_view paragraph) {
+            ++paragraphs;
+            characters += Utf16Length(paragraph) + 1;
+            bool ends = false;
+            ForEachParagraphLine(paragraph, [&](std::string_view line) { ends = counter.Take(line.empty()); });
+            if (!ends || counter.Entries() < moved || asked.size() == kPlacesAsked)
+                return false;
+            asked.push_back({paragraphs, characters});
+            return true;
+        },
+        0);
+    if (!layout || layout->resumePoints.empty())
+        return std::nullopt;
+    const RtfResumePoint& cut = layout->resumePoints.front();
+    const auto place =
+        std::find_if(asked.begin(), asked.end(), [&](const Place& p) { return p.paragraphs == cut.paragraphs; });
+    if (place == asked.end())
+        return std::nullopt;
+    return LogSurplus{rtf.substr(0, layout->bodyStart), rtf.substr(layout->bodyStart, cut.offset - layout->bodyStart),
+                      cut, place->boxCharacters};
+}
+
+void TNewsLog::DropSurplus(const LogSurplus& surplus)
+{
+    // The kept entries after the head, made at their size at once: no copies of them are
+    // left behind in the heap.
+    const std::string_view rtf = rtf_.Text();
+    std::string kept;
+    kept.reserve(surplus.head.size() + surplus.keptFrom.formatting.size() + rtf.size() - surplus.keptFrom.offset);
+    kept.append(surplus.head).append(surplus.keptFrom.formatting).append(rtf.substr(surplus.keptFrom.offset));
+    if (!filled_) {
+        const bool previewShown = preview_.Visible();
+        Load(std::move(kept));
+        Read();
+        if (previewShown)
+            PrepareShow();
+        return;
+    }
+    // The box, read whole already, loses its first lines rather than being read again.
+    box_.RemoveStart(int(surplus.boxCharacters));
+    Take(std::move(kept));
+    Read();
+    Finish();
 }

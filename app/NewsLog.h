@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "NewsArchiveRules.h"
 #include "NewsItemText.h"
 #include "RichEdit.h"
 #include "RtfDocument.h"
@@ -14,7 +16,18 @@
 // and the rich text come from the file's own text, read when first needed; the box, which
 // takes seconds to read a long log, is filled afterwards a piece at a time, oldest first,
 // and stays hidden until it holds the whole log. Saving never reads a long log whole from
-// the box. Only this class changes the boxes' text.
+// the box. Only this class changes the boxes' text. Its oldest entries are taken out once
+// there are more than kMostEntries (see LogSurplus).
+struct LogSurplus {
+    // Views of the log's rich text: its head (up to the body) and the oldest entries.
+    std::string_view head;
+    std::string_view entries;
+    // The place the kept entries start at and the formatting in force there.
+    RtfResumePoint keptFrom;
+    // The oldest entries' characters in the box.
+    size_t boxCharacters = 0;
+};
+
 class TNewsLog {
 public:
     // The box the log is shown in, and a box in the same place that shows the newest
@@ -42,7 +55,16 @@ public:
     // must be one line (see ItemLine).
     void AppendEntry(const std::string& title, const std::string& text);
 
+    // The entries beyond the newest kKeptEntries, when there are more than kMostEntries and
+    // the rich text can be cut where one ends.
+    std::optional<LogSurplus> FindSurplus();
+    // Only the kept entries stay, in the box too; nothing may change the log in between.
+    void DropSurplus(const LogSurplus& surplus);
+    size_t Entries() const { return entries_.Entries(); }
+
 private:
+    // Everything known of a log forgotten, the bytes to be read when needed.
+    void Take(std::string bytes);
     // The file's lines in order, each once.
     void TakeLoadedLine(std::string_view line);
     void LoadRtf(std::string bytes);
@@ -60,6 +82,7 @@ private:
     std::vector<uint64_t> loadedTitles_;
     std::unordered_set<uint64_t> addedTitles_;
     LogTitleFinder titleFinder_;
+    LogEntryCounter entries_;
     TRtfDocument rtf_;
     bool endsWithLineBreak_ = true;
 

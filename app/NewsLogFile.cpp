@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "FileIO.h"
+#include "NewsArchive.h"
 #include "Text.h"
 
 namespace {
@@ -52,12 +53,36 @@ bool TNewsLogFile::Open()
     return true;
 }
 
-void TNewsLogFile::Read()
+bool TNewsLogFile::ReadAndBound()
 {
     if (std::exchange(unopened_, false) && !Open())
         Unreadable();
     if (!log_.Read() && !MoveAside())
         Unreadable();
+    if (unread_ || !MoveSurplus())
+        return false;
+    Write();
+    return true;
+}
+
+bool TNewsLogFile::MoveSurplus()
+{
+    // Whatever fails (another program holds the archive), the log keeps its entries, and the
+    // move is tried again with the next entry, not at every reading.
+    if (log_.Entries() == entriesAtFailedMove_)
+        return false;
+    try {
+        const auto surplus = log_.FindSurplus();
+        if (surplus && ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries)) {
+            log_.DropSurplus(*surplus);
+            return true;
+        }
+        if (!surplus && log_.Entries() <= kMostEntries)
+            return false;
+    } catch (const std::exception&) {
+    }
+    entriesAtFailedMove_ = log_.Entries();
+    return false;
 }
 
 bool TNewsLogFile::MoveAside()
@@ -98,9 +123,13 @@ void TNewsLogFile::Save()
             if (!log_.HoldsTitle(title))
                 log_.AppendEntry(title, text);
     }
-    Read();
-    if (unread_)
+    if (ReadAndBound() || unread_)
         return;
+    Write();
+}
+
+void TNewsLogFile::Write()
+{
     try {
         WriteFileAtomically(path_, log_.SaveToRtf());
     } catch (const std::exception&) {

@@ -13,8 +13,12 @@ public:
     // A document whose layout was read elsewhere: where its body starts and where its
     // outer group's last paragraph mark is.
     void Adopt(std::string rtf, size_t bodyStart, size_t lastParagraph);
-    // Not valid until assigned again.
-    void Forget() { Assign({}); }
+    // Not valid until assigned again; its memory is given back.
+    void Forget()
+    {
+        std::string().swap(rtf_);
+        valid_ = false;
+    }
     bool Valid() const { return valid_; }
     const std::string& Text() const { return rtf_; }
     // Where the outer group's last paragraph mark is.

@@ -79,8 +79,8 @@ struct GroupState {
 class Reader {
 public:
     Reader(std::string_view rtf, const CodePageDecoder& decode,
-           const std::function<void(std::string_view)>& onParagraph, size_t perResumePoint)
-        : rtf_(rtf), decode_(decode), onParagraph_(onParagraph), perResumePoint_(std::max<size_t>(perResumePoint, 1))
+           const std::function<bool(std::string_view)>& onParagraph, size_t perResumePoint)
+        : rtf_(rtf), decode_(decode), onParagraph_(onParagraph), perResumePoint_(perResumePoint)
     {
     }
 
@@ -342,22 +342,28 @@ private:
     void EndParagraph(bool byWord)
     {
         Flush();
-        onParagraph_(paragraph_);
+        const bool asked = onParagraph_(paragraph_);
+        ++paragraphs_;
         paragraph_.clear();
         layout_.hasParagraphMarks = true;
-        if (byWord && stack_.size() == 1 && bodyStarted_ && ++sinceResumePoint_ == perResumePoint_) {
+        if (!byWord || stack_.size() != 1 || !bodyStarted_)
+            return;
+        const bool periodic = perResumePoint_ != 0 && ++sinceResumePoint_ == perResumePoint_;
+        if (periodic)
             sinceResumePoint_ = 0;
+        if (periodic || asked) {
             std::string words;
             for (const std::string& formattingWord : formatting_)
                 words += formattingWord + " ";
-            layout_.resumePoints.push_back({i_, std::move(words)});
+            layout_.resumePoints.push_back({i_, std::move(words), paragraphs_});
         }
     }
 
     std::string_view rtf_;
     const CodePageDecoder& decode_;
-    const std::function<void(std::string_view)>& onParagraph_;
+    const std::function<bool(std::string_view)>& onParagraph_;
     const size_t perResumePoint_;
+    size_t paragraphs_ = 0;
 
     size_t i_ = 0;
     GroupState state_;
@@ -382,7 +388,7 @@ private:
 } // namespace
 
 std::optional<RtfTextLayout> ReadRtfText(std::string_view rtf, const CodePageDecoder& decode,
-                                         const std::function<void(std::string_view paragraph)>& onParagraph,
+                                         const std::function<bool(std::string_view paragraph)>& onParagraph,
                                          size_t paragraphsPerResumePoint)
 {
     return Reader(rtf, decode, onParagraph, paragraphsPerResumePoint).Read();

@@ -77,3 +77,17 @@ std::optional<std::wstring> MakeFreshFolder(const std::wstring& stem)
     }
     return std::nullopt;
 }
+
+std::vector<std::wstring> FileNamesMatching(const std::wstring& pattern)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.emplace_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The whole content of a file, or nothing when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::wstring& path);
@@ -18,3 +19,6 @@ std::optional<std::wstring> MakeFreshFolder(const std::wstring& stem);
 // Adds the bytes at the end of the file, creating it when missing. Raises Exception when
 // it cannot be written.
 void AppendToFile(const std::wstring& path, std::string_view bytes);
+
+// The names (without folder) of the files that match a pattern with wildcards.
+std::vector<std::wstring> FileNamesMatching(const std::wstring& pattern);

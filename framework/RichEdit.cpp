@@ -197,6 +197,12 @@ void TRichEdit::AppendRtf(const std::string& rtf)
     StreamIn(Handle(), rtf, SF_RTF | SFF_SELECTION);
 }
 
+void TRichEdit::RemoveStart(int characters)
+{
+    SendMessageW(Handle(), EM_SETSEL, 0, LPARAM(characters));
+    SendMessageW(Handle(), EM_REPLACESEL, FALSE, LPARAM(L""));
+}
+
 void TRichEdit::ShowEnd()
 {
     SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);

@@ -21,6 +21,8 @@ public:
     std::string RtfOfAppendedText(const std::string& text);
     // Rich text read in at the very end, as the rest of the box's document.
     void AppendRtf(const std::string& rtf);
+    // The text's first so many characters taken out.
+    void RemoveStart(int characters);
     void SetSelStart(int position);
     // The caret to the very end, and the end into view.
     void ShowEnd();

@@ -83,7 +83,8 @@ Section "${PRODUCT}" SecProgram
     SetShellVarContext current
     Call EndRunningCopy
     SetOutPath "$INSTDIR"
-    ; main.ini and news.rtf are the user's: the installer never ships or touches them.
+    ; main.ini, news.rtf and the archives of old news are the user's: the installer never ships
+    ; or touches them.
     File "${BIN_DIR}/main.exe"
     File "${BIN_DIR}/orcoredll.dll"
     File "${BIN_DIR}/ticktock.wav"
@@ -124,9 +125,11 @@ Section "Uninstall"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
     ${If} ${FileExists} "$INSTDIR\news.rtf"
+    ${OrIf} ${FileExists} "$INSTDIR\news-archive*.rtf"
     ${OrIf} ${FileExists} "$INSTDIR\main.ini"
-        MessageBox MB_YESNO|MB_ICONQUESTION "Odstranit také vaše zprávy a nastavení (news.rtf, main.ini)?" /SD IDNO IDNO keep
+        MessageBox MB_YESNO|MB_ICONQUESTION "Odstranit také vaše zprávy, jejich archiv a nastavení (news.rtf, news-archive*.rtf, main.ini)?" /SD IDNO IDNO keep
         Delete "$INSTDIR\news.rtf"
+        Delete "$INSTDIR\news-archive*.rtf"
         Delete "$INSTDIR\main.ini"
         keep:
     ${EndIf}

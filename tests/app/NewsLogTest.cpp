@@ -3,9 +3,12 @@
 #include <richedit.h>
 
 #include "Application.h"
+#include "FileIO.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "NewsLog.h"
+#include "NewsLogFile.h"
+#include "Text.h"
 
 namespace {
 
@@ -306,4 +309,176 @@ TEST_F(NewsLogTest, FailedReadingOfTheBoxLeavesNothingStaleToSave)
     log.AppendEntry("B", "druhá");
     other->LoadFromBytes(log.SaveToRtf());
     EXPECT_EQ(other->Text(), "starý řádek bez zlomu\rA\rprvní\r\rB\rdruhá\r\r");
+}
+
+namespace {
+
+std::string ArchiveTestTitle(int i) { return "1.1.2026 " + std::to_string(i); }
+std::string ArchiveTestText(int i) { return "Zpráva " + std::to_string(i) + " ☃"; }
+
+// A line as a writer of rich text puts it: ASCII as it is, the rest as Unicode escapes.
+std::string RtfParagraph(const std::string& line)
+{
+    std::string rtf;
+    for (wchar_t c : Widen(line))
+        rtf += c < 128 ? std::string(1, char(c)) : "\\u" + std::to_string(int(c)) + "?";
+    return rtf + "\\par\r\n";
+}
+
+// The lines of a document as the project's reader gives them; a closing empty paragraph of the
+// box makes none.
+std::vector<std::string> LinesOf(const std::string& rtf)
+{
+    std::vector<std::string> lines;
+    const auto layout = ReadRtfText(
+        rtf, [](unsigned codePage, std::string_view bytes) { return CodePageToUtf8(codePage, bytes); },
+        [&](std::string_view paragraph) {
+            lines.emplace_back(paragraph);
+            return false;
+        },
+        0);
+    EXPECT_TRUE(layout) << "not a whole document";
+    if (layout && !layout->lastParagraph.empty())
+        lines.push_back(layout->lastParagraph);
+    return lines;
+}
+
+std::vector<std::string> EntryLines(int first, int end)
+{
+    std::vector<std::string> lines;
+    for (int i = first; i < end; ++i)
+        lines.insert(lines.end(), {ArchiveTestTitle(i), ArchiveTestText(i), ""});
+    return lines;
+}
+
+// A folder of its own, emptied and removed at the end.
+class TestFolder {
+public:
+    TestFolder()
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        path_ = MakeFreshFolder(std::wstring(temp) + L"soriel-archive").value() + L"\\";
+    }
+    ~TestFolder()
+    {
+        for (const std::wstring& name : FileNamesMatching(path_ + L"*"))
+            DeleteFileW((path_ + name).c_str());
+        RemoveDirectoryW(path_.c_str());
+    }
+    std::wstring File(const wchar_t* name) const { return path_ + name; }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring path_;
+};
+
+} // namespace
+
+// Files are prepared as the program, or a kill between its two writes, leaves them; the log is
+// then started, entries are announced, and the files are read back.
+TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
+{
+    enum class Archive { None, Ours, OtherTables, KilledAfterIt, KilledBeforeItsBrace, KilledWithinIt };
+    struct Row {
+        const char* name;
+        int archived; // entries in news-archive.rtf before
+        Archive archive;
+        int inLog; // entries in news.rtf at the start, after those
+        int announced;
+        bool shown; // the box filled before the announcements
+        int kept;   // entries in news.rtf at the end
+    };
+    const Row rows[] = {
+        {"below the bound", 0, Archive::None, 100, 1, false, 101},
+        {"at the bound, the box shown", 0, Archive::None, 2200, 1, true, 2000},
+        {"an archive that exists", 300, Archive::Ours, 2200, 1, false, 2000},
+        {"an archive of other tables", 40, Archive::OtherTables, 2200, 2, false, 2001},
+        {"a first start with a much longer log", 0, Archive::None, 10000, 0, false, 2000},
+        {"killed after the archive was written", 300, Archive::KilledAfterIt, 2201, 0, false, 2000},
+        {"killed before the archive's brace was blanked", 300, Archive::KilledBeforeItsBrace, 2201, 0, false, 2000},
+        {"killed while the archive was written", 300, Archive::KilledWithinIt, 2201, 1, false, 2001},
+    };
+
+    // The box's head and first formatting, as it writes them for the log's font.
+    TNewsLog writer(*other, *preview);
+    writer.AppendEntry("X", "Y");
+    const std::string sample = writer.SaveToRtf();
+    const std::string head = sample.substr(0, sample.find("\\pard"));
+    const std::string formatting = sample.substr(head.size(), sample.find('X') - head.size());
+
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestFolder folder;
+        const int first = row.archived;
+        const int total = first + row.inLog + row.announced;
+
+        // news.rtf, and where the entries the program moves out of it at start end.
+        std::string log = head + formatting;
+        size_t startSurplusEnd = 0;
+        for (int i = first; i < first + row.inLog; ++i) {
+            log += RtfParagraph(ArchiveTestTitle(i)) + RtfParagraph(ArchiveTestText(i)) + "\\par";
+            if (i == first + row.inLog - int(kKeptEntries) - 1)
+                startSurplusEnd = log.size();
+            log += "\r\n";
+        }
+        log += "\\par\r\n}";
+        WriteFileAtomically(folder.File(L"news.rtf"), log);
+
+        std::string archiveBody;
+        for (const std::string& line : EntryLines(0, first))
+            archiveBody += RtfParagraph(line);
+        const std::string archived = head + "\n\\plain " + archiveBody;
+        // In the archive, the text takes the viewer's colour.
+        std::string batch = "\\plain " + log.substr(head.size(), startSurplusEnd - head.size()) + "}";
+        if (const size_t colour = batch.find("\\cf1"); colour != std::string::npos)
+            batch[colour + 3] = '0';
+        const std::string otherTables = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\f0 " + archiveBody + "}";
+        switch (row.archive) {
+        case Archive::None: break;
+        case Archive::Ours: WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}"); break;
+        case Archive::OtherTables: WriteFileAtomically(folder.File(L"news-archive.rtf"), otherTables); break;
+        case Archive::KilledAfterIt: WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "\n" + batch); break;
+        case Archive::KilledBeforeItsBrace:
+            WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}" + batch);
+            break;
+        case Archive::KilledWithinIt:
+            WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}" + batch.substr(0, batch.size() / 2));
+            break;
+        }
+
+        TNewsLog started(*box, *preview);
+        TNewsLogFile file(folder.File(L"news.rtf"), started);
+        file.Load();
+        file.Read();
+        if (row.shown)
+            while (started.FillStep()) {
+            }
+        for (int i = first + row.inLog; i < total; ++i)
+            file.AppendEntry(ArchiveTestTitle(i), ArchiveTestText(i));
+
+        // news.rtf keeps the newest entries (and the box's closing line), the archive all
+        // before them, each once.
+        const int firstKept = total - row.kept;
+        auto keptLines = EntryLines(firstKept, total);
+        keptLines.push_back("");
+        EXPECT_EQ(LinesOf(ReadWholeFile(folder.File(L"news.rtf")).value()), keptLines);
+        const wchar_t* archiveName = row.archive == Archive::OtherTables ? L"news-archive-2.rtf" : L"news-archive.rtf";
+        const auto archive = ReadWholeFile(folder.File(archiveName));
+        ASSERT_EQ(archive.has_value(), firstKept > 0);
+        if (row.archive == Archive::OtherTables) {
+            EXPECT_EQ(ReadWholeFile(folder.File(L"news-archive.rtf")), otherTables);
+            EXPECT_EQ(LinesOf(*archive), EntryLines(first, firstKept));
+        } else if (archive) {
+            EXPECT_EQ(LinesOf(*archive), EntryLines(0, firstKept));
+        }
+        if (archive)
+            EXPECT_EQ(archive->find("\\cf1"), std::string::npos) << "the box's text colour, not the viewer's";
+        EXPECT_FALSE(ReadWholeFile(folder.File(L"news-archive-3.rtf")));
+        // The duplicate check covers what news.rtf holds.
+        EXPECT_TRUE(started.HoldsTitle(ArchiveTestTitle(total - 1)));
+        EXPECT_EQ(started.HoldsTitle(ArchiveTestTitle(first)), firstKept == first);
+        if (row.shown)
+            ExpectSavedAsTheBoxWrites(started);
+    }
 }

@@ -68,6 +68,7 @@ TEST(DataFolder, ReadOnlyProgramFolderKeepsTheFilesPerUserAcrossRestarts)
     EXPECT_EQ(ReadWholeFile(userFolder + L"main.ini"),
               "[Sources]\r\nNewsURL=http://127.0.0.1:9/index.php/zpravodajstvy\r\n[Settings]\r\nSound=0\r\n");
     EXPECT_EQ(folder.Read(L"news.rtf"), originalLog);
+    EXPECT_EQ(ReadWholeFile(userFolder + L"news-archive.rtf"), folder.Read(L"news-archive.rtf")) << "old news comes along";
 
     // The next start reads the per-user files, not the old ones beside the program. Its update
     // run, which cannot keep its temporary files beside the program, keeps them in a folder

@@ -104,6 +104,7 @@ TEST(Installer, InstallsPerUserUpgradesARunningCopyAndUninstallsSilently)
     const ProgramFolder installed(ProgramFolder::Prepared{kInstallFolder});
     installed.Write(L"main.ini", kQuietSources);
     installed.Write(L"news.rtf", kLog);
+    installed.Write(L"news-archive.rtf", kLog);
     RunningProgram program(installed);
     HWND tray = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (tray = program.FindWindowOfClass(L"SorielTrayIcon")) != nullptr; }, 10000));
@@ -135,6 +136,6 @@ TEST(Installer, InstallsPerUserUpgradesARunningCopyAndUninstallsSilently)
     EXPECT_FALSE(Exists(kShortcut));
     EXPECT_FALSE(UserValue(kRunKey, "Soriel online"));
     EXPECT_FALSE(TRegistryKey::OpenForReading(HKEY_CURRENT_USER, kUninstallKey));
-    EXPECT_TRUE(Exists(kInstallFolder + L"news.rtf")) << "the user's files are kept";
-    EXPECT_TRUE(Exists(kInstallFolder + L"main.ini"));
+    for (const wchar_t* name : {L"news.rtf", L"news-archive.rtf", L"main.ini"})
+        EXPECT_TRUE(Exists(kInstallFolder + name)) << "the user's files are kept: " << Narrow(name);
 }

@@ -11,16 +11,7 @@ namespace {
 // The names of the program folder's files that start with the prefix.
 std::vector<std::wstring> FilesStartingWith(const ProgramFolder& folder, const std::wstring& prefix)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(folder.File(prefix + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.emplace_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
+    return FileNamesMatching(folder.File(prefix + L"*"));
 }
 
 bool LogBoxShown(const RunningProgram& program)
@@ -90,12 +81,14 @@ TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
 
 TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
 {
-    const int items = 30000;
+    // At the bound: the announcement moves the oldest entries to the archive while the box
+    // is still being filled. Long texts keep the box filling for a while.
+    const int items = 2200;
     ScriptedHttpServer server;
     server.SetReply(Page("13:30", "fresh"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0", 1));
-    folder.Write(L"news.rtf", LongNewsLog(items));
+    folder.Write(L"news.rtf", LongNewsLog(items, 4000));
 
     RunningProgram program(folder);
     // Shown, the window starts filling the box.
@@ -104,10 +97,15 @@ TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
     ASSERT_FALSE(LogBoxShown(program)) << "the box was filled before the announcement: nothing tested";
     ASSERT_TRUE(program.Exit());
 
-    // Read as bytes: a box takes seconds to read that many items. The old items are plain
-    // ASCII lines, and the new entry is ASCII too.
+    // Read as bytes: the old items are plain ASCII lines, and the new entry is ASCII too.
+    // The oldest are in the archive, the rest and the entry in news.rtf, each once, in order.
+    const std::string archive = folder.Read(L"news-archive.rtf").value_or("");
     const std::string saved = folder.Read(L"news.rtf").value_or("");
-    EXPECT_EQ(Count(saved, "Old item "), size_t(items));
+    const int moved = items + 1 - 2000;
+    EXPECT_EQ(Count(archive, "Old item "), size_t(moved));
+    EXPECT_NE(archive.find("Old item " + std::to_string(moved - 1) + "\\par"), std::string::npos);
+    EXPECT_EQ(Count(saved, "Old item "), size_t(items - moved));
+    EXPECT_NE(saved.find("Old item " + std::to_string(moved) + "\\par"), std::string::npos);
     const size_t lastOld = saved.find("Old item " + std::to_string(items - 1) + "\\par");
     const size_t entry = saved.find(Today() + " 13:30\\par");
     ASSERT_NE(lastOld, std::string::npos);
@@ -115,4 +113,5 @@ TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
     EXPECT_LT(lastOld, entry);
     EXPECT_NE(saved.find("fresh\\par", entry), std::string::npos);
     EXPECT_EQ(saved[saved.find_last_not_of('\0')], '}');
+    EXPECT_EQ(archive.back(), '}');
 }

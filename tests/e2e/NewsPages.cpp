@@ -41,7 +41,7 @@ size_t Count(const std::string& text, const std::string& part)
     return count;
 }
 
-std::string LongNewsLog(int items)
+std::string LongNewsLog(int items, size_t textLength)
 {
     // The head as a box with the log's font writes it; the entries are plain ASCII lines.
     TApplication application;
@@ -53,8 +53,11 @@ std::string LongNewsLog(int items)
     box->AppendText("title\r");
     const std::string sample = box->SaveToRtf();
     std::string rtf = sample.substr(0, sample.find("title"));
-    for (int i = 0; i < items; ++i)
-        rtf += "Old item " + std::to_string(i) + "\\par\r\ntext " + std::to_string(i) + "\\par\r\n\\par\r\n";
+    for (int i = 0; i < items; ++i) {
+        std::string text = "text " + std::to_string(i);
+        text.resize(std::max(text.size(), textLength), ' ');
+        rtf += "Old item " + std::to_string(i) + "\\par\r\n" + text + "\\par\r\n\\par\r\n";
+    }
     return rtf + "\\par\r\n}";
 }
 

@@ -23,5 +23,5 @@ size_t Count(const std::string& text, const std::string& part);
 std::optional<std::string> RichTextOf(const std::string& rtf);
 
 // news.rtf as the program's news log box writes it, holding `items` entries "Old item i"
-// with the text "text i".
-std::string LongNewsLog(int items);
+// with the text "text i", made as long as `textLength` with blanks.
+std::string LongNewsLog(int items, size_t textLength = 0);

@@ -13,6 +13,6 @@ cleanup() {
     rm -rf "$folder"
 }
 trap cleanup EXIT
-cp "$bin/main.exe" "$bin/orcoredll.dll" "$bin/ticktock.wav" "$here/readonly/main.ini" "$here/readonly/news.rtf" "$folder/"
+cp "$bin/main.exe" "$bin/orcoredll.dll" "$bin/ticktock.wav" "$here/readonly/main.ini" "$here/readonly/news.rtf" "$here/readonly/news-archive.rtf" "$folder/"
 chattr +i "$folder"
 SORIEL_READONLY_FOLDER="$(winepath -w "$folder")\\" wine "$test_program"

@@ -142,7 +142,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<std::string> lines;
     const auto layout = ReadRtfText(
         file.Text(), [](unsigned, std::string_view bytes) { return std::string(bytes); },
-        [&](std::string_view paragraph) { lines.emplace_back(paragraph); }, 300);
+        [&](std::string_view paragraph) {
+            lines.emplace_back(paragraph);
+            return false;
+        },
+        300);
     FUZZ_CHECK(layout.has_value());
     FUZZ_CHECK(layout->lastParagraph.empty());
     // Each entry is its three lines; the box's own closing paragraph follows.
