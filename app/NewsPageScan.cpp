@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "NewsItemText.h"
+#include "StringList.h"
 
 namespace {
 
@@ -31,21 +32,21 @@ long long PositionOf(std::string_view part, std::string_view text)
     return at == std::string_view::npos ? 0 : static_cast<long long>(at) + 1;
 }
 
-std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std::string_view date)
+std::optional<NewsItem> ScanNewsPage(std::string_view page, std::string_view date)
 {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (PositionOf(ItemRowMarker, lines[i]) == 0)
+    TextLines lines(page);
+    while (const std::optional<std::string_view> line = lines.Next()) {
+        if (PositionOf(ItemRowMarker, *line) == 0)
             continue;
         NewsItem item;
-        item.Title = std::string(date) + " " + CopyText(lines[i], TimeOfDayPosition, TimeOfDayLength);
-        if (i + 1 < lines.size()) {
-            const std::string& cell = lines[i + 1];
-            const long long open = PositionOf(CellOpen, cell);
-            const long long close = PositionOf(CellClose, cell);
+        item.Title = std::string(date) + " " + CopyText(*line, TimeOfDayPosition, TimeOfDayLength);
+        if (const std::optional<std::string_view> cell = lines.Next()) {
+            const long long open = PositionOf(CellOpen, *cell);
+            const long long close = PositionOf(CellClose, *cell);
             const long long openLength = static_cast<long long>(CellOpen.size());
             // Bytes past the raw limit would only be cut off after decoding: they are not copied.
             const long long length = std::min(close - open - openLength, static_cast<long long>(RawItemTextLimit));
-            item.Text = CopyText(cell, open + openLength, length);
+            item.Text = CopyText(*cell, open + openLength, length);
         }
         return item;
     }

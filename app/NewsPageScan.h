@@ -2,7 +2,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The first item row of the news page.
 struct NewsItem {
@@ -20,6 +19,7 @@ std::string CopyText(std::string_view text, long long start, long long count);
 // 1-based byte position of the first occurrence, 0 when there is none.
 long long PositionOf(std::string_view part, std::string_view text);
 
-// Title "<date> <time of day>" and the raw text of the first item row, if any; of a text
-// longer than RawItemTextLimit bytes only its start.
-std::optional<NewsItem> ScanNewsPage(const std::vector<std::string>& lines, std::string_view date);
+// Title "<date> <time of day>" and the raw text of the first item row of the page, read in
+// its lines as TextLines splits them, if any; of a text longer than RawItemTextLimit bytes
+// only its start. The page is read where it lies, up to the line after the item row.
+std::optional<NewsItem> ScanNewsPage(std::string_view page, std::string_view date);

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int ReplySuccessFirst = 200;
-constexpr int ReplySuccessLast = 299;
 constexpr unsigned NotModified = 304;
 constexpr unsigned ReplyOk = 200;
 // The poll timer looks again no sooner than this, and this often while a poll runs late.
@@ -32,14 +30,13 @@ TPollMemory::TPollMemory(unsigned periodMs) : periodMs_(periodMs), schedule_(per
 PageValidators TPollMemory::Validators(const std::string& url) const
 {
     std::lock_guard lock(mutex_);
-    return url == validatorsUrl_ ? validators_ : PageValidators{};
+    return validators_.ForPoll(url, GetTickCount64());
 }
 
 void TPollMemory::KeepValidators(const std::string& url, PageValidators validators)
 {
     std::lock_guard lock(mutex_);
-    validatorsUrl_ = url;
-    validators_ = std::move(validators);
+    validators_.Keep(url, std::move(validators), GetTickCount64());
 }
 
 void TPollMemory::Started()
@@ -113,14 +110,18 @@ void TSR::Publish(const std::function<void(TLatestItemState&)>& write)
         write(*state_);
 }
 
-void TSR::Remember(unsigned status, const THTTPRequest& request)
+void TSR::Remember(unsigned status, const THTTPRequest& request, bool sentValidators)
 {
     std::lock_guard lock(publishing_);
-    if (!memory_ || abandoned_)
+    if (abandoned_)
+        return;
+    state_->SetFetchStatus(FetchStatusOf(status, sentValidators));
+    if (!memory_)
         return;
     if (status == ReplyOk)
-        memory_->KeepValidators(newsUrl_,
-                                KeptValidators(request.ReplyHeader("ETag"), request.ReplyHeader("Last-Modified")));
+        memory_->KeepValidators(request.FinalURL, KeptValidators(request.ReplyHeader("ETag"),
+                                                                 request.ReplyHeader("Last-Modified"),
+                                                                 int64_t(std::time(nullptr))));
     std::optional<unsigned> retryAfter;
     if (AsksToRetryLater(status))
         retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
@@ -132,25 +133,25 @@ void TSR::Execute()
     THTTPRequest request(nullptr);
     request.TimeoutMs = NewsRequestTimeoutMs;
     request.TimeLimitMs = NewsRequestTimeLimitMs;
+    request.MaxReplyBytes = MaxNewsPageSize;
+    // The page is scanned where it lies, never split into a string per line.
+    request.SplitReplyLines = false;
     // A server that compresses then sends a fraction of the page.
     request.AcceptEncoding = "gzip";
     if (memory_)
-        request.RequestHeaders = ConditionalHeaders(memory_->Validators(newsUrl_));
+        request.Conditions = ConditionalHeaders(memory_->Validators(newsUrl_));
+    const bool sentValidators = !request.Conditions.empty();
     try {
         request.ExecuteURL(newsUrl_);
     } catch (...) {
-        Remember(0, request);
+        Remember(0, request, sentValidators);
         throw;
     }
-    Remember(request.StatusCode, request);
+    Remember(request.StatusCode, request, sentValidators);
     // The page is as the last poll found it: nothing to scan.
-    if (request.StatusCode == NotModified) {
-        Publish([](TLatestItemState& state) { state.SetFetchStatus(1); });
+    if (request.StatusCode == NotModified)
         return;
-    }
-    const bool success = int(request.StatusCode) >= ReplySuccessFirst && int(request.StatusCode) <= ReplySuccessLast;
-    Publish([&](TLatestItemState& state) { state.SetFetchStatus(success ? 1 : 2); });
-    std::optional<NewsItem> item = ScanNewsPage(request.ReplyLines.Lines(), ShortDateToday());
+    std::optional<NewsItem> item = ScanNewsPage(request.ReplyStream.View(), ShortDateToday());
     if (!item)
         return;
     Publish([&](TLatestItemState& state) {

@@ -14,6 +14,8 @@ class THTTPRequest;
 // The news request's bounds: each connect, send and receive step, and the whole exchange.
 constexpr unsigned NewsRequestTimeoutMs = 5000;
 constexpr unsigned NewsRequestTimeLimitMs = 20000;
+// The largest news page a poll takes, as sent or inflated; real pages are a few hundred KiB.
+constexpr size_t MaxNewsPageSize = 2 * 1024 * 1024;
 // A poll running longer than this is taken for hung in a step WinInet does not bound: twice
 // the longest a request can take (its time limit, then a redirection's connect, send and
 // receive and one more read), so an idle-priority worker on a busy machine still delivers.
@@ -27,8 +29,9 @@ public:
     explicit TPollMemory(unsigned periodMs);
 
     unsigned PeriodMs() const { return periodMs_; }
-    // Those of that address; none for another.
+    // What a poll of that address sends (ValidatorMemory::ForPoll).
     PageValidators Validators(const std::string& url) const;
+    // Those of a 200 reply that came from url.
     void KeepValidators(const std::string& url, PageValidators validators);
     void Started();
     // status 0: the poll got no reply.
@@ -42,14 +45,13 @@ private:
     const unsigned periodMs_;
     mutable std::mutex mutex_;
     PollSchedule schedule_;
-    std::string validatorsUrl_;
-    PageValidators validators_;
+    ValidatorMemory validators_;
 };
 
 // One poll of the news page on its own thread: fetch, fetch status, first item row.
-// Errors end the poll quietly and leave the state as the poll had left it. The worker
-// shares the state, so a poll still running when the program ends never writes into
-// freed memory.
+// Errors end the poll quietly; one of the request shows as fetch status 2, and the item
+// stays as it was. The worker shares the state, so a poll still running when the program
+// ends never writes into freed memory.
 class TSR : public TThread {
 public:
     // With memory, the poll is conditional and reports its outcome there.
@@ -68,7 +70,8 @@ protected:
 
 private:
     void Publish(const std::function<void(TLatestItemState&)>& write);
-    void Remember(unsigned status, const THTTPRequest& request);
+    // Fetch status, validators and the schedule after the request; status 0: no reply.
+    void Remember(unsigned status, const THTTPRequest& request, bool sentValidators);
 
     const std::shared_ptr<TLatestItemState> state_;
     const std::string newsUrl_;

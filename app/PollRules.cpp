@@ -6,11 +6,6 @@
 
 namespace {
 
-bool Printable(std::string_view value)
-{
-    return std::all_of(value.begin(), value.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
-}
-
 std::string_view Trimmed(std::string_view text)
 {
     const size_t first = text.find_first_not_of(" \t");
@@ -88,12 +83,23 @@ std::optional<int64_t> DateTime(int year, std::optional<int> month, std::optiona
 
 } // namespace
 
-PageValidators KeptValidators(std::string_view etag, std::string_view lastModified)
+bool IsEntityTag(std::string_view value)
 {
-    auto kept = [](std::string_view value) {
-        return value.size() <= MaxValidatorLength && Printable(value) ? std::string(value) : std::string();
-    };
-    return {kept(etag), kept(lastModified)};
+    if (value.starts_with("W/"))
+        value.remove_prefix(2);
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"' &&
+           std::all_of(value.begin() + 1, value.end() - 1, [](char c) { return c >= 0x21 && c <= 0x7E && c != '"'; });
+}
+
+PageValidators KeptValidators(std::string_view etag, std::string_view lastModified, int64_t nowUnix)
+{
+    PageValidators kept;
+    if (etag.size() <= MaxValidatorLength && IsEntityTag(etag))
+        kept.ETag = etag;
+    const std::optional<int64_t> modified = ParseHttpDate(lastModified);
+    if (lastModified.size() <= MaxValidatorLength && modified && *modified <= nowUnix + MaxLastModifiedAheadSeconds)
+        kept.LastModified = lastModified;
+    return kept;
 }
 
 std::string ConditionalHeaders(const PageValidators& validators)
@@ -104,6 +110,26 @@ std::string ConditionalHeaders(const PageValidators& validators)
     if (!validators.LastModified.empty())
         headers += "If-Modified-Since: " + validators.LastModified + "\r\n";
     return headers;
+}
+
+void ValidatorMemory::Keep(const std::string& url, PageValidators validators, uint64_t nowMs)
+{
+    url_ = url;
+    validators_ = std::move(validators);
+    keptAt_ = nowMs;
+}
+
+PageValidators ValidatorMemory::ForPoll(const std::string& url, uint64_t nowMs) const
+{
+    if (url != url_ || nowMs - keptAt_ >= ValidatorLifetimeMs)
+        return {};
+    return validators_;
+}
+
+unsigned char FetchStatusOf(unsigned status, bool sentValidators)
+{
+    const bool page = status >= 200 && status <= 299;
+    return page || (status == 304 && sentValidators) ? 1 : 2;
 }
 
 std::optional<int64_t> ParseHttpDate(std::string_view text)

@@ -19,14 +19,50 @@ struct PageValidators {
 
 // Longest validator kept: the page's server writes them, the poll only repeats them.
 inline constexpr size_t MaxValidatorLength = 512;
+// The furthest a Last-Modified may lie ahead of the local clock: further, it would make every
+// later page look older than the kept one.
+inline constexpr int64_t MaxLastModifiedAheadSeconds = 24 * 3600;
 
-// The validators of a 200 reply's header values. A value that is too long or holds
-// anything but printable ASCII is not kept: the poll goes without it.
-PageValidators KeptValidators(std::string_view etag, std::string_view lastModified);
+// An entity tag: "…" or W/"…", between the quotes only visible ASCII other than a quote.
+bool IsEntityTag(std::string_view value);
+
+// The validators of a 200 reply's header values, read at nowUnix (seconds since 1970 by the
+// local clock, not the reply's Date, which the same server writes). Kept only what no honest
+// server answers with a 304 for ever: an ETag that is an entity tag ("*" matches any page),
+// a Last-Modified that is an HTTP date no later than a day ahead, neither longer than
+// MaxValidatorLength. The poll goes without the others.
+PageValidators KeptValidators(std::string_view etag, std::string_view lastModified, int64_t nowUnix);
 
 // "If-None-Match" and "If-Modified-Since" header lines (each ending in CR LF) for the
 // validators, nothing for those that are empty.
 std::string ConditionalHeaders(const PageValidators& validators);
+
+// How long after the 200 that gave them validators are sent back: a server that wrongly
+// answers them with a 304 holds the news back no longer than this, as a poll without them
+// then brings the page (and validators anew).
+inline constexpr uint64_t ValidatorLifetimeMs = 3600 * 1000;
+
+// The validators of the last 200 reply, kept for the address that gave it. Times are
+// milliseconds of a steady clock.
+class ValidatorMemory {
+public:
+    // Those of the reply that came from url at nowMs; a 200 without validators forgets them.
+    void Keep(const std::string& url, PageValidators validators, uint64_t nowMs);
+    // What a poll of url sends at nowMs: nothing for another address (a poll that was
+    // redirected kept them for the address it ended at), nothing once ValidatorLifetimeMs
+    // have passed since they were kept.
+    PageValidators ForPoll(const std::string& url, uint64_t nowMs) const;
+
+private:
+    std::string url_;
+    PageValidators validators_;
+    uint64_t keptAt_ = 0;
+};
+
+// The fetch status a poll shows: 1 for a page (2xx) or a 304 to a poll that sent validators,
+// 2 for anything else: an error status, a 304 to a plain poll (it names no page the poll
+// has), or no reply at all (status 0).
+unsigned char FetchStatusOf(unsigned status, bool sentValidators);
 
 // Seconds since 1970 (UTC) of an HTTP date in any of its three forms (Sun, 06 Nov 1994
 // 08:49:37 GMT; Sunday, 06-Nov-94 08:49:37 GMT; Sun Nov  6 08:49:37 1994).

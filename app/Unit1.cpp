@@ -3,6 +3,7 @@
 #include "AppPath.h"
 #include "Application.h"
 #include "DataFolder.h"
+#include "Dpi.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "PopupHold.h"
@@ -155,7 +156,7 @@ TRichEdit* TForm1::NewLogBox()
 void TForm1::CreateComponents()
 {
     // The tray images for fetch status 0 (no answer yet), 1 (fetched) and 2 (failed).
-    ImageList = new TImageList(this);
+    ImageList = new TImageList(this, SmallIconSize(), SmallIconSize());
     ImageList->Name = "ImageList";
     for (const wchar_t* image : {L"STATUS0", L"STATUS1", L"STATUS2"})
         ImageList->AddResourceIcon(image);
@@ -203,7 +204,7 @@ void TForm1::CreateComponents()
     TrayIcon->SetCycleInterval(0);
     TrayIcon->SetHint("ZU3@VUVU");
     TIcon stored;
-    stored.LoadFromResource(L"TRAYICON", 16);
+    stored.LoadFromResource(L"TRAYICON", SmallIconSize());
     TrayIcon->SetIcon(stored);
     // Status image 0 before the entry is added, so that the shell is asked once, not three times.
     TrayIcon->SetIconIndex(0);

@@ -224,8 +224,8 @@ LongItemResult AnnounceLongItem(BenchForm& form, TLatestItemState& state, size_t
         text += word;
     char timeOfDay[8];
     std::snprintf(timeOfDay, sizeof timeOfDay, "%02d:%02d", round / 60 % 24, round % 60);
-    const std::vector<std::string> lines = {"<tr>", std::string("       <td class=\"date\">") + timeOfDay + "</td>",
-                                            "<td>" + text + "</td>", "</tr>"};
+    const std::string page = std::string("<tr>\r\n       <td class=\"date\">") + timeOfDay + "</td>\r\n<td>" + text +
+                             "</td>\r\n</tr>\r\n";
     PumpFor(300);
     const double before = OwnPrivateMiB();
     if (before <= 0) {
@@ -233,7 +233,7 @@ LongItemResult AnnounceLongItem(BenchForm& form, TLatestItemState& state, size_t
         std::exit(2);
     }
     const double start = NowMs();
-    const auto item = ScanNewsPage(lines, "7.12.2026");
+    const auto item = ScanNewsPage(page, "7.12.2026");
     state.PublishItem(item->Title, item->Text.value_or(""));
     const double scanned = NowMs();
     form.times.clear();

@@ -15,6 +15,7 @@
 #include "BenchClock.h"
 #include "HTTPRequest.h"
 #include "InternetHandle.h"
+#include "ProcessMemory.h"
 #include "NewsPoller.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
@@ -112,6 +113,53 @@ size_t BareFetch(const std::string& url, bool gzip, bool takeAvailable)
     }
     inflateEnd(&stream);
     return output.size();
+}
+
+// A plain gzip member (no flags, time 0) of `size` line ends, made a block at a time so that
+// the 16 MiB it stands for are never held here.
+std::string GzipOfLineEnds(size_t size)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    const std::string block(64 * 1024, '\n');
+    std::string output;
+    char chunk[16 * 1024];
+    for (size_t fed = 0; fed < size;) {
+        const size_t piece = std::min(block.size(), size - fed);
+        fed += piece;
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.data()));
+        stream.avail_in = uInt(piece);
+        const int flush = fed == size ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(chunk);
+            stream.avail_out = sizeof chunk;
+            deflate(&stream, flush);
+            output.append(chunk, sizeof chunk - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return output;
+}
+
+// One poll of a 16 KiB reply that inflates to 16 MiB of line ends; prints the peak resident
+// memory before and after it, and the fetch status the poll left.
+int RunLineEndsPoll()
+{
+    ScriptedHttpServer server;
+    ScriptedReply reply;
+    reply.Body = GzipOfLineEnds(16 * 1024 * 1024);
+    server.SetReply(reply);
+    const auto state = std::make_shared<TLatestItemState>();
+    std::unique_ptr<TSR> worker, abandoned;
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const double before = PeakResidentMiB(self, GetCurrentProcess());
+    StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"));
+    worker->WaitFor();
+    const double after = PeakResidentMiB(self, GetCurrentProcess());
+    std::printf("reply %zu bytes; peak resident %.1f MiB before the poll, %.1f MiB after it; fetch status %d\n",
+                reply.Body.size(), before, after, int(state->Snapshot().FetchStatus));
+    return 0;
 }
 
 // One measurement in this process: prints "wall cpu peak".
@@ -303,6 +351,8 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "nginx")
         return CompareWithNginx(argv[2], Widen(argv[3]), Widen(argv[4]));
+    if (argc == 2 && std::string(argv[1]) == "lineends")
+        return RunLineEndsPoll();
     if (argc == 5) {
         const std::string method = argv[3];
         return RunCase(std::strtoull(argv[1], nullptr, 10), std::string(argv[2]) == "gzip",
@@ -318,7 +368,7 @@ int main(int argc, char** argv)
         int repeats;
     };
     std::printf("%-24s %12s %12s %12s\n", "", "wall", "cpu", "peak");
-    for (Case c : {Case{"200 KiB", 200 * 1024, 21}, Case{"10 MiB", 10 * 1024 * 1024, 5}}) {
+    for (Case c : {Case{"200 KiB", 200 * 1024, 21}, Case{"2 MiB (the largest page)", MaxNewsPageSize, 5}}) {
         for (bool gzip : {false, true}) {
             std::printf("%s page, %s\n", c.name, gzip ? "gzip" : "plain");
             Result poll = RunChild(c.size, gzip, L"poll", c.repeats);

@@ -22,14 +22,6 @@ std::string ReadProcFile(const std::wstring& path)
     return text;
 }
 
-// Private dirty memory in KiB of one /proc entry's process; negative when it tells none.
-double PrivateDirtyKiB(const std::wstring& procEntry)
-{
-    const std::string rollup = ReadProcFile(procEntry + L"smaps_rollup");
-    const size_t at = rollup.find("Private_Dirty:");
-    return at == std::string::npos ? -1 : std::atof(rollup.c_str() + at + 14);
-}
-
 double PrivateUsageMiB(HANDLE process)
 {
     PROCESS_MEMORY_COUNTERS_EX counters{};
@@ -38,26 +30,46 @@ double PrivateUsageMiB(HANDLE process)
     return double(counters.PrivateUsage) / (1024.0 * 1024.0);
 }
 
-} // namespace
-
-double PrivateMiB(const std::wstring& program, HANDLE process)
+// The first value of a /proc file of the Linux process running that program file that
+// follows `key`, in KiB; negative when none tells it.
+double ProcValueKiB(const std::wstring& program, const std::wstring& file, const std::string& key)
 {
     const std::string path = Narrow(program);
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        double kib = -1;
-        do {
-            const std::wstring proc = L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\";
-            if (ReadProcFile(proc + L"cmdline").find(path) == std::string::npos)
-                continue;
-            kib = PrivateDirtyKiB(proc);
-        } while (kib < 0 && FindNextFileW(search, &found));
-        FindClose(search);
-        if (kib >= 0)
-            return kib / 1024.0;
-    }
-    return PrivateUsageMiB(process);
+    if (search == INVALID_HANDLE_VALUE)
+        return -1;
+    double kib = -1;
+    do {
+        const std::wstring proc = L"Z:\\proc\\" + std::wstring(found.cFileName) + L"\\";
+        if (ReadProcFile(proc + L"cmdline").find(path) == std::string::npos)
+            continue;
+        const std::string text = ReadProcFile(proc + file);
+        const size_t at = text.find(key);
+        if (at != std::string::npos)
+            kib = std::atof(text.c_str() + at + key.size());
+    } while (kib < 0 && FindNextFileW(search, &found));
+    FindClose(search);
+    return kib;
+}
+
+} // namespace
+
+double PrivateMiB(const std::wstring& program, HANDLE process)
+{
+    const double kib = ProcValueKiB(program, L"smaps_rollup", "Private_Dirty:");
+    return kib >= 0 ? kib / 1024.0 : PrivateUsageMiB(process);
+}
+
+double PeakResidentMiB(const std::wstring& program, HANDLE process)
+{
+    const double kib = ProcValueKiB(program, L"status", "VmHWM:");
+    if (kib >= 0)
+        return kib / 1024.0;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return double(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
 double OwnPrivateMiB()

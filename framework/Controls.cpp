@@ -5,6 +5,7 @@
 
 #include "AccessibleClient.h"
 #include "Application.h"
+#include "Cursors.h"
 #include "Exception.h"
 #include "Text.h"
 
@@ -40,14 +41,36 @@ void TControl::SetParent(TWinControl* parent)
     parent_ = parent;
     if (parent_)
         parent_->AddChild(this);
+    // A control is drawn at the DPI of what it sits on.
+    if (parent_ && parent_->Dpi() != dpi_)
+        ChangeScale(parent_->Dpi());
     Invalidate();
 }
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    design_ = {DesignFromDpi(left, dpi_), DesignFromDpi(top, dpi_), DesignFromDpi(left + width, dpi_),
+               DesignFromDpi(top + height, dpi_)};
+    PlaceAt({left, top, left + width, top + height});
+}
+
+void TControl::PlaceAt(const RECT& bounds)
+{
     Invalidate();
-    bounds_ = {left, top, left + width, top + height};
+    bounds_ = bounds;
     Invalidate();
+}
+
+RECT TControl::BoundsAtDpi(int dpi)
+{
+    return {ScaleToDpi(design_.left, dpi), ScaleToDpi(design_.top, dpi), ScaleToDpi(design_.right, dpi),
+            ScaleToDpi(design_.bottom, dpi)};
+}
+
+void TControl::ChangeScale(int dpi)
+{
+    dpi_ = dpi;
+    PlaceAt(BoundsAtDpi(dpi));
 }
 
 void TControl::SetVisible(bool visible)
@@ -186,7 +209,7 @@ void TWinControl::CreateHandle()
         systemProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, LONG_PTR(&TWinControl::StaticWndProc)));
     }
-    SendMessageW(window, WM_SETFONT, WPARAM(Font.Handle()), FALSE);
+    SendMessageW(window, WM_SETFONT, WPARAM(Font.Handle(dpi_)), FALSE);
     HandleCreated();
     if (IsWindowVisible(window))
         CreateChildHandles();
@@ -246,7 +269,7 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_SETCURSOR:
         if (Cursor && HWND(wParam) == handle_ && LOWORD(lParam) == HTCLIENT) {
-            SetCursor(Cursor);
+            SetCursor(CursorFromId(Cursor, dpi_));
             return TRUE;
         }
         break;
@@ -290,11 +313,20 @@ void TWinControl::CreateChildHandles(const TControl* until)
     }
 }
 
-void TWinControl::SetBounds(int left, int top, int width, int height)
+void TWinControl::PlaceAt(const RECT& bounds)
 {
-    bounds_ = {left, top, left + width, top + height};
+    bounds_ = bounds;
     if (handle_)
-        SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(handle_, nullptr, bounds.left, bounds.top, Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWinControl::ChangeScale(int dpi)
+{
+    TControl::ChangeScale(dpi);
+    if (handle_)
+        SendMessageW(handle_, WM_SETFONT, WPARAM(Font.Handle(dpi)), TRUE);
+    for (TControl* child : controls_)
+        child->ChangeScale(dpi);
 }
 
 void TWinControl::SetVisible(bool visible)
@@ -346,7 +378,7 @@ void TCustomControl::PaintAll(HDC target)
     HGDIOBJ old = SelectObject(buffer.Get(), bitmap.Get());
     const bool plain = HighContrastOn();
     {
-        TCanvas canvas(buffer.Get());
+        TCanvas canvas(buffer.Get(), Dpi());
         if (plain)
             canvas.FillRect(client, clWindow);
         else
@@ -360,7 +392,7 @@ void TCustomControl::PaintAll(HDC target)
         IntersectClipRect(buffer.Get(), box.left, box.top, box.right, box.bottom);
         SetViewportOrgEx(buffer.Get(), box.left, box.top, nullptr);
         {
-            TCanvas canvas(buffer.Get());
+            TCanvas canvas(buffer.Get(), child->Dpi());
             if (plain)
                 child->PaintPlain(canvas);
             else
@@ -428,7 +460,7 @@ LRESULT TCustomControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
             GetCursorPos(&point);
             ScreenToClient(Handle(), &point);
             TControl* child = ChildAt(point.x, point.y);
-            HCURSOR cursor = child && child->Cursor ? child->Cursor : Cursor;
+            HCURSOR cursor = child && child->Cursor ? CursorFromId(child->Cursor, dpi_) : CursorFromId(Cursor, dpi_);
             SetCursor(cursor ? cursor : LoadCursorW(nullptr, IDC_ARROW));
             return TRUE;
         }

@@ -7,6 +7,7 @@
 
 #include "ComPtr.h"
 #include "Component.h"
+#include "DpiScale.h"
 #include "Graphics.h"
 
 class TAccessibleClient;
@@ -37,12 +38,22 @@ public:
     // The outermost control this one sits on (its form); none without a parent.
     TWinControl* TopParent() const;
 
+    // Position and size in pixels at the control's DPI.
     int Left() const { return bounds_.left; }
     int Top() const { return bounds_.top; }
     int Width() const { return bounds_.right - bounds_.left; }
     int Height() const { return bounds_.bottom - bounds_.top; }
     const RECT& BoundsRect() const { return bounds_; }
-    virtual void SetBounds(int left, int top, int width, int height);
+    // Also keeps them as the 96-dpi design that every change of DPI lays the control out
+    // from again, so that going there and back does not move it by a pixel.
+    void SetBounds(int left, int top, int width, int height);
+
+    // The DPI the control is drawn at: its form's, which is its monitor's. A form is designed
+    // at 96 dpi; what a control draws with its own arithmetic is scaled by Scale.
+    int Dpi() const { return dpi_; }
+    int Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
+    // Lays the control out for the DPI from its design, its children with it.
+    virtual void ChangeScale(int dpi);
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool visible);
@@ -52,7 +63,7 @@ public:
     TFont Font;
     std::string Caption() const { return caption_; }
     virtual void SetCaption(const std::string& caption);
-    HCURSOR Cursor = nullptr; // none: the arrow
+    int Cursor = 0; // a cursor identifier (Cursors.h), drawn at the control's DPI; 0: the arrow
     // Reached with Tab; the form's order is the reading order, top to bottom, left to right.
     bool TabStop = false;
 
@@ -82,7 +93,14 @@ public:
     virtual void DoDefaultAction() {}
 
 protected:
+    // Moves the control, in pixels, without touching its design.
+    virtual void PlaceAt(const RECT& bounds);
+    // Where the control goes at that DPI.
+    virtual RECT BoundsAtDpi(int dpi);
+
     RECT bounds_{};
+    RECT design_{};
+    int dpi_ = kDesignDpi;
     TWinControl* parent_ = nullptr;
     bool visible_ = true;
     std::string caption_;
@@ -98,8 +116,8 @@ public:
     bool HandleAllocated() const { return handle_ != nullptr; }
     HWND ExistingHandle() const { return handle_; }
     void SetParent(TWinControl* parent) override;
-    void SetBounds(int left, int top, int width, int height) override;
     void SetVisible(bool visible) override;
+    void ChangeScale(int dpi) override;
     void SetCaption(const std::string& caption) override;
     bool IsWindowed() const override { return true; }
 
@@ -128,6 +146,7 @@ public:
     };
 
 protected:
+    void PlaceAt(const RECT& bounds) override;
     virtual void CreateParams(CreateParamsData& params);
     virtual void HandleCreated() {}
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,22 +1,41 @@
 #include "Cursors.h"
 
 #include <map>
+#include <utility>
+
+#include "Dpi.h"
+#include "Win32Handle.h"
 
 namespace {
-std::map<int, HCURSOR>& ScreenCursors()
+
+std::map<int, const wchar_t*>& ScreenCursors()
 {
-    static std::map<int, HCURSOR> cursors;
+    static std::map<int, const wchar_t*> cursors;
     return cursors;
 }
+
+// Each cursor at each size it was asked for, kept for the program's life.
+HCURSOR LoadedCursor(int id, const wchar_t* resourceName, int size)
+{
+    static std::map<std::pair<int, int>, IconHandle> loaded;
+    IconHandle& cursor = loaded[{id, size}];
+    if (!cursor)
+        cursor.Reset(static_cast<HCURSOR>(
+            LoadImageW(GetModuleHandleW(nullptr), resourceName, IMAGE_CURSOR, size, size, 0)));
+    return cursor.Get();
+}
+
 } // namespace
 
-void SetScreenCursor(int id, HCURSOR cursor) { ScreenCursors()[id] = cursor; }
+void SetScreenCursor(int id, const wchar_t* resourceName) { ScreenCursors()[id] = resourceName; }
 
-HCURSOR CursorFromId(int id)
+HCURSOR CursorFromId(int id, int dpi)
 {
     if (id > 0) {
         auto found = ScreenCursors().find(id);
-        return found == ScreenCursors().end() ? nullptr : found->second;
+        if (found == ScreenCursors().end())
+            return nullptr;
+        return LoadedCursor(id, found->second, SystemMetricForDpi(SM_CXCURSOR, dpi));
     }
     const wchar_t* name = nullptr;
     switch (id) {

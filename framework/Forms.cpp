@@ -4,11 +4,15 @@
 
 #include "AccessibleClient.h"
 #include "Application.h"
+#include "Dpi.h"
 #include "Menus.h"
 
 namespace {
 const UINT kReleaseMessage = WM_APP + 0x3F00;
-}
+#ifndef WM_GETDPISCALEDSIZE
+const UINT WM_GETDPISCALEDSIZE = 0x02E4;
+#endif
+} // namespace
 
 TForm::TForm(TComponent* owner) : TCustomControl(owner)
 {
@@ -58,21 +62,48 @@ void TForm::CreateParams(CreateParamsData& params)
 
 void TForm::SetClientSize(int width, int height)
 {
+    clientDesign_ = SIZE{DesignFromDpi(width, dpi_), DesignFromDpi(height, dpi_)};
+    PlaceAt(BoundsAtDpi(dpi_));
+}
+
+SIZE TForm::FrameSizeAtDpi(int dpi)
+{
+    if (!clientDesign_)
+        return {ScaleToDpi(design_.right - design_.left, dpi), ScaleToDpi(design_.bottom - design_.top, dpi)};
     CreateParamsData params;
     CreateParams(params);
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
-    SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+    const RECT frame = FrameForClient(ScaleToDpi(clientDesign_->cx, dpi), ScaleToDpi(clientDesign_->cy, dpi),
+                                      params.Style, params.ExStyle, dpi);
+    return {frame.right, frame.bottom};
+}
+
+RECT TForm::BoundsAtDpi(int dpi)
+{
+    if (suggested_)
+        return *suggested_;
+    const SIZE size = FrameSizeAtDpi(dpi);
+    return {Left(), Top(), Left() + size.cx, Top() + size.cy};
+}
+
+void TForm::HandleCreated()
+{
+    TCustomControl::HandleCreated();
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_)
+        ChangeScale(dpi);
 }
 
 void TForm::Show()
 {
+    // The window first: it knows the DPI the form is centred at.
+    Handle();
     if (Position == TPosition::poScreenCenter && !centred_) {
         centred_ = true;
         RECT work{};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetBounds(work.left + (work.right - work.left - Width()) / 2,
-                  work.top + (work.bottom - work.top - Height()) / 2, Width(), Height());
+        // A form larger than the work area (a high DPI on a small screen) keeps its caption
+        // in reach: its top left corner stays inside.
+        SetBounds(std::max<int>(work.left, work.left + (work.right - work.left - Width()) / 2),
+                  std::max<int>(work.top, work.top + (work.bottom - work.top - Height()) / 2), Width(), Height());
     }
     visible_ = true;
     ShowWindow(Handle(), SW_SHOW);
@@ -170,7 +201,7 @@ void TForm::InvalidateFocusMark()
     if (!activeControl_ || activeControl_->IsWindowed() || !HandleAllocated())
         return;
     RECT box = activeControl_->BoundsRect();
-    InflateRect(&box, 1, 1);
+    InflateRect(&box, Scale(1), Scale(1));
     InvalidateRect(Handle(), &box, FALSE);
 }
 
@@ -179,7 +210,7 @@ void TForm::PaintOver(HDC dc)
     if (!activeControl_ || activeControl_->IsWindowed() || !activeControl_->Visible() || GetFocus() != Handle())
         return;
     RECT box = activeControl_->BoundsRect();
-    InflateRect(&box, 1, 1);
+    InflateRect(&box, Scale(1), Scale(1));
     DrawFocusRect(dc, &box);
 }
 
@@ -247,6 +278,30 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_GETDPISCALEDSIZE: {
+        // The system's suggested rectangle for the new DPI takes the design's size.
+        *reinterpret_cast<SIZE*>(lParam) = FrameSizeAtDpi(int(wParam));
+        return TRUE;
+    }
+    case WM_GETMINMAXINFO:
+        // A form of fixed design keeps its size at a high DPI even on a screen too small
+        // for it, rather than cutting its lower part off.
+        if (clientDesign_) {
+            const RECT frame = BoundsAtDpi(dpi_);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMaxTrackSize.x = std::max<LONG>(info->ptMaxTrackSize.x, frame.right - frame.left);
+            info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, frame.bottom - frame.top);
+        }
+        break;
+    case WM_DPICHANGED: {
+        // The DPI comes from the message: during it the monitor queries may still name the
+        // old monitor. One move and resize of the window, to the suggested rectangle.
+        suggested_ = *reinterpret_cast<const RECT*>(lParam);
+        ChangeScale(HIWORD(wParam));
+        suggested_.reset();
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+        return 0;
+    }
     case kReleaseMessage:
         delete this;
         return 0;

@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "Controls.h"
 
 enum class TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
@@ -16,6 +18,8 @@ public:
     TBorderStyle BorderStyle = TBorderStyle::bsSizeable;
     unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
     TPosition Position = TPosition::poDesigned;
+    // In pixels at the form's DPI, kept as its design: at every DPI the client area is the
+    // design's, scaled, and the frame around it the system's at that DPI.
     void SetClientSize(int width, int height);
 
     void Show();
@@ -51,6 +55,9 @@ public:
 
 protected:
     void CreateParams(CreateParamsData& params) override;
+    // The window now exists: the form is laid out for its monitor's DPI.
+    void HandleCreated() override;
+    RECT BoundsAtDpi(int dpi) override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual void DoClose(TCloseAction& action);
     void PaintOver(HDC dc) override;
@@ -59,6 +66,12 @@ private:
     // The dotted frame around a windowless active control, one pixel outside it.
     void InvalidateFocusMark();
 
+    // The frame's size at that DPI, from the design.
+    SIZE FrameSizeAtDpi(int dpi);
+
     bool centred_ = false;
     TControl* activeControl_ = nullptr;
+    std::optional<SIZE> clientDesign_;
+    // Where the system asked the form to go with its new DPI.
+    std::optional<RECT> suggested_;
 };

@@ -71,26 +71,29 @@ void TFont::SetStyle(TFontStyles style)
     Changed();
 }
 
-HFONT TFont::Handle() const
+HFONT TFont::Handle(int dpi) const
 {
-    if (!handle_ || made_.name != Name || made_.height != Height || made_.style != Style ||
-        made_.charset != Charset) {
-        LOGFONTW log{};
-        log.lfHeight = Height;
-        log.lfWeight = (Style & fsBold) ? FW_BOLD : FW_NORMAL;
-        log.lfItalic = (Style & fsItalic) ? TRUE : FALSE;
-        log.lfUnderline = (Style & fsUnderline) ? TRUE : FALSE;
-        log.lfStrikeOut = (Style & fsStrikeOut) ? TRUE : FALSE;
-        log.lfCharSet = Charset;
-        log.lfQuality = DEFAULT_QUALITY;
-        lstrcpynW(log.lfFaceName, Widen(Name).c_str(), LF_FACESIZE);
-        handle_.Reset(CreateFontIndirectW(&log));
+    if (made_.name != Name || made_.height != Height || made_.style != Style || made_.charset != Charset) {
+        handles_.clear();
         made_ = {Name, Height, Style, Charset};
     }
-    return handle_.Get();
+    for (const auto& [madeDpi, handle] : handles_)
+        if (madeDpi == dpi)
+            return handle.Get();
+    LOGFONTW log{};
+    log.lfHeight = ScaleToDpi(Height, dpi);
+    log.lfWeight = (Style & fsBold) ? FW_BOLD : FW_NORMAL;
+    log.lfItalic = (Style & fsItalic) ? TRUE : FALSE;
+    log.lfUnderline = (Style & fsUnderline) ? TRUE : FALSE;
+    log.lfStrikeOut = (Style & fsStrikeOut) ? TRUE : FALSE;
+    log.lfCharSet = Charset;
+    log.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(log.lfFaceName, Widen(Name).c_str(), LF_FACESIZE);
+    handles_.emplace_back(dpi, FontHandle(CreateFontIndirectW(&log)));
+    return handles_.back().second.Get();
 }
 
-TCanvas::TCanvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+TCanvas::TCanvas(HDC dc, int dpi) : dc_(dc), dpi_(dpi), saved_(SaveDC(dc)) {}
 TCanvas::~TCanvas() { RestoreDC(dc_, saved_); }
 
 void TCanvas::FillRect(const RECT& rect, TColor color)
@@ -106,7 +109,8 @@ void TCanvas::Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushSt
         brush.Reset(CreateSolidBrush(ColorToRGB(brushColor)));
     else if (brushStyle == TBrushStyle::bsBDiagonal)
         brush.Reset(CreateHatchBrush(HS_BDIAGONAL, ColorToRGB(brushColor)));
-    PenHandle pen(CreatePen(PS_SOLID, 1, ColorToRGB(penColor)));
+    // A one-pixel line of the design, inside the rectangle at any scale.
+    PenHandle pen(CreatePen(PS_INSIDEFRAME, Scale(1), ColorToRGB(penColor)));
     HGDIOBJ oldBrush = SelectObject(dc_, brush ? brush.Get() : GetStockObject(NULL_BRUSH));
     HGDIOBJ oldPen = SelectObject(dc_, pen.Get());
     SetBkMode(dc_, TRANSPARENT);
@@ -117,7 +121,7 @@ void TCanvas::Rectangle(const RECT& rect, TColor brushColor, TBrushStyle brushSt
 
 void TCanvas::DrawText(const std::string& text, RECT& rect, const TFont& font, UINT flags)
 {
-    HGDIOBJ old = SelectObject(dc_, font.Handle());
+    HGDIOBJ old = SelectObject(dc_, font.Handle(dpi_));
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, ColorToRGB(font.Color));
     std::wstring wide = Widen(text);

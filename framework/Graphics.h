@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "DpiScale.h"
 #include "Win32Handle.h"
 
 // 0x00BBGGRR, or 0xFF0000nn for system colour nn, resolved when drawn.
@@ -37,11 +40,12 @@ COLORREF ColorToRGB(TColor color);
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 
-// Point size to the logical font height of a 96-dpi screen (8 pt is -11).
+// Point size to the logical font height of the 96-dpi design (8 pt is -11).
 int FontHeightForPoints(int points);
 
-// A font description; the GDI font is made when first drawn with and after every change.
-// Set, Assign, SetColor and SetStyle tell OnChange; writing the fields directly does not.
+// A font description at the 96-dpi design size (Height); a GDI font is made for each DPI
+// it is drawn at, when first drawn with and after every change. Set, Assign, SetColor and
+// SetStyle tell OnChange; writing the fields directly does not.
 class TFont {
 public:
     std::string Name = "MS Sans Serif";
@@ -56,7 +60,8 @@ public:
     void Assign(const TFont& other);
     void SetColor(TColor color);
     void SetStyle(TFontStyles style);
-    HFONT Handle() const;
+    // The font at that DPI: its height scaled from the design height.
+    HFONT Handle(int dpi = kDesignDpi) const;
 
     std::function<void()> OnChange;
 
@@ -68,21 +73,25 @@ private:
         BYTE charset = 0;
     };
     void Changed();
-    mutable FontHandle handle_;
+    mutable std::vector<std::pair<int, FontHandle>> handles_; // by DPI, all of the description made_
     mutable Made made_;
 };
 
 enum class TBrushStyle { bsSolid, bsClear, bsBDiagonal };
 
-// Drawing on a device context the canvas does not own; selected objects are put back.
+// Drawing on a device context the canvas does not own, for a control shown at a DPI (its
+// text in fonts made for that DPI); selected objects are put back.
 class TCanvas {
 public:
-    explicit TCanvas(HDC dc);
+    explicit TCanvas(HDC dc, int dpi = kDesignDpi);
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
 
     HDC Handle() const { return dc_; }
+    int Dpi() const { return dpi_; }
+    // A length of the 96-dpi design at the canvas's DPI.
+    int Scale(int designValue) const { return ScaleToDpi(designValue, dpi_); }
 
     void FillRect(const RECT& rect, TColor color);
     // Outline in pen colour, inside filled with the brush (a hatch draws on the background).
@@ -92,5 +101,6 @@ public:
 
 private:
     HDC dc_;
+    int dpi_;
     int saved_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "Component.h"
@@ -15,6 +16,9 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     int Count() const { return int(icons_.size()); }
+    // The images at another size: those of the program's resources loaded again at it,
+    // from the sizes the resource is drawn at.
+    void SetSize(int width, int height);
 
     // Adds a copy of the icon; returns its index.
     int AddIcon(HICON icon);
@@ -27,4 +31,6 @@ private:
     int width_;
     int height_;
     std::vector<IconHandle> icons_;
+    // The resource of each image; empty for an added copy.
+    std::vector<std::wstring> resources_;
 };

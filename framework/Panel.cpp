@@ -6,7 +6,7 @@ RECT TPanel::InnerRect() const
 {
     RECT inner{0, 0, Width(), Height()};
     if (BevelOuter != TBevelCut::bvNone)
-        InflateRect(&inner, -BevelWidth, -BevelWidth);
+        InflateRect(&inner, -Scale(BevelWidth), -Scale(BevelWidth));
     return inner;
 }
 
@@ -20,7 +20,7 @@ void TPanel::PaintBackground(TCanvas& canvas, const RECT& client)
     const TColor topLeft = BevelOuter == TBevelCut::bvLowered ? shadow : highlight;
     const TColor bottomRight = BevelOuter == TBevelCut::bvLowered ? highlight : shadow;
     RECT ring{0, 0, Width(), Height()};
-    for (int i = 0; i < BevelWidth && ring.right > ring.left && ring.bottom > ring.top; ++i) {
+    for (int i = 0; i < Scale(BevelWidth) && ring.right > ring.left && ring.bottom > ring.top; ++i) {
         canvas.FillRect({ring.left, ring.top, ring.right - 1, ring.top + 1}, topLeft);
         canvas.FillRect({ring.left, ring.top, ring.left + 1, ring.bottom - 1}, topLeft);
         canvas.FillRect({ring.right - 1, ring.top, ring.right, ring.bottom}, bottomRight);

@@ -9,7 +9,7 @@ public:
     explicit TPanel(TComponent* owner);
 
     TBevelCut BevelOuter = TBevelCut::bvRaised;
-    int BevelWidth = 1;
+    int BevelWidth = 1; // at 96 dpi
 
     // The area inside the bevel, in the panel's coordinates: where filling children go.
     RECT InnerRect() const;

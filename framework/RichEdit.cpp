@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "Dpi.h"
 #include "Exception.h"
 #include "SystemLibrary.h"
 #include "Text.h"
@@ -82,6 +83,20 @@ void TRichEdit::HandleCreated()
     if (ReadOnly)
         SendMessageW(Handle(), EM_SETUNDOLIMIT, 0, 0);
     ApplyFont();
+    ApplyZoom();
+}
+
+void TRichEdit::ChangeScale(int dpi)
+{
+    TWinControl::ChangeScale(dpi);
+    if (HandleAllocated())
+        ApplyZoom();
+}
+
+void TRichEdit::ApplyZoom()
+{
+    const int system = SystemDpi();
+    SendMessageW(Handle(), EM_SETZOOM, dpi_ == system ? 0 : WPARAM(dpi_), dpi_ == system ? 0 : LPARAM(system));
 }
 
 // Settings change often and for many reasons; the whole text is formatted again only when
@@ -98,7 +113,8 @@ void TRichEdit::ApplyFont()
     format.cbSize = sizeof(format);
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_CHARSET;
     lstrcpynW(format.szFaceName, Widen(Font.Name).c_str(), LF_FACESIZE);
-    format.yHeight = MulDiv(-Font.Height, 72 * 20, 96); // twips
+    // The design's size, whatever the screen: news.rtf keeps the same sizes everywhere.
+    format.yHeight = MulDiv(-Font.Height, 72 * 20, kDesignDpi); // twips
     format.crTextColor = ColorToRGB(Font.Color);
     // High contrast: the box takes the system's window colours, which it follows by itself.
     const bool plain = HighContrastOn();

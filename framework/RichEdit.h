@@ -32,6 +32,8 @@ public:
     void LoadFromBytes(const std::string& bytes);
     std::string SaveToRtf();
 
+    void ChangeScale(int dpi) override;
+
 protected:
     void CreateParams(CreateParamsData& params) override;
     void HandleCreated() override;
@@ -39,6 +41,8 @@ protected:
 
 private:
     void ApplyFont();
+    // The box draws its text for the system's DPI: at another DPI it is zoomed to it.
+    void ApplyZoom();
 
     // Whether the format last applied was the high-contrast one.
     bool plainApplied_ = false;

@@ -56,10 +56,18 @@ HDC MeasuringDc()
 void TLabel::AdjustSize()
 {
     RECT box{0, 0, WordWrap ? Width() : 0, 0};
-    TCanvas(MeasuringDc()).DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
+    TCanvas(MeasuringDc(), Dpi()).DrawText(caption_.empty() ? " " : caption_, box, Font, TextFlags() | DT_CALCRECT);
     const int width = WordWrap ? Width() : box.right;
     const int left = Alignment == TAlignment::taRightJustify ? Left() + Width() - width : Left();
     SetBounds(left, Top(), width, box.bottom);
+}
+
+// Measured again in the font made for the DPI.
+void TLabel::ChangeScale(int dpi)
+{
+    TGraphicControl::ChangeScale(dpi);
+    if (AutoSize)
+        AdjustSize();
 }
 
 void TLabel::Paint(TCanvas& canvas)

@@ -18,6 +18,7 @@ public:
     bool AutoSize = true;
     void SetCaption(const std::string& caption) override;
     void AdjustSize();
+    void ChangeScale(int dpi) override;
 
     void Paint(TCanvas& canvas) override;
     void PaintPlain(TCanvas& canvas) override;

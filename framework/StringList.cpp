@@ -8,22 +8,24 @@ int TStringList::IndexOf(std::string_view line) const
     return found == lines_.end() ? -1 : int(found - lines_.begin());
 }
 
+std::optional<std::string_view> TextLines::Next()
+{
+    if (start_ >= text_.size())
+        return std::nullopt;
+    const size_t end = std::min(text_.find_first_of("\r\n", start_), text_.size());
+    const std::string_view line = text_.substr(start_, end - start_);
+    start_ = end + 1;
+    if (end < text_.size() && text_[end] == '\r' && start_ < text_.size() && text_[start_] == '\n')
+        ++start_;
+    return line;
+}
+
 void TStringList::SetText(std::string_view text)
 {
     lines_.clear();
-    text = text.substr(0, text.find('\0'));
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines_.emplace_back(text.substr(start));
-            break;
-        }
-        lines_.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
-    }
+    TextLines lines(text);
+    while (const std::optional<std::string_view> line = lines.Next())
+        lines_.emplace_back(*line);
 }
 
 std::string TStringList::Text() const

@@ -63,7 +63,8 @@ void THTTPRequest::Execute()
     ReplyStream.Clear();
     Exchange();
     ReplyStream.Rewind();
-    ReplyLines.SetText(ReplyStream.View());
+    if (SplitReplyLines)
+        ReplyLines.SetText(ReplyStream.View());
 }
 
 std::string THTTPRequest::RequestBody()
@@ -83,7 +84,6 @@ std::string THTTPRequest::HeaderText() const
     std::string headers;
     if (!AcceptEncoding.empty())
         headers += "Accept-Encoding: " + AcceptEncoding + "\r\n";
-    headers += RequestHeaders;
     if (requestMethod_ == "POST")
         headers += "Content-Type: " + (ContentType.empty() ? std::string(FormContentType) : ContentType) + "\r\n";
     return headers;
@@ -92,6 +92,7 @@ std::string THTTPRequest::HeaderText() const
 void THTTPRequest::Exchange()
 {
     StatusCode = 0;
+    FinalURL.clear();
     std::string target = address_.path;
     if (requestMethod_ == "GET")
         target += address_.extraInfo;
@@ -100,8 +101,9 @@ void THTTPRequest::Exchange()
         getStr.clear();
     }
     WebRequest request{.url = url_, .target = target, .verb = requestMethod_, .headers = HeaderText(),
-                       .body = RequestBody(), .userName = UserName, .password = Password, .agent = AgentName,
-                       .stepTimeoutMs = TimeoutMs, .readBlock = ReadBufferSize};
+                       .conditions = Conditions, .body = RequestBody(), .userName = UserName,
+                       .password = Password, .agent = AgentName, .stepTimeoutMs = TimeoutMs,
+                       .readBlock = ReadBufferSize};
     if (ContainsNoCase(request.headers, "multipart")) {
         std::vector<FormPair> variables;
         for (auto& [name, value] : FormPairs(request.body))
@@ -114,10 +116,11 @@ void THTTPRequest::Exchange()
 
     // One request's bounds: its whole exchange, and the size of its reply.
     TransferBudget budget(TransferBudget::Limits{.runMs = TimeLimitMs});
-    TransferGuard guard(budget, TransferBudget::Kind::Small, MaxReplySize);
+    TransferGuard guard(budget, TransferBudget::Kind::Small, MaxReplyBytes);
     try {
         WebTransfer transfer(std::move(request), guard);
         StatusCode = transfer.Status();
+        FinalURL = transfer.FinalUrl();
         ContentLength = transfer.AnnouncedLength() == 0 ? 1 : DWORD(transfer.AnnouncedLength());
         BytesReceived = 0;
         ReplyStream.Write(transfer.ReceiveAll([this](uint64_t total) {
@@ -132,7 +135,7 @@ void THTTPRequest::Exchange()
         HeaderList.SetText(transfer.RawHead());
     } catch (const TransferError& error) {
         if (error.Failure() == TransferFailure::TooLarge)
-            throw Exception(ReplyTooLargeMessage());
+            throw Exception(ReplyTooLargeMessage(MaxReplyBytes));
         if (error.Failure() == TransferFailure::Stopped)
             throw Exception("HTTP: no complete reply within " + std::to_string(TimeLimitMs) + " ms");
         throw;

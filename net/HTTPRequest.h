@@ -8,15 +8,17 @@
 #include <vector>
 
 #include "Component.h"
+#include "HTTPRequestFuncs.h"
 #include "MemoryStream.h"
 #include "StringList.h"
 #include "WebTransfer.h"
 
 // One HTTP request at a time through WinInet: GET with an extra query, or POST with a
 // URL-encoded or multipart form. The reply body comes back as bytes and as lines,
-// inflated first when it is a plain gzip member. Redirections are followed to http and
-// https addresses only, never from https to http, at most MaxRedirects of them; UserName
-// and Password go only to the server of URL. Errors raise Exception.
+// inflated first when it is a plain gzip member, at most MaxReplyBytes of it. Redirections
+// are followed to http and https addresses only, never from https to http, at most
+// MaxRedirects of them; UserName and Password go only to the server of URL. Errors raise
+// Exception.
 class THTTPRequest : public TComponent {
 public:
     explicit THTTPRequest(TComponent* owner = nullptr);
@@ -46,9 +48,15 @@ public:
     std::string ContentType;
     // Sent as Accept-Encoding when set: the reply may come compressed ("gzip" is inflated).
     std::string AcceptEncoding;
-    // Further header lines for every request, each ending in CR LF (the validators of a
-    // conditional GET, say).
-    std::string RequestHeaders;
+    // Header lines that describe what the caller has of URL's page (the validators of a
+    // conditional GET), each ending in CR LF: sent to URL only, never to an address a
+    // redirection names.
+    std::string Conditions;
+    // Most bytes of a reply body, before and after inflation; a larger one raises.
+    size_t MaxReplyBytes = MaxReplySize;
+    // Off, ReplyLines stays empty: a caller that reads ReplyStream where it lies spares a
+    // string for every line of the page.
+    bool SplitReplyLines = true;
     std::function<void(THTTPRequest& sender)> OnPacketRead;
     // Bounds of one request: each connect, send and receive step, and the whole exchange
     // (checked before each redirection and between reads: a request ends within
@@ -63,6 +71,8 @@ public:
     int32_t BytesReceived = 0;
     uint32_t ContentLength = 0;
     unsigned StatusCode = 0; // of the last reply; 0 when none arrived
+    // Where the last reply came from: URL as written unless a redirection led elsewhere.
+    std::string FinalURL;
     // The value of the last reply's first header of that name (any case); empty when none.
     std::string ReplyHeader(std::string_view name) const;
 

@@ -1,8 +1,8 @@
 #include "WebTransfer.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -81,8 +81,11 @@ std::string CombineUrl(const std::string& base, const std::string& location)
 // A request sent on a thread of its own: WinInet (Wine's, at least) reads a reply's head for
 // as long as a server keeps sending it, and the guard's limits must hold meanwhile. Given
 // up on, the request's handles are closed at once, which ends the send on Windows; Wine's
-// goes on until the server stops, so only so many given-up sends may be under way at once.
+// goes on until the server stops, so only so many given-up sends to one server may be under
+// way at once. They are counted by server, so that one that holds them cannot stop the
+// transfers to another.
 struct PendingSend {
+    std::string server;
     std::mutex mutex;
     std::condition_variable finished;
     bool entered = false;
@@ -95,8 +98,42 @@ struct PendingSend {
 };
 
 constexpr std::chrono::milliseconds kSendCheckInterval{50};
-constexpr int kMaxSendsGivenUp = 8;
-std::atomic<int> sendsGivenUp{0};
+constexpr int kMaxSendsGivenUpPerServer = 8;
+
+// Given-up sends still under way, by server ("host:port"); a server leaves when its last ends.
+class SendsGivenUp {
+public:
+    bool Full(const std::string& server)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = counts_.find(server);
+        return found != counts_.end() && found->second >= kMaxSendsGivenUpPerServer;
+    }
+    void Add(const std::string& server)
+    {
+        const std::lock_guard lock(mutex_);
+        ++counts_[server];
+    }
+    void Remove(const std::string& server)
+    {
+        const std::lock_guard lock(mutex_);
+        if (--counts_[server] <= 0)
+            counts_.erase(server);
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<std::string, int> counts_;
+};
+
+// Never destroyed: a send given up on may end after the program's statics are gone.
+SendsGivenUp& GivenUp()
+{
+    static SendsGivenUp& sends = *new SendsGivenUp;
+    return sends;
+}
+
+std::string ServerOf(const WebAddress& address) { return ToLower(address.host) + ":" + std::to_string(address.port); }
 
 } // namespace
 
@@ -209,19 +246,20 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
     // Wine takes the time-outs from the request itself only.
     SetInternetTimeouts(handle_.Get(), request_.stepTimeoutMs);
 
-    if (!SendAndWait())
+    if (!SendAndWait(address))
         Fail(TransferFailure::Send, "HTTP: sending the request failed. Error - " + LastErrorText());
     status_ = QueryNumber(handle_.Get(), HTTP_QUERY_STATUS_CODE);
     if (status_ == 0)
         Fail(TransferFailure::NoReply, "HTTP: no valid reply from server " + address.host);
 }
 
-bool WebTransfer::SendAndWait()
+bool WebTransfer::SendAndWait(const WebAddress& address)
 {
-    if (sendsGivenUp >= kMaxSendsGivenUp)
-        Fail(TransferFailure::Send, "HTTP: too many requests given up on are still waiting for their servers");
     auto pending = std::make_shared<PendingSend>();
-    pending->headers = Widen(request_.headers);
+    pending->server = ServerOf(address);
+    if (GivenUp().Full(pending->server))
+        Fail(TransferFailure::Send, "HTTP: too many requests given up on are still waiting for server " + address.host);
+    pending->headers = Widen(request_.headers + request_.conditions);
     pending->body = request_.body;
     const auto send = [pending, request = handle_.Get()] {
         {
@@ -238,7 +276,7 @@ bool WebTransfer::SendAndWait()
         const DWORD error = GetLastError();
         const std::lock_guard lock(pending->mutex);
         if (pending->abandoned)
-            --sendsGivenUp;
+            GivenUp().Remove(pending->server);
         pending->sent = sent;
         pending->error = error;
         pending->done = true;
@@ -264,7 +302,7 @@ bool WebTransfer::SendAndWait()
             const std::lock_guard lock(pending->mutex);
             pending->abandoned = true;
             if (pending->entered && !pending->done)
-                ++sendsGivenUp;
+                GivenUp().Add(pending->server);
             throw;
         }
     }
@@ -274,6 +312,7 @@ bool WebTransfer::SendAndWait()
 
 void WebTransfer::FollowRedirects(const WebAddress& first)
 {
+    finalUrl_ = request_.url;
     std::string url = WithScheme(request_.url);
     WebAddress from = first;
     std::string location;
@@ -289,8 +328,10 @@ void WebTransfer::FollowRedirects(const WebAddress& first)
             request_.headers.clear();
             request_.body.clear();
         }
+        request_.conditions.clear();
         // The credentials belong to the server they were given for, not to any it names.
         Send(next, RequestTarget(next), next.SameServer(first));
+        finalUrl_ = url;
         from = std::move(next);
     }
 }

@@ -41,6 +41,9 @@ struct WebRequest {
     // Empty: WinInet's own (HTTP/1.1).
     std::string httpVersion = "HTTP/1.0";
     std::string headers; // further header lines, each ending in CR LF
+    // Header lines that describe what the caller has of url's page (If-None-Match, say): sent
+    // to url only, never to an address a redirection names, whose page they do not describe.
+    std::string conditions;
     std::string body;
     // Sent only to the server of url, never to one a redirection names; when empty, those
     // written into the address.
@@ -73,6 +76,9 @@ public:
     WebTransfer(WebRequest request, TransferGuard& guard);
 
     unsigned Status() const { return status_; }
+    // The address the reply came from: the request's url as written unless a redirection led
+    // elsewhere.
+    const std::string& FinalUrl() const { return finalUrl_; }
     // Content-Length; 0 when the reply names none.
     uint64_t AnnouncedLength() const { return announced_; }
     // Every value of a header kind (HTTP_QUERY_SET_COOKIE, say) in the reply.
@@ -90,7 +96,7 @@ public:
 private:
     void Send(const WebAddress& address, const std::string& target, bool withCredentials);
     void FollowRedirects(const WebAddress& first);
-    bool SendAndWait();
+    bool SendAndWait(const WebAddress& address);
     void ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock);
 
     WebRequest request_;
@@ -100,6 +106,7 @@ private:
     InternetHandle handle_;
     unsigned status_ = 0;
     uint64_t announced_ = 0;
+    std::string finalUrl_;
 };
 
 // An error code with WinInet's or the system's text: "12029 = …".

@@ -1,5 +1,7 @@
 #include "PopupGeometry.h"
 
+#include <cstdlib>
+
 int TaskbarEdgeFromRect(const PopupRect& bar)
 {
     if (bar.Left == bar.Top && bar.Bottom > bar.Right)
@@ -139,4 +141,14 @@ int CentredOffset(int outer, int inner)
     const int floorHalf = twice >= 0 ? twice / 2 : -((-twice + 1) / 2);
     const bool half = twice % 2 != 0;
     return half && (floorHalf % 2 != 0) ? floorHalf + 1 : floorHalf;
+}
+
+int StripScalePercent(int dpi)
+{
+    const int wanted = dpi * 100 / 96;
+    int nearest = 100;
+    for (int percent : {100, 125, 150, 175, 200, 250, 300})
+        if (std::abs(percent - wanted) < std::abs(nearest - wanted))
+            nearest = percent;
+    return nearest;
 }

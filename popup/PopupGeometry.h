@@ -66,3 +66,7 @@ std::vector<PopupPoint> TileOrigins(int areaWidth, int areaHeight, int pictureWi
 
 // round((outer - inner) / 2), halves to even: centres a label in its panel.
 int CentredOffset(int outer, int inner);
+
+// Of the scales the popup's strip picture is drawn at (100, 125, 150, 175, 200, 250 and
+// 300 %), the one nearest to the DPI's.
+int StripScalePercent(int dpi);

@@ -1,5 +1,5 @@
 #pragma once
 #include "PopupHoldRule.h"
 
-// The shell's notification state and the window in front, as they are now.
+// The shell's notification state, Focus Assist and the window in front, as they are now.
 PopupHoldFacts ReadPopupHoldFacts();

@@ -2,6 +2,8 @@
 
 bool MustHoldPopups(const PopupHoldFacts& facts)
 {
+    if (facts.focusAssistOn)
+        return true;
     switch (facts.shellState) {
     case snsBusy:
     case snsFullScreenDirect3D:
@@ -15,6 +17,16 @@ bool MustHoldPopups(const PopupHoldFacts& facts)
     const HoldRect& monitor = facts.monitor;
     return window.left <= monitor.left && window.top <= monitor.top && window.right >= monitor.right &&
            window.bottom >= monitor.bottom;
+}
+
+bool FocusAssistIsOn(std::int32_t status, std::span<const std::byte> profile)
+{
+    if (status < 0 || profile.size() != 4)
+        return false;
+    for (std::byte b : profile)
+        if (b != std::byte{0})
+            return true;
+    return false;
 }
 
 std::string MoreItemsText(int others)

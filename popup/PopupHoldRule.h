@@ -1,4 +1,7 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 
 // The shell's answer to "may a notification appear now?" (the values of its
@@ -18,9 +21,12 @@ struct HoldRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-// What the hold rule looks at: the shell's state, and the window in front on its monitor.
+// What the hold rule looks at: the shell's state, Focus Assist, and the window in front on
+// its monitor.
 struct PopupHoldFacts {
     int shellState = snsUnknown;
+    // Focus Assist is on, in any of its modes; the shell's state no longer tells.
+    bool focusAssistOn = false;
     // No window in front, or the desktop itself (which always covers its monitor).
     bool noForegroundWindow = true;
     // A maximized window with its title bar is work, not a film or a game: on a monitor
@@ -31,9 +37,19 @@ struct PopupHoldFacts {
 };
 
 // Popups wait while the person must not be disturbed: the shell says busy, a full-screen
-// Direct3D program, presentation mode or quiet time, or the window in front covers its
-// whole monitor (shells that know less, Wine's among them, answer "accepts" always).
+// Direct3D program, presentation mode or quiet time, Focus Assist is on, or the window in
+// front covers its whole monitor (shells that know less, Wine's among them, answer
+// "accepts" always).
 bool MustHoldPopups(const PopupHoldFacts& facts);
+
+// The status a missing system function stands for (STATUS_ENTRYPOINT_NOT_FOUND).
+constexpr std::int32_t kStatusEntryPointNotFound = std::int32_t(0xC0000139);
+
+// Focus Assist's active profile as the shell publishes it: the status of the read and the
+// bytes it gave. A 4-byte profile: 0 off, 1 priority only, 2 alarms only; any other
+// non-zero profile is a newer mode of the same and counts as on. What cannot be read
+// (a failed or missing call, another size) is off: nothing is held then.
+bool FocusAssistIsOn(std::int32_t status, std::span<const std::byte> profile);
 
 // The line that tells how many more items came while popups were held: "a 2 další zprávy".
 std::string MoreItemsText(int others);

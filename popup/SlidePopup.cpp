@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "Dpi.h"
 #include "SlidePopupForm.h"
 
 TSlidePopup::TSlidePopup(TComponent* owner) : TComponent(owner)
@@ -23,7 +24,10 @@ void TSlidePopup::SetScrollSpeed(int pixelsPerStep)
 
 bool TSlidePopup::ShowNotification()
 {
-    if (!stack_.Admit(QueryTaskbarEdge(), DesktopWorkArea(), Width, Height, {PopupStartX, PopupStartY}))
+    const PopupRect work = DesktopWorkArea();
+    const int dpi = PopupDpi(work);
+    if (!stack_.Admit(QueryTaskbarEdge(), work, ScaleToDpi(Width, dpi), ScaleToDpi(Height, dpi),
+                      {ScaleToDpi(PopupStartX, dpi), ScaleToDpi(PopupStartY, dpi)}))
         return false;
     try {
         auto window = std::make_unique<TfrmSlidePopup>(Owner());
@@ -51,4 +55,9 @@ PopupRect DesktopWorkArea()
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     return {work.left, work.top, work.right, work.bottom};
+}
+
+int PopupDpi(const PopupRect& work)
+{
+    return MonitorDpiAt({(work.Left + work.Right) / 2, (work.Top + work.Bottom) / 2});
 }

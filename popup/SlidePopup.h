@@ -91,3 +91,5 @@ private:
 int QueryTaskbarEdge();
 // The desktop's work area.
 PopupRect DesktopWorkArea();
+// The DPI of the monitor that holds the work area, where popups appear.
+int PopupDpi(const PopupRect& work);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "Cursors.h"
 #include "Exception.h"
 #include "PopupGradient.h"
 #include "Shell.h"
@@ -15,7 +14,18 @@
 
 namespace {
 
+// At 96 dpi.
 const int kStripHeight = 3;
+const int kStripMargin = 10;
+const int kTextMargin = 15;
+const int kTitleLeftWithoutIcon = 8;
+
+// The strip's picture drawn for the DPI's scale: its rows stay whole pixels.
+std::string StripResource(int dpi)
+{
+    const int percent = StripScalePercent(dpi);
+    return percent == 100 ? "STRIP" : "STRIP" + std::to_string(percent);
+}
 
 // A timer that never fires for no time-out.
 unsigned ExitIntervalMs(int seconds)
@@ -147,7 +157,7 @@ void TfrmSlidePopup::TakeSettings(TSlidePopup& source)
 
 PopupSpacing TfrmSlidePopup::Spacing() const
 {
-    return Source ? PopupSpacing{Source->PopupStartX, Source->PopupStartY} : PopupSpacing{};
+    return Source ? PopupSpacing{Scale(Source->PopupStartX), Scale(Source->PopupStartY)} : PopupSpacing{};
 }
 
 void TfrmSlidePopup::MoveTo(const PopupBox& box)
@@ -162,9 +172,9 @@ void TfrmSlidePopup::LayOut()
     GetClientRect(Handle(), &client);
     pnlBorder->SetBounds(0, 0, client.right, client.bottom);
     const RECT inner = pnlBorder->InnerRect();
-    imgStrip->SetBounds(inner.left, inner.bottom - kStripHeight, std::max(Width() - 10, 0), kStripHeight);
-    imgGradient->SetBounds(inner.left, inner.top, inner.right - inner.left,
-                           inner.bottom - inner.top - kStripHeight);
+    const int strip = Scale(kStripHeight);
+    imgStrip->SetBounds(inner.left, inner.bottom - strip, std::max(Width() - Scale(kStripMargin), 0), strip);
+    imgGradient->SetBounds(inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top - strip);
 }
 
 void TfrmSlidePopup::Display()
@@ -172,20 +182,25 @@ void TfrmSlidePopup::Display()
     if (!Source)
         throw Exception("Oznámení nemá zdroj nastavení.");
     const PopupRect work = DesktopWorkArea();
+    // Drawn for the monitor it appears on: the component's sizes are the 96-dpi design.
+    ChangeScale(PopupDpi(work));
+    FullWidth = Scale(FullWidth);
+    FullHeight = Scale(FullHeight);
+    ScrollSpeed = uint8_t(std::min(Scale(ScrollSpeed), 255));
     SetBounds(Left(), Top(), FullWidth, FullHeight);
 
+    Edge = QueryTaskbarEdge();
+    AutoFree = true;
+    PlacedOffset = Source->stack_.Place((Source->Options & spCascadePopups) != 0, Edge, FullHeight,
+                                        Scale(Source->PopupMarge));
+    MoveTo(PlacePopup(Edge, work, Width(), Height(), Spacing(), PlacedOffset));
+
+    // The window is made in its place, on the monitor it is drawn for.
     imgStrip = new TImage(this);
     imgStrip->Stretch = true;
     imgStrip->SetParent(pnlBorder);
     LayOut();
-
-    lblText->Cursor = CursorFromId(TextCursor);
-    Edge = QueryTaskbarEdge();
-    AutoFree = true;
-
-    PlacedOffset = Source->stack_.Place((Source->Options & spCascadePopups) != 0, Edge, FullHeight,
-                                        Source->PopupMarge);
-    MoveTo(PlacePopup(Edge, work, Width(), Height(), Spacing(), PlacedOffset));
+    lblText->Cursor = TextCursor;
 
     lblTitle->Font.Assign(*TitleFont);
     lblTitle->SetCaption(Title);
@@ -212,6 +227,14 @@ void TfrmSlidePopup::Display()
     CenterText();
 }
 
+LRESULT TfrmSlidePopup::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A popup keeps the DPI it appeared at for its short life: its slide is laid out for it.
+    if (message == WM_DPICHANGED)
+        return 0;
+    return TForm::WndProc(message, wParam, lParam);
+}
+
 TAccessibleInfo TfrmSlidePopup::Accessible() const { return {ROLE_SYSTEM_ALERT, Title, Text}; }
 
 void TfrmSlidePopup::PaintBackgroundPicture()
@@ -223,7 +246,7 @@ void TfrmSlidePopup::PaintBackgroundPicture()
         TBitmapCanvas canvas(imgGradient->PictureToDrawOn());
         if (background.Empty()) {
             try {
-                imgStrip->Picture.LoadFromResourceName(GetModuleHandleW(nullptr), "STRIP");
+                imgStrip->Picture.LoadFromResourceName(GetModuleHandleW(nullptr), StripResource(Dpi()));
             } catch (const Exception&) {
                 // The popup goes without its strip.
             }
@@ -245,10 +268,10 @@ void TfrmSlidePopup::PaintBackgroundPicture()
         }
         TBitmap& icon = Source->iconBitmap_;
         if (icon.Empty()) {
-            lblTitle->SetBounds(8, lblTitle->Top(), lblTitle->Width(), lblTitle->Height());
+            lblTitle->SetBounds(Scale(kTitleLeftWithoutIcon), lblTitle->Top(), lblTitle->Width(), lblTitle->Height());
         } else {
             icon.Transparent = true;
-            icon.Draw(canvas.Handle(), Source->IconLeft, Source->IconTop);
+            icon.Draw(canvas.Handle(), Scale(Source->IconLeft), Scale(Source->IconTop));
         }
     }
     imgGradient->Invalidate();
@@ -278,7 +301,7 @@ void TfrmSlidePopup::PaintGradient(HDC dc, int width, int height) const
 void TfrmSlidePopup::CenterText()
 {
     lblText->SetCaption(Text);
-    lblText->SetBounds(lblText->Left(), lblText->Top(), pnlBorder->Width() - 15, lblText->Height());
+    lblText->SetBounds(lblText->Left(), lblText->Top(), pnlBorder->Width() - Scale(kTextMargin), lblText->Height());
     lblText->AdjustSize();
     lblText->SetBounds(CentredOffset(pnlBorder->Width(), lblText->Width()),
                        CentredOffset(pnlBorder->Height(), lblText->Height()), lblText->Width(),

@@ -40,6 +40,7 @@ public:
 
 protected:
     void CreateParams(CreateParamsData& params) override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void DoClose(TCloseAction& action) override;
     void Notification(TComponent* removed) override;
 
@@ -71,6 +72,7 @@ private:
     TSlideImageDrawMethod BackgroundDrawMethod = TSlideImageDrawMethod::dmActualSize;
     std::string URL, Text, Title;
     int TimeOut = 0;
+    // The component's, and from Display on in pixels at the popup's DPI, as ScrollSpeed.
     int FullWidth = 0, FullHeight = 0;
     bool ScrollIn = false;
     bool Hyperlink = false;

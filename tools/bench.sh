@@ -64,6 +64,7 @@ run build-bench/bin/net_bench.exe nginx "http://127.0.0.1:$port" "$(winepath -w 
 [ "${1:-}" = nginx ] && exit 0
 run build-bench/bin/startup_bench.exe
 run build-bench/bin/net_bench.exe
+run build-bench/bin/net_bench.exe lineends
 run build-bench/bin/announce_bench.exe
 run build-bench/bin/gradient_bench.exe
 run build-bench/bin/update_bench.exe

@@ -2,7 +2,9 @@
 """Draws the link labels' hand cursors and writes them as .cur files into resources/cursors/.
 
 Each cursor is a 32 x 32 monochrome picture: a white shape with a black outline on a
-transparent ground, its hot spot where the hand points or grips.
+transparent ground, its hot spot where the hand points or grips. Each file also holds the
+picture drawn for the cursor sizes of larger scales (40 to 96 pixels): the shape scaled,
+its outline one pixel wide again.
 
 Run: python3 tools/make_hand_cursors.py   (standard library only)
 """
@@ -10,6 +12,7 @@ import struct
 from pathlib import Path
 
 SIZE = 32
+SIZES = (32, 40, 48, 56, 64, 80, 96)
 
 # Shapes as filled rectangles (x0, y0, x1, y1 inclusive); pixels of the shape that touch
 # the ground become the black outline. "cut" pixels are taken out again (rounded tips).
@@ -47,43 +50,60 @@ CURSORS = {
 }
 
 
-def pixels(spec):
+def scaled(value, size):
+    return value * size // SIZE
+
+
+def area(rectangles, size):
+    """The pixels of 32-pixel rectangles at the size."""
+    cells = set()
+    for x0, y0, x1, y1 in rectangles:
+        cells |= {(x, y) for x in range(scaled(x0, size), scaled(x1 + 1, size))
+                  for y in range(scaled(y0, size), scaled(y1 + 1, size))}
+    return cells
+
+
+def pixels(spec, size):
     """Per pixel: None (ground), 0 (black) or 1 (white)."""
-    shape = set()
-    for x0, y0, x1, y1 in spec["fill"]:
-        shape |= {(x, y) for x in range(x0, x1 + 1) for y in range(y0, y1 + 1)}
-    shape -= set(spec.get("cut", []))
-    solid = set()
-    for x0, y0, x1, y1 in spec.get("solid", []):
-        solid |= {(x, y) for x in range(x0, x1 + 1) for y in range(y0, y1 + 1)}
-    grid = [[None] * SIZE for _ in range(SIZE)]
+    shape = area(spec["fill"], size) - area([(x, y, x, y) for x, y in spec.get("cut", [])], size)
+    solid = area(spec.get("solid", []), size)
+    grid = [[None] * size for _ in range(size)]
     for x, y in shape | solid:
         edge = any((x + dx, y + dy) not in shape for dx in (-1, 0, 1) for dy in (-1, 0, 1))
         grid[y][x] = 0 if edge or (x, y) in solid else 1
     return grid
 
 
-def cursor_file(spec):
-    grid = pixels(spec)
+def cursor_image(spec, size):
+    grid = pixels(spec, size)
+    stride = (size + 31) // 32 * 32
     xor_rows, and_rows = [], []
     for row in reversed(grid):  # bottom-up
         xor_bits = and_bits = 0
         for x, value in enumerate(row):
-            bit = 1 << (31 - x)
+            bit = 1 << (stride - 1 - x)
             if value is None:
                 and_bits |= bit
             elif value == 1:
                 xor_bits |= bit
-        xor_rows.append(struct.pack(">I", xor_bits))
-        and_rows.append(struct.pack(">I", and_bits))
+        xor_rows.append(xor_bits.to_bytes(stride // 8, "big"))
+        and_rows.append(and_bits.to_bytes(stride // 8, "big"))
     masks = b"".join(xor_rows) + b"".join(and_rows)
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 1, 0, len(masks), 0, 0, 2, 0)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, len(masks), 0, 0, 2, 0)
     palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
-    image = header + palette + masks
-    hot_x, hot_y = spec["hotspot"]
-    directory = struct.pack("<HHH", 0, 2, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 2, 0, hot_x, hot_y, len(image), 6 + 16)
-    return directory + entry + image
+    return header + palette + masks
+
+
+def cursor_file(spec):
+    images = [cursor_image(spec, size) for size in SIZES]
+    directory = struct.pack("<HHH", 0, 2, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, image in zip(SIZES, images):
+        hot_x, hot_y = (scaled(value, size) for value in spec["hotspot"])
+        entries += struct.pack("<BBBBHHII", size, size, 2, 0, hot_x, hot_y, len(image), offset)
+        offset += len(image)
+    return directory + entries + b"".join(images)
 
 
 def main():

@@ -185,16 +185,20 @@ ICONS = {
 }
 
 
+TRAY_SIZES = (16, 20, 24, 32, 40, 48)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--preview", help="also write magnified PNG previews into this folder")
     args = parser.parse_args()
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "tray")
     os.makedirs(out, exist_ok=True)
-    files = {name: ico([(16, 32, bitmap_32(render(badge, 16)))]) for name, badge in ICONS.items()}
-    files["mainicon"] = ico([(s, 32, bitmap_32(render(PROGRAM, s))) for s in (16, 32, 48)])
-    # The icon stored with the tray component: 16 by 16 in 16 colours.
-    files["trayicon"] = ico([(16, 4, bitmap_4(render(PROGRAM, 16)))])
+    # The notification area shows small icons: 16 pixels at 96 dpi, up to 48 at 300 %.
+    files = {name: ico([(s, 32, bitmap_32(render(badge, s))) for s in TRAY_SIZES]) for name, badge in ICONS.items()}
+    files["mainicon"] = ico([(s, 32, bitmap_32(render(PROGRAM, s))) for s in (16, 20, 24, 32, 40, 48, 64)])
+    # The icon stored with the tray component: 16 by 16 in 16 colours, and its larger sizes.
+    files["trayicon"] = ico([(s, 4, bitmap_4(render(PROGRAM, s))) for s in TRAY_SIZES])
     for name, data in files.items():
         with open(os.path.join(out, name + ".ico"), "wb") as f:
             f.write(data)

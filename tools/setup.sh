@@ -4,7 +4,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-          wine wine64 xvfb xauth x11-utils googletest python3 openssl imagemagick xdotool sox
+          wine wine64 fonts-wine xvfb xauth x11-utils googletest python3 openssl imagemagick xdotool sox
           e2fsprogs nsis osslsigncode mscompress gcab python3-pyftpdlib ccache
           clang libfuzzer-14-dev libclang-rt-14-dev zlib1g-dev nginx-light)
 missing=()
@@ -23,6 +23,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
+# Caption buttons, scroll arrows and menu marks are drawn with the Marlett font; without it
+# Wine draws letters. Debian's fonts-wine has it in a folder this Wine does not look in, so
+# it goes where Wine looks: the prefix's own Fonts folder.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+[ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 marker="$WINEPREFIX/.soriel-desktops"
 if [ ! -f "$marker" ] || [ "$project_root/tools/desktops.reg" -nt "$marker" ]; then
     wine regedit /S "$(winepath -w "$project_root/tools/desktops.reg")" >/dev/null 2>&1

@@ -4,18 +4,12 @@
 #include <utility>
 
 #include "Application.h"
+#include "Dpi.h"
 #include "Forms.h"
 #include "TrayIconHandler.h"
 #include "TrayIconRules.h"
 
 namespace {
-
-// Sent to every top-level window when the shell's taskbar has been made anew.
-UINT TaskbarCreatedMsg()
-{
-    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
-    return message;
-}
 
 TShiftState ReadShiftState()
 {
@@ -168,7 +162,18 @@ void TTrayIcon::SetDesignPreview(bool preview)
 void TTrayIcon::SetIconList(TImageList* list)
 {
     iconList_ = list;
+    if (iconList_)
+        iconList_->SetSize(SmallIconSize(), SmallIconSize());
     SetIconIndex(0);
+}
+
+void TTrayIcon::FitIconsToTray()
+{
+    const int size = SmallIconSize();
+    if (!iconList_ || iconList_->Width() == size)
+        return;
+    iconList_->SetSize(size, size);
+    SetIconIndex(iconIndex_);
 }
 
 void TTrayIcon::SetCycleIcons(bool cycle)
@@ -479,7 +484,7 @@ void TTrayIcon::AppWindowMessage(UINT message, WPARAM wParam)
         if (IsMdiFrame(Application->MainForm()) && !AskStartup())
             ShowWindow(Application->Handle(), SW_HIDE);
     }
-    if (message == TaskbarCreatedMsg() && iconVisible_)
+    if (message == TaskbarCreatedMessage() && iconVisible_)
         AddToTray();
 }
 

@@ -85,6 +85,9 @@ public:
     const NOTIFYICONDATAW& TrayData() const { return trayData_; }
     // One callback of the shell, as the shared tray window receives it.
     void HandleTrayMessage(unsigned code) { clickRule_.Notify(code, *this); }
+    // The images of the icon list at the notification area's icon size, which follows the
+    // system's DPI: on start, when the taskbar is made anew and when the settings change.
+    void FitIconsToTray();
 
 protected:
     void Loaded() override;

@@ -8,6 +8,12 @@
 #include "SharedHandler.h"
 #include "UtilityWindow.h"
 
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
 TTrayIconHandler* TrayHandler() { return SharedHandler<TTrayIconHandler>::Get(); }
 TTrayIconHandler& AcquireTrayHandler() { return SharedHandler<TTrayIconHandler>::Acquire(); }
 void ReleaseTrayHandler() { SharedHandler<TTrayIconHandler>::Release(); }
@@ -50,12 +56,24 @@ LRESULT CALLBACK TTrayIconHandler::WndProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT TTrayIconHandler::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == TaskbarCreatedMessage()) {
+        // The taskbar may come back at another DPI.
+        for (const Entry& entry : std::vector<Entry>(icons_))
+            entry.icon->FitIconsToTray();
+        return 0;
+    }
     switch (message) {
     case TrayCallbackMessage:
         // A callback of an icon that is gone (still queued, or another program's) finds none.
         if (TTrayIcon* icon = Find(UINT(wParam)))
             icon->HandleTrayMessage(UINT(lParam));
         return 0;
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+        // A hidden window is told of no DPI change: the icons follow the settings instead.
+        for (const Entry& entry : std::vector<Entry>(icons_))
+            entry.icon->FitIconsToTray();
+        break;
     case WM_COMMAND:
         // The tray menu of an icon whose owner has no window sends its commands here.
         if (lParam == 0 && HIWORD(wParam) == 0 && TMenuItem::DispatchCommand(LOWORD(wParam)))

@@ -35,6 +35,9 @@ private:
     WindowHandle window_;
 };
 
+// Sent to every top-level window when the shell's taskbar has been made anew.
+UINT TaskbarCreatedMessage();
+
 // The shared tray window: made on first use, freed after its last user.
 TTrayIconHandler* TrayHandler();
 TTrayIconHandler& AcquireTrayHandler();

@@ -17,10 +17,10 @@ RECT Moved(RECT box, Step step, int times)
 }
 
 // The canvas font turned by the angle (tenths of a degree), TrueType only so it can turn.
-FontHandle TurnedFont(const TFont& font, int angle)
+FontHandle TurnedFont(const TFont& font, int angle, int dpi)
 {
     LOGFONTW log{};
-    GetObjectW(font.Handle(), sizeof(log), &log);
+    GetObjectW(font.Handle(dpi), sizeof(log), &log);
     log.lfEscapement = angle * 10;
     log.lfOrientation = angle * 10;
     log.lfOutPrecision = OUT_TT_ONLY_PRECIS;
@@ -134,7 +134,7 @@ void TFxCustomLabel::PaintWith(TCanvas& canvas, bool plain)
         canvas.FillRect(box, Color);
     FontHandle turned;
     if (angle_ != 0) {
-        turned = TurnedFont(Font, angle_);
+        turned = TurnedFont(Font, angle_, canvas.Dpi());
         const HDC dc = canvas.Handle();
         HGDIOBJ old = SelectObject(dc, turned.Get());
         const std::wstring text = Widen(caption_);
@@ -154,23 +154,27 @@ void TFxCustomLabel::PaintWith(TCanvas& canvas, bool plain)
         box.bottom = box.top + textHeight;
         OffsetRect(&box, 0, VerticalShift(VerticalAlignment(), textHeight, Height()));
     }
-    OffsetRect(&box, offsetX_, offsetY_);
+    // Shifts and depths are the design's, in pixels of the canvas's DPI.
+    OffsetRect(&box, canvas.Scale(offsetX_), canvas.Scale(offsetY_));
 
     if (plain) {
         DrawCaption(canvas, box, PlainTextColor(), turned.Get());
         return;
     }
     if (!Enabled) {
-        DrawCaption(canvas, Moved(box, {1, 1}, 1), clBtnHighlight, turned.Get());
+        DrawCaption(canvas, Moved(box, {1, 1}, canvas.Scale(1)), clBtnHighlight, turned.Get());
         DrawCaption(canvas, box, clBtnShadow, turned.Get());
         return;
     }
     if (shadowStyle_ != TShadowStyle::ssNone) {
+        // The copies from the first shift to the last at the scale, one a pixel, so that a
+        // thick shadow stays solid.
         const Step shadowStep = DirectionStep(shadowDirection_);
-        for (int i = 0; i < shadowSize_; ++i)
-            DrawCaption(canvas, Moved(box, shadowStep, shadowDepth_ + i), shadowColor_, turned.Get());
-        DrawCaption(canvas, Moved(box, DirectionStep(highlightDirection_), highlightDepth_), highlightColor_,
-                    turned.Get());
+        if (shadowSize_ > 0)
+            for (int shift = canvas.Scale(shadowDepth_); shift <= canvas.Scale(shadowDepth_ + shadowSize_ - 1); ++shift)
+                DrawCaption(canvas, Moved(box, shadowStep, shift), shadowColor_, turned.Get());
+        DrawCaption(canvas, Moved(box, DirectionStep(highlightDirection_), canvas.Scale(highlightDepth_)),
+                    highlightColor_, turned.Get());
     }
     DrawCaption(canvas, box, Font.Color, turned.Get());
 }

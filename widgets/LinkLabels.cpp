@@ -11,14 +11,13 @@
 void RegisterHandCursors()
 {
     static const bool registered = [] {
-        const HINSTANCE program = GetModuleHandleW(nullptr);
         const std::pair<int, const wchar_t*> cursors[] = {
             {crHandPoint, L"CUR_HANDPOINT"}, {crSmallHandPoint, L"CUR_SMALLHANDPOINT"},
             {crGrabHand, L"CUR_GRABHAND"},   {crGrabHandArrow, L"CUR_GRABHANDARROW"},
             {crDragHand, L"CUR_DRAGHAND"},
         };
         for (const auto& [id, name] : cursors)
-            SetScreenCursor(id, LoadCursorW(program, name));
+            SetScreenCursor(id, name);
         return true;
     }();
     (void)registered;
@@ -41,7 +40,7 @@ void ShowLinkError(HWND owner)
 TLinkLabel::TLinkLabel(TComponent* owner) : TFxLabel(owner)
 {
     RegisterHandCursors();
-    Cursor = CursorFromId(crHandPoint);
+    Cursor = crHandPoint;
     TabStop = true;
     ShowState(true);
 }

@@ -211,6 +211,9 @@ RunningProgram::RunningProgram(const ProgramFolder& folder, const StartOptions& 
     std::wstring commandLine = L"\"" + folder.File(L"main.exe") + L"\"";
     const std::wstring startIn = options.currentFolder.empty() ? folder.Path() : options.currentFolder;
     STARTUPINFOW startup{sizeof(startup)};
+    std::wstring desktop = options.desktop;
+    if (!desktop.empty())
+        startup.lpDesktop = desktop.data();
     PROCESS_INFORMATION process{};
     // The child takes Wine's debug channels and load order from its environment; its trace
     // goes to the error output it shares with this test.

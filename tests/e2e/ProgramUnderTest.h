@@ -52,6 +52,7 @@ struct StartOptions {
     std::wstring wineTrace;     // Wine's debug channels (WINEDEBUG) for this program
     std::wstring dllOverrides;  // Wine's library load order (WINEDLLOVERRIDES) for this program
     bool asSecondCopy = false;  // a copy is running already, and that is the point
+    std::wstring desktop;       // the desktop it runs on; empty: this process's
 };
 
 // main.exe started from a program folder, watched and driven the way a person would.

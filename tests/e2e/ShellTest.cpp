@@ -178,7 +178,8 @@ TEST(Shell, ManifestsAreEmbeddedAndAcceptedByTheSystem)
     const Case cases[] = {
         {L"main.exe",
          {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
-          ">true</longPathAware>", ">false</dpiAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}},
+          ">true</longPathAware>", ">true/pm</dpiAware>", ">PerMonitorV2, PerMonitor</dpiAwareness>",
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}},
         // Named "upd", the updater would be taken for an installer without its own manifest.
         {L"upd.exe", {"level=\"asInvoker\"", ">true</longPathAware>", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}},
     };

@@ -14,7 +14,6 @@
 #include "NewsPageScan.h"
 #include "RtfDocument.h"
 #include "RtfText.h"
-#include "StringList.h"
 #include "UrlDecode.h"
 #include "Utf8.h"
 
@@ -115,9 +114,7 @@ std::string EntryDocument(const std::vector<std::string>& lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    TStringList reply;
-    reply.SetText(Page({reinterpret_cast<const char*>(data), size}));
-    const auto item = ScanNewsPage(reply.Lines(), "7.12.2026");
+    const auto item = ScanNewsPage(Page({reinterpret_cast<const char*>(data), size}), "7.12.2026");
     if (!item)
         return 0;
     FUZZ_CHECK(!item->Text || item->Text->size() <= RawItemTextLimit);

@@ -1,4 +1,5 @@
-// A fetched page, split into lines as the reply is, scanned for its first item row.
+// A fetched page scanned for its first item row where it lies, against its lines as the
+// string list splits them.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -11,11 +12,13 @@
 
 namespace {
 
-// The page's reply-line split and its scan agree with a direct reading of the page.
-void CheckScan(const TStringList& page)
+// The scan agrees with a direct reading of the page's lines.
+void CheckScan(std::string_view text)
 {
+    TStringList page;
+    page.SetText(text);
     const std::string date = "7.12.2026";
-    const auto item = ScanNewsPage(page.Lines(), date);
+    const auto item = ScanNewsPage(text, date);
     size_t row = 0;
     while (row < page.Count() && page[row].find(ItemRowMarker) == std::string::npos)
         ++row;
@@ -56,9 +59,7 @@ void CheckCopyText(std::string_view text, long long start, long long count)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    TStringList page;
-    page.SetText(text);
-    CheckScan(page);
+    CheckScan(text);
 
     // The first bytes, read as two whole numbers, also serve as a part's bounds.
     if (size >= 2 * sizeof(long long)) {

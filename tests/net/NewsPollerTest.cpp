@@ -143,7 +143,7 @@ TEST_F(NewsPollerTest, ErrorStatusStillScansThePage)
     EXPECT_EQ(item.LatestText, "from an error page") << "a page without an item leaves the item";
 }
 
-TEST_F(NewsPollerTest, FailedRequestLeavesTheStateAsItWas)
+TEST_F(NewsPollerTest, FailedRequestShowsAFailureAndLeavesTheItemAsItWas)
 {
     server.SetReply(Reply(Page("10:00", "kept")));
     Poll();
@@ -160,7 +160,7 @@ TEST_F(NewsPollerTest, FailedRequestLeavesTheStateAsItWas)
     EXPECT_EQ(server.RequestCount(), 3u);
     EXPECT_EQ(after.LatestTitle, before.LatestTitle);
     EXPECT_EQ(after.LatestText, "kept");
-    EXPECT_EQ(after.FetchStatus, 1);
+    EXPECT_EQ(after.FetchStatus, 2);
 }
 
 TEST_F(NewsPollerTest, MarkerOnTheLastLineReplacesOnlyTheTitle)

@@ -18,22 +18,86 @@ TEST(PollRules, ValidatorsAreKeptWhenSoundAndSentBack)
     struct Case {
         std::string etag, lastModified, headers;
     };
-    const std::string tooLong(MaxValidatorLength + 1, 'a');
-    const std::string longest(MaxValidatorLength, 'a');
+    const std::string tooLong = "\"" + std::string(MaxValidatorLength - 1, 'a') + "\"";
+    const std::string longest = "\"" + std::string(MaxValidatorLength - 2, 'a') + "\"";
+    const std::string date = "Sun, 06 Nov 1994 08:49:37 GMT";
+    const std::string dateLine = "If-Modified-Since: " + date + "\r\n";
     const Case cases[] = {
-        {"\"5f-1a\"", "Sun, 06 Nov 1994 08:49:37 GMT",
-         "If-None-Match: \"5f-1a\"\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {"\"5f-1a\"", date, "If-None-Match: \"5f-1a\"\r\n" + dateLine},
         {"W/\"x\"", "", "If-None-Match: W/\"x\"\r\n"},
-        {"", "Sun, 06 Nov 1994 08:49:37 GMT", "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {"\"\"", "", "If-None-Match: \"\"\r\n"},
+        {"", date, dateLine},
         {"", "", ""},
         {longest, "", "If-None-Match: " + longest + "\r\n"},
         // A hostile server's values are dropped, never cut or sent as they stand.
-        {tooLong, "Sun, 06 Nov 1994 08:49:37 GMT", "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n"},
+        {tooLong, date, dateLine},
         {"\"a\"\r\nX-Injected: 1", "", ""},
         {"\"a\x01\"", "Sun, 06 Nov 1994 08:49:37 G\xc3\x89T", ""},
+        // What an honest server answers with a 304 whatever its page: "*" matches any, a date
+        // ahead of the local clock is later than any page it will write until then.
+        {"*", "Fri, 31 Dec 9999 23:59:59 GMT", ""},
+        {"W/*", "Mon, 07 Nov 1994 08:49:37 GMT", "If-Modified-Since: Mon, 07 Nov 1994 08:49:37 GMT\r\n"},
+        {"\"*\"", "Mon, 07 Nov 1994 08:49:38 GMT", "If-None-Match: \"*\"\r\n"},
+        // Not an entity tag or not an HTTP date.
+        {"5f-1a", "yesterday", ""},
+        {"w/\"x\"", "Sun, 06 Nov 1994 08:49:37", ""},
+        {"\"a b\"", "", ""},
+        {"\"a\"b\"", "", ""},
+        {"\"", "", ""},
+        {"W/\"x", "", ""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ConditionalHeaders(KeptValidators(c.etag, c.lastModified)), c.headers) << c.etag;
+        EXPECT_EQ(ConditionalHeaders(KeptValidators(c.etag, c.lastModified, kNow)), c.headers) << c.etag;
+}
+
+// Validators kept from a 200 of `keptFrom` at 1000 ms; what a poll of `polled` sends at `at`.
+TEST(PollRules, ValidatorsGoOnlyToTheirAddressAndNotForMoreThanAnHour)
+{
+    const std::string news = "http://news.example/index.php/zpravodajstvy";
+    const std::string moved = "http://other.example/index.php/zpravodajstvy";
+    const PageValidators kept{"\"v1\"", "Sun, 06 Nov 1994 08:49:37 GMT"};
+    struct Case {
+        std::string keptFrom, polled;
+        uint64_t at;
+        bool sent;
+    };
+    const Case cases[] = {
+        {news, news, 1000, true},
+        {news, news, 1000 + ValidatorLifetimeMs - 1, true},
+        {news, news, 1000 + ValidatorLifetimeMs, false},
+        // The poll of news was redirected: its 200 came from another address.
+        {moved, news, 2000, false},
+        {news, moved, 2000, false},
+        {news, "http://NEWS.example/index.php/zpravodajstvy", 2000, false},
+    };
+    for (const Case& c : cases) {
+        ValidatorMemory memory;
+        memory.Keep(c.keptFrom, kept, 1000);
+        EXPECT_EQ(memory.ForPoll(c.polled, c.at), c.sent ? kept : PageValidators{}) << c.polled << " at " << c.at;
+    }
+
+    // A later 200 renews them, and one without validators forgets them.
+    ValidatorMemory memory;
+    memory.Keep(news, kept, 0);
+    memory.Keep(news, {"\"v2\"", ""}, ValidatorLifetimeMs);
+    EXPECT_EQ(memory.ForPoll(news, ValidatorLifetimeMs + 1).ETag, "\"v2\"");
+    memory.Keep(news, {}, ValidatorLifetimeMs + 2);
+    EXPECT_EQ(memory.ForPoll(news, ValidatorLifetimeMs + 3), PageValidators{});
+}
+
+TEST(PollRules, FetchStatusShowsAPageOrAnAnsweredConditionalAsSuccessAndAllElseAsFailure)
+{
+    struct Case {
+        unsigned status;
+        bool sentValidators;
+        unsigned char fetchStatus;
+    };
+    const Case cases[] = {
+        {200, false, 1}, {204, true, 1},  {299, false, 1}, {304, true, 1}, {304, false, 2}, {0, false, 2},
+        {0, true, 2},    {199, false, 2}, {300, true, 2},  {404, true, 2}, {500, false, 2}, {503, true, 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FetchStatusOf(c.status, c.sentValidators), c.fetchStatus) << c.status << " " << c.sentValidators;
 }
 
 TEST(PollRules, RetryAfterInSecondsAndAsAnHttpDateIsCappedAtAnHour)

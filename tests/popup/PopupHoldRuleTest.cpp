@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "PopupHoldRule.h"
 
 namespace {
@@ -9,7 +11,7 @@ const HoldRect kSecondMonitor{1280, 0, 2560, 1024};
 
 PopupHoldFacts Front(int shellState, HoldRect window, HoldRect monitor = kMonitor, bool maximizedWithCaption = false)
 {
-    return {shellState, false, maximizedWithCaption, window, monitor};
+    return {shellState, false, false, maximizedWithCaption, window, monitor};
 }
 
 TEST(PopupHoldRule, HoldsForTheShellsDoNotDisturbStatesAndForAWindowCoveringItsMonitor)
@@ -36,11 +38,44 @@ TEST(PopupHoldRule, HoldsForTheShellsDoNotDisturbStatesAndForAWindowCoveringItsM
         {Front(snsAcceptsNotifications, kSecondMonitor, kSecondMonitor), true},
         {Front(snsAcceptsNotifications, whole, kSecondMonitor), false},
         {Front(snsAcceptsNotifications, larger, kMonitor, true), false},
-        {{snsAcceptsNotifications, true, false, whole, kMonitor}, false},
-        {{snsBusy, true, false, {}, kMonitor}, true},
+        {{snsAcceptsNotifications, false, true, false, whole, kMonitor}, false},
+        {{snsBusy, false, true, false, {}, kMonitor}, true},
+        {{snsAcceptsNotifications, true, true, false, {}, kMonitor}, true},
+        {{snsAcceptsNotifications, true, false, false, small, kMonitor}, true},
     };
     for (size_t i = 0; i < std::size(rows); ++i)
         EXPECT_EQ(MustHoldPopups(rows[i].facts), rows[i].hold) << "row " << i;
+}
+
+// Wine's ntdll has no NtQueryWnfStateData, so under Wine the program only ever meets the
+// "missing function" row; the others are what Windows 10 and 11 answer.
+TEST(PopupHoldRule, FocusAssistIsOnInEveryModeAndOffWhenItsProfileCannotBeRead)
+{
+    const auto bytes = [](std::initializer_list<int> values) {
+        std::vector<std::byte> out;
+        for (int value : values)
+            out.push_back(std::byte(value));
+        return out;
+    };
+    const std::int32_t ok = 0, bufferTooSmall = std::int32_t(0xC0000023);
+    const struct {
+        const char* what;
+        std::int32_t status;
+        std::vector<std::byte> profile;
+        bool on;
+    } rows[] = {
+        {"off", ok, bytes({0, 0, 0, 0}), false},
+        {"priority only", ok, bytes({1, 0, 0, 0}), true},
+        {"alarms only", ok, bytes({2, 0, 0, 0}), true},
+        {"a newer mode", ok, bytes({0, 1, 0, 0}), true},
+        {"call failed", bufferTooSmall, bytes({1, 0, 0, 0}), false},
+        {"no data yet", ok, {}, false},
+        {"shorter", ok, bytes({1, 0}), false},
+        {"longer", ok, bytes({1, 0, 0, 0, 0, 0, 0, 0}), false},
+        {"missing function", kStatusEntryPointNotFound, {}, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FocusAssistIsOn(row.status, row.profile), row.on) << row.what;
 }
 
 TEST(PopupHoldRule, CountOfTheOtherItemsInCzech)

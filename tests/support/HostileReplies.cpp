@@ -16,15 +16,6 @@ ScriptedReply Reply(std::string body)
     return reply;
 }
 
-ScriptedReply Redirect(const std::string& location)
-{
-    ScriptedReply reply;
-    reply.Status = 302;
-    reply.Reason = "Found";
-    reply.Headers = {"Location: " + location};
-    return reply;
-}
-
 ScriptedReply Raw(std::string bytes, bool endless = false)
 {
     ScriptedReply reply;
@@ -53,6 +44,23 @@ std::string BinaryGarbage()
 }
 
 } // namespace
+
+ScriptedReply Redirect(const std::string& location)
+{
+    ScriptedReply reply;
+    reply.Status = 302;
+    reply.Reason = "Found";
+    reply.Headers = {"Location: " + location};
+    return reply;
+}
+
+ScriptedReply TrickledHead()
+{
+    ScriptedReply reply = Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true);
+    reply.TrickleBytes = 1;
+    reply.TrickleDelayMs = 200;
+    return reply;
+}
 
 const std::vector<HostileReply>& HostileReplies()
 {
@@ -89,9 +97,19 @@ const std::vector<HostileReply>& HostileReplies()
              reply.Headers = {"Content-Encoding: gzip"};
              return reply;
          }},
+        // A few KiB that inflate to a line end per byte: a client that splits it into lines
+        // makes millions of strings.
+        {"gzip of 16 MiB of line ends",
+         [](const HostileTarget&) {
+             ScriptedReply reply = Reply(Gzip(std::string(16 << 20, '\n')));
+             reply.Headers = {"Content-Encoding: gzip"};
+             return reply;
+         },
+         false, true},
         {"binary garbage", [](const HostileTarget&) { return Raw(BinaryGarbage()); }, false, true},
         {"endless header line",
          [](const HostileTarget&) { return Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true); }},
+        {"header line trickled", [](const HostileTarget&) { return TrickledHead(); }},
         {"redirect loop", [](const HostileTarget& target) { return Redirect(target.address); }},
         {"redirect to a file", [](const HostileTarget& target) { return Redirect(target.localAddress); }},
         {"redirect to ftp",

@@ -33,6 +33,13 @@ struct HostileReply {
 // where a client must not follow, refusals and silence.
 const std::vector<HostileReply>& HostileReplies();
 
+// A 302 to that location.
+ScriptedReply Redirect(const std::string& location);
+
+// A header line sent a byte at a time for as long as the server runs: a client that gives up
+// on it may leave the send under way (Wine's WinInet goes on reading it).
+ScriptedReply TrickledHead();
+
 // A file in the temporary folder, removed with the object: where a redirect to a file leads.
 class LocalFile {
 public:

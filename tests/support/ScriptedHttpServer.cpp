@@ -268,11 +268,11 @@ void ScriptedHttpServer::Answer(uintptr_t rawSocket, const ScriptedReply& reply)
 {
     SOCKET socket = SOCKET(rawSocket);
     if (reply.Raw) {
-        const std::string filler(64 * 1024, 'x');
+        const std::string filler(reply.TrickleBytes == 0 ? 64 * 1024 : reply.TrickleBytes, 'x');
         bool open = SendAll(socket, *reply.Raw);
         for (size_t sent = 0; reply.EndlessAfterRaw && open && !stopping_ && sent < (size_t(1) << 30);
              sent += filler.size())
-            open = SendAll(socket, filler);
+            open = SendAll(socket, filler) && PauseFor(reply.TrickleDelayMs);
         return;
     }
     std::string head = "HTTP/1.0 " + std::to_string(reply.Status) + " " + reply.Reason + "\r\n";

@@ -34,7 +34,7 @@ struct ScriptedReply {
     std::optional<size_t> CloseAfter; // body bytes sent before the connection is dropped
     bool CloseWithoutReply = false;   // drop the connection after reading the request
     unsigned StallMs = 0;             // wait before answering (cut short when the server stops)
-    size_t TrickleBytes = 0;          // when set: body sent in pieces of this size...
+    size_t TrickleBytes = 0;          // when set: body (or endless filler) sent in pieces of this size...
     unsigned TrickleDelayMs = 0;      // ...with this pause after each piece
     unsigned StallAfterHeadMs = 0;    // wait between the header lines and the body
     bool Reset = false;               // the connection ends with a reset, not a close

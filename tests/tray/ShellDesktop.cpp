@@ -12,11 +12,11 @@ const int kMarkSize = 4;
 
 ShellDesktop* ShellDesktop::Current = nullptr;
 
-ShellDesktop::ShellDesktop(const std::wstring& name)
+ShellDesktop::ShellDesktop(const std::wstring& name, const std::wstring& size)
     : markColour_(RGB(1, GetCurrentProcessId() & 0xFF, (GetCurrentProcessId() >> 8) & 0xFF)),
       markBrush_(CreateSolidBrush(markColour_))
 {
-    std::wstring command = L"explorer.exe /desktop=" + name + L",1024x768";
+    std::wstring command = L"explorer.exe /desktop=" + name + L"," + size;
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))

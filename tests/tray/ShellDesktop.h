@@ -9,7 +9,7 @@
 // thread works in. The thread must not have made any window yet.
 class ShellDesktop {
 public:
-    explicit ShellDesktop(const std::wstring& name);
+    explicit ShellDesktop(const std::wstring& name, const std::wstring& size = L"1024x768");
     ~ShellDesktop();
     ShellDesktop(const ShellDesktop&) = delete;
     ShellDesktop& operator=(const ShellDesktop&) = delete;

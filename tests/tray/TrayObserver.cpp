@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "ScreenPixels.h"
 #include "ShellDesktop.h"
 
 namespace {
@@ -33,24 +34,9 @@ private:
 // The taskbar's pixels, top row first, as 0x00RRGGBB.
 std::vector<DWORD> TaskbarPixels(RECT& rect)
 {
-    std::vector<DWORD> pixels;
     if (!GetWindowRect(ShellDesktop::Taskbar(), &rect))
-        return pixels;
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    MemoryDc memory(CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    BitmapHandle bitmap(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    HGDIOBJ old = SelectObject(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory.Get(), old);
-    ReleaseDC(nullptr, screen);
-    const auto* data = static_cast<const DWORD*>(bits);
-    for (int i = 0; i < width * height; ++i)
-        pixels.push_back(data[i] & 0xFFFFFF);
-    return pixels;
+        return {};
+    return ScreenPixels(rect);
 }
 
 DWORD ToPixel(COLORREF colour) { return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour); }

@@ -242,26 +242,34 @@ TEST(LinkLabel, EmptyTargetOpensNothingAndAnUnknownOneFails)
     EXPECT_LE(ShellOpen("nosuchscheme-soriel://host/"), 32);
 }
 
-TEST(LinkLabel, HandCursorsComeFromTheProgramWithTheirHotSpots)
+TEST(LinkLabel, HandCursorsComeFromTheProgramWithTheirHotSpotsDrawnForTheDpi)
 {
     RegisterHandCursors();
     const struct {
         int id;
+        int dpi;
+        LONG size;
         DWORD x, y;
-    } cursors[] = {{15000, 6, 0}, {15001, 13, 9}, {15002, 4, 2}, {15003, 0, 0}, {15004, 0, 0}};
+    } cursors[] = {{15000, 96, 32, 6, 0},  {15001, 96, 32, 13, 9}, {15002, 96, 32, 4, 2},
+                   {15003, 96, 32, 0, 0},  {15004, 96, 32, 0, 0},  {15000, 144, 48, 9, 0},
+                   {15000, 192, 64, 12, 0}, {15001, 192, 64, 26, 18}};
     for (const auto& c : cursors) {
-        HCURSOR cursor = CursorFromId(c.id);
-        ASSERT_NE(cursor, nullptr) << c.id;
+        SCOPED_TRACE(std::to_string(c.id) + " at " + std::to_string(c.dpi));
+        HCURSOR cursor = CursorFromId(c.id, c.dpi);
+        ASSERT_NE(cursor, nullptr);
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(cursor, &info));
-        EXPECT_EQ(info.xHotspot, c.x) << c.id;
-        EXPECT_EQ(info.yHotspot, c.y) << c.id;
+        EXPECT_EQ(info.xHotspot, c.x);
+        EXPECT_EQ(info.yHotspot, c.y);
+        BITMAP mask{};
+        GetObjectW(info.hbmMask, sizeof(mask), &mask);
+        EXPECT_EQ(mask.bmWidth, c.size) << "the cursor size of that DPI";
         DeleteObject(info.hbmMask);
         if (info.hbmColor)
             DeleteObject(info.hbmColor);
     }
     TLinkLabel link(nullptr);
-    EXPECT_EQ(link.Cursor, CursorFromId(crHandPoint));
+    EXPECT_EQ(link.Cursor, crHandPoint);
     EXPECT_EQ(link.Font.Style, unsigned(fsUnderline));
 }
 

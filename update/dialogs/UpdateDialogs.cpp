@@ -1,15 +1,22 @@
 #include "UpdateDialogs.h"
 
 
+#include <algorithm>
 #include <vector>
 
 #include "Application.h"
+#include "Dpi.h"
 #include "Shell.h"
 #include "Text.h"
 
 namespace {
 
+// At 96 dpi; the dialog is laid out at its monitor's DPI.
 constexpr int kDialogSize = 400;
+constexpr int kMargin = 10;
+constexpr int kBelowText = 60;
+constexpr int kRadioGap = 20;
+constexpr int kRadioTextGap = 8;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kRadioHeight = 17;
@@ -49,7 +56,7 @@ HWND AddControl(HWND dialog, const wchar_t* windowClass, const std::string& text
 }
 
 // A radio button just wide enough for its check mark and caption.
-int RadioWidth(HWND dialog, const std::string& caption)
+int RadioWidth(HWND dialog, const std::string& caption, int dpi)
 {
     std::wstring text = Widen(caption);
     HDC dc = GetDC(dialog);
@@ -58,7 +65,7 @@ int RadioWidth(HWND dialog, const std::string& caption)
     GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
     SelectObject(dc, old);
     ReleaseDC(dialog, dc);
-    return extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 8;
+    return extent.cx + SystemMetricForDpi(SM_CXMENUCHECK, dpi) + ScaleToDpi(kRadioTextGap, dpi);
 }
 
 RECT Box(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
@@ -67,28 +74,42 @@ RECT Box(int left, int top, int width, int height) { return {left, top, left + w
 void BuildTextDialog(HWND dialog, const TextDialog& layout)
 {
     SetWindowTextW(dialog, Widen(layout.Caption).c_str());
-    SetWindowPos(dialog, nullptr, (GetSystemMetrics(SM_CXSCREEN) - kDialogSize) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - kDialogSize) / 2, kDialogSize, kDialogSize,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int dpi = WindowDpi(dialog);
+    auto scaled = [dpi](int designValue) { return ScaleToDpi(designValue, dpi); };
+    // Centred on its screen, and kept inside the screen's work area: its caption and buttons
+    // stay in reach however large the scale.
+    MONITORINFO monitor{sizeof(monitor)};
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& screen = monitor.rcMonitor;
+    const RECT& work = monitor.rcWork;
+    const int width = std::min<int>(scaled(kDialogSize), work.right - work.left);
+    const int height = std::min<int>(scaled(kDialogSize), work.bottom - work.top);
+    const int left = std::clamp<int>(screen.left + (screen.right - screen.left - width) / 2, work.left, work.right - width);
+    const int top = std::clamp<int>(screen.top + (screen.bottom - screen.top - height) / 2, work.top, work.bottom - height);
+    SetWindowPos(dialog, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     GetClientRect(dialog, &client);
-    RECT text = Box(10, 10, client.right - 20, client.bottom - 60);
-    int buttonTop = text.bottom + 10;
+    const int margin = scaled(kMargin);
+    const int buttonWidth = scaled(kButtonWidth);
+    const int buttonHeight = scaled(kButtonHeight);
+    RECT text = Box(margin, margin, client.right - 2 * margin, client.bottom - scaled(kBelowText));
+    int buttonTop = text.bottom + margin;
     DWORD button = WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
     HWND ok;
     if (layout.Agreement) {
         ok = AddControl(dialog, L"BUTTON", layout.Ok, button, IDOK,
-                        Box(text.right - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight));
-        int acceptWidth = RadioWidth(dialog, layout.Accept);
+                        Box(text.right - buttonWidth, buttonTop, buttonWidth, buttonHeight));
+        int acceptWidth = RadioWidth(dialog, layout.Accept, dpi);
         AddControl(dialog, L"BUTTON", layout.Accept, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, idAccept,
-                   Box(10, buttonTop, acceptWidth, kRadioHeight));
+                   Box(margin, buttonTop, acceptWidth, scaled(kRadioHeight)));
         AddControl(dialog, L"BUTTON", layout.NotAccept, WS_TABSTOP | BS_AUTORADIOBUTTON, idNotAccept,
-                   Box(acceptWidth + 20, buttonTop, RadioWidth(dialog, layout.NotAccept), kRadioHeight));
+                   Box(acceptWidth + scaled(kRadioGap), buttonTop, RadioWidth(dialog, layout.NotAccept, dpi),
+                       scaled(kRadioHeight)));
     } else {
         ok = AddControl(dialog, L"BUTTON", layout.Ok, button, IDOK,
-                        Box(text.right - 2 * kButtonWidth - 10, buttonTop, kButtonWidth, kButtonHeight));
+                        Box(text.right - 2 * buttonWidth - margin, buttonTop, buttonWidth, buttonHeight));
         AddControl(dialog, L"BUTTON", layout.Cancel, button, IDCANCEL,
-                   Box(text.right - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight));
+                   Box(text.right - buttonWidth, buttonTop, buttonWidth, buttonHeight));
     }
     HWND box = AddControl(dialog, L"EDIT", "",
                           WS_TABSTOP | WS_GROUP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
