@@ -67,28 +67,30 @@ std::vector<PopupBox> SlideIn(int edge, int speed, int width, int height, const 
     return boxes;
 }
 
-// From the sliver, 33 steps of 9 along the axis away from the taskbar, then the snap to the
+// From the sliver, steps of 9 along the axis away from the taskbar, then the snap to the
 // corner; the side along the taskbar stays where it is.
 TEST(SlideIn, EachEdgeGrowsAwayFromItsTaskbarAndSnapsToTheWorkArea)
 {
     const struct {
         int edge;
+        size_t boxes; // the sliver, the steps of 9, the snap
         PopupBox sliver, first, last;
         int PopupBox::*fixed;
     } cases[] = {
-        {EdgeBottom, {808, 738, 200, 1}, {808, 729, 200, 10}, {808, 438, 200, 300}, &PopupBox::Left},
-        {EdgeTop, {808, 2, 200, 1}, {808, 2, 200, 10}, {808, 2, 200, 300}, &PopupBox::Top},
-        {EdgeLeft, {16, 438, 1, 300}, {16, 438, 10, 300}, {16, 438, 200, 300}, &PopupBox::Left},
-        {EdgeRight, {1008, 438, 1, 300}, {999, 438, 10, 300}, {808, 438, 200, 300}, &PopupBox::Top},
+        {EdgeBottom, 35, {808, 738, 200, 1}, {808, 729, 200, 10}, {808, 438, 200, 300}, &PopupBox::Left},
+        {EdgeTop, 35, {808, 2, 200, 1}, {808, 2, 200, 10}, {808, 2, 200, 300}, &PopupBox::Top},
+        {EdgeLeft, 24, {16, 438, 1, 300}, {16, 438, 10, 300}, {16, 438, 200, 300}, &PopupBox::Left},
+        {EdgeRight, 24, {1008, 438, 1, 300}, {999, 438, 10, 300}, {808, 438, 200, 300}, &PopupBox::Top},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edge);
         const auto boxes = SlideIn(c.edge, 9, 200, 300, kWork);
-        ASSERT_EQ(boxes.size(), 35u);
+        ASSERT_EQ(boxes.size(), c.boxes);
         EXPECT_EQ(boxes[0], c.sliver);
         EXPECT_EQ(boxes[1], c.first);
         const bool sideways = c.edge == EdgeLeft || c.edge == EdgeRight;
-        EXPECT_EQ(sideways ? boxes[33].Width : boxes[33].Height, 1 + 33 * 9);
+        const PopupBox& lastStep = boxes[c.boxes - 2];
+        EXPECT_EQ(sideways ? lastStep.Width : lastStep.Height, 1 + int(c.boxes - 2) * 9);
         EXPECT_EQ(boxes.back(), c.last);
         EXPECT_EQ(c.last, PlacePopup(c.edge, kWork, 200, 300, kSpacing, 0));
         for (const PopupBox& box : boxes)
