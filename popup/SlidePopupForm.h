@@ -72,7 +72,7 @@ private:
     TSlideImageDrawMethod BackgroundDrawMethod = TSlideImageDrawMethod::dmActualSize;
     std::string URL, Text, Title;
     int TimeOut = 0;
-    // The component's, and from Display on in pixels at the popup's DPI, as ScrollSpeed.
+    // The component's 96-dpi sizes; from Display on, pixels at the popup's DPI (ScrollSpeed too).
     int FullWidth = 0, FullHeight = 0;
     bool ScrollIn = false;
     bool Hyperlink = false;

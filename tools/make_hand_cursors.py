@@ -63,10 +63,10 @@ def area(rectangles, size):
     return cells
 
 
-def pixels(spec, size):
+def pixels(hand, size):
     """Per pixel: None (ground), 0 (black) or 1 (white)."""
-    shape = area(spec["fill"], size) - area([(x, y, x, y) for x, y in spec.get("cut", [])], size)
-    solid = area(spec.get("solid", []), size)
+    shape = area(hand["fill"], size) - area([(x, y, x, y) for x, y in hand.get("cut", [])], size)
+    solid = area(hand.get("solid", []), size)
     grid = [[None] * size for _ in range(size)]
     for x, y in shape | solid:
         edge = any((x + dx, y + dy) not in shape for dx in (-1, 0, 1) for dy in (-1, 0, 1))
@@ -74,8 +74,8 @@ def pixels(spec, size):
     return grid
 
 
-def cursor_image(spec, size):
-    grid = pixels(spec, size)
+def cursor_image(hand, size):
+    grid = pixels(hand, size)
     stride = (size + 31) // 32 * 32
     xor_rows, and_rows = [], []
     for row in reversed(grid):  # bottom-up
@@ -94,13 +94,13 @@ def cursor_image(spec, size):
     return header + palette + masks
 
 
-def cursor_file(spec):
-    images = [cursor_image(spec, size) for size in SIZES]
+def cursor_file(hand):
+    images = [cursor_image(hand, size) for size in SIZES]
     directory = struct.pack("<HHH", 0, 2, len(images))
     offset = 6 + 16 * len(images)
     entries = b""
     for size, image in zip(SIZES, images):
-        hot_x, hot_y = (scaled(value, size) for value in spec["hotspot"])
+        hot_x, hot_y = (scaled(value, size) for value in hand["hotspot"])
         entries += struct.pack("<BBBBHHII", size, size, 2, 0, hot_x, hot_y, len(image), offset)
         offset += len(image)
     return directory + entries + b"".join(images)
@@ -109,8 +109,8 @@ def cursor_file(spec):
 def main():
     folder = Path(__file__).resolve().parent.parent / "resources" / "cursors"
     folder.mkdir(exist_ok=True)
-    for name, spec in CURSORS.items():
-        (folder / f"{name}.cur").write_bytes(cursor_file(spec))
+    for name, hand in CURSORS.items():
+        (folder / f"{name}.cur").write_bytes(cursor_file(hand))
 
 
 if __name__ == "__main__":

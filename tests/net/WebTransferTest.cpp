@@ -83,8 +83,8 @@ TEST(WebTransfer, TheCallerIsCalledWhileSendingAndItsCancelEndsTheSend)
     EXPECT_EQ(calls, 3);
 }
 
-// The policy every redirection is held to; the https cases need no TLS server, which the
-// loopback tests cannot have one whose certificate is trusted.
+// The policy every redirection is held to; the https cases need no TLS server, as the
+// loopback tests can have none whose certificate is trusted.
 TEST(WebTransfer, RedirectionsGoToWebAddressesOnlyAndNeverFromHttpsToHttp)
 {
     const struct {
