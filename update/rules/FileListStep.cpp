@@ -1,7 +1,7 @@
 #include "FileListStep.h"
 
+#include "AuthenticationText.h"
 #include "ControlValues.h"
-#include "SignatureText.h"
 #include "UpdateStatus.h"
 
 namespace {

@@ -1,17 +1,17 @@
 #include "InstructionTexts.h"
 
+#include "AuthenticationText.h"
 #include "ControlValues.h"
-#include "SignatureText.h"
 #include "UpdateStatus.h"
 
 std::unique_ptr<TStringList> FetchInstructionText(std::string_view controlText, std::string_view section,
-                                                  int statusId, bool signedUpdate, InstructionTextHost& host)
+                                                  int statusId, bool authenticationRequired, InstructionTextHost& host)
 {
     std::string address = ControlValue(controlText, section, "file");
     if (address.empty())
         return nullptr;
     host.ReportStatus(statusId, {});
-    if (!signedUpdate)
+    if (!authenticationRequired)
         return host.DownloadText(address, std::nullopt);
     const auto digest = ParseSha256Value(ControlValue(controlText, section, "sha256"));
     auto text = digest ? host.DownloadText(address, digest) : nullptr;

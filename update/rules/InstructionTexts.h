@@ -14,14 +14,14 @@ public:
     // cannot be had.
     virtual std::unique_ptr<TStringList> DownloadText(const std::string& address,
                                                       const std::optional<std::string>& expectedSha256) = 0;
-    // A signed text did not match its digest: the run shows nothing more.
+    // An authenticated text did not match its digest: the run shows nothing more.
     virtual void TextRefused() = 0;
 };
 
 // The text file that a section's file value names; none, without a status, when it names
-// none. A signed update shows only the text its control file names by its digest.
+// none. An authenticated update shows only the text its control file names by its digest.
 std::unique_ptr<TStringList> FetchInstructionText(std::string_view controlText, std::string_view section,
-                                                  int statusId, bool signedUpdate, InstructionTextHost& host);
+                                                  int statusId, bool authenticationRequired, InstructionTextHost& host);
 
 // The texts' order in a run, each step the component's own operation.
 class TextsHost {

@@ -167,9 +167,6 @@ public:
     using UpdateKind = ::UpdateKind;
     using enum ::UpdateKind;
 
-    // FetchControlFile's answer for a control file already carried out.
-    static constexpr int kNothingNew = kControlFileNothingNew;
-
     // One whole update run; returns when it has ended. Its small transfers (control file,
     // signature, texts, post) have 30 s between them; a download is given up when it moves
     // less than 1 KiB/s for 30 s (TransferLimits as they come).
@@ -237,7 +234,6 @@ public:
     void StoreLastUpdateDate(double dateTime) const;
     // A value of the downloaded control file, or the default when it has none.
     std::string ControlValue(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
-    long long ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const;
 
     // The connection handle of the run: the session itself for HTTP, the FTP connection,
     // or none.
@@ -256,7 +252,9 @@ private:
     bool RunOpenedSession();
     bool TextsAccepted();
     void PumpMessages();
-    bool Signed() const { return !PublicKeys.empty(); }
+    // Built-in keys make every update prove itself: a signed control file, a SHA-256 per file,
+    // texts only over https.
+    bool AuthenticationRequired() const { return !PublicKeys.empty(); }
     // The folder of a run's temporary files: TempDirectory, or where that takes no file (a
     // program folder this user cannot write) a folder of the run's own in the system's
     // temporary folder, removed with the run.

@@ -61,7 +61,7 @@ ControlFileResult RunControlFileStep(const ControlFileInput& input, ControlFileH
             break;
         }
     }
-    if (input.SignatureCheck && ControlValue(text, "update", "signature") != input.Signature) {
+    if (input.RequiredMarker && ControlValue(text, "update", "signature") != *input.RequiredMarker) {
         host.ReportStatus(usInvalidSignature, {});
         result.Code = 5;
     }

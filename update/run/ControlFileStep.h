@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "ApplicationSection.h"
+#include "DetachedSignature.h"
 #include "StringList.h"
-#include "UpdateSignature.h"
 
 // The control file step's answer for a control file already carried out.
 inline constexpr int kControlFileNothingNew = 7;
@@ -16,8 +16,9 @@ struct ControlFileInput {
     // With keys, the control file counts only with a detached signature (address + ".sig")
     // that one of them verifies, and only with a serial above the last one carried out.
     const std::vector<PublicKeyBytes>& Keys;
-    bool SignatureCheck = false; // [update] signature must equal Signature
-    std::string Signature;
+    // The marker [update] signature must carry (the component's Signature, when it checks
+    // it): a plain text, no authentication.
+    std::optional<std::string> RequiredMarker;
 };
 
 struct ControlFileResult {

@@ -48,9 +48,9 @@ void DownloadListedFile(TFileList& list, int index, const DownloadListOptions& o
     host.BeforeDownload(index + 1, item.Description, address);
     if (!item.TargetDir.empty())
         host.MakeFolder(item.TargetDir);
-    const bool digestMissing = options.Signed && item.Sha256.empty();
+    const bool digestMissing = options.AuthenticationRequired && item.Sha256.empty();
     std::optional<std::string> digest;
-    if (options.Signed && !digestMissing)
+    if (options.AuthenticationRequired && !digestMissing)
         digest = item.Sha256;
     const bool refused = digestMissing || host.CannotReplaceIn(item.TargetDir);
     if (refused || !host.DownloadFile(address, item.Compressed, item.TargetDir, digest,

@@ -7,8 +7,8 @@
 
 struct DownloadListOptions {
     TAutoUpdateUpdate Prompting = TAutoUpdateUpdate::auuPromptOnce;
-    // A signed update takes a file only when its entry names the digest it must have.
-    bool Signed = false;
+    // An authenticated update takes a file only when its entry names the digest it must have.
+    bool AuthenticationRequired = false;
     bool ExtractCAB = false;
     bool ApplyPatch = false;
     bool KeepIntermediateFiles = false;

@@ -39,7 +39,9 @@ int TAutoUpdate::FetchControlFile()
         std::optional<unsigned long long> LastSerial() override { return update.LastSerial(); }
     } host(*this);
     ControlFileResult result = RunControlFileStep(
-        {.Address = ControlFileURL(), .Keys = PublicKeys, .SignatureCheck = SignatureCheck, .Signature = Signature},
+        {.Address = ControlFileURL(),
+         .Keys = PublicKeys,
+         .RequiredMarker = SignatureCheck ? std::optional(Signature) : std::nullopt},
         host);
     if (result.Text)
         controlText_ = std::move(*result.Text);

@@ -91,7 +91,7 @@ int TAutoUpdate::DownloadFileList()
     } host(*this);
     DownloadListedFiles(FileList,
                         {.Prompting = UpdateUpdate,
-                         .Signed = Signed(),
+                         .AuthenticationRequired = AuthenticationRequired(),
                          .ExtractCAB = ExtractCAB,
                          .ApplyPatch = ApplyPatch,
                          .KeepIntermediateFiles = KeepIntermediateFiles,

@@ -49,7 +49,7 @@ int TAutoUpdate::RunPreActions()
                            .RunBefore = ControlValue("action", "runbefore"),
                            .Query = ControlValue("action", "query"),
                            .ShowURL = ControlValue("action", "showURL"),
-                           .HttpsOnly = Signed()};
+                           .HttpsOnly = AuthenticationRequired()};
     int result = RunPreActionSteps(values, host);
     if (result != 0)
         appUpdate_ = false;
@@ -82,13 +82,13 @@ private:
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
 {
     TextWire host(*this);
-    return FetchInstructionText(controlText_, "whatsnew", usWhatsNewInstruction, Signed(), host);
+    return FetchInstructionText(controlText_, "whatsnew", usWhatsNewInstruction, AuthenticationRequired(), host);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
 {
     TextWire host(*this);
-    return FetchInstructionText(controlText_, "eula", usAgreementInstruction, Signed(), host);
+    return FetchInstructionText(controlText_, "eula", usAgreementInstruction, AuthenticationRequired(), host);
 }
 
 int TAutoUpdate::PresentWhatsNew(TStringList& text)

@@ -32,19 +32,13 @@ std::optional<std::string_view> ProgramResource(const wchar_t* name)
     return std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
 }
 
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { FindClose(h); }
-};
-
 // Updater folders of earlier updates. An updater can only ask the system to remove its own
 // folder at the next start, which needs rights many users lack, so what is left goes here;
 // the program file of an updater still running cannot be deleted, and its folder stays.
 void RemoveEarlierUpdaterFolders(const std::wstring& temporary)
 {
     WIN32_FIND_DATAW found{};
-    UniqueHandle<FindHandleTraits> search(
+    FindHandle search(
         FindFirstFileW((temporary + std::wstring(kUpdaterFolderPrefix) + L"*").c_str(), &found));
     for (bool more = bool(search); more; more = FindNextFileW(search.Get(), &found)) {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -111,11 +111,6 @@ std::string TAutoUpdate::ControlValue(std::string_view section, std::string_view
     return ::ControlValue(controlText_, section, key, defaultValue);
 }
 
-long long TAutoUpdate::ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const
-{
-    return ::ControlInteger(controlText_, section, key, defaultValue);
-}
-
 std::string TAutoUpdate::ControlFileURL() { return ExpandPrefixes(ReadLastURL().empty() ? URL : ReadLastURL()); }
 
 std::string TAutoUpdate::ExpandPrefixes(const std::string& value)

@@ -1,9 +1,9 @@
-#include "UpdateSignature.h"
+#include "DetachedSignature.h"
 
 #include <cstring>
 
+#include "AuthenticationText.h"
 #include "Exception.h"
-#include "SignatureText.h"
 
 namespace {
 
