@@ -1,12 +1,12 @@
 #include "AUpdate.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "Application.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "FileTransferStep.h"
+#include "InternetSession.h"
 #include "LzFile.h"
 #include "SystemLibrary.h"
 #include "Text.h"
@@ -20,39 +20,16 @@
 
 namespace {
 
-constexpr DWORD kResponseChars = 1025;
 // Between blocks the window stays live, yet a look into the message queue costs (under
 // Wine) about as much as reading a block: it is taken at most this often.
 constexpr ULONGLONG kPumpIntervalMs = 15;
-
-// Looks the function up in wininet.dll, calls it and releases the library again. A library
-// or function that cannot be found counts as success.
-template <typename Function, typename... Args>
-bool CallWinInet(const char* name, Args... args)
-{
-    const ModuleHandle library = LoadSystemLibrary(L"wininet.dll");
-    if (!library)
-        return true;
-    Function* function = LibraryFunction<Function>(library, name);
-    return !function || function(args...);
-}
 
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
 
 } // namespace
 
-TInternetConnectionFunctions WinInetConnectionFunctions()
-{
-    return {
-        [] {
-            DWORD flags = 0;
-            return CallWinInet<decltype(InternetGetConnectedState)>("InternetGetConnectedState", &flags, DWORD(0));
-        },
-        [](DWORD flags) { return CallWinInet<decltype(InternetAutodial)>("InternetAutodial", flags, HWND(nullptr)); },
-        [] { return CallWinInet<decltype(InternetAutodialHangup)>("InternetAutodialHangup", DWORD(0)); },
-    };
-}
+TInternetConnectionFunctions WinInetConnectionFunctions() { return {InternetConnected, DialInternet, HangUpInternet}; }
 
 std::string TAutoUpdate::TemporaryFolder()
 {
@@ -94,14 +71,11 @@ int TAutoUpdate::OpenInternetSession()
         dialled_ = true;
     }
     Report(usFoundConnection);
-    session_.Reset(Proxy.empty()
-                       ? InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
-                       : InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PROXY, Widen(Proxy).c_str(), nullptr, 0));
+    session_ = OpenSession("AutoUpdate", Proxy, RequestTimeoutMs);
     if (!session_) {
         Report(usCannotOpenConnection);
         return 2;
     }
-    SetInternetTimeouts(session_.Get(), RequestTimeoutMs);
     runOpen_ = true;
     return 0;
 }
@@ -136,41 +110,23 @@ int TAutoUpdate::CloseInternetSession()
 int TAutoUpdate::ConnectFtpHost()
 {
     Report(usConnectToHost, Host);
-    const bool credentials = !UserID.empty() && !Password.empty();
-    std::wstring user = Widen(UserID), password = Widen(Password);
-    ftpConnection_.Reset(InternetConnectW(session_.Get(), Widen(Host).c_str(), INTERNET_PORT(Port),
-                                          credentials ? user.c_str() : nullptr,
-                                          credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
-                                          FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
+    ftpConnection_ = ConnectFtpServer(session_.Get(), {.host = Host,
+                                                       .port = static_cast<unsigned short>(Port),
+                                                       .user = UserID,
+                                                       .password = Password,
+                                                       .passive = FTPPassive});
     return ftpConnection_ ? 0 : -1;
 }
 
 void TAutoUpdate::ReportInternetError()
 {
-    DWORD code = GetLastError();
-    if (code == 0)
+    const std::optional<InternetFailure> failure = LastInternetFailure();
+    if (!failure)
         return;
-    std::string text = ModuleErrorMessage(code, L"wininet.dll");
-    if (code == ERROR_INTERNET_EXTENDED_ERROR) {
-        // Read into a buffer of a size first: Wine answers a question for the size alone
-        // with 0, and the server's answer would be lost.
-        std::wstring response(kResponseChars, L'\0');
-        DWORD length = kResponseChars;
-        bool read = InternetGetLastResponseInfoW(&code, response.data(), &length);
-        if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            response.assign(length + 1, L'\0');
-            read = InternetGetLastResponseInfoW(&code, response.data(), &length);
-        }
-        // Wine counts the closing zero in.
-        const std::wstring_view answer(response.data(), read ? std::min<size_t>(length, response.size()) : 0);
-        text = Narrow(answer.substr(0, answer.find(L'\0')));
-        if (text.empty())
-            return;
-    }
     if (OnStatus)
-        OnStatus(*this, text, 1, int(code));
+        OnStatus(*this, failure->text, 1, int(failure->code));
     else
-        MessageBoxW(nullptr, Widen(text).c_str(), Widen(Application ? Application->Title() : "").c_str(),
+        MessageBoxW(nullptr, Widen(failure->text).c_str(), Widen(Application ? Application->Title() : "").c_str(),
                     MB_OK | MB_ICONERROR);
 }
 
