@@ -251,6 +251,8 @@ private:
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
     bool TextsAccepted();
+    // The text a section names, fetched and checked: none when it names none or it is refused.
+    std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
     void PumpMessages();
     // Built-in keys make every update prove itself: a signed control file, a SHA-256 per file,
     // texts only over https.
@@ -278,7 +280,6 @@ private:
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
     class ControlWire;
-    class TextWire;
     class TransferWire;
 
     // Run state.

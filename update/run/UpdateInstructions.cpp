@@ -62,33 +62,29 @@ void TAutoUpdate::ShowHTMLPage(const std::string& address)
         ShowAddressDialog(DialogOwner(), ShownText(address));
 }
 
-// The texts' host: the component's transfers and status.
-class TAutoUpdate::TextWire : public InstructionTextHost {
-public:
-    explicit TextWire(TAutoUpdate& update) : update_(update) {}
-
-    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
-    std::unique_ptr<TStringList> DownloadText(const std::string& address,
-                                              const std::optional<std::string>& expectedSha256) override
-    {
-        return update_.DownloadText(address, kMaxTextBytes, expectedSha256);
+std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view section, int statusId)
+{
+    const std::optional<InstructionTextSource> source =
+        InstructionTextSourceOf(controlText_, section, AuthenticationRequired());
+    if (!source)
+        return nullptr;
+    Report(statusId);
+    auto text = source->Refused ? nullptr : DownloadText(source->Address, kMaxTextBytes, source->ExpectedSha256);
+    if (!text && AuthenticationRequired()) {
+        Report(usTextRefused, source->Address);
+        textRefused_ = true;
     }
-    void TextRefused() override { update_.textRefused_ = true; }
-
-private:
-    TAutoUpdate& update_;
-};
+    return text;
+}
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
 {
-    TextWire host(*this);
-    return FetchInstructionText(controlText_, "whatsnew", usWhatsNewInstruction, AuthenticationRequired(), host);
+    return FetchInstructionText("whatsnew", usWhatsNewInstruction);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
 {
-    TextWire host(*this);
-    return FetchInstructionText(controlText_, "eula", usAgreementInstruction, AuthenticationRequired(), host);
+    return FetchInstructionText("eula", usAgreementInstruction);
 }
 
 int TAutoUpdate::PresentWhatsNew(TStringList& text)

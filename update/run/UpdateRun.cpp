@@ -1,7 +1,5 @@
 #include "AUpdate.h"
 
-#include "InstructionTexts.h"
-
 // The run, the top layer: wires the steps of every other member file in their order.
 
 void TAutoUpdate::RunUpdate()
@@ -65,18 +63,23 @@ bool TAutoUpdate::RunOpenedSession()
     return true;
 }
 
+// Pre-actions, then the what's-new and agreement texts; the agreement is fetched even after
+// a declined what's-new text, but not shown. A text refused or a run stopped shows nothing
+// more.
 bool TAutoUpdate::TextsAccepted()
 {
-    struct Host : TextsHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        int RunPreActions() override { return update.RunPreActions(); }
-        std::unique_ptr<TStringList> FetchWhatsNewText() override { return update.FetchWhatsNewText(); }
-        std::unique_ptr<TStringList> FetchAgreementText() override { return update.FetchAgreementText(); }
-        bool Ended() override { return update.textRefused_ || update.RunStopped(); }
-        int PresentWhatsNew(TStringList& text) override { return update.PresentWhatsNew(text); }
-        int PresentAgreement(TStringList& text) override { return update.PresentAgreement(text); }
-    } host(*this);
-    return ::TextsAccepted(host);
+    if (RunPreActions() != 0)
+        return false;
+    bool declined = false;
+    auto whatsNew = FetchWhatsNewText();
+    if (textRefused_ || RunStopped())
+        return false;
+    if (whatsNew)
+        declined = PresentWhatsNew(*whatsNew) != 0;
+    auto agreement = FetchAgreementText();
+    if (textRefused_ || RunStopped())
+        return false;
+    if (agreement && !declined)
+        declined = PresentAgreement(*agreement) != 0;
+    return !declined;
 }
