@@ -3,9 +3,9 @@
 #include "AppPath.h"
 #include "CommandLine.h"
 #include "DownloadListStep.h"
-#include "PostActions.h"
 #include "Text.h"
 #include "UpdatePrompts.h"
+#include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
 // The download list and the post actions, wired to the component; on UpdateRestart,
@@ -114,34 +114,30 @@ bool TAutoUpdate::ForceFolder(const std::string& folder)
     return CreateDirectoryW(Widen(path).c_str(), nullptr) && parentMade;
 }
 
+// The post and the date first; after a close during the post the files are in place, but
+// nothing more is started. Then the new address, the patcher, runafter and the end status.
 void TAutoUpdate::RunPostActions()
 {
-    struct Host : PostActionHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
-        bool RunStopped() override { return update.RunStopped(); }
-        void PostUpdateInfo() override
-        {
-            update.SendPostUpdateInfo();
-            bool allowPostResult = true;
-            if (update.OnProcessPostResult)
-                update.OnProcessPostResult(update, allowPostResult);
-        }
-        void StoreLastUpdateDate() override
-        {
-            if (update.dateFromRegistry_)
-                update.StoreLastUpdateDate(update.controlDate_);
-        }
-        void StoreLastURL(const std::string& address) override { update.StoreLastURL(address); }
-        void WritePatcherProgram() override { update.WritePatcherProgram(); }
-        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
-    } host(*this);
-    RunPostActionSteps({.UpdateURL = ControlValue("action", "updateURL"),
-                        .RunAfter = ControlValue("action", "runafter"),
-                        .PostEnabled = PostUpdateInfo.Enabled,
-                        .WritePatcher = Utility && ApplyPatch},
-                       host);
+    const std::string updateURL = ControlValue("action", "updateURL");
+    const std::string runAfter = ControlValue("action", "runafter");
+    if (PostUpdateInfo.Enabled) {
+        SendPostUpdateInfo();
+        bool allowPostResult = true;
+        if (OnProcessPostResult)
+            OnProcessPostResult(*this, allowPostResult);
+    }
+    if (dateFromRegistry_)
+        StoreLastUpdateDate(controlDate_);
+    if (RunStopped())
+        return;
+    if (!updateURL.empty()) {
+        Report(usRedirectionInstruction);
+        StoreLastURL(updateURL);
+    }
+    if (Utility && ApplyPatch)
+        WritePatcherProgram();
+    // Expanded even when empty: the application's prefix handler sees every value.
+    if (const std::string command = ExpandPrefixes(runAfter); !command.empty())
+        StartCommandLine(command);
+    Report(usFinished);
 }
