@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,13 +11,11 @@ struct ApplicationValues {
     bool SilentRestart = false;
 };
 
-class ApplicationSectionHost {
-public:
-    virtual ~ApplicationSectionHost() = default;
-    virtual std::string ExpandPrefixes(const std::string& value) = 0;
-    // The application's say on the restarted program's parameters.
-    virtual void SetAppParams(std::string& parameters) = 0;
-};
+// The component's prefix expansion (its handler sees every value).
+using PrefixExpander = std::function<std::string(const std::string& value)>;
+// The application's say on the restarted program's parameters.
+using AppParamsHandler = std::function<void(std::string& parameters)>;
 
 // appupdate counts only with a program named; the parameters are what follows the first blank.
-ApplicationValues ReadApplicationSection(std::string_view controlText, ApplicationSectionHost& host);
+ApplicationValues ReadApplicationSection(std::string_view controlText, const PrefixExpander& expandPrefixes,
+                                         const AppParamsHandler& setAppParams);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "Component.h"
-#include "ControlFileStep.h"
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"

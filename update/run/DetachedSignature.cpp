@@ -37,3 +37,16 @@ bool VerifyControlFileSignature(std::string_view controlBytes, std::string_view 
     return BCRYPT_SUCCESS(BCryptVerifySignature(publicKey.Get(), nullptr, digest.data(), ULONG(digest.size()),
                                                 signature->data(), ULONG(signature->size()), 0));
 }
+
+bool SignatureVerifies(std::string_view controlBytes, std::string_view signatureText,
+                       const std::vector<PublicKeyBytes>& keys)
+{
+    try {
+        for (const PublicKeyBytes& key : keys)
+            if (VerifyControlFileSignature(controlBytes, signatureText, key))
+                return true;
+        return false;
+    } catch (const Exception&) {
+        return false;
+    }
+}

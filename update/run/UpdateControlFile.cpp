@@ -1,59 +1,80 @@
 #include "AUpdate.h"
 
-#include "ControlFileStep.h"
+#include "ApplicationSection.h"
+#include "ControlSerial.h"
+#include "DetachedSignature.h"
 #include "FileChecks.h"
 #include "FileIO.h"
 #include "FileListStep.h"
 #include "Text.h"
 #include "UpdateSection.h"
+#include "UpdateStatus.h"
 
 // The control file, the [update] evaluation and the file list, on UpdateTransfers and
 // UpdateState.
 
+namespace {
+
+// FetchControlFile's answer for a control file already carried out.
+constexpr int kControlFileNothingNew = 7;
+
+} // namespace
+
+// Fetch, detached signature, serial, the Signature text, then [application].
 int TAutoUpdate::FetchControlFile()
 {
-    struct Host : ControlFileHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
-        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void SetAppParams(std::string& parameters) override
-        {
-            if (update.OnSetAppParams)
-                update.OnSetAppParams(update, parameters);
-        }
-        std::optional<std::string> FetchControlFile(const std::string& address) override
-        {
-            const std::string folder = TemporaryFolder();
-            if (!update.DownloadFile(update.ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes,
-                                     TransferBudget::Kind::Small))
-                return std::nullopt;
-            update.controlFilePath_ = folder + update.FileNameFromURL(address);
-            return ReadWholeFile(Widen(update.controlFilePath_)).value_or("");
-        }
-        std::unique_ptr<TStringList> FetchSignature(const std::string& address) override
-        {
-            return update.DownloadText(address, kMaxSignatureBytes);
-        }
-        std::optional<unsigned long long> LastSerial() override { return update.LastSerial(); }
-    } host(*this);
-    ControlFileResult result = RunControlFileStep(
-        {.Address = ControlFileURL(),
-         .Keys = PublicKeys,
-         .RequiredMarker = SignatureCheck ? std::optional(Signature) : std::nullopt},
-        host);
-    if (result.Text)
-        controlText_ = std::move(*result.Text);
-    if (result.Serial)
-        serial_ = result.Serial;
-    if (const auto& application = result.Application) {
-        appUpdate_ = application->AppUpdate;
-        appCommand_ = application->Command;
-        appComponents_ = application->Components;
-        silentRestart_ = application->SilentRestart;
+    const std::string address = ControlFileURL();
+    const std::string folder = TemporaryFolder();
+    if (!DownloadFile(ConnectionHandle(), address, false, folder, std::nullopt, kMaxTextBytes,
+                      TransferBudget::Kind::Small)) {
+        Report(usControlFileNotFound);
+        return 4;
     }
-    return result.Code;
+    controlFilePath_ = folder + FileNameFromURL(address);
+    std::string bytes = ReadWholeFile(Widen(controlFilePath_)).value_or("");
+    Report(usControlFileFound);
+    // Only the exact bytes the signature covers are ever read.
+    if (AuthenticationRequired()) {
+        // The detached signature file's first line.
+        const std::unique_ptr<TStringList> signature = DownloadText(address + ".sig", kMaxSignatureBytes);
+        if (!signature || signature->Count() == 0 || !SignatureVerifies(bytes, (*signature)[0], PublicKeys)) {
+            Report(usInvalidSignature);
+            return 5;
+        }
+    }
+    controlText_ = std::move(bytes);
+    // A signed file stays signed for ever: only its serial tells a new one from one served again.
+    if (AuthenticationRequired()) {
+        const std::string serialText = ControlValue("update", "serial");
+        const std::optional<unsigned long long> serial = ParseSerial(serialText);
+        switch (JudgeSerial(serial, LastSerial())) {
+        case SerialVerdict::Refused:
+            Report(usSerialRefused, serialText);
+            return 5;
+        case SerialVerdict::NothingNew:
+            Report(usNoNewVersion);
+            return kControlFileNothingNew;
+        case SerialVerdict::Fresh:
+            serial_ = serial;
+            break;
+        }
+    }
+    int code = 0;
+    if (SignatureCheck && ControlValue("update", "signature") != Signature) {
+        Report(usInvalidSignature);
+        code = 5;
+    }
+    const ApplicationValues application = ReadApplicationSection(
+        controlText_, [this](const std::string& value) { return ExpandPrefixes(value); },
+        [this](std::string& parameters) {
+            if (OnSetAppParams)
+                OnSetAppParams(*this, parameters);
+        });
+    appUpdate_ = application.AppUpdate;
+    appCommand_ = application.Command;
+    appComponents_ = application.Components;
+    silentRestart_ = application.SilentRestart;
+    return code;
 }
 
 // The host of the [update] evaluation and the file list: the component's prefixes, dates,
