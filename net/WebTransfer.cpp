@@ -198,6 +198,13 @@ WebAddress ParseWebAddress(const std::string& url)
     return address;
 }
 
+std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password)
+{
+    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
+        return address;
+    return "http://" + user + ":" + password + "@" + address.substr(7);
+}
+
 void CheckRedirectTarget(const WebAddress& from, const WebAddress& next, const std::string& url)
 {
     // Anything else (file:, ftp:) could hand over a local file or another protocol.

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "PrefixExpansion.h"
+
 // What [application] says of the program an update restarts.
 struct ApplicationValues {
     bool AppUpdate = false;
@@ -11,8 +13,6 @@ struct ApplicationValues {
     bool SilentRestart = false;
 };
 
-// The component's prefix expansion (its handler sees every value).
-using PrefixExpander = std::function<std::string(const std::string& value)>;
 // The application's say on the restarted program's parameters.
 using AppParamsHandler = std::function<void(std::string& parameters)>;
 

@@ -245,6 +245,7 @@ protected:
     void Notification(TComponent* removed) override;
 
 private:
+    friend class ComponentEdge;
     // A status with its usual codes from the status table.
     void Report(int id, const std::string& param = {});
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
@@ -279,7 +280,6 @@ private:
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
     class ControlWire;
-    class TransferWire;
 
     // Run state.
     // WinInet stays loaded while a session may be opened and used: the connection test

@@ -1,16 +1,19 @@
 #include "FileTransferStep.h"
 
 #include <optional>
+#include <utility>
 
 #include "AsciiCase.h"
 #include "EntryPath.h"
 #include "Exception.h"
 #include "FileFetch.h"
 #include "InternetSession.h"
+#include "LzFile.h"
 #include "Text.h"
 #include "TransferFile.h"
 #include "UpdatePaths.h"
 #include "UpdateStatus.h"
+#include "WebTransfer.h"
 
 namespace {
 
@@ -33,20 +36,22 @@ BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
 
 // An empty transfer or a file that would lower a version never replaces anything: the
 // temporary file goes and the old target stays.
-bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard, FileTransferHost& host)
+bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard,
+                const FileTransferCalls& calls)
 {
     file.Close();
-    return guard.Total() > 0 && host.VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
+    return guard.Total() > 0 && calls.VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
 }
 
-FileSource SourceOf(const FileTransferInput& input, const std::string& localName, FileTransferHost& host)
+FileSource SourceOf(const FileTransferInput& input, const std::string& localName, const FileTransferCalls& calls,
+                    UpdateEdge& edge)
 {
     switch (input.Carrier) {
     case TAutoUpdateType::fileUpdate:
         return {.carrier = FileCarrier::Folder, .location = input.Address};
     case TAutoUpdateType::ftpUpdate:
         if (!input.FtpFolder.empty() && !input.FtpFolderEntered) {
-            EnterFtpFolder(input.Connection, host.ExpandPrefixes(input.FtpFolder));
+            EnterFtpFolder(input.Connection, calls.ExpandPrefixes(input.FtpFolder));
             input.FtpFolderEntered = true;
         }
         return {.carrier = FileCarrier::Ftp, .location = localName, .connection = input.Connection};
@@ -58,12 +63,12 @@ FileSource SourceOf(const FileTransferInput& input, const std::string& localName
             .connection = input.Connection,
             .keepConnection = input.KeepConnection,
             .stepTimeoutMs = input.RequestTimeoutMs,
-            .whileSending = [&host] { host.PumpMessages(); }};
+            .whileSending = [&edge] { edge.PumpMessages(); }};
 }
 
 // Fetches the file into the transfer folder, then puts it in the target's place.
 bool ReceiveFile(const FileTransferInput& input, const std::string& localName, const std::string& target,
-                 TransferGuard& guard, FileTransferHost& host)
+                 TransferGuard& guard, const FileTransferCalls& calls, UpdateEdge& edge)
 {
     const bool folderCopy = input.Carrier == TAutoUpdateType::fileUpdate;
     // A folder copy's progress names its source, a transfer's the file it makes.
@@ -71,7 +76,7 @@ bool ReceiveFile(const FileTransferInput& input, const std::string& localName, c
     std::optional<TransferFile> file;
     try {
         const Fetched fetched = FetchFile(
-            SourceOf(input, localName, host), guard,
+            SourceOf(input, localName, calls, edge), guard,
             [&]() -> BlockSink {
                 file.emplace(Widen(input.TransferFolder));
                 if (!folderCopy)
@@ -80,24 +85,27 @@ bool ReceiveFile(const FileTransferInput& input, const std::string& localName, c
                     return {};
                 return [&file](std::string_view block) { return file->Write(block); };
             },
-            [&](uint64_t total, uint64_t announced) { return host.BlockArrived(progressName, total, announced); });
+            [&](uint64_t total, uint64_t announced) {
+                edge.PumpMessages();
+                return !calls.ProgressCancelled(progressName, total, announced);
+            });
         if (!fetched.moved) {
-            host.ReportStatusWithCodes(usHttpStatus, std::to_string(fetched.httpStatus), 6, int(fetched.httpStatus));
+            edge.ReportStatusWithCodes(usHttpStatus, std::to_string(fetched.httpStatus), 6, int(fetched.httpStatus));
             return false;
         }
     } catch (const TransferError& error) {
-        ReportTransferFailure(error, input.Address, host);
+        ReportTransferFailure(error, input.Address, input.StopReported, edge);
         return false;
     }
-    return PutInPlace(*file, target, guard, host);
+    return PutInPlace(*file, target, guard, calls);
 }
 
 } // namespace
 
-bool RunFileTransferStep(const FileTransferInput& input, FileTransferHost& host)
+bool RunFileTransferStep(const FileTransferInput& input, const FileTransferCalls& calls, UpdateEdge& edge)
 {
-    host.ReportStatus(usDownload, input.Address);
-    const std::string localName = host.FileNameFromURL(input.Address);
+    edge.ReportStatus(usDownload, input.Address);
+    const std::string localName = calls.FileNameFromURL(input.Address);
     const std::string& targetDir = input.TargetDir;
     const bool folderCopy = input.Carrier == TAutoUpdateType::fileUpdate;
     const bool namesFile = folderCopy && !targetDir.empty() && !IsPathSeparator(targetDir.back());
@@ -107,19 +115,20 @@ bool RunFileTransferStep(const FileTransferInput& input, FileTransferHost& host)
     TransferGuard guard(input.Budget, input.Kind, uint64_t(input.SizeLimit), input.ExpectedSha256);
     const std::string target = namesFile ? targetDir : targetDir + localName;
     if (folderCopy && input.Address == target) {
-        host.ReportStatus(usEqualFiles, input.Address);
+        edge.ReportStatus(usEqualFiles, input.Address);
         return false;
     }
-    if (!ReceiveFile(input, localName, target, guard, host))
+    if (!ReceiveFile(input, localName, target, guard, calls, edge))
         return false;
-    host.FileDownloaded(target);
+    calls.FileDownloaded(target);
     // A cabinet marked compressed is left whole for its own step.
     if (input.Compressed && ToUpper(ExtensionOf(target)) != ".CAB")
-        host.ExpandLzFile(target);
+        ExpandLzFileInPlace(target);
     return true;
 }
 
-void ReportTransferFailure(const TransferError& error, const std::string& address, FileTransferHost& host)
+void ReportTransferFailure(const TransferError& error, const std::string& address, bool& stopReported,
+                           UpdateEdge& edge)
 {
     switch (error.Failure()) {
     case TransferFailure::Address:
@@ -128,27 +137,27 @@ void ReportTransferFailure(const TransferError& error, const std::string& addres
     case TransferFailure::Send:
     case TransferFailure::NoReply:
     case TransferFailure::Redirect:
-        host.ReportStatus(usInternetFileNotFound, address);
+        edge.ReportStatus(usInternetFileNotFound, address);
         break;
     case TransferFailure::Missing:
-        host.ReportStatus(usLocalFileNotFound, address);
+        edge.ReportStatus(usLocalFileNotFound, address);
         break;
     case TransferFailure::Empty:
-        host.ReportStatus(usZeroLengthSource, address);
+        edge.ReportStatus(usZeroLengthSource, address);
         break;
     case TransferFailure::Stopped:
         // The run's end is told once; each download given up for its speed is told.
-        if (error.Verdict() == TransferBudget::Verdict::TooSlow || host.FirstStopReport())
-            host.ReportStatusWithCodes(usRunStopped, error.what(), 2, 6);
+        if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported, true))
+            edge.ReportStatusWithCodes(usRunStopped, error.what(), 2, 6);
         break;
     default:
         break;
     }
 }
 
-std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password)
+void ExpandLzFileInPlace(const std::string& path)
 {
-    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
-        return address;
-    return "http://" + user + ":" + password + "@" + address.substr(7);
+    const std::wstring source = Widen(path);
+    if (ExpandLzFileBeside(source))
+        DeleteFileW(source.c_str());
 }

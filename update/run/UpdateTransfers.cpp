@@ -3,11 +3,11 @@
 #include <utility>
 
 #include "Application.h"
+#include "ComponentEdge.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "FileTransferStep.h"
 #include "InternetSession.h"
-#include "LzFile.h"
 #include "SystemLibrary.h"
 #include "Text.h"
 #include "TransferFile.h"
@@ -19,10 +19,6 @@
 // server; on UpdateState.
 
 namespace {
-
-// Between blocks the window stays live, yet a look into the message queue costs (under
-// Wine) about as much as reading a block: it is taken at most this often.
-constexpr ULONGLONG kPumpIntervalMs = 15;
 
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
@@ -155,16 +151,6 @@ void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
         OnFileDownloaded(*this, path);
 }
 
-void TAutoUpdate::PumpMessages()
-{
-    const ULONGLONG now = GetTickCount64();
-    if (now - lastPumpMs_ < kPumpIntervalMs)
-        return;
-    lastPumpMs_ = now;
-    if (Application)
-        Application->ProcessMessages();
-}
-
 TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : update_(update)
 {
     update_.transferFolder_ = update_.TempDirectory;
@@ -212,36 +198,6 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
     return cancel;
 }
 
-// The run's side of a transfer: its status lines, handlers and window.
-class TAutoUpdate::TransferWire : public FileTransferHost {
-public:
-    explicit TransferWire(TAutoUpdate& update) : update_(update) {}
-
-    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
-    void ReportStatusWithCodes(int id, const std::string& param, int statusCode, int errorCode) override
-    {
-        update_.ReportStatus(id, param, statusCode, errorCode);
-    }
-    bool FirstStopReport() override { return !std::exchange(update_.stopReported_, true); }
-    std::string FileNameFromURL(const std::string& address) override { return update_.FileNameFromURL(address); }
-    std::string ExpandPrefixes(const std::string& value) override { return update_.ExpandPrefixes(value); }
-    void PumpMessages() override { update_.PumpMessages(); }
-    bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected) override
-    {
-        update_.PumpMessages();
-        return !update_.ProgressCancelled(name, static_cast<long long>(total), static_cast<long long>(expected));
-    }
-    bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target) override
-    {
-        return update_.VersionAllowsReplacing(candidate, target);
-    }
-    void FileDownloaded(const std::string& path) override { update_.NotifyFileDownloaded(path); }
-    void ExpandLzFile(const std::string& path) override { update_.ExpandLZFile(path); }
-
-private:
-    TAutoUpdate& update_;
-};
-
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
                                long long sizeLimit, TransferBudget::Kind kind)
@@ -250,7 +206,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
-    TransferWire host(*this);
+    ComponentEdge edge(*this);
     return RunFileTransferStep({.Address = address,
                                 .Compressed = compressed,
                                 .TargetDir = targetDir,
@@ -266,8 +222,21 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
                                 .FtpFolder = FTPDirectory,
                                 .FtpFolderEntered = ftpFolderEntered_,
                                 .TransferFolder = TransferFolder(),
+                                .StopReported = stopReported_,
                                 .Budget = budget_},
-                               host);
+                               {.FileNameFromURL = [this](const std::string& name) { return FileNameFromURL(name); },
+                                .ExpandPrefixes = [this](const std::string& value) { return ExpandPrefixes(value); },
+                                .ProgressCancelled =
+                                    [this](const std::string& name, uint64_t total, uint64_t expected) {
+                                        return ProgressCancelled(name, static_cast<long long>(total),
+                                                                 static_cast<long long>(expected));
+                                    },
+                                .VersionAllowsReplacing =
+                                    [this](const std::wstring& candidate, const std::string& target) {
+                                        return VersionAllowsReplacing(candidate, target);
+                                    },
+                                .FileDownloaded = [this](const std::string& path) { NotifyFileDownloaded(path); }},
+                               edge);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit,
@@ -284,14 +253,7 @@ std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& addres
     return text;
 }
 
-// Only the platform's SZDD format is expanded; anything else stays as it came and is used
-// as it is. The compressed file goes once its expanded form is complete.
-void TAutoUpdate::ExpandLZFile(const std::string& path)
-{
-    const std::wstring source = Widen(path);
-    if (ExpandLzFileBeside(source))
-        DeleteFileW(source.c_str());
-}
+void TAutoUpdate::ExpandLZFile(const std::string& path) { ExpandLzFileInPlace(path); }
 
 void TAutoUpdate::SendPostUpdateInfo()
 {
@@ -322,8 +284,8 @@ void TAutoUpdate::SendPostUpdateInfo()
         else if (error.Failure() == TransferFailure::Open)
             Report(usPostResourceFailed);
         else if (error.Failure() == TransferFailure::Stopped) {
-            TransferWire host(*this);
-            ReportTransferFailure(error, PostUpdateInfo.Server, host);
+            ComponentEdge edge(*this);
+            ReportTransferFailure(error, PostUpdateInfo.Server, stopReported_, edge);
         }
     }
 }
