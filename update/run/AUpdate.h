@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Component.h"
+#include "ComponentCalls.h"
+#include "DownloadListStep.h"
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"
@@ -251,6 +253,8 @@ private:
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
     bool TextsAccepted();
+    // Fetches entry index of FileList and does with it what its plan says.
+    void DownloadListedFile(int index, const DownloadListOptions& options);
     // The text a section names, fetched and checked: none when it names none or it is refused.
     std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
     void PumpMessages();
@@ -279,7 +283,8 @@ private:
     void StoreSerial() const;
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
-    class ControlWire;
+    // The component's operations and handlers, for the control file's decisions.
+    ComponentCalls Calls();
 
     // Run state.
     // WinInet stays loaded while a session may be opened and used: the connection test

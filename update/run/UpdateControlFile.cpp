@@ -1,6 +1,7 @@
 #include "AUpdate.h"
 
 #include "ApplicationSection.h"
+#include "ComponentEdge.h"
 #include "ControlSerial.h"
 #include "DetachedSignature.h"
 #include "FileChecks.h"
@@ -77,56 +78,44 @@ int TAutoUpdate::FetchControlFile()
     return code;
 }
 
-// The host of the [update] evaluation and the file list: the component's prefixes, dates,
-// version check and handlers.
-class TAutoUpdate::ControlWire : public UpdateSectionHost, public FileListHost {
-public:
-    explicit ControlWire(TAutoUpdate& update) : update_(update) {}
-
-    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
-    std::string ExpandPrefixes(const std::string& value) override { return update_.ExpandPrefixes(value); }
-    TDateTime ControlDateTime(const std::string& date, const std::string& time) override
-    {
-        return update_.ControlDateTime(date, time);
-    }
-    TDateTime LastUpdateDate() override { return update_.LastUpdateDate(); }
-    std::optional<bool> CustomValidate(const std::string& message, const std::string& parameter) override
-    {
-        if (!update_.OnCustomValidate)
-            return std::nullopt;
-        bool allow = true;
-        update_.OnCustomValidate(update_, message, parameter, allow);
-        return allow;
-    }
-    std::optional<TDateTime> LocalFileTime(const std::string& path) override { return FileModifiedTime(path); }
-    bool IsNewerThanLocal(std::string& newVersion, std::string& localFile, int checksum, int size) override
-    {
-        return update_.IsNewerThanLocal(newVersion, localFile, checksum, size);
-    }
-    std::optional<bool> CustomVersionIsNew(const std::string& customVersion, const std::string& localFile) override
-    {
-        if (!update_.OnFileVersionCheck)
-            return std::nullopt;
-        bool isNew = true;
-        update_.OnFileVersionCheck(update_, customVersion, localFile, isNew);
-        return isNew;
-    }
-    bool ChooseFiles(TStringList& descriptions) override
-    {
-        if (!update_.OnGetFileList)
-            return false;
-        update_.OnGetFileList(update_, descriptions);
-        return true;
-    }
-
-private:
-    TAutoUpdate& update_;
-};
+// The component's operations and handlers as the control file's decisions call them.
+ComponentCalls TAutoUpdate::Calls()
+{
+    return {
+        .ExpandPrefixes = [this](const std::string& value) { return ExpandPrefixes(value); },
+        .ControlDateTime = [this](const std::string& date,
+                                  const std::string& time) { return ControlDateTime(date, time); },
+        .LastUpdateDate = [this] { return LastUpdateDate(); },
+        .IsNewerThanLocal = [this](std::string& newVersion, std::string& localFile, int checksum,
+                                   int size) { return IsNewerThanLocal(newVersion, localFile, checksum, size); },
+        .CustomValidate = [this](const std::string& message, const std::string& parameter) -> std::optional<bool> {
+            if (!OnCustomValidate)
+                return std::nullopt;
+            bool allow = true;
+            OnCustomValidate(*this, message, parameter, allow);
+            return allow;
+        },
+        .CustomVersionIsNew = [this](const std::string& customVersion,
+                                     const std::string& localFile) -> std::optional<bool> {
+            if (!OnFileVersionCheck)
+                return std::nullopt;
+            bool isNew = true;
+            OnFileVersionCheck(*this, customVersion, localFile, isNew);
+            return isNew;
+        },
+        .ChooseFiles = [this](TStringList& descriptions) {
+            if (!OnGetFileList)
+                return false;
+            OnGetFileList(*this, descriptions);
+            return true;
+        },
+    };
+}
 
 int TAutoUpdate::EvaluateUpdateSection()
 {
-    ControlWire host(*this);
-    UpdateSectionResult result = ::EvaluateUpdateSection(controlText_, host);
+    ComponentEdge edge(*this);
+    UpdateSectionResult result = ::EvaluateUpdateSection(controlText_, Calls(), edge);
     if (result.ControlDate)
         controlDate_ = *result.ControlDate;
     return result.Kind;
@@ -140,12 +129,13 @@ bool TAutoUpdate::IsNewerThanLocal(std::string& newVersion, std::string& localFi
 
 int TAutoUpdate::LoadFileList()
 {
-    ControlWire host(*this);
-    return ::LoadFileList(controlText_, FileList, host);
+    ComponentEdge edge(*this);
+    return ::LoadFileList(
+        controlText_, FileList, [this](const std::string& value) { return ExpandPrefixes(value); }, edge);
 }
 
 int TAutoUpdate::FilterFileList()
 {
-    ControlWire host(*this);
-    return ::FilterFileList(FileList, host);
+    ComponentEdge edge(*this);
+    return ::FilterFileList(FileList, Calls(), edge);
 }
