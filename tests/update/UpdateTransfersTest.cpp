@@ -238,7 +238,7 @@ TEST(UpdateTransfers, DialUpPathsAndTheirLogLines)
 
 // The transfer step without the component: a folder copy steered by the answers it is given. The
 // old target stays and the transfer folder keeps nothing unless the whole right file came.
-TEST(UpdateTransfers, FileTransferStepFollowsItsHost)
+TEST(UpdateTransfers, FileTransferStepFollowsTheAnswersItIsGiven)
 {
     struct Case {
         const char* name;

@@ -290,28 +290,33 @@ private:
     // WinInet stays loaded while a session may be opened and used: the connection test
     // releases the library it looks up, and loading it anew costs tens of milliseconds.
     ModuleHandle wininet_;
+    // What one run has found and done, made afresh as it starts.
+    struct RunState {
+        std::string controlFilePath;
+        bool restartNeeded = false;
+        bool ftpFolderEntered = false;
+        // The run's end is told once.
+        bool stopReported = false;
+        // The serial of the control file being carried out; stored once the run has
+        // completed without a failed file.
+        std::optional<unsigned long long> serial;
+        bool fileFailed = false;
+        bool versionRefused = false;
+        bool textRefused = false;
+    };
+    RunState run_;
     InternetHandle session_;
     InternetHandle ftpConnection_;
     bool dialled_ = false;
     bool dateFromRegistry_ = false;
-    std::string controlFilePath_;
     std::string appCommand_;
     std::string appComponents_;
     bool appUpdate_ = false;
     bool silentRestart_ = false;
-    bool restartNeeded_ = false;
-    bool ftpFolderEntered_ = false;
     double controlDate_ = 0;
     std::string controlText_;
     TransferBudget budget_;
     bool runUnderWay_ = false;
-    bool stopReported_ = false;
-    // The serial of the control file being carried out; stored once the run has completed
-    // without a failed file.
-    std::optional<unsigned long long> serial_;
-    bool fileFailed_ = false;
-    bool versionRefused_ = false;
-    bool textRefused_ = false;
     std::string transferFolder_;
     const std::string& TransferFolder() const { return transferFolder_.empty() ? TempDirectory : transferFolder_; }
     unsigned long long lastPumpMs_ = 0;

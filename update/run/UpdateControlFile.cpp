@@ -31,8 +31,8 @@ int TAutoUpdate::FetchControlFile()
         Report(usControlFileNotFound);
         return 4;
     }
-    controlFilePath_ = folder + FileNameFromURL(address);
-    std::string bytes = ReadWholeFile(Widen(controlFilePath_)).value_or("");
+    run_.controlFilePath = folder + FileNameFromURL(address);
+    std::string bytes = ReadWholeFile(Widen(run_.controlFilePath)).value_or("");
     Report(usControlFileFound);
     // Only the exact bytes the signature covers are ever read.
     if (AuthenticationRequired()) {
@@ -56,7 +56,7 @@ int TAutoUpdate::FetchControlFile()
             Report(usNoNewVersion);
             return kControlFileNothingNew;
         case SerialVerdict::Fresh:
-            serial_ = serial;
+            run_.serial = serial;
             break;
         }
     }

@@ -75,13 +75,13 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
         ForceFolder(item.TargetDir);
     const DownloadPlan plan = PlanDownload(item, options);
     const bool refused = plan.Refused || (!ProgramFolderWritable && IsProgramFolder(item.TargetDir));
-    versionRefused_ = false;
+    run_.versionRefused = false;
     if (refused || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, plan.ExpectedSha256,
                                  plan.SizeLimit)) {
         // A file refused for its version is no failure: the installed one is as new or newer.
-        if (refused || !versionRefused_) {
+        if (refused || !run_.versionRefused) {
             Report(usCannotDownloadFile, address);
-            fileFailed_ = true;
+            run_.fileFailed = true;
             // The application is not restarted for this update.
             appUpdate_ = false;
         }
@@ -97,7 +97,7 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
         return;
     }
     if (arrived.Component)
-        restartNeeded_ = true;
+        run_.restartNeeded = true;
     if (arrived.ExtractCabinet) {
         if (ExtractCabinet(path, item.TargetDir) == -1)
             Report(usCabError, path);

@@ -51,7 +51,7 @@ std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view 
     auto text = source->Refused ? nullptr : DownloadText(source->Address, kMaxTextBytes, source->ExpectedSha256);
     if (!text && AuthenticationRequired()) {
         Report(usTextRefused, source->Address);
-        textRefused_ = true;
+        run_.textRefused = true;
     }
     return text;
 }

@@ -1,20 +1,16 @@
 #include "AUpdate.h"
 
-// The run, the top layer: wires the steps of every other member file in their order.
+// The run, the top layer: its state made afresh, then its steps in their order.
 
 void TAutoUpdate::RunUpdate()
 {
-    restartNeeded_ = false;
-    ftpFolderEntered_ = false;
-    controlFilePath_.clear();
+    run_ = {};
     budget_.Reset(TransferLimits);
     runUnderWay_ = true;
     struct RunEnd {
         bool& underWay;
         ~RunEnd() { underWay = false; }
     } const runEnd{runUnderWay_};
-    stopReported_ = fileFailed_ = versionRefused_ = textRefused_ = false;
-    serial_.reset();
     const TransferFolderScope transferFolder(*this);
     if (OpenInternetSession() != 0)
         return;
@@ -54,7 +50,7 @@ bool TAutoUpdate::RunOpenedSession()
     // The serial counts as carried out once nothing of it is left to do: its files in place,
     // or the updater started to put them there. Stored any sooner, a run that stops before
     // the restart would leave its new files waiting for good.
-    if (appUpdate_ && restartNeeded_) {
+    if (appUpdate_ && run_.restartNeeded) {
         if (budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
             RestartApplication();
     } else {
@@ -72,12 +68,12 @@ bool TAutoUpdate::TextsAccepted()
         return false;
     bool declined = false;
     auto whatsNew = FetchWhatsNewText();
-    if (textRefused_ || RunStopped())
+    if (run_.textRefused || RunStopped())
         return false;
     if (whatsNew)
         declined = PresentWhatsNew(*whatsNew) != 0;
     auto agreement = FetchAgreementText();
-    if (textRefused_ || RunStopped())
+    if (run_.textRefused || RunStopped())
         return false;
     if (agreement && !declined)
         declined = PresentAgreement(*agreement) != 0;

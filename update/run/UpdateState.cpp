@@ -171,9 +171,9 @@ std::optional<unsigned long long> TAutoUpdate::LastSerial() const
 
 void TAutoUpdate::StoreSerial() const
 {
-    if (!serial_ || fileFailed_ || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+    if (!run_.serial || run_.fileFailed || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
         return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*serial_));
+    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*run_.serial));
 }
 
 double TAutoUpdate::LastUpdateDate()

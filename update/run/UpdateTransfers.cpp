@@ -95,9 +95,9 @@ int TAutoUpdate::CloseInternetSession()
         Report(usClosedConnection);
         wininet_.Reset();
     }
-    if (!controlFilePath_.empty())
-        DeleteFileW(Widen(controlFilePath_).c_str());
-    controlFilePath_.clear();
+    if (!run_.controlFilePath.empty())
+        DeleteFileW(Widen(run_.controlFilePath).c_str());
+    run_.controlFilePath.clear();
     controlText_.clear();
     runOpen_ = false;
     return 0;
@@ -176,10 +176,10 @@ bool TAutoUpdate::VersionAllowsReplacing(const std::wstring& candidate, const st
     switch (CompareFileVersions(candidate, Widen(target))) {
     case VersionOrder::Lower:
         Report(usOlderVersionRefused, target);
-        versionRefused_ = true;
+        run_.versionRefused = true;
         return false;
     case VersionOrder::Equal:
-        versionRefused_ = true;
+        run_.versionRefused = true;
         return false;
     case VersionOrder::Higher:
     case VersionOrder::Unknown:
@@ -220,9 +220,9 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
                                 .KeepConnection = HTTPKeepAliveAuthentication,
                                 .RequestTimeoutMs = RequestTimeoutMs,
                                 .FtpFolder = FTPDirectory,
-                                .FtpFolderEntered = ftpFolderEntered_,
+                                .FtpFolderEntered = run_.ftpFolderEntered,
                                 .TransferFolder = TransferFolder(),
-                                .StopReported = stopReported_,
+                                .StopReported = run_.stopReported,
                                 .Budget = budget_},
                                {.FileNameFromURL = [this](const std::string& name) { return FileNameFromURL(name); },
                                 .ExpandPrefixes = [this](const std::string& value) { return ExpandPrefixes(value); },
@@ -285,7 +285,7 @@ void TAutoUpdate::SendPostUpdateInfo()
             Report(usPostResourceFailed);
         else if (error.Failure() == TransferFailure::Stopped) {
             ComponentEdge edge(*this);
-            ReportTransferFailure(error, PostUpdateInfo.Server, stopReported_, edge);
+            ReportTransferFailure(error, PostUpdateInfo.Server, run_.stopReported, edge);
         }
     }
 }
