@@ -3,13 +3,13 @@
 #include "AppPath.h"
 #include "Application.h"
 #include "DataFolder.h"
+#include "DetachedSignature.h"
 #include "Dpi.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
 #include "PopupHold.h"
 #include "Text.h"
 #include "TextDecoder.h"
-#include "UpdateSignature.h"
 #include "WebLink.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include "AUpdate.h"
 #include "Application.h"
 #include "BenchClock.h"
+#include "DetachedSignature.h"
 #include "InternetHandle.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
-#include "UpdateSignature.h"
 #include "Win32Handle.h"
 
 namespace {

@@ -70,7 +70,7 @@ else()
     set(trusted_initializer "PublicKeyBytes{${key_initializer}}")
 endif()
 file(CONFIGURE OUTPUT ${UPDATE_SIGNING_DIR}/BuiltInUpdateKey.cpp CONTENT [[
-#include "UpdateSignature.h"
+#include "DetachedSignature.h"
 
 const std::vector<PublicKeyBytes>& BuiltInUpdatePublicKeys()
 {

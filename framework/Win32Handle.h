@@ -18,6 +18,13 @@ struct FileHandleTraits {
 };
 using FileHandle = UniqueHandle<FileHandleTraits>;
 
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { FindClose(h); }
+};
+using FindHandle = UniqueHandle<FindHandleTraits>;
+
 template <typename T>
 struct GdiObjectTraits {
     using Type = T;

@@ -7,7 +7,7 @@
 
 #include "AsciiCase.h"
 #include "Base64.h"
-#include "MemoryStream.h"
+#include "Gzip.h"
 
 // String and stream routines of the HTTP request component; no platform calls.
 
@@ -15,18 +15,12 @@ inline constexpr std::string_view MultipartContentType =
     "multipart/form-data; boundary=-----------------------------7cf87224d2020a";
 inline constexpr std::string_view FormContentType = "application/x-www-form-urlencoded";
 
-// Largest reply body kept in memory, before and after inflation.
-inline constexpr size_t MaxReplySize = 16 * 1024 * 1024;
-
 using FormPair = std::pair<std::string, std::string>;
 
 // The text up to its first zero byte: what a C string of it would carry.
 std::string CutAtZero(std::string text);
 
 bool ContainsNoCase(std::string_view text, std::string_view part);
-
-// Every "+" written as "%2B", so a query keeps its plus signs.
-std::string EscapePlus(std::string_view text);
 
 // Appends an extra query: "&" when the target has a query already, else "?".
 std::string AppendQuery(std::string target, std::string_view extra);
@@ -45,16 +39,6 @@ std::vector<FormPair> FormPairs(std::string_view formBody);
 // Raises when there are no pairs.
 std::string MultipartBody(const std::vector<FormPair>& variables);
 
-// A gzip member with deflate, no flags and no time stamp: the only kind inflated.
-bool HasPlainGzipSignature(std::string_view bytes);
-
-// Inflates one gzip member. Raises "Error" when it does not inflate, or the size error
-// when the result would exceed the limit.
-void InflateGzip(std::string_view member, TMemoryStream& output, size_t limit = MaxReplySize);
-
 // The value of the first "name: value" line of that name (any case), without the blanks
 // around it; empty when there is none. The status line is no header.
 std::string HeaderValue(const std::vector<std::string>& headerLines, std::string_view name);
-
-// Error text when a reply body grows past the limit.
-std::string ReplyTooLargeMessage(size_t limit = MaxReplySize);

@@ -12,6 +12,8 @@
 // Why a transfer ended without its bytes.
 enum class TransferFailure {
     Address,   // not an address that can be asked
+    Missing,   // a local file to copy that is not there or cannot be opened
+    Empty,     // a local file to copy that holds nothing
     Connect,   // no connection could be made to its server
     Open,      // the request could not be made
     Send,      // the request could not be sent or got no answer

@@ -9,7 +9,9 @@
 #include <thread>
 #include <utility>
 
-#include "HTTPRequestFuncs.h"
+#include "AsciiCase.h"
+#include "Gzip.h"
+#include "InternetSession.h"
 #include "Text.h"
 
 namespace {
@@ -150,6 +152,19 @@ bool WebAddress::SameServer(const WebAddress& other) const
     return secure == other.secure && port == other.port && ToLower(host) == ToLower(other.host);
 }
 
+std::string EscapePlus(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c == '+')
+            result += "%2B";
+        else
+            result += c;
+    }
+    return result;
+}
+
 WebAddress ParseWebAddress(const std::string& url)
 {
     std::wstring wide = Widen(WithScheme(url));
@@ -183,6 +198,13 @@ WebAddress ParseWebAddress(const std::string& url)
     return address;
 }
 
+std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password)
+{
+    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
+        return address;
+    return "http://" + user + ":" + password + "@" + address.substr(7);
+}
+
 void CheckRedirectTarget(const WebAddress& from, const WebAddress& next, const std::string& url)
 {
     // Anything else (file:, ftp:) could hand over a local file or another protocol.
@@ -201,11 +223,9 @@ WebTransfer::WebTransfer(WebRequest request, TransferGuard& guard) : request_(st
         request_.password = address.password;
     }
     if (!request_.session) {
-        ownSession_.Reset(
-            InternetOpenW(Widen(request_.agent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        ownSession_ = OpenSession(request_.agent, {}, request_.stepTimeoutMs);
         if (!ownSession_)
             Fail(TransferFailure::Open, "Could not open Internet");
-        SetInternetTimeouts(ownSession_.Get(), request_.stepTimeoutMs);
         request_.session = ownSession_.Get();
     }
     guard_.Check();

@@ -29,6 +29,12 @@ struct WebAddress {
 // "http://" is put in front of an address without a scheme. Raises TransferError (Address).
 WebAddress ParseWebAddress(const std::string& url);
 
+// Every "+" written as "%2B", so a query keeps its plus signs.
+std::string EscapePlus(std::string_view text);
+
+// An http address with the proxy's user and password written in, when a user is named.
+std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password);
+
 // Whether a redirection from one address may go to the next (url, for the message): only to
 // http and https, never from https to http. Raises TransferError (Redirect) when not.
 void CheckRedirectTarget(const WebAddress& from, const WebAddress& next, const std::string& url);

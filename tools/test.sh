@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
-# The update component's member files stay in layers: a circle of calls between them
-# fails the run before anything is built.
+# The update's files stay in layers, calls through an interface counted: a circle of calls
+# between them fails the run before anything is built.
 python3 tools/check_update_layers.py
 source tools/test-session.sh
 trap end_test_session EXIT

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "AppPath.h"
+#include "DetachedSignature.h"
 #include "FileIO.h"
 #include "ProgramUnderTest.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
-#include "UpdateSignature.h"
 #include "UpdateSigner.h"
 
 // The whole self-update, for real: main.exe finds a signed control file on a loopback

@@ -4,6 +4,7 @@
 #include "Exception.h"
 #include "HTTPRequestFuncs.h"
 #include "ScriptedHttpServer.h"
+#include "WebTransfer.h"
 
 namespace {
 

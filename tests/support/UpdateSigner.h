@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "UpdateSignature.h"
+#include "DetachedSignature.h"
 
 // The build's throw-away signing key: X, Y and d of P-256, 32 bytes each (generated source).
 extern const std::array<unsigned char, 96> kTestSigningKey;

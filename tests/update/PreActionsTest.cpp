@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,34 +9,37 @@
 namespace {
 
 // Writes down every effect in the order asked; answers the question as told.
-class RecordingHost : public PreActionHost {
+class RecordingEdge : public UpdateEdge {
 public:
-    explicit RecordingHost(bool answerYes) : answerYes_(answerYes) {}
+    explicit RecordingEdge(bool answerYes) : answerYes_(answerYes) {}
     std::vector<std::string> Log;
 
-    // Marks what it expanded; an address that starts out as https stays one.
-    std::string ExpandPrefixes(const std::string& value) override
-    {
-        return value.starts_with("https://") ? value + "{}" : "{" + value + "}";
-    }
     void ReportStatus(int id, const std::string& param) override
     {
         Log.push_back("status " + std::to_string(id) + (param.empty() ? "" : " " + param));
     }
+    void ReportStatusWithCodes(int id, const std::string& param, int, int) override { ReportStatus(id, param); }
     void ShowMessage(const std::string& text) override { Log.push_back("message " + text); }
     void ShowHTMLPage(const std::string& address) override { Log.push_back("page " + address); }
     void StartCommand(const std::string& commandLine) override { Log.push_back("start " + commandLine); }
-    void CustomProcess() override { Log.push_back("custom"); }
     bool AskYesNo(const std::string& question) override
     {
         Log.push_back("ask " + question);
         return answerYes_;
     }
     void OpenAddress(const std::string& address) override { Log.push_back("open " + address); }
+    void PumpMessages() override {}
+    std::optional<TDateTime> LocalFileTime(const std::string&) override { return std::nullopt; }
 
 private:
     bool answerYes_;
 };
+
+// Marks what it expanded; an address that starts out as https stays one.
+std::string MarkedExpansion(const std::string& value)
+{
+    return value.starts_with("https://") ? value + "{}" : "{" + value + "}";
+}
 
 struct Case {
     const char* name;
@@ -81,8 +85,9 @@ TEST(PreActions, RunInOrderAndADeclinedQueryStillOpensTheAddress)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RecordingHost host(c.answerYes);
-        EXPECT_EQ(RunPreActionSteps(c.values, host), c.result);
-        EXPECT_EQ(host.Log, c.log);
+        RecordingEdge edge(c.answerYes);
+        EXPECT_EQ(RunPreActionSteps(c.values, MarkedExpansion, [&] { edge.Log.push_back("custom"); }, edge),
+                  c.result);
+        EXPECT_EQ(edge.Log, c.log);
     }
 }

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "AppPath.h"
+#include "DetachedSignature.h"
 #include "FileChecks.h"
 #include "FileIO.h"
 #include "Registry.h"
 #include "SystemDate.h"
 #include "Text.h"
-#include "UpdateSignature.h"
 #include "UpdateSigner.h"
 #include "UpdateStatus.h"
 
@@ -107,7 +107,7 @@ TEST(UpdateStatus, TextsFromTheStringTable)
     EXPECT_EQ(StatusText(usFtpClosed, "x"), "");
 }
 
-TEST(UpdateSignature, SignedControlFilesAndDigests)
+TEST(DetachedSignature, SignedControlFilesAndDigests)
 {
     const std::string control = "[update]\r\ndate=01/01/2030\r\n[files]\r\ncount=1\r\n[file1]\r\n"
                                 "url=http://127.0.0.1:49152/data.bin\r\nsha256=00\r\n";

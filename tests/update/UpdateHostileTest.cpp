@@ -11,10 +11,10 @@
 #include <thread>
 #include <vector>
 
+#include "DetachedSignature.h"
 #include "HostileReplies.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
-#include "UpdateSignature.h"
 #include "UpdateSigner.h"
 #include "UpdateTestSupport.h"
 #include "Waiting.h"

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "AuthenticationText.h"
 #include "Base64.h"
 #include "ControlDate.h"
 #include "FileDate.h"
 #include "PrefixExpansion.h"
-#include "SignatureText.h"
 #include "UpdateStatus.h"
 #include "VersionRules.h"
 
@@ -176,7 +176,7 @@ TEST(UpdateStatus, LogLineWithTheGivenSeparators)
               "07/03/2026 09:05:04 : [916] Http status : 404 (Status:6) (Error:404)");
 }
 
-TEST(SignatureText, StrictBase64AndDigestValues)
+TEST(AuthenticationText, StrictBase64AndDigestValues)
 {
     const std::pair<const char*, std::optional<std::string>> decoded[] = {
         {"YWJj", "abc"}, {"YQ==", "a"},         {"YWI=", "ab"},          {"", ""},

@@ -33,25 +33,19 @@ ScriptedReply Reply(int status, std::string body)
     return reply;
 }
 
-// Answers as a case says and keeps what the step told it.
-struct RecordingTransferHost : FileTransferHost {
-    std::string localName;
-    bool allowsVersion = true;
-    bool cancels = false;
-    bool stopReported = false;
+// Keeps the status lines the step told.
+struct RecordingEdge : UpdateEdge {
     std::vector<int> ids;
-    std::vector<std::string> downloaded;
 
     void ReportStatus(int id, const std::string&) override { ids.push_back(id); }
     void ReportStatusWithCodes(int id, const std::string&, int, int) override { ids.push_back(id); }
-    bool FirstStopReport() override { return !std::exchange(stopReported, true); }
-    std::string FileNameFromURL(const std::string&) override { return localName; }
-    std::string ExpandPrefixes(const std::string& value) override { return value; }
+    void ShowMessage(const std::string&) override {}
+    void ShowHTMLPage(const std::string&) override {}
+    bool AskYesNo(const std::string&) override { return true; }
+    void OpenAddress(const std::string&) override {}
+    void StartCommand(const std::string&) override {}
     void PumpMessages() override {}
-    bool BlockArrived(const std::string&, uint64_t, uint64_t) override { return !cancels; }
-    bool VersionAllowsReplacing(const std::wstring&, const std::string&) override { return allowsVersion; }
-    void FileDownloaded(const std::string& path) override { downloaded.push_back(path); }
-    void ExpandLzFile(const std::string&) override {}
+    std::optional<TDateTime> LocalFileTime(const std::string&) override { return std::nullopt; }
 };
 
 } // namespace
@@ -242,9 +236,9 @@ TEST(UpdateTransfers, DialUpPathsAndTheirLogLines)
     }
 }
 
-// The transfer step without the component: a folder copy steered by the host's answers. The
+// The transfer step without the component: a folder copy steered by the answers it is given. The
 // old target stays and the transfer folder keeps nothing unless the whole right file came.
-TEST(UpdateTransfers, FileTransferStepFollowsItsHost)
+TEST(UpdateTransfers, FileTransferStepFollowsTheAnswersItIsGiven)
 {
     struct Case {
         const char* name;
@@ -273,11 +267,9 @@ TEST(UpdateTransfers, FileTransferStepFollowsItsHost)
         SCOPED_TRACE(c.name);
         ScratchFolder target, transfers;
         target.Write("app.txt", "old\r\n");
-        RecordingTransferHost host;
-        host.localName = c.localName;
-        host.allowsVersion = c.allowsVersion;
-        host.cancels = c.cancels;
-        host.stopReported = c.stopReported;
+        RecordingEdge edge;
+        bool stopReported = c.stopReported;
+        std::vector<std::string> downloaded;
         TransferBudget budget;
         if (c.runCancelled)
             budget.Cancel();
@@ -289,12 +281,24 @@ TEST(UpdateTransfers, FileTransferStepFollowsItsHost)
                                                  .Carrier = TAutoUpdateType::fileUpdate,
                                                  .FtpFolderEntered = ftpFolderEntered,
                                                  .TransferFolder = transfers.Path(),
+                                                 .StopReported = stopReported,
                                                  .Budget = budget},
-                                                host);
+                                                {.FileNameFromURL = [&](const std::string&) { return c.localName; },
+                                                 .ExpandPrefixes = [](const std::string& value) { return value; },
+                                                 .ProgressCancelled = [&](const std::string&, uint64_t,
+                                                                          uint64_t) { return c.cancels; },
+                                                 .VersionAllowsReplacing = [&](const std::wstring&,
+                                                                               const std::string&) {
+                                                     return c.allowsVersion;
+                                                 },
+                                                 .FileDownloaded = [&](const std::string& path) {
+                                                     downloaded.push_back(path);
+                                                 }},
+                                                edge);
         EXPECT_EQ(result, c.expectedResult);
-        EXPECT_EQ(host.ids, c.expectedIds);
+        EXPECT_EQ(edge.ids, c.expectedIds);
         EXPECT_EQ(target.Read("app.txt"), c.expectedResult ? kPayload : "old\r\n");
-        EXPECT_EQ(host.downloaded.size(), c.expectedResult ? 1u : 0u);
+        EXPECT_EQ(downloaded.size(), c.expectedResult ? 1u : 0u);
         EXPECT_TRUE(transfers.Files().empty());
     }
 }

@@ -2,11 +2,12 @@
 
 #include "ControlValues.h"
 
-ApplicationValues ReadApplicationSection(std::string_view controlText, ApplicationSectionHost& host)
+ApplicationValues ReadApplicationSection(std::string_view controlText, const PrefixExpander& expandPrefixes,
+                                         const AppParamsHandler& setAppParams)
 {
     ApplicationValues values;
     values.AppUpdate = ControlInteger(controlText, "application", "appupdate", 0) == 1;
-    std::string command = host.ExpandPrefixes(ControlValue(controlText, "application", "appname"));
+    std::string command = expandPrefixes(ControlValue(controlText, "application", "appname"));
     if (command.empty())
         values.AppUpdate = false;
     std::string program = command, parameters;
@@ -14,13 +15,13 @@ ApplicationValues ReadApplicationSection(std::string_view controlText, Applicati
         program = command.substr(0, blank);
         parameters = command.substr(blank + 1);
     }
-    host.SetAppParams(parameters);
+    setAppParams(parameters);
     if (!parameters.empty())
         command = program + " " + parameters;
     if (command.find(' ') != std::string::npos)
         command = "\"" + command + "\"";
     values.Command = command;
-    values.Components = host.ExpandPrefixes(ControlValue(controlText, "application", "appcomps"));
+    values.Components = expandPrefixes(ControlValue(controlText, "application", "appcomps"));
     values.SilentRestart = ControlInteger(controlText, "application", "silentrestart", 0) == 1;
     return values;
 }

@@ -1,6 +1,9 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
+
+#include "PrefixExpansion.h"
 
 // What [application] says of the program an update restarts.
 struct ApplicationValues {
@@ -10,13 +13,9 @@ struct ApplicationValues {
     bool SilentRestart = false;
 };
 
-class ApplicationSectionHost {
-public:
-    virtual ~ApplicationSectionHost() = default;
-    virtual std::string ExpandPrefixes(const std::string& value) = 0;
-    // The application's say on the restarted program's parameters.
-    virtual void SetAppParams(std::string& parameters) = 0;
-};
+// The application's say on the restarted program's parameters.
+using AppParamsHandler = std::function<void(std::string& parameters)>;
 
 // appupdate counts only with a program named; the parameters are what follows the first blank.
-ApplicationValues ReadApplicationSection(std::string_view controlText, ApplicationSectionHost& host);
+ApplicationValues ReadApplicationSection(std::string_view controlText, const PrefixExpander& expandPrefixes,
+                                         const AppParamsHandler& setAppParams);

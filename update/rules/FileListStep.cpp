@@ -1,29 +1,29 @@
 #include "FileListStep.h"
 
+#include "AuthenticationText.h"
 #include "ControlValues.h"
-#include "SignatureText.h"
 #include "UpdateStatus.h"
 
 namespace {
 
-bool FileIsWanted(const TFileDescription& item, FileListHost& host)
+bool FileIsWanted(const TFileDescription& item, const ComponentCalls& calls, UpdateEdge& edge)
 {
     if (!item.LocalVersion.empty() && !item.NewDate.empty()) {
         // A missing local file counts as older than any update.
-        auto localDate = host.LocalFileTime(item.LocalVersion);
-        return !localDate || *localDate < host.ControlDateTime(item.NewDate, item.NewTime);
+        auto localDate = edge.LocalFileTime(item.LocalVersion);
+        return !localDate || *localDate < calls.ControlDateTime(item.NewDate, item.NewTime);
     }
     std::string newVersion = item.NewVersion, localFile = item.LocalVersion;
-    if (!host.IsNewerThanLocal(newVersion, localFile, item.NewCheckSum, item.NewSize))
+    if (!calls.IsNewerThanLocal(newVersion, localFile, item.NewCheckSum, item.NewSize))
         return false;
     if (item.NewCustomVer.empty())
         return true;
-    return host.CustomVersionIsNew(item.NewCustomVer, item.LocalVersion).value_or(true);
+    return calls.CustomVersionIsNew(item.NewCustomVer, item.LocalVersion).value_or(true);
 }
 
 } // namespace
 
-TFileDescription ReadFileEntry(std::string_view controlText, int number, FileListHost& host)
+TFileDescription ReadFileEntry(std::string_view controlText, int number, const PrefixExpander& expandPrefixes)
 {
     const std::string section = "file" + std::to_string(number);
     auto value = [&](std::string_view key) { return ControlValue(controlText, section, key); };
@@ -31,16 +31,16 @@ TFileDescription ReadFileEntry(std::string_view controlText, int number, FileLis
         return int(ControlInteger(controlText, section, key, defaultValue));
     };
     TFileDescription item;
-    item.URL = host.ExpandPrefixes(value("url"));
+    item.URL = expandPrefixes(value("url"));
     item.NewVersion = value("newversion");
     item.NewSize = integer("newsize", 0);
     item.NewCheckSum = integer("newchecksum", -1);
     item.NewCustomVer = value("customversion");
     item.NewDate = value("date");
     item.NewTime = value("time");
-    item.LocalVersion = host.ExpandPrefixes(value("localversion"));
+    item.LocalVersion = expandPrefixes(value("localversion"));
     item.Description = value("descr");
-    item.TargetDir = host.ExpandPrefixes(value("targetdir"));
+    item.TargetDir = expandPrefixes(value("targetdir"));
     if (!item.TargetDir.empty() && item.TargetDir.back() != '\\' && item.TargetDir.back() != '/')
         item.TargetDir += '\\';
     item.Compressed = integer("compressed", 0) == 1;
@@ -49,23 +49,24 @@ TFileDescription ReadFileEntry(std::string_view controlText, int number, FileLis
     return item;
 }
 
-int LoadFileList(std::string_view controlText, TFileList& list, FileListHost& host)
+int LoadFileList(std::string_view controlText, TFileList& list, const PrefixExpander& expandPrefixes,
+                 UpdateEdge& edge)
 {
     list.Items.clear();
     const int count = int(ControlInteger(controlText, "files", "count", 0));
     if (count > 0) {
-        host.ReportStatus(usFileUpdateInstruction, {});
+        edge.ReportStatus(usFileUpdateInstruction, {});
         for (int number = 1; number <= count; ++number)
-            list.Items.push_back(ReadFileEntry(controlText, number, host));
+            list.Items.push_back(ReadFileEntry(controlText, number, expandPrefixes));
     }
     return count;
 }
 
-int FilterFileList(TFileList& list, FileListHost& host)
+int FilterFileList(TFileList& list, const ComponentCalls& calls, UpdateEdge& edge)
 {
     auto& items = list.Items;
     for (size_t i = 0; i < items.size();) {
-        if (FileIsWanted(items[i], host))
+        if (FileIsWanted(items[i], calls, edge))
             ++i;
         else
             items.erase(items.begin() + ptrdiff_t(i));
@@ -73,7 +74,7 @@ int FilterFileList(TFileList& list, FileListHost& host)
     TStringList descriptions;
     for (const TFileDescription& item : items)
         descriptions.Add(item.Description);
-    if (host.ChooseFiles(descriptions))
+    if (calls.ChooseFiles(descriptions))
         for (size_t i = items.size(); i-- > 0;)
             if (i < descriptions.Count() && descriptions[i].empty())
                 items.erase(items.begin() + ptrdiff_t(i));

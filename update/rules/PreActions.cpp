@@ -6,42 +6,43 @@
 
 namespace {
 
-bool Allowed(const PreActionValues& values, const std::string& address, PreActionHost& host)
+bool Allowed(const PreActionValues& values, const std::string& address, UpdateEdge& edge)
 {
     if (!values.HttpsOnly || ToUpper(address.substr(0, 8)) == "HTTPS://")
         return true;
-    host.ReportStatus(usAddressRefused, address);
+    edge.ReportStatus(usAddressRefused, address);
     return false;
 }
 
 } // namespace
 
-int RunPreActionSteps(const PreActionValues& values, PreActionHost& host)
+int RunPreActionSteps(const PreActionValues& values, const PrefixExpander& expandPrefixes,
+                      const std::function<void()>& customProcess, UpdateEdge& edge)
 {
     if (!values.Message.empty()) {
-        host.ReportStatus(usMessageInstruction, {});
-        host.ShowMessage(ShownText(ExpandLineBreakEscapes(values.Message)));
+        edge.ReportStatus(usMessageInstruction, {});
+        edge.ShowMessage(ShownText(ExpandLineBreakEscapes(values.Message)));
     }
     if (!values.HtmlDialog.empty()) {
-        std::string address = host.ExpandPrefixes(values.HtmlDialog);
-        host.ReportStatus(usHtmlDialogInstruction, {});
-        if (Allowed(values, address, host))
-            host.ShowHTMLPage(address);
+        std::string address = expandPrefixes(values.HtmlDialog);
+        edge.ReportStatus(usHtmlDialogInstruction, {});
+        if (Allowed(values, address, edge))
+            edge.ShowHTMLPage(address);
     }
     if (!values.RunBefore.empty())
-        host.StartCommand(host.ExpandPrefixes(values.RunBefore));
-    host.CustomProcess();
+        edge.StartCommand(expandPrefixes(values.RunBefore));
+    customProcess();
     int result = 0;
     if (!values.Query.empty()) {
-        host.ReportStatus(usQueryInstruction, {});
-        if (!host.AskYesNo(ShownText(ExpandLineBreakEscapes(values.Query))))
+        edge.ReportStatus(usQueryInstruction, {});
+        if (!edge.AskYesNo(ShownText(ExpandLineBreakEscapes(values.Query))))
             result = -1;
     }
     if (!values.ShowURL.empty()) {
-        std::string address = host.ExpandPrefixes(values.ShowURL);
-        host.ReportStatus(usShowURLInstruction, {});
-        if (Allowed(values, address, host))
-            host.OpenAddress(address);
+        std::string address = expandPrefixes(values.ShowURL);
+        edge.ReportStatus(usShowURLInstruction, {});
+        if (Allowed(values, address, edge))
+            edge.OpenAddress(address);
     }
     return result;
 }

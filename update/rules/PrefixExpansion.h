@@ -2,6 +2,9 @@
 #include <functional>
 #include <string>
 
+// The component's prefix expansion of a value (its handler sees every value).
+using PrefixExpander = std::function<std::string(const std::string& value)>;
+
 // Gives the folder text of an upper-case prefix name, empty for a name it does not know.
 using PrefixLookup = std::function<std::string(const std::string& upperName)>;
 

@@ -6,24 +6,24 @@
 
 namespace {
 
-int EvaluateNewVersion(std::string_view controlText, UpdateSectionHost& host)
+int EvaluateNewVersion(std::string_view controlText, const ComponentCalls& calls, UpdateEdge& edge)
 {
     std::string newVersion = ControlValue(controlText, "update", "newversion");
     const int newSize = int(ControlInteger(controlText, "update", "newsize", 0));
-    std::string localFile = host.ExpandPrefixes(ControlValue(controlText, "update", "localversion"));
+    std::string localFile = calls.ExpandPrefixes(ControlValue(controlText, "update", "localversion"));
     const int checksum = int(ControlInteger(controlText, "update", "newchecksum", -1));
     int code = ukNone;
     if (!localFile.empty()) {
         code = checksum != -1 ? ukChecksum : newSize > 0 ? ukSize : ukVersion;
-        host.ReportStatus(code == ukChecksum ? usChecksumUpdateFound
+        edge.ReportStatus(code == ukChecksum ? usChecksumUpdateFound
                           : code == ukSize   ? usSizeUpdateFound
                                              : usVersionUpdateFound,
                           {});
     }
-    if (host.IsNewerThanLocal(newVersion, localFile, checksum, newSize)) {
-        host.ReportStatus(usNewVersionFound, newVersion);
+    if (calls.IsNewerThanLocal(newVersion, localFile, checksum, newSize)) {
+        edge.ReportStatus(usNewVersionFound, newVersion);
     } else {
-        host.ReportStatus(usNoNewVersion, {});
+        edge.ReportStatus(usNoNewVersion, {});
         code = ukNone;
     }
     return code;
@@ -31,26 +31,26 @@ int EvaluateNewVersion(std::string_view controlText, UpdateSectionHost& host)
 
 } // namespace
 
-UpdateSectionResult EvaluateUpdateSection(std::string_view controlText, UpdateSectionHost& host)
+UpdateSectionResult EvaluateUpdateSection(std::string_view controlText, const ComponentCalls& calls, UpdateEdge& edge)
 {
     UpdateSectionResult result;
     int code = ukNone;
     if (std::string date = ControlValue(controlText, "update", "date"); !date.empty()) {
-        host.ReportStatus(usDateUpdateFound, {});
-        const TDateTime controlDate = host.ControlDateTime(date, ControlValue(controlText, "update", "time"));
+        edge.ReportStatus(usDateUpdateFound, {});
+        const TDateTime controlDate = calls.ControlDateTime(date, ControlValue(controlText, "update", "time"));
         result.ControlDate = controlDate;
-        if (host.LastUpdateDate() >= controlDate) {
-            host.ReportStatus(usNoNewVersion, {});
+        if (calls.LastUpdateDate() >= controlDate) {
+            edge.ReportStatus(usNoNewVersion, {});
         } else {
-            host.ReportStatus(usNewVersionFound, ShortDateText(controlDate));
+            edge.ReportStatus(usNewVersionFound, ShortDateText(controlDate));
             code = ukDate;
         }
     }
     if (code == ukNone && !ControlValue(controlText, "update", "unconditional").empty())
         code = ukUnconditional;
     if (code == ukNone && !ControlValue(controlText, "update", "newversion").empty())
-        code = EvaluateNewVersion(controlText, host);
-    const std::optional<bool> allowed = host.CustomValidate(ControlValue(controlText, "custom", "validatemsg"),
+        code = EvaluateNewVersion(controlText, calls, edge);
+    const std::optional<bool> allowed = calls.CustomValidate(ControlValue(controlText, "custom", "validatemsg"),
                                                             ControlValue(controlText, "custom", "validateparam"));
     if (allowed)
         code = *allowed ? ukCustom : ukNone;

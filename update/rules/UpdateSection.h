@@ -3,7 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "ComponentCalls.h"
 #include "ControlDate.h"
+#include "UpdateEdge.h"
 
 // Update kinds the [update] section's evaluation answers.
 enum UpdateKind : int {
@@ -22,19 +24,5 @@ struct UpdateSectionResult {
     std::optional<TDateTime> ControlDate;
 };
 
-class UpdateSectionHost {
-public:
-    virtual ~UpdateSectionHost() = default;
-    virtual void ReportStatus(int id, const std::string& param) = 0;
-    virtual std::string ExpandPrefixes(const std::string& value) = 0;
-    virtual TDateTime ControlDateTime(const std::string& date, const std::string& time) = 0;
-    // The date of the last update carried out.
-    virtual TDateTime LastUpdateDate() = 0;
-    // May rewrite both texts as the dotted versions it compared.
-    virtual bool IsNewerThanLocal(std::string& newVersion, std::string& localFile, int checksum, int size) = 0;
-    // The application's own verdict on [custom] validatemsg and validateparam; none without a handler.
-    virtual std::optional<bool> CustomValidate(const std::string& message, const std::string& parameter) = 0;
-};
-
 // A date, else unconditional, else a new version decides; a custom handler has the last word.
-UpdateSectionResult EvaluateUpdateSection(std::string_view controlText, UpdateSectionHost& host);
+UpdateSectionResult EvaluateUpdateSection(std::string_view controlText, const ComponentCalls& calls, UpdateEdge& edge);

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "Component.h"
-#include "ControlFileStep.h"
+#include "ComponentCalls.h"
+#include "DownloadListStep.h"
 #include "InternetHandle.h"
 #include "StringList.h"
 #include "TransferBudget.h"
@@ -167,9 +168,6 @@ public:
     using UpdateKind = ::UpdateKind;
     using enum ::UpdateKind;
 
-    // FetchControlFile's answer for a control file already carried out.
-    static constexpr int kNothingNew = kControlFileNothingNew;
-
     // One whole update run; returns when it has ended. Its small transfers (control file,
     // signature, texts, post) have 30 s between them; a download is given up when it moves
     // less than 1 KiB/s for 30 s (TransferLimits as they come).
@@ -237,7 +235,6 @@ public:
     void StoreLastUpdateDate(double dateTime) const;
     // A value of the downloaded control file, or the default when it has none.
     std::string ControlValue(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
-    long long ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const;
 
     // The connection handle of the run: the session itself for HTTP, the FTP connection,
     // or none.
@@ -250,13 +247,20 @@ protected:
     void Notification(TComponent* removed) override;
 
 private:
+    friend class ComponentEdge;
     // A status with its usual codes from the status table.
     void Report(int id, const std::string& param = {});
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
     bool TextsAccepted();
+    // Fetches entry index of FileList and does with it what its plan says.
+    void DownloadListedFile(int index, const DownloadListOptions& options);
+    // The text a section names, fetched and checked: none when it names none or it is refused.
+    std::unique_ptr<TStringList> FetchInstructionText(std::string_view section, int statusId);
     void PumpMessages();
-    bool Signed() const { return !PublicKeys.empty(); }
+    // Built-in keys make every update prove itself: a signed control file, a SHA-256 per file,
+    // texts only over https.
+    bool AuthenticationRequired() const { return !PublicKeys.empty(); }
     // The folder of a run's temporary files: TempDirectory, or where that takes no file (a
     // program folder this user cannot write) a folder of the run's own in the system's
     // temporary folder, removed with the run.
@@ -279,36 +283,40 @@ private:
     void StoreSerial() const;
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
-    class ControlWire;
-    class TextWire;
-    class TransferWire;
+    // The component's operations and handlers, for the control file's decisions.
+    ComponentCalls Calls();
 
     // Run state.
     // WinInet stays loaded while a session may be opened and used: the connection test
     // releases the library it looks up, and loading it anew costs tens of milliseconds.
     ModuleHandle wininet_;
+    // What one run has found and done, made afresh as it starts.
+    struct RunState {
+        std::string controlFilePath;
+        bool restartNeeded = false;
+        bool ftpFolderEntered = false;
+        // The run's end is told once.
+        bool stopReported = false;
+        // The serial of the control file being carried out; stored once the run has
+        // completed without a failed file.
+        std::optional<unsigned long long> serial;
+        bool fileFailed = false;
+        bool versionRefused = false;
+        bool textRefused = false;
+    };
+    RunState run_;
     InternetHandle session_;
     InternetHandle ftpConnection_;
     bool dialled_ = false;
     bool dateFromRegistry_ = false;
-    std::string controlFilePath_;
     std::string appCommand_;
     std::string appComponents_;
     bool appUpdate_ = false;
     bool silentRestart_ = false;
-    bool restartNeeded_ = false;
-    bool ftpFolderEntered_ = false;
     double controlDate_ = 0;
     std::string controlText_;
     TransferBudget budget_;
     bool runUnderWay_ = false;
-    bool stopReported_ = false;
-    // The serial of the control file being carried out; stored once the run has completed
-    // without a failed file.
-    std::optional<unsigned long long> serial_;
-    bool fileFailed_ = false;
-    bool versionRefused_ = false;
-    bool textRefused_ = false;
     std::string transferFolder_;
     const std::string& TransferFolder() const { return transferFolder_.empty() ? TempDirectory : transferFolder_; }
     unsigned long long lastPumpMs_ = 0;

@@ -7,8 +7,7 @@
 
 struct DownloadListOptions {
     TAutoUpdateUpdate Prompting = TAutoUpdateUpdate::auuPromptOnce;
-    // A signed update takes a file only when its entry names the digest it must have.
-    bool Signed = false;
+    bool AuthenticationRequired = false;
     bool ExtractCAB = false;
     bool ApplyPatch = false;
     bool KeepIntermediateFiles = false;
@@ -16,36 +15,26 @@ struct DownloadListOptions {
     long long MaxTransferBytes = 0;
 };
 
-class DownloadListHost {
-public:
-    virtual ~DownloadListHost() = default;
-    virtual void ReportStatus(int id, const std::string& param) = 0;
-    virtual bool RunStopped() = 0;
-    virtual bool Confirmed(const std::string& question) = 0;
-    virtual std::string FileNameFromURL(const std::string& address) = 0;
-    // The application may change the address of file fileNumber (from 1).
-    virtual void BeforeDownload(int fileNumber, const std::string& description, std::string& address) = 0;
-    virtual void MakeFolder(const std::string& folder) = 0;
-    // The folder is the running program's, and this user cannot replace files there.
-    virtual bool CannotReplaceIn(const std::string& folder) = 0;
-    // False also for a file refused for its version; VersionRefused then tells so.
-    virtual bool DownloadFile(const std::string& address, bool compressed, const std::string& targetDir,
-                              const std::optional<std::string>& expectedSha256, long long sizeLimit) = 0;
-    virtual bool VersionRefused() = 0;
-    // A listed file could not be had: the application is not restarted for this update.
-    virtual void FileFailed() = 0;
-    // Refuses (958) a new program that would not be newer than the one it replaces.
-    virtual bool ReplacementAllowed(const std::string& path) = 0;
-    virtual void RestartNeeded() = 0;
-    // -1 when the cabinet cannot be extracted.
-    virtual int ExtractCabinet(const std::string& cabinet, const std::string& targetDir) = 0;
-    virtual void RunAndWait(const std::string& commandLine) = 0;
-    virtual void RemoveFile(const std::string& path) = 0;
+// How a listed file is fetched. An authenticated update takes a file only when its entry
+// names the digest it must have.
+struct DownloadPlan {
+    bool Refused = false; // not fetched at all
+    std::optional<std::string> ExpectedSha256;
+    long long SizeLimit = 0;
 };
+DownloadPlan PlanDownload(const TFileDescription& item, const DownloadListOptions& options);
 
-// Asks as Prompting says (once for all, or for each file), downloads each listed file
-// and processes what arrived, until the run is stopped.
-void DownloadListedFiles(TFileList& list, const DownloadListOptions& options, DownloadListHost& host);
+// What becomes of a file that arrived. Cabinets and patches that belong to the running
+// application are left to the updater.
+struct ArrivedFilePlan {
+    bool Component = false; // the updater puts it in place: the application restarts
+    // A new program of the running application, which must be newer than the one it replaces.
+    bool CheckReplacement = false;
+    bool ExtractCabinet = false;
+    bool ApplyPatch = false;
+};
+ArrivedFilePlan PlanArrivedFile(const TFileDescription& item, const std::string& localName,
+                                const DownloadListOptions& options);
 
 // The most bytes an entry's transfer may bring.
 long long TransferLimit(const TFileDescription& item, long long maxTransferBytes);

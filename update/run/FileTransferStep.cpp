@@ -1,21 +1,21 @@
 #include "FileTransferStep.h"
 
+#include <optional>
+#include <utility>
+
 #include "AsciiCase.h"
 #include "EntryPath.h"
 #include "Exception.h"
-#include "InternetHandle.h"
+#include "FileFetch.h"
+#include "InternetSession.h"
+#include "LzFile.h"
 #include "Text.h"
 #include "TransferFile.h"
 #include "UpdatePaths.h"
 #include "UpdateStatus.h"
 #include "WebTransfer.h"
-#include "Win32Handle.h"
 
 namespace {
-
-constexpr DWORD kReadBlock = 4096;
-constexpr DWORD kCopyBlock = 16384;
-constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
 [[noreturn]] void FailToWrite(const std::string& folder)
 {
@@ -36,127 +36,76 @@ BlockSink WriteOrFail(TransferFile& file, const std::string& folder)
 
 // An empty transfer or a file that would lower a version never replaces anything: the
 // temporary file goes and the old target stays.
-bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard, FileTransferHost& host)
+bool PutInPlace(TransferFile& file, const std::string& target, const TransferGuard& guard,
+                const FileTransferCalls& calls)
 {
     file.Close();
-    return guard.Total() > 0 && host.VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
+    return guard.Total() > 0 && calls.VersionAllowsReplacing(file.Path(), target) && file.MoveTo(Widen(target));
 }
 
-bool ReceiveWebFile(const FileTransferInput& input, const std::string& target, TransferGuard& guard,
-                    FileTransferHost& host)
+FileSource SourceOf(const FileTransferInput& input, const std::string& localName, const FileTransferCalls& calls,
+                    UpdateEdge& edge)
 {
+    switch (input.Carrier) {
+    case TAutoUpdateType::fileUpdate:
+        return {.carrier = FileCarrier::Folder, .location = input.Address};
+    case TAutoUpdateType::ftpUpdate:
+        if (!input.FtpFolder.empty() && !input.FtpFolderEntered) {
+            EnterFtpFolder(input.Connection, calls.ExpandPrefixes(input.FtpFolder));
+            input.FtpFolderEntered = true;
+        }
+        return {.carrier = FileCarrier::Ftp, .location = localName, .connection = input.Connection};
+    case TAutoUpdateType::httpUpdate:
+        break;
+    }
+    return {.carrier = FileCarrier::Web,
+            .location = WithProxyCredentials(input.Address, input.ProxyUser, input.ProxyPassword),
+            .connection = input.Connection,
+            .keepConnection = input.KeepConnection,
+            .stepTimeoutMs = input.RequestTimeoutMs,
+            .whileSending = [&edge] { edge.PumpMessages(); }};
+}
+
+// Fetches the file into the transfer folder, then puts it in the target's place.
+bool ReceiveFile(const FileTransferInput& input, const std::string& localName, const std::string& target,
+                 TransferGuard& guard, const FileTransferCalls& calls, UpdateEdge& edge)
+{
+    const bool folderCopy = input.Carrier == TAutoUpdateType::fileUpdate;
+    // A folder copy's progress names its source, a transfer's the file it makes.
+    const std::string& progressName = folderCopy ? input.Address : target;
+    std::optional<TransferFile> file;
     try {
-        const std::string url = WithProxyCredentials(input.Address, input.ProxyUser, input.ProxyPassword);
-        WebTransfer transfer(WebRequest{.url = url,
-                                        .httpVersion = "",
-                                        .session = input.Connection,
-                                        .keepConnection = input.KeepConnection,
-                                        .stepTimeoutMs = input.RequestTimeoutMs,
-                                        .readBlock = kReadBlock,
-                                        .whileSending = [&host] { host.PumpMessages(); }},
-                             guard);
-        if (transfer.Status() >= 300) {
-            host.ReportStatusWithCodes(usHttpStatus, std::to_string(transfer.Status()), 6, int(transfer.Status()));
+        const Fetched fetched = FetchFile(
+            SourceOf(input, localName, calls, edge), guard,
+            [&]() -> BlockSink {
+                file.emplace(Widen(input.TransferFolder));
+                if (!folderCopy)
+                    return WriteOrFail(*file, input.TransferFolder);
+                if (!file->IsOpen())
+                    return {};
+                return [&file](std::string_view block) { return file->Write(block); };
+            },
+            [&](uint64_t total, uint64_t announced) {
+                edge.PumpMessages();
+                return !calls.ProgressCancelled(progressName, total, announced);
+            });
+        if (!fetched.moved) {
+            edge.ReportStatusWithCodes(usHttpStatus, std::to_string(fetched.httpStatus), 6, int(fetched.httpStatus));
             return false;
         }
-        TransferFile file(Widen(input.TransferFolder));
-        transfer.Receive(WriteOrFail(file, input.TransferFolder), [&](uint64_t total) {
-            return host.BlockArrived(target, total, transfer.AnnouncedLength());
-        });
-        return PutInPlace(file, target, guard, host);
     } catch (const TransferError& error) {
-        ReportTransferFailure(error, input.Address, host);
+        ReportTransferFailure(error, input.Address, input.StopReported, edge);
         return false;
     }
-}
-
-bool ReceiveFtpFile(const FileTransferInput& input, const std::string& localName, const std::string& target,
-                    TransferGuard& guard, FileTransferHost& host)
-{
-    const HINTERNET connection = input.Connection;
-    if (!input.FtpFolder.empty() && !input.FtpFolderEntered) {
-        FtpSetCurrentDirectoryW(connection, Widen(host.ExpandPrefixes(input.FtpFolder)).c_str());
-        input.FtpFolderEntered = true;
-    }
-    WIN32_FIND_DATAW found{};
-    InternetHandle search(FtpFindFirstFileW(connection, Widen(localName).c_str(), &found, kFtpFindFlags, 0));
-    const uint64_t expectedSize = search ? (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
-    search.Reset();
-    InternetHandle request(
-        FtpOpenFileW(connection, Widen(localName).c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
-    if (!request) {
-        host.ReportStatus(usInternetFileNotFound, input.Address);
-        return false;
-    }
-    TransferFile file(Widen(input.TransferFolder));
-    try {
-        MoveBlocks(
-            guard, kReadBlock,
-            [&](char* buffer, size_t size) {
-                DWORD count = 0;
-                if (!InternetReadFile(request.Get(), buffer, DWORD(size), &count))
-                    throw TransferError(TransferFailure::Read, "FTP: reading failed");
-                return size_t(count);
-            },
-            WriteOrFail(file, input.TransferFolder),
-            [&](uint64_t total) { return host.BlockArrived(target, total, expectedSize); });
-    } catch (const TransferError& error) {
-        ReportTransferFailure(error, input.Address, host);
-        return false;
-    }
-    // Closed before anything else happens on the connection, which carries one transfer at a time.
-    request.Reset();
-    return PutInPlace(file, target, guard, host);
-}
-
-bool CopyLocalFile(const FileTransferInput& input, const std::string& target, TransferGuard& guard,
-                   FileTransferHost& host)
-{
-    const std::string& source = input.Address;
-    if (source == target) {
-        host.ReportStatus(usEqualFiles, source);
-        return false;
-    }
-    FileHandle file(
-        CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) {
-        host.ReportStatus(usLocalFileNotFound, source);
-        return false;
-    }
-    LARGE_INTEGER length{};
-    // An empty source would put an empty file in the target's place.
-    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart == 0) {
-        host.ReportStatus(usZeroLengthSource, source);
-        return false;
-    }
-    TransferFile copy(Widen(input.TransferFolder));
-    if (!copy.IsOpen())
-        return false;
-    try {
-        MoveBlocks(
-            guard, kCopyBlock,
-            [&](char* buffer, size_t size) {
-                DWORD count = 0;
-                if (!ReadFile(file.Get(), buffer, DWORD(size), &count, nullptr))
-                    throw TransferError(TransferFailure::Read, "Cannot read " + source);
-                return size_t(count);
-            },
-            [&](std::string_view block) { return copy.Write(block); },
-            [&](uint64_t total) { return host.BlockArrived(source, total, uint64_t(length.QuadPart)); });
-    } catch (const TransferError& error) {
-        ReportTransferFailure(error, source, host);
-        return false;
-    }
-    file.Reset();
-    return PutInPlace(copy, target, guard, host);
+    return PutInPlace(*file, target, guard, calls);
 }
 
 } // namespace
 
-bool RunFileTransferStep(const FileTransferInput& input, FileTransferHost& host)
+bool RunFileTransferStep(const FileTransferInput& input, const FileTransferCalls& calls, UpdateEdge& edge)
 {
-    host.ReportStatus(usDownload, input.Address);
-    const std::string localName = host.FileNameFromURL(input.Address);
+    edge.ReportStatus(usDownload, input.Address);
+    const std::string localName = calls.FileNameFromURL(input.Address);
     const std::string& targetDir = input.TargetDir;
     const bool folderCopy = input.Carrier == TAutoUpdateType::fileUpdate;
     const bool namesFile = folderCopy && !targetDir.empty() && !IsPathSeparator(targetDir.back());
@@ -165,20 +114,21 @@ bool RunFileTransferStep(const FileTransferInput& input, FileTransferHost& host)
         return false;
     TransferGuard guard(input.Budget, input.Kind, uint64_t(input.SizeLimit), input.ExpectedSha256);
     const std::string target = namesFile ? targetDir : targetDir + localName;
-    const bool received = folderCopy ? CopyLocalFile(input, target, guard, host)
-                          : input.Carrier == TAutoUpdateType::ftpUpdate
-                              ? ReceiveFtpFile(input, localName, target, guard, host)
-                              : ReceiveWebFile(input, target, guard, host);
-    if (!received)
+    if (folderCopy && input.Address == target) {
+        edge.ReportStatus(usEqualFiles, input.Address);
         return false;
-    host.FileDownloaded(target);
+    }
+    if (!ReceiveFile(input, localName, target, guard, calls, edge))
+        return false;
+    calls.FileDownloaded(target);
     // A cabinet marked compressed is left whole for its own step.
     if (input.Compressed && ToUpper(ExtensionOf(target)) != ".CAB")
-        host.ExpandLzFile(target);
+        ExpandLzFileInPlace(target);
     return true;
 }
 
-void ReportTransferFailure(const TransferError& error, const std::string& address, FileTransferHost& host)
+void ReportTransferFailure(const TransferError& error, const std::string& address, bool& stopReported,
+                           UpdateEdge& edge)
 {
     switch (error.Failure()) {
     case TransferFailure::Address:
@@ -187,21 +137,27 @@ void ReportTransferFailure(const TransferError& error, const std::string& addres
     case TransferFailure::Send:
     case TransferFailure::NoReply:
     case TransferFailure::Redirect:
-        host.ReportStatus(usInternetFileNotFound, address);
+        edge.ReportStatus(usInternetFileNotFound, address);
+        break;
+    case TransferFailure::Missing:
+        edge.ReportStatus(usLocalFileNotFound, address);
+        break;
+    case TransferFailure::Empty:
+        edge.ReportStatus(usZeroLengthSource, address);
         break;
     case TransferFailure::Stopped:
         // The run's end is told once; each download given up for its speed is told.
-        if (error.Verdict() == TransferBudget::Verdict::TooSlow || host.FirstStopReport())
-            host.ReportStatusWithCodes(usRunStopped, error.what(), 2, 6);
+        if (error.Verdict() == TransferBudget::Verdict::TooSlow || !std::exchange(stopReported, true))
+            edge.ReportStatusWithCodes(usRunStopped, error.what(), 2, 6);
         break;
     default:
         break;
     }
 }
 
-std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password)
+void ExpandLzFileInPlace(const std::string& path)
 {
-    if (user.empty() || ToUpper(address.substr(0, 7)) != "HTTP://")
-        return address;
-    return "http://" + user + ":" + password + "@" + address.substr(7);
+    const std::wstring source = Widen(path);
+    if (ExpandLzFileBeside(source))
+        DeleteFileW(source.c_str());
 }

@@ -3,11 +3,14 @@
 #include <wininet.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "PrefixExpansion.h"
 #include "TransferBudget.h"
 #include "TransferGuard.h"
+#include "UpdateEdge.h"
 #include "UpdateModes.h"
 
 // What one file's transfer needs of the run.
@@ -33,42 +36,37 @@ struct FileTransferInput {
     bool& FtpFolderEntered;
     // Where the bytes wait until they are complete and verified.
     std::string TransferFolder;
+    // The run's end is told once a run: set once it has been.
+    bool& StopReported;
     TransferBudget& Budget;
 };
 
-// What a transfer asks of the component that runs it.
-class FileTransferHost {
-public:
-    virtual ~FileTransferHost() = default;
-    // A status with its usual codes from the status table.
-    virtual void ReportStatus(int id, const std::string& param) = 0;
-    virtual void ReportStatusWithCodes(int id, const std::string& param, int statusCode, int errorCode) = 0;
-    // True only the first time a run asks: the run's end is told once.
-    virtual bool FirstStopReport() = 0;
-    virtual std::string FileNameFromURL(const std::string& address) = 0;
-    virtual std::string ExpandPrefixes(const std::string& value) = 0;
-    // Called while a request is being sent: the window stays live.
-    virtual void PumpMessages() = 0;
-    // After each block: the window stays live, progress is told, and false when the user cancels.
-    virtual bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected) = 0;
+// What a transfer asks of the component's operations and handlers.
+struct FileTransferCalls {
+    // The local name of an address (OnFileNameFromURL has its say).
+    std::function<std::string(const std::string& address)> FileNameFromURL;
+    PrefixExpander ExpandPrefixes;
+    // Progress after each block (OnFileProgress); true when the person cancels (OnProgressCancel).
+    std::function<bool(const std::string& name, uint64_t total, uint64_t expected)> ProgressCancelled;
     // Refuses (958) a file that would put a lower version in place of the target; an equal
     // one is refused quietly.
-    virtual bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target) = 0;
+    std::function<bool(const std::wstring& candidate, const std::string& target)> VersionAllowsReplacing;
     // Tells the application of a file that took its target's place.
-    virtual void FileDownloaded(const std::string& path) = 0;
-    virtual void ExpandLzFile(const std::string& path) = 0;
+    std::function<void(const std::string& path)> FileDownloaded;
 };
 
 // Fetches the address by the carrier (a web transfer, FTP or a folder copy) into the target
-// folder, under the file name the host makes of it. The bytes take the target's place only
+// folder, under the file name the component makes of it. The bytes take the target's place only
 // when complete, within the cap, of the digest named and not of a lower or equal version. In a
 // web or FTP transfer, a file of the transfer folder that cannot be written raises Exception
 // and ends the run; a folder copy only fails.
-bool RunFileTransferStep(const FileTransferInput& input, FileTransferHost& host);
+bool RunFileTransferStep(const FileTransferInput& input, const FileTransferCalls& calls, UpdateEdge& edge);
 
 // Reports what the failure asks to report: a file that cannot be reached (917), or the run's
 // limits (once a run, but each download given up for its speed).
-void ReportTransferFailure(const TransferError& error, const std::string& address, FileTransferHost& host);
+void ReportTransferFailure(const TransferError& error, const std::string& address, bool& stopReported,
+                           UpdateEdge& edge);
 
-// An http address with the proxy's user and password written in, when a user is named.
-std::string WithProxyCredentials(const std::string& address, const std::string& user, const std::string& password);
+// Only the platform's SZDD format is expanded; anything else stays as it came and is used
+// as it is. The compressed file goes once its expanded form is complete.
+void ExpandLzFileInPlace(const std::string& path);

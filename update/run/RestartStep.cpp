@@ -6,14 +6,15 @@
 
 #include "FileIO.h"
 #include "Text.h"
-#include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
-namespace {
+std::wstring ExistingComponentPaths(const std::string& appComponents)
+{
+    return QuotedComponentPaths(Widen(appComponents), [](const std::wstring& path) {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+}
 
-// A replacement ("_NEW") equal to one the updater had to undo, because the new program failed
-// at once, is not tried again: the application would go round the same failure at every
-// start. Such a copy is removed.
 bool RepeatsAnUndoneUpdate(const std::wstring& componentPaths)
 {
     bool repeats = false;
@@ -27,27 +28,4 @@ bool RepeatsAnUndoneUpdate(const std::wstring& componentPaths)
         }
     }
     return repeats;
-}
-
-} // namespace
-
-void RestartThroughUpdater(const RestartInput& input, RestartHost& host)
-{
-    const std::wstring components = QuotedComponentPaths(Widen(input.AppComponents), [](const std::wstring& path) {
-        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
-    if (RepeatsAnUndoneUpdate(components))
-        return;
-    if (host.ProgressCancelled() || !host.RestartAllowed(input.SilentRestart))
-        return;
-    const std::string updater = host.WriteUpdaterProgram();
-    const std::wstring command =
-        UpdaterCommandLine(Widen(updater), GetCurrentProcessId(), Widen(input.AppCommand), components);
-    if (host.StartUpdater(command)) {
-        host.StoreSerial();
-    } else {
-        const DWORD error = GetLastError();
-        host.ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
-    }
-    host.CloseApplication();
 }

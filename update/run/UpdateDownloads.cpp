@@ -3,9 +3,9 @@
 #include "AppPath.h"
 #include "CommandLine.h"
 #include "DownloadListStep.h"
-#include "PostActions.h"
 #include "Text.h"
 #include "UpdatePrompts.h"
+#include "UpdateStatus.h"
 #include "UpdaterCommandLine.h"
 
 // The download list and the post actions, wired to the component; on UpdateRestart,
@@ -42,63 +42,73 @@ bool IsProgramFolder(const std::string& folder)
 
 int TAutoUpdate::DownloadFileList()
 {
-    struct Host : DownloadListHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
-        bool RunStopped() override { return update.RunStopped(); }
-        bool Confirmed(const std::string& question) override { return ::Confirmed(question); }
-        std::string FileNameFromURL(const std::string& address) override { return update.FileNameFromURL(address); }
-        void BeforeDownload(int fileNumber, const std::string& description, std::string& address) override
-        {
-            if (update.OnBeforeFileDownload)
-                update.OnBeforeFileDownload(update, fileNumber, description, address);
-        }
-        void MakeFolder(const std::string& folder) override
-        {
-            if (!FolderExists(folder))
-                update.ForceFolder(folder);
-        }
-        bool CannotReplaceIn(const std::string& folder) override
-        {
-            return !update.ProgramFolderWritable && IsProgramFolder(folder);
-        }
-        bool DownloadFile(const std::string& address, bool compressed, const std::string& targetDir,
-                          const std::optional<std::string>& expectedSha256, long long sizeLimit) override
-        {
-            update.versionRefused_ = false;
-            return update.DownloadFile(update.ConnectionHandle(), address, compressed, targetDir, expectedSha256,
-                                       sizeLimit);
-        }
-        bool VersionRefused() override { return update.versionRefused_; }
-        void FileFailed() override
-        {
-            update.fileFailed_ = true;
-            update.appUpdate_ = false;
-        }
-        bool ReplacementAllowed(const std::string& path) override
-        {
-            return update.VersionAllowsReplacing(Widen(path), Narrow(ReplacedPath(Widen(path))));
-        }
-        void RestartNeeded() override { update.restartNeeded_ = true; }
-        int ExtractCabinet(const std::string& cabinet, const std::string& targetDir) override
-        {
-            return update.ExtractCabinet(cabinet, targetDir);
-        }
-        void RunAndWait(const std::string& commandLine) override { update.RunAndWait(commandLine); }
-        void RemoveFile(const std::string& path) override { DeleteFileW(Widen(path).c_str()); }
-    } host(*this);
-    DownloadListedFiles(FileList,
-                        {.Prompting = UpdateUpdate,
-                         .Signed = Signed(),
-                         .ExtractCAB = ExtractCAB,
-                         .ApplyPatch = ApplyPatch,
-                         .KeepIntermediateFiles = KeepIntermediateFiles,
-                         .AppComponents = appComponents_,
-                         .MaxTransferBytes = kMaxTransferBytes},
-                        host);
+    const DownloadListOptions options{.Prompting = UpdateUpdate,
+                                      .AuthenticationRequired = AuthenticationRequired(),
+                                      .ExtractCAB = ExtractCAB,
+                                      .ApplyPatch = ApplyPatch,
+                                      .KeepIntermediateFiles = KeepIntermediateFiles,
+                                      .AppComponents = appComponents_,
+                                      .MaxTransferBytes = kMaxTransferBytes};
+    // Asks as Prompting says (once for all, or for each file) until the run is stopped.
+    TAutoUpdateUpdate mode = options.Prompting;
+    for (size_t index = 0; index < FileList.Items.size() && !RunStopped(); ++index) {
+        if (mode == TAutoUpdateUpdate::auuPromptOnce && !Confirmed(StatusText(usDownloadFilesPrompt, "")))
+            break;
+        if (mode != TAutoUpdateUpdate::auuPromptAll ||
+            Confirmed(StatusText(usDownloadFilePrompt, "") + FileNameFromURL(FileList.Items[index].URL)))
+            DownloadListedFile(int(index), options);
+        if (mode == TAutoUpdateUpdate::auuPromptOnce)
+            mode = TAutoUpdateUpdate::auuSilent;
+    }
     return 0;
+}
+
+void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& options)
+{
+    const TFileDescription item = FileList.Items[size_t(index)];
+    std::string address = item.URL;
+    const std::string localName = FileNameFromURL(item.URL);
+    FileList.CurrentItem = index;
+    if (OnBeforeFileDownload)
+        OnBeforeFileDownload(*this, index + 1, item.Description, address);
+    if (!item.TargetDir.empty() && !FolderExists(item.TargetDir))
+        ForceFolder(item.TargetDir);
+    const DownloadPlan plan = PlanDownload(item, options);
+    const bool refused = plan.Refused || (!ProgramFolderWritable && IsProgramFolder(item.TargetDir));
+    run_.versionRefused = false;
+    if (refused || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, plan.ExpectedSha256,
+                                 plan.SizeLimit)) {
+        // A file refused for its version is no failure: the installed one is as new or newer.
+        if (refused || !run_.versionRefused) {
+            Report(usCannotDownloadFile, address);
+            run_.fileFailed = true;
+            // The application is not restarted for this update.
+            appUpdate_ = false;
+        }
+        return;
+    }
+    const std::string path = item.TargetDir + localName;
+    const std::wstring widePath = Widen(path);
+    const ArrivedFilePlan arrived = PlanArrivedFile(item, localName, options);
+    // A new program that is not newer than the one it would replace is dropped here, before
+    // any restart is asked for.
+    if (arrived.CheckReplacement && !VersionAllowsReplacing(widePath, Narrow(ReplacedPath(widePath)))) {
+        DeleteFileW(widePath.c_str());
+        return;
+    }
+    if (arrived.Component)
+        run_.restartNeeded = true;
+    if (arrived.ExtractCabinet) {
+        if (ExtractCabinet(path, item.TargetDir) == -1)
+            Report(usCabError, path);
+        else if (!options.KeepIntermediateFiles)
+            DeleteFileW(widePath.c_str());
+    }
+    if (arrived.ApplyPatch) {
+        RunAndWait(Narrow(PatcherCommand(Widen(localName), Widen(item.LocalVersion))));
+        if (!options.KeepIntermediateFiles)
+            DeleteFileW(widePath.c_str());
+    }
 }
 
 bool TAutoUpdate::ForceFolder(const std::string& folder)
@@ -114,34 +124,30 @@ bool TAutoUpdate::ForceFolder(const std::string& folder)
     return CreateDirectoryW(Widen(path).c_str(), nullptr) && parentMade;
 }
 
+// The post and the date first; after a close during the post the files are in place, but
+// nothing more is started. Then the new address, the patcher, runafter and the end status.
 void TAutoUpdate::RunPostActions()
 {
-    struct Host : PostActionHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
-        bool RunStopped() override { return update.RunStopped(); }
-        void PostUpdateInfo() override
-        {
-            update.SendPostUpdateInfo();
-            bool allowPostResult = true;
-            if (update.OnProcessPostResult)
-                update.OnProcessPostResult(update, allowPostResult);
-        }
-        void StoreLastUpdateDate() override
-        {
-            if (update.dateFromRegistry_)
-                update.StoreLastUpdateDate(update.controlDate_);
-        }
-        void StoreLastURL(const std::string& address) override { update.StoreLastURL(address); }
-        void WritePatcherProgram() override { update.WritePatcherProgram(); }
-        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
-    } host(*this);
-    RunPostActionSteps({.UpdateURL = ControlValue("action", "updateURL"),
-                        .RunAfter = ControlValue("action", "runafter"),
-                        .PostEnabled = PostUpdateInfo.Enabled,
-                        .WritePatcher = Utility && ApplyPatch},
-                       host);
+    const std::string updateURL = ControlValue("action", "updateURL");
+    const std::string runAfter = ControlValue("action", "runafter");
+    if (PostUpdateInfo.Enabled) {
+        SendPostUpdateInfo();
+        bool allowPostResult = true;
+        if (OnProcessPostResult)
+            OnProcessPostResult(*this, allowPostResult);
+    }
+    if (dateFromRegistry_)
+        StoreLastUpdateDate(controlDate_);
+    if (RunStopped())
+        return;
+    if (!updateURL.empty()) {
+        Report(usRedirectionInstruction);
+        StoreLastURL(updateURL);
+    }
+    if (Utility && ApplyPatch)
+        WritePatcherProgram();
+    // Expanded even when empty: the application's prefix handler sees every value.
+    if (const std::string command = ExpandPrefixes(runAfter); !command.empty())
+        StartCommandLine(command);
+    Report(usFinished);
 }

@@ -1,6 +1,5 @@
 #include "AUpdate.h"
-#include "CommandLine.h"
-#include "HtmlDialog.h"
+#include "ComponentEdge.h"
 #include "InstructionTexts.h"
 #include "PreActions.h"
 #include "ShownText.h"
@@ -23,72 +22,48 @@ int HandlerVerdict(const TAutoUpdateTextDownloaded& handler, TAutoUpdate& update
 
 int TAutoUpdate::RunPreActions()
 {
-    struct Host : PreActionHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        std::string ExpandPrefixes(const std::string& value) override { return update.ExpandPrefixes(value); }
-        void ReportStatus(int id, const std::string& param) override { update.Report(id, param); }
-        void ShowMessage(const std::string& text) override { ShowInformation(DialogOwner(), text); }
-        void ShowHTMLPage(const std::string& address) override { update.ShowHTMLPage(address); }
-        void StartCommand(const std::string& commandLine) override { StartCommandLine(commandLine); }
-        void CustomProcess() override
-        {
-            if (update.OnCustomProcess)
-                update.OnCustomProcess(update, update.ControlValue("custom", "processmsg"),
-                                       update.ControlValue("custom", "processparam"));
-        }
-        bool AskYesNo(const std::string& question) override { return ::AskYesNo(DialogOwner(), question); }
-        void OpenAddress(const std::string& address) override
-        {
-            ::OpenAddress(update.AddProxyCredentials(address, update.ProxyUserID, update.ProxyPassword));
-        }
-    } host(*this);
+    ComponentEdge edge(*this);
     PreActionValues values{.Message = ControlValue("action", "msg"),
                            .HtmlDialog = ControlValue("action", "htmldlg"),
                            .RunBefore = ControlValue("action", "runbefore"),
                            .Query = ControlValue("action", "query"),
                            .ShowURL = ControlValue("action", "showURL"),
-                           .HttpsOnly = Signed()};
-    int result = RunPreActionSteps(values, host);
+                           .HttpsOnly = AuthenticationRequired()};
+    int result = RunPreActionSteps(
+        values, [this](const std::string& value) { return ExpandPrefixes(value); },
+        [this] {
+            if (OnCustomProcess)
+                OnCustomProcess(*this, ControlValue("custom", "processmsg"), ControlValue("custom", "processparam"));
+        },
+        edge);
     if (result != 0)
         appUpdate_ = false;
     return result;
 }
 
-void TAutoUpdate::ShowHTMLPage(const std::string& address)
+std::unique_ptr<TStringList> TAutoUpdate::FetchInstructionText(std::string_view section, int statusId)
 {
-    if (!ShowPlatformHtmlDialog(address))
-        ShowAddressDialog(DialogOwner(), ShownText(address));
-}
-
-// The texts' host: the component's transfers and status.
-class TAutoUpdate::TextWire : public InstructionTextHost {
-public:
-    explicit TextWire(TAutoUpdate& update) : update_(update) {}
-
-    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
-    std::unique_ptr<TStringList> DownloadText(const std::string& address,
-                                              const std::optional<std::string>& expectedSha256) override
-    {
-        return update_.DownloadText(address, kMaxTextBytes, expectedSha256);
+    const std::optional<InstructionTextSource> source =
+        InstructionTextSourceOf(controlText_, section, AuthenticationRequired());
+    if (!source)
+        return nullptr;
+    Report(statusId);
+    auto text = source->Refused ? nullptr : DownloadText(source->Address, kMaxTextBytes, source->ExpectedSha256);
+    if (!text && AuthenticationRequired()) {
+        Report(usTextRefused, source->Address);
+        run_.textRefused = true;
     }
-    void TextRefused() override { update_.textRefused_ = true; }
-
-private:
-    TAutoUpdate& update_;
-};
+    return text;
+}
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchWhatsNewText()
 {
-    TextWire host(*this);
-    return FetchInstructionText(controlText_, "whatsnew", usWhatsNewInstruction, Signed(), host);
+    return FetchInstructionText("whatsnew", usWhatsNewInstruction);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::FetchAgreementText()
 {
-    TextWire host(*this);
-    return FetchInstructionText(controlText_, "eula", usAgreementInstruction, Signed(), host);
+    return FetchInstructionText("eula", usAgreementInstruction);
 }
 
 int TAutoUpdate::PresentWhatsNew(TStringList& text)

@@ -32,19 +32,13 @@ std::optional<std::string_view> ProgramResource(const wchar_t* name)
     return std::string_view(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
 }
 
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { FindClose(h); }
-};
-
 // Updater folders of earlier updates. An updater can only ask the system to remove its own
 // folder at the next start, which needs rights many users lack, so what is left goes here;
 // the program file of an updater still running cannot be deleted, and its folder stays.
 void RemoveEarlierUpdaterFolders(const std::wstring& temporary)
 {
     WIN32_FIND_DATAW found{};
-    UniqueHandle<FindHandleTraits> search(
+    FindHandle search(
         FindFirstFileW((temporary + std::wstring(kUpdaterFolderPrefix) + L"*").c_str(), &found));
     for (bool more = bool(search); more; more = FindNextFileW(search.Get(), &found)) {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -97,50 +91,37 @@ void TAutoUpdate::WritePatcherProgram()
     WriteFileAtomically(std::wstring(current) + L"\\patcher.exe", *patcher);
 }
 
+// Hands the components over to the updater program and closes the application, unless the
+// update repeats one the updater had to undo, or the application or the person declines.
 void TAutoUpdate::RestartApplication()
 {
-    struct Host : RestartHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        void ReportStatus(int id, const std::string& param, int statuscode, int errcode) override
-        {
-            update.ReportStatus(id, param, statuscode, errcode);
-        }
-        bool ProgressCancelled() override
-        {
-            bool cancel = false;
-            if (update.OnProgressCancel)
-                update.OnProgressCancel(update, cancel);
-            return cancel;
-        }
-        bool RestartAllowed(bool silent) override
-        {
-            bool allow = true;
-            if (update.OnAppRestart)
-                update.OnAppRestart(update, allow);
-            else if (!silent)
-                allow = Confirmed(StatusText(usShutdownPrompt, ""));
-            return allow;
-        }
-        std::string WriteUpdaterProgram() override
-        {
-            update.WriteUpdaterProgram();
-            return update.updaterProgram_;
-        }
-        bool StartUpdater(const std::wstring& commandLine) override
-        {
-            return bool(StartCommand(commandLine, true, CREATE_NEW_CONSOLE));
-        }
-        void StoreSerial() override { update.StoreSerial(); }
-        void CloseApplication() override
-        {
-            if (update.OnAppDoClose)
-                update.OnAppDoClose(update);
-            else if (Application)
-                Application->Terminate();
-        }
-    } host(*this);
-    RestartThroughUpdater({.AppCommand = appCommand_, .AppComponents = appComponents_, .SilentRestart = silentRestart_},
-                          host);
+    const std::wstring components = ExistingComponentPaths(appComponents_);
+    if (RepeatsAnUndoneUpdate(components))
+        return;
+    bool cancel = false;
+    if (OnProgressCancel)
+        OnProgressCancel(*this, cancel);
+    if (cancel)
+        return;
+    // Without a handler, a silent restart is allowed and any other is asked.
+    bool allow = true;
+    if (OnAppRestart)
+        OnAppRestart(*this, allow);
+    else if (!silentRestart_)
+        allow = Confirmed(StatusText(usShutdownPrompt, ""));
+    if (!allow)
+        return;
+    WriteUpdaterProgram();
+    const std::wstring command =
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
+    if (StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+        StoreSerial();
+    } else {
+        const DWORD error = GetLastError();
+        ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
+    }
+    if (OnAppDoClose)
+        OnAppDoClose(*this);
+    else if (Application)
+        Application->Terminate();
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "Application.h"
 #include "ControlDate.h"
 #include "ControlSerial.h"
 #include "ControlValues.h"
@@ -13,10 +14,14 @@
 #include "UpdateStatus.h"
 
 // The bottom layer, calling no other member file: the component's state, its reports, the
-// connection handle, the control file's values, the prefixes and the entries kept in the
-// registry.
+// connection handle, the control file's values, the prefixes, the entries kept in the
+// registry and the window's messages.
 
 namespace {
+
+// Between blocks the window stays live, yet a look into the message queue costs (under
+// Wine) about as much as reading a block: it is taken at most this often.
+constexpr ULONGLONG kPumpIntervalMs = 15;
 
 struct StatusCodes {
     int id;
@@ -111,11 +116,6 @@ std::string TAutoUpdate::ControlValue(std::string_view section, std::string_view
     return ::ControlValue(controlText_, section, key, defaultValue);
 }
 
-long long TAutoUpdate::ControlInteger(std::string_view section, std::string_view key, long long defaultValue) const
-{
-    return ::ControlInteger(controlText_, section, key, defaultValue);
-}
-
 std::string TAutoUpdate::ControlFileURL() { return ExpandPrefixes(ReadLastURL().empty() ? URL : ReadLastURL()); }
 
 std::string TAutoUpdate::ExpandPrefixes(const std::string& value)
@@ -171,9 +171,9 @@ std::optional<unsigned long long> TAutoUpdate::LastSerial() const
 
 void TAutoUpdate::StoreSerial() const
 {
-    if (!serial_ || fileFailed_ || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+    if (!run_.serial || run_.fileFailed || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
         return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*serial_));
+    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*run_.serial));
 }
 
 double TAutoUpdate::LastUpdateDate()
@@ -202,4 +202,14 @@ void TAutoUpdate::StoreLastUpdateDate(double dateTime) const
     key.WriteString("LastDate", ShortDateText(dateTime));
     if (dateTime != std::floor(dateTime))
         key.WriteString("LastTime", TimeText(dateTime));
+}
+
+void TAutoUpdate::PumpMessages()
+{
+    const ULONGLONG now = GetTickCount64();
+    if (now - lastPumpMs_ < kPumpIntervalMs)
+        return;
+    lastPumpMs_ = now;
+    if (Application)
+        Application->ProcessMessages();
 }

@@ -1,13 +1,13 @@
 #include "AUpdate.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "Application.h"
+#include "ComponentEdge.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "FileTransferStep.h"
-#include "LzFile.h"
+#include "InternetSession.h"
 #include "SystemLibrary.h"
 #include "Text.h"
 #include "TransferFile.h"
@@ -20,39 +20,12 @@
 
 namespace {
 
-constexpr DWORD kResponseChars = 1025;
-// Between blocks the window stays live, yet a look into the message queue costs (under
-// Wine) about as much as reading a block: it is taken at most this often.
-constexpr ULONGLONG kPumpIntervalMs = 15;
-
-// Looks the function up in wininet.dll, calls it and releases the library again. A library
-// or function that cannot be found counts as success.
-template <typename Function, typename... Args>
-bool CallWinInet(const char* name, Args... args)
-{
-    const ModuleHandle library = LoadSystemLibrary(L"wininet.dll");
-    if (!library)
-        return true;
-    Function* function = LibraryFunction<Function>(library, name);
-    return !function || function(args...);
-}
-
 // The reply is kept but never interpreted: a server cannot make it grow without end.
 constexpr size_t kPostReplyLimit = 1 << 20;
 
 } // namespace
 
-TInternetConnectionFunctions WinInetConnectionFunctions()
-{
-    return {
-        [] {
-            DWORD flags = 0;
-            return CallWinInet<decltype(InternetGetConnectedState)>("InternetGetConnectedState", &flags, DWORD(0));
-        },
-        [](DWORD flags) { return CallWinInet<decltype(InternetAutodial)>("InternetAutodial", flags, HWND(nullptr)); },
-        [] { return CallWinInet<decltype(InternetAutodialHangup)>("InternetAutodialHangup", DWORD(0)); },
-    };
-}
+TInternetConnectionFunctions WinInetConnectionFunctions() { return {InternetConnected, DialInternet, HangUpInternet}; }
 
 std::string TAutoUpdate::TemporaryFolder()
 {
@@ -94,14 +67,11 @@ int TAutoUpdate::OpenInternetSession()
         dialled_ = true;
     }
     Report(usFoundConnection);
-    session_.Reset(Proxy.empty()
-                       ? InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)
-                       : InternetOpenW(L"AutoUpdate", INTERNET_OPEN_TYPE_PROXY, Widen(Proxy).c_str(), nullptr, 0));
+    session_ = OpenSession("AutoUpdate", Proxy, RequestTimeoutMs);
     if (!session_) {
         Report(usCannotOpenConnection);
         return 2;
     }
-    SetInternetTimeouts(session_.Get(), RequestTimeoutMs);
     runOpen_ = true;
     return 0;
 }
@@ -125,9 +95,9 @@ int TAutoUpdate::CloseInternetSession()
         Report(usClosedConnection);
         wininet_.Reset();
     }
-    if (!controlFilePath_.empty())
-        DeleteFileW(Widen(controlFilePath_).c_str());
-    controlFilePath_.clear();
+    if (!run_.controlFilePath.empty())
+        DeleteFileW(Widen(run_.controlFilePath).c_str());
+    run_.controlFilePath.clear();
     controlText_.clear();
     runOpen_ = false;
     return 0;
@@ -136,41 +106,23 @@ int TAutoUpdate::CloseInternetSession()
 int TAutoUpdate::ConnectFtpHost()
 {
     Report(usConnectToHost, Host);
-    const bool credentials = !UserID.empty() && !Password.empty();
-    std::wstring user = Widen(UserID), password = Widen(Password);
-    ftpConnection_.Reset(InternetConnectW(session_.Get(), Widen(Host).c_str(), INTERNET_PORT(Port),
-                                          credentials ? user.c_str() : nullptr,
-                                          credentials ? password.c_str() : nullptr, INTERNET_SERVICE_FTP,
-                                          FTPPassive ? INTERNET_FLAG_PASSIVE : 0, 0));
+    ftpConnection_ = ConnectFtpServer(session_.Get(), {.host = Host,
+                                                       .port = static_cast<unsigned short>(Port),
+                                                       .user = UserID,
+                                                       .password = Password,
+                                                       .passive = FTPPassive});
     return ftpConnection_ ? 0 : -1;
 }
 
 void TAutoUpdate::ReportInternetError()
 {
-    DWORD code = GetLastError();
-    if (code == 0)
+    const std::optional<InternetFailure> failure = LastInternetFailure();
+    if (!failure)
         return;
-    std::string text = ModuleErrorMessage(code, L"wininet.dll");
-    if (code == ERROR_INTERNET_EXTENDED_ERROR) {
-        // Read into a buffer of a size first: Wine answers a question for the size alone
-        // with 0, and the server's answer would be lost.
-        std::wstring response(kResponseChars, L'\0');
-        DWORD length = kResponseChars;
-        bool read = InternetGetLastResponseInfoW(&code, response.data(), &length);
-        if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            response.assign(length + 1, L'\0');
-            read = InternetGetLastResponseInfoW(&code, response.data(), &length);
-        }
-        // Wine counts the closing zero in.
-        const std::wstring_view answer(response.data(), read ? std::min<size_t>(length, response.size()) : 0);
-        text = Narrow(answer.substr(0, answer.find(L'\0')));
-        if (text.empty())
-            return;
-    }
     if (OnStatus)
-        OnStatus(*this, text, 1, int(code));
+        OnStatus(*this, failure->text, 1, int(failure->code));
     else
-        MessageBoxW(nullptr, Widen(text).c_str(), Widen(Application ? Application->Title() : "").c_str(),
+        MessageBoxW(nullptr, Widen(failure->text).c_str(), Widen(Application ? Application->Title() : "").c_str(),
                     MB_OK | MB_ICONERROR);
 }
 
@@ -199,16 +151,6 @@ void TAutoUpdate::NotifyFileDownloaded(const std::string& path)
         OnFileDownloaded(*this, path);
 }
 
-void TAutoUpdate::PumpMessages()
-{
-    const ULONGLONG now = GetTickCount64();
-    if (now - lastPumpMs_ < kPumpIntervalMs)
-        return;
-    lastPumpMs_ = now;
-    if (Application)
-        Application->ProcessMessages();
-}
-
 TAutoUpdate::TransferFolderScope::TransferFolderScope(TAutoUpdate& update) : update_(update)
 {
     update_.transferFolder_ = update_.TempDirectory;
@@ -234,10 +176,10 @@ bool TAutoUpdate::VersionAllowsReplacing(const std::wstring& candidate, const st
     switch (CompareFileVersions(candidate, Widen(target))) {
     case VersionOrder::Lower:
         Report(usOlderVersionRefused, target);
-        versionRefused_ = true;
+        run_.versionRefused = true;
         return false;
     case VersionOrder::Equal:
-        versionRefused_ = true;
+        run_.versionRefused = true;
         return false;
     case VersionOrder::Higher:
     case VersionOrder::Unknown:
@@ -256,36 +198,6 @@ bool TAutoUpdate::ProgressCancelled(const std::string& filename, long long pos, 
     return cancel;
 }
 
-// The run's side of a transfer: its status lines, handlers and window.
-class TAutoUpdate::TransferWire : public FileTransferHost {
-public:
-    explicit TransferWire(TAutoUpdate& update) : update_(update) {}
-
-    void ReportStatus(int id, const std::string& param) override { update_.Report(id, param); }
-    void ReportStatusWithCodes(int id, const std::string& param, int statusCode, int errorCode) override
-    {
-        update_.ReportStatus(id, param, statusCode, errorCode);
-    }
-    bool FirstStopReport() override { return !std::exchange(update_.stopReported_, true); }
-    std::string FileNameFromURL(const std::string& address) override { return update_.FileNameFromURL(address); }
-    std::string ExpandPrefixes(const std::string& value) override { return update_.ExpandPrefixes(value); }
-    void PumpMessages() override { update_.PumpMessages(); }
-    bool BlockArrived(const std::string& name, uint64_t total, uint64_t expected) override
-    {
-        update_.PumpMessages();
-        return !update_.ProgressCancelled(name, static_cast<long long>(total), static_cast<long long>(expected));
-    }
-    bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target) override
-    {
-        return update_.VersionAllowsReplacing(candidate, target);
-    }
-    void FileDownloaded(const std::string& path) override { update_.NotifyFileDownloaded(path); }
-    void ExpandLzFile(const std::string& path) override { update_.ExpandLZFile(path); }
-
-private:
-    TAutoUpdate& update_;
-};
-
 bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address, bool compressed,
                                const std::string& targetDir, const std::optional<std::string>& expectedSha256,
                                long long sizeLimit, TransferBudget::Kind kind)
@@ -294,7 +206,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
-    TransferWire host(*this);
+    ComponentEdge edge(*this);
     return RunFileTransferStep({.Address = address,
                                 .Compressed = compressed,
                                 .TargetDir = targetDir,
@@ -308,10 +220,23 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
                                 .KeepConnection = HTTPKeepAliveAuthentication,
                                 .RequestTimeoutMs = RequestTimeoutMs,
                                 .FtpFolder = FTPDirectory,
-                                .FtpFolderEntered = ftpFolderEntered_,
+                                .FtpFolderEntered = run_.ftpFolderEntered,
                                 .TransferFolder = TransferFolder(),
+                                .StopReported = run_.stopReported,
                                 .Budget = budget_},
-                               host);
+                               {.FileNameFromURL = [this](const std::string& name) { return FileNameFromURL(name); },
+                                .ExpandPrefixes = [this](const std::string& value) { return ExpandPrefixes(value); },
+                                .ProgressCancelled =
+                                    [this](const std::string& name, uint64_t total, uint64_t expected) {
+                                        return ProgressCancelled(name, static_cast<long long>(total),
+                                                                 static_cast<long long>(expected));
+                                    },
+                                .VersionAllowsReplacing =
+                                    [this](const std::wstring& candidate, const std::string& target) {
+                                        return VersionAllowsReplacing(candidate, target);
+                                    },
+                                .FileDownloaded = [this](const std::string& path) { NotifyFileDownloaded(path); }},
+                               edge);
 }
 
 std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& address, long long sizeLimit,
@@ -328,14 +253,7 @@ std::unique_ptr<TStringList> TAutoUpdate::DownloadText(const std::string& addres
     return text;
 }
 
-// Only the platform's SZDD format is expanded; anything else stays as it came and is used
-// as it is. The compressed file goes once its expanded form is complete.
-void TAutoUpdate::ExpandLZFile(const std::string& path)
-{
-    const std::wstring source = Widen(path);
-    if (ExpandLzFileBeside(source))
-        DeleteFileW(source.c_str());
-}
+void TAutoUpdate::ExpandLZFile(const std::string& path) { ExpandLzFileInPlace(path); }
 
 void TAutoUpdate::SendPostUpdateInfo()
 {
@@ -366,8 +284,8 @@ void TAutoUpdate::SendPostUpdateInfo()
         else if (error.Failure() == TransferFailure::Open)
             Report(usPostResourceFailed);
         else if (error.Failure() == TransferFailure::Stopped) {
-            TransferWire host(*this);
-            ReportTransferFailure(error, PostUpdateInfo.Server, host);
+            ComponentEdge edge(*this);
+            ReportTransferFailure(error, PostUpdateInfo.Server, run_.stopReported, edge);
         }
     }
 }

@@ -1,9 +1,9 @@
-#include "UpdateSignature.h"
+#include "DetachedSignature.h"
 
 #include <cstring>
 
+#include "AuthenticationText.h"
 #include "Exception.h"
-#include "SignatureText.h"
 
 namespace {
 
@@ -36,4 +36,17 @@ bool VerifyControlFileSignature(std::string_view controlBytes, std::string_view 
     Sha256Digest digest = Sha256Of(controlBytes);
     return BCRYPT_SUCCESS(BCryptVerifySignature(publicKey.Get(), nullptr, digest.data(), ULONG(digest.size()),
                                                 signature->data(), ULONG(signature->size()), 0));
+}
+
+bool SignatureVerifies(std::string_view controlBytes, std::string_view signatureText,
+                       const std::vector<PublicKeyBytes>& keys)
+{
+    try {
+        for (const PublicKeyBytes& key : keys)
+            if (VerifyControlFileSignature(controlBytes, signatureText, key))
+                return true;
+        return false;
+    } catch (const Exception&) {
+        return false;
+    }
 }

@@ -1,4 +1,4 @@
-#include "SignatureText.h"
+#include "AuthenticationText.h"
 
 #include <algorithm>
 #include <cctype>

@@ -20,3 +20,8 @@ const std::vector<PublicKeyBytes>& BuiltInUpdatePublicKeys();
 // Raises Exception when the platform offers no ECDSA P-256 or SHA-256.
 bool VerifyControlFileSignature(std::string_view controlBytes, std::string_view signatureText,
                                 const PublicKeyBytes& key);
+
+// Whether one of the keys verifies the signature text over the exact bytes; a platform that
+// cannot check vouches for nothing.
+bool SignatureVerifies(std::string_view controlBytes, std::string_view signatureText,
+                       const std::vector<PublicKeyBytes>& keys);

@@ -1,22 +1,16 @@
 #include "AUpdate.h"
 
-#include "InstructionTexts.h"
-
-// The run, the top layer: wires the steps of every other member file in their order.
+// The run, the top layer: its state made afresh, then its steps in their order.
 
 void TAutoUpdate::RunUpdate()
 {
-    restartNeeded_ = false;
-    ftpFolderEntered_ = false;
-    controlFilePath_.clear();
+    run_ = {};
     budget_.Reset(TransferLimits);
     runUnderWay_ = true;
     struct RunEnd {
         bool& underWay;
         ~RunEnd() { underWay = false; }
     } const runEnd{runUnderWay_};
-    stopReported_ = fileFailed_ = versionRefused_ = textRefused_ = false;
-    serial_.reset();
     const TransferFolderScope transferFolder(*this);
     if (OpenInternetSession() != 0)
         return;
@@ -56,7 +50,7 @@ bool TAutoUpdate::RunOpenedSession()
     // The serial counts as carried out once nothing of it is left to do: its files in place,
     // or the updater started to put them there. Stored any sooner, a run that stops before
     // the restart would leave its new files waiting for good.
-    if (appUpdate_ && restartNeeded_) {
+    if (appUpdate_ && run_.restartNeeded) {
         if (budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
             RestartApplication();
     } else {
@@ -65,18 +59,23 @@ bool TAutoUpdate::RunOpenedSession()
     return true;
 }
 
+// Pre-actions, then the what's-new and agreement texts; the agreement is fetched even after
+// a declined what's-new text, but not shown. A text refused or a run stopped shows nothing
+// more.
 bool TAutoUpdate::TextsAccepted()
 {
-    struct Host : TextsHost {
-        explicit Host(TAutoUpdate& update) : update(update) {}
-        TAutoUpdate& update;
-
-        int RunPreActions() override { return update.RunPreActions(); }
-        std::unique_ptr<TStringList> FetchWhatsNewText() override { return update.FetchWhatsNewText(); }
-        std::unique_ptr<TStringList> FetchAgreementText() override { return update.FetchAgreementText(); }
-        bool Ended() override { return update.textRefused_ || update.RunStopped(); }
-        int PresentWhatsNew(TStringList& text) override { return update.PresentWhatsNew(text); }
-        int PresentAgreement(TStringList& text) override { return update.PresentAgreement(text); }
-    } host(*this);
-    return ::TextsAccepted(host);
+    if (RunPreActions() != 0)
+        return false;
+    bool declined = false;
+    auto whatsNew = FetchWhatsNewText();
+    if (run_.textRefused || RunStopped())
+        return false;
+    if (whatsNew)
+        declined = PresentWhatsNew(*whatsNew) != 0;
+    auto agreement = FetchAgreementText();
+    if (run_.textRefused || RunStopped())
+        return false;
+    if (agreement && !declined)
+        declined = PresentAgreement(*agreement) != 0;
+    return !declined;
 }

@@ -1,0 +1,105 @@
+#include "FileFetch.h"
+
+#include "InternetHandle.h"
+#include "Text.h"
+#include "WebTransfer.h"
+#include "Win32Handle.h"
+
+namespace {
+
+constexpr DWORD kReadBlock = 4096;
+constexpr DWORD kCopyBlock = 16384;
+constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+BlockSink OpenSink(const SinkOpener& openSink)
+{
+    BlockSink sink = openSink();
+    if (!sink)
+        throw TransferError(TransferFailure::Write, "The bytes cannot be kept");
+    return sink;
+}
+
+Fetched FetchWebFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
+                     const FetchProgress& onBlock)
+{
+    WebTransfer transfer(WebRequest{.url = source.location,
+                                    .httpVersion = "",
+                                    .session = source.connection,
+                                    .keepConnection = source.keepConnection,
+                                    .stepTimeoutMs = source.stepTimeoutMs,
+                                    .readBlock = kReadBlock,
+                                    .whileSending = source.whileSending},
+                         guard);
+    if (transfer.Status() >= 300)
+        return {false, transfer.Status()};
+    transfer.Receive(OpenSink(openSink),
+                     [&](uint64_t total) { return onBlock(total, transfer.AnnouncedLength()); });
+    return {true, transfer.Status()};
+}
+
+Fetched FetchFtpFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
+                     const FetchProgress& onBlock)
+{
+    const std::wstring name = Widen(source.location);
+    WIN32_FIND_DATAW found{};
+    InternetHandle search(FtpFindFirstFileW(source.connection, name.c_str(), &found, kFtpFindFlags, 0));
+    const uint64_t announced = search ? (uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow : 0;
+    search.Reset();
+    // Closed on return, before anything else happens on the connection, which carries one
+    // transfer at a time.
+    const InternetHandle request(
+        FtpOpenFileW(source.connection, name.c_str(), GENERIC_READ, FTP_TRANSFER_TYPE_BINARY, 0));
+    if (!request)
+        throw TransferError(TransferFailure::Open, "FTP: cannot open " + source.location);
+    const BlockSink sink = OpenSink(openSink);
+    MoveBlocks(
+        guard, kReadBlock,
+        [&](char* buffer, size_t size) {
+            DWORD count = 0;
+            if (!InternetReadFile(request.Get(), buffer, DWORD(size), &count))
+                throw TransferError(TransferFailure::Read, "FTP: reading failed");
+            return size_t(count);
+        },
+        sink, [&](uint64_t total) { return onBlock(total, announced); });
+    return {true, 0};
+}
+
+Fetched CopyFolderFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
+                       const FetchProgress& onBlock)
+{
+    const FileHandle file(CreateFileW(Widen(source.location).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        throw TransferError(TransferFailure::Missing, "Cannot open " + source.location);
+    LARGE_INTEGER length{};
+    // An empty source would put an empty file in the target's place.
+    if (!GetFileSizeEx(file.Get(), &length) || length.QuadPart == 0)
+        throw TransferError(TransferFailure::Empty, source.location + " is empty");
+    const BlockSink sink = OpenSink(openSink);
+    MoveBlocks(
+        guard, kCopyBlock,
+        [&](char* buffer, size_t size) {
+            DWORD count = 0;
+            if (!ReadFile(file.Get(), buffer, DWORD(size), &count, nullptr))
+                throw TransferError(TransferFailure::Read, "Cannot read " + source.location);
+            return size_t(count);
+        },
+        sink, [&](uint64_t total) { return onBlock(total, uint64_t(length.QuadPart)); });
+    return {true, 0};
+}
+
+} // namespace
+
+Fetched FetchFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
+                  const FetchProgress& onBlock)
+{
+    switch (source.carrier) {
+    case FileCarrier::Ftp:
+        return FetchFtpFile(source, guard, openSink, onBlock);
+    case FileCarrier::Folder:
+        return CopyFolderFile(source, guard, openSink, onBlock);
+    case FileCarrier::Web:
+        break;
+    }
+    return FetchWebFile(source, guard, openSink, onBlock);
+}
