@@ -1,6 +1,7 @@
 #include "Dpi.h"
 
 #include "SystemLibrary.h"
+#include "Win32Handle.h"
 
 namespace {
 
@@ -41,9 +42,8 @@ int SystemDpi()
     static GetDpiForSystemFn* const function = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
     if (function)
         return int(function());
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const ScreenDc screen(GetDC(nullptr));
+    const int dpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

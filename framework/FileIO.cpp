@@ -82,12 +82,11 @@ std::vector<std::wstring> FileNamesMatching(const std::wstring& pattern)
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const FindHandle search(FindFirstFileW(pattern.c_str(), &found));
+    if (!search)
         return names;
     do
         names.emplace_back(found.cFileName);
-    while (FindNextFileW(search, &found));
-    FindClose(search);
+    while (FindNextFileW(search.Get(), &found));
     return names;
 }

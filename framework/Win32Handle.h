@@ -70,3 +70,11 @@ struct MemoryDcTraits {
     static void Close(Type h) { DeleteDC(h); }
 };
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// A device context of the whole screen, from GetDC(nullptr).
+struct ScreenDcTraits {
+    using Type = HDC;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ReleaseDC(nullptr, h); }
+};
+using ScreenDc = UniqueHandle<ScreenDcTraits>;

@@ -54,12 +54,17 @@ LRESULT CALLBACK TTrayIconHandler::WndProc(HWND window, UINT message, WPARAM wPa
     }
 }
 
+void TTrayIconHandler::FitEveryIconToTray()
+{
+    for (const Entry& entry : std::vector<Entry>(icons_))
+        entry.icon->FitIconsToTray();
+}
+
 LRESULT TTrayIconHandler::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == TaskbarCreatedMessage()) {
         // The taskbar may come back at another DPI.
-        for (const Entry& entry : std::vector<Entry>(icons_))
-            entry.icon->FitIconsToTray();
+        FitEveryIconToTray();
         return 0;
     }
     switch (message) {
@@ -71,8 +76,7 @@ LRESULT TTrayIconHandler::HandleMessage(HWND window, UINT message, WPARAM wParam
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:
         // A hidden window is told of no DPI change: the icons follow the settings instead.
-        for (const Entry& entry : std::vector<Entry>(icons_))
-            entry.icon->FitIconsToTray();
+        FitEveryIconToTray();
         break;
     case WM_COMMAND:
         // The tray menu of an icon whose owner has no window sends its commands here.

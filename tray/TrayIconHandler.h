@@ -25,6 +25,7 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void FitEveryIconToTray();
 
     struct Entry {
         UINT id;
