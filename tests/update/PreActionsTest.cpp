@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "PlatformEdge.h"
 #include "PreActions.h"
 
 namespace {
 
 // Writes down every effect in the order asked; answers the question as told.
-class RecordingEdge : public UpdateEdge {
+class RecordingEdge : public PlatformEdge {
 public:
     explicit RecordingEdge(bool answerYes) : answerYes_(answerYes) {}
     std::vector<std::string> Log;

@@ -6,6 +6,7 @@
 
 #include "FileIO.h"
 #include "FileTransferStep.h"
+#include "PlatformEdge.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateStatus.h"
@@ -34,7 +35,7 @@ ScriptedReply Reply(int status, std::string body)
 }
 
 // Keeps the status lines the step told.
-struct RecordingEdge : UpdateEdge {
+struct RecordingEdge : PlatformEdge {
     std::vector<int> ids;
 
     void ReportStatus(int id, const std::string&) override { ids.push_back(id); }

@@ -12,6 +12,7 @@
 
 #include "Component.h"
 #include "ComponentCalls.h"
+#include "ComponentEdge.h"
 #include "DownloadListStep.h"
 #include "InternetHandle.h"
 #include "StringList.h"
@@ -229,10 +230,10 @@ public:
     // Control file and checks. Date-time values count days since 30 December 1899.
     std::string ExpandPrefixes(const std::string& value);
     double ControlDateTime(const std::string& date, const std::string& time) const;
-    std::string ReadLastURL() const;
-    void StoreLastURL(const std::string& address) const;
+    std::string ReadLastURL();
+    void StoreLastURL(const std::string& address);
     double LastUpdateDate();
-    void StoreLastUpdateDate(double dateTime) const;
+    void StoreLastUpdateDate(double dateTime);
     // A value of the downloaded control file, or the default when it has none.
     std::string ControlValue(std::string_view section, std::string_view key, std::string_view defaultValue = {}) const;
 
@@ -279,8 +280,8 @@ private:
     // Refuses (958) a file that would put a lower version in place of the target; an equal
     // one is refused quietly.
     bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target);
-    std::optional<unsigned long long> LastSerial() const;
-    void StoreSerial() const;
+    std::optional<unsigned long long> LastSerial();
+    void StoreSerial();
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
     // The component's operations and handlers, for the control file's decisions.
@@ -322,4 +323,6 @@ private:
     unsigned long long lastPumpMs_ = 0;
     bool runOpen_ = false;
     std::string updaterProgram_; // upd.exe as WriteUpdaterProgram left it, in a folder of its own
+    // Where the run reaches the platform.
+    ComponentEdge edge_{*this};
 };

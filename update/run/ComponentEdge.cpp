@@ -3,7 +3,10 @@
 #include "AUpdate.h"
 #include "CommandLine.h"
 #include "FileChecks.h"
+#include "FileFetch.h"
 #include "HtmlDialog.h"
+#include "Processes.h"
+#include "Registry.h"
 #include "ShownText.h"
 #include "UpdateDialogs.h"
 #include "WebTransfer.h"
@@ -29,6 +32,27 @@ void ComponentEdge::OpenAddress(const std::string& address)
 }
 
 void ComponentEdge::StartCommand(const std::string& commandLine) { StartCommandLine(commandLine); }
+
+bool ComponentEdge::StartUpdater(const std::wstring& commandLine)
+{
+    return bool(::StartCommand(commandLine, true, CREATE_NEW_CONSOLE));
+}
+
+Fetched ComponentEdge::Fetch(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
+                             const FetchProgress& onBlock)
+{
+    return FetchFile(source, guard, openSink, onBlock);
+}
+
+std::optional<std::string> ComponentEdge::ReadUserEntry(const std::string& key, const std::string& name)
+{
+    return TRegistryKey::OpenOrCreateUserKey(key).ReadString(name);
+}
+
+void ComponentEdge::WriteUserEntry(const std::string& key, const std::string& name, const std::string& value)
+{
+    TRegistryKey::OpenOrCreateUserKey(key).WriteString(name, value);
+}
 
 void ComponentEdge::PumpMessages() { update_.PumpMessages(); }
 

@@ -75,7 +75,7 @@ bool ReceiveFile(const FileTransferInput& input, const std::string& localName, c
     const std::string& progressName = folderCopy ? input.Address : target;
     std::optional<TransferFile> file;
     try {
-        const Fetched fetched = FetchFile(
+        const Fetched fetched = edge.Fetch(
             SourceOf(input, localName, calls, edge), guard,
             [&]() -> BlockSink {
                 file.emplace(Widen(input.TransferFolder));

@@ -1,7 +1,6 @@
 #include "AUpdate.h"
 
 #include "ApplicationSection.h"
-#include "ComponentEdge.h"
 #include "ControlSerial.h"
 #include "DetachedSignature.h"
 #include "FileChecks.h"
@@ -114,7 +113,7 @@ ComponentCalls TAutoUpdate::Calls()
 
 int TAutoUpdate::EvaluateUpdateSection()
 {
-    ComponentEdge edge(*this);
+    UpdateEdge& edge = edge_;
     UpdateSectionResult result = ::EvaluateUpdateSection(controlText_, Calls(), edge);
     if (result.ControlDate)
         controlDate_ = *result.ControlDate;
@@ -129,13 +128,13 @@ bool TAutoUpdate::IsNewerThanLocal(std::string& newVersion, std::string& localFi
 
 int TAutoUpdate::LoadFileList()
 {
-    ComponentEdge edge(*this);
+    UpdateEdge& edge = edge_;
     return ::LoadFileList(
         controlText_, FileList, [this](const std::string& value) { return ExpandPrefixes(value); }, edge);
 }
 
 int TAutoUpdate::FilterFileList()
 {
-    ComponentEdge edge(*this);
+    UpdateEdge& edge = edge_;
     return ::FilterFileList(FileList, Calls(), edge);
 }

@@ -1,5 +1,4 @@
 #include "AUpdate.h"
-#include "ComponentEdge.h"
 #include "InstructionTexts.h"
 #include "PreActions.h"
 #include "ShownText.h"
@@ -22,7 +21,7 @@ int HandlerVerdict(const TAutoUpdateTextDownloaded& handler, TAutoUpdate& update
 
 int TAutoUpdate::RunPreActions()
 {
-    ComponentEdge edge(*this);
+    UpdateEdge& edge = edge_;
     PreActionValues values{.Message = ControlValue("action", "msg"),
                            .HtmlDialog = ControlValue("action", "htmldlg"),
                            .RunBefore = ControlValue("action", "runbefore"),

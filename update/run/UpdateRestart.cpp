@@ -114,7 +114,8 @@ void TAutoUpdate::RestartApplication()
     WriteUpdaterProgram();
     const std::wstring command =
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
-    if (StartCommand(command, true, CREATE_NEW_CONSOLE)) {
+    UpdateEdge& edge = edge_;
+    if (edge.StartUpdater(command)) {
         StoreSerial();
     } else {
         const DWORD error = GetLastError();

@@ -1,10 +1,7 @@
 #include "AUpdate.h"
 
-#include <cmath>
-
 #include "Application.h"
 #include "ControlDate.h"
-#include "ControlSerial.h"
 #include "ControlValues.h"
 #include "FileIO.h"
 #include "PrefixExpansion.h"
@@ -14,8 +11,7 @@
 #include "UpdateStatus.h"
 
 // The bottom layer, calling no other member file: the component's state, its reports, the
-// connection handle, the control file's values, the prefixes, the entries kept in the
-// registry and the window's messages.
+// connection handle, the control file's values, the prefixes and the window's messages.
 
 namespace {
 
@@ -58,8 +54,6 @@ std::string SystemFolder(UINT (*query)(UINT, LPWSTR))
 UINT WindowsFolder(UINT size, LPWSTR path) { return GetWindowsDirectoryW(path, size); }
 UINT CurrentFolder(UINT size, LPWSTR path) { return GetCurrentDirectoryW(size, path); }
 UINT TempFolder(UINT size, LPWSTR path) { return GetTempPathW(size, path); }
-
-const double kControlDateStartValue = EncodeDateTime(kControlDateStart);
 
 std::string ProgramFilesFolder()
 {
@@ -116,8 +110,6 @@ std::string TAutoUpdate::ControlValue(std::string_view section, std::string_view
     return ::ControlValue(controlText_, section, key, defaultValue);
 }
 
-std::string TAutoUpdate::ControlFileURL() { return ExpandPrefixes(ReadLastURL().empty() ? URL : ReadLastURL()); }
-
 std::string TAutoUpdate::ExpandPrefixes(const std::string& value)
 {
     std::string text = value;
@@ -143,65 +135,6 @@ std::string TAutoUpdate::PrefixValue(const std::string& name)
 double TAutoUpdate::ControlDateTime(const std::string& date, const std::string& time) const
 {
     return ::ControlDateTime(date, time, DateFormat, DateSeparator, TimeSeparator);
-}
-
-std::string TAutoUpdate::RegistryPath() const { return LastURLEntry.Key + "\\" + LastURLEntry.Section; }
-
-std::string TAutoUpdate::ReadLastURL() const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return {};
-    return TRegistryKey::OpenOrCreateUserKey(RegistryPath()).ReadString("LastURL").value_or("");
-}
-
-void TAutoUpdate::StoreLastURL(const std::string& address) const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastURL", address);
-}
-
-std::optional<unsigned long long> TAutoUpdate::LastSerial() const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return std::nullopt;
-    const auto text = TRegistryKey::OpenOrCreateUserKey(RegistryPath()).ReadString("LastSerial");
-    return text ? ParseSerial(*text) : std::nullopt;
-}
-
-void TAutoUpdate::StoreSerial() const
-{
-    if (!run_.serial || run_.fileFailed || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return;
-    TRegistryKey::OpenOrCreateUserKey(RegistryPath()).WriteString("LastSerial", std::to_string(*run_.serial));
-}
-
-double TAutoUpdate::LastUpdateDate()
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
-        return kControlDateStartValue;
-    dateFromRegistry_ = true;
-    TRegistryKey key = TRegistryKey::OpenOrCreateUserKey(RegistryPath());
-    double result = kControlDateStartValue;
-    auto date = key.ReadString("LastDate");
-    auto day = date ? ParseShortDate(*date) : std::nullopt;
-    if (!day)
-        return result;
-    result = *day;
-    auto time = key.ReadString("LastTime");
-    if (auto timeOfDay = time ? ParseTime(*time) : std::nullopt)
-        result += *timeOfDay;
-    return result;
-}
-
-void TAutoUpdate::StoreLastUpdateDate(double dateTime) const
-{
-    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty() || !LastURLEntry.Save)
-        return;
-    TRegistryKey key = TRegistryKey::OpenOrCreateUserKey(RegistryPath());
-    key.WriteString("LastDate", ShortDateText(dateTime));
-    if (dateTime != std::floor(dateTime))
-        key.WriteString("LastTime", TimeText(dateTime));
 }
 
 void TAutoUpdate::PumpMessages()

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "Application.h"
-#include "ComponentEdge.h"
 #include "Exception.h"
 #include "FileIO.h"
 #include "FileTransferStep.h"
@@ -206,7 +205,7 @@ bool TAutoUpdate::DownloadFile(HINTERNET connection, const std::string& address,
         budget_.Reset(TransferLimits);
     if (RunStopped())
         return false;
-    ComponentEdge edge(*this);
+    UpdateEdge& edge = edge_;
     return RunFileTransferStep({.Address = address,
                                 .Compressed = compressed,
                                 .TargetDir = targetDir,
@@ -284,7 +283,7 @@ void TAutoUpdate::SendPostUpdateInfo()
         else if (error.Failure() == TransferFailure::Open)
             Report(usPostResourceFailed);
         else if (error.Failure() == TransferFailure::Stopped) {
-            ComponentEdge edge(*this);
+            UpdateEdge& edge = edge_;
             ReportTransferFailure(error, PostUpdateInfo.Server, run_.stopReported, edge);
         }
     }
