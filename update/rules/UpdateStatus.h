@@ -54,6 +54,8 @@ enum UpdateStatusId : int {
     usOlderVersionRefused = 958,
     usTextRefused = 959,
     usAddressRefused = 960,
+    usPendingUpdateDropped = 963,
+    usHandOverRefused = 964,
 };
 
 // The message of a status number from the program's string table, the parameter in place of
