@@ -295,6 +295,17 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
                        "failing " + places.target.File("fix.PAT") + " " + places.target.File("old.bin") + "\r\n");
              EXPECT_FALSE(update.Reported(946)) << "a failed patch is not reported";
          }},
+        {"a patch program in the current folder only is not run", kPatchFile,
+         [](RecordingUpdate& update, RunPlaces& places) {
+             update.ApplyPatch = true;
+             places.PlaceProbe("steady", "patcher.exe");
+             places.target.Write("old.bin", "old");
+         },
+         {{"/files/fix.PAT", "patch"}},
+         {"GET /app1h.inf", "GET /files/fix.PAT"},
+         {943, 915, 948},
+         {"old.bin"},
+         [](RunPlaces& places, const RecordingUpdate&) { EXPECT_EQ(places.Marks(), std::vector<std::string>{}); }},
         {"post-update info sent", kOneFile,
          [](RecordingUpdate& update, RunPlaces& places) {
              update.PostUpdateInfo = {.Server = places.server.Url("").substr(7),

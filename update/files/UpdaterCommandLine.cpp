@@ -170,8 +170,8 @@ std::wstring ProgramFolderOf(std::wstring_view applicationCommand, std::wstring_
     std::wstring_view program;
     if (applicationCommand != L"null") {
         const size_t end = ProgramEnd(applicationCommand);
-        program = applicationCommand.substr(0, end != std::wstring_view::npos ? end
-                                                                              : applicationCommand.find_first_of(L" \t"));
+        const size_t firstBlank = applicationCommand.find_first_of(L" \t");
+        program = applicationCommand.substr(0, end != std::wstring_view::npos ? end : firstBlank);
     }
     std::wstring_view folder = FolderPartOf(program);
     if (folder.empty())
