@@ -152,7 +152,8 @@ std::string UpdateEntry(const char* name)
 
 // A run closed before its restart left the offered main.exe_NEW beside the old main.exe: the
 // next start takes it as arrived, without fetching it again, and restarts through the
-// updater. The serial waits as pending until the restarted program finds main.exe in place.
+// updater. The restarted program finds main.exe in place and stores the serial that waited as
+// pending (that it is not stored sooner is the update test's).
 TEST(SelfUpdate, ALeftOverNewProgramEqualToTheOfferedOneCompletesTheUpdate)
 {
     ProgramFolder folder(L"soriel update");
@@ -162,10 +163,6 @@ TEST(SelfUpdate, ALeftOverNewProgramEqualToTheOfferedOneCompletesTheUpdate)
     folder.Write(L"main.ini", server.Sources());
     RunningProgram old(folder);
     ASSERT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
-    // The updater waits for the old process, puts the file in place and starts the new
-    // program, which settles the serial in its start-up: well after this look.
-    EXPECT_EQ(UpdateEntry("LastSerial"), "") << "stored before the files were in place";
-    EXPECT_EQ(UpdateEntry("PendingSerial"), "1");
     RestartedProgram after = WaitForRestartedProgram(folder, 60000);
     ASSERT_TRUE(after.window) << "no program came back";
     EXPECT_TRUE(WaitUntil([&] { return after.program->WindowText(after.window) == L"Soriel online 3.1.1"; }, 30000));

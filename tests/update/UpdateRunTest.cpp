@@ -165,8 +165,8 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 
 // With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
 // one is nothing new, a higher one is carried out and then is the last one. It counts as
-// carried out only once nothing of it is left to do: not when a file failed, nor when the
-// updater that would put the program's files in place could not be started.
+// carried out only once nothing of it is left to do: not when a file failed, nor while the
+// program's files wait for the updater (here one that could not be started): then it is pending.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 {
     struct SerialCase {
@@ -177,6 +177,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         bool requested; // the file
         std::string digest = kPayloadSha256;
         std::string application; // an [application] section, TARGET put in
+        std::string pendingAfter;
     };
     const SerialCase cases[] = {
         {"", 956, false, "5", false},
@@ -188,7 +189,8 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         {"serial=6\r\n", 946, false, "5", false, ""}, // a signed entry needs its digest
         // The test program carries no updater to start.
         {"serial=6\r\n", 950, true, "5", true, kPayloadSha256,
-         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n"},
+         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n",
+         "6"},
     };
     const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
     for (const SerialCase& c : cases) {
@@ -218,6 +220,8 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
                               [](const RecordedRequest& request) { return request.Target == "/files/data.txt"; }),
                   c.requested);
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), c.lastAfter);
+        EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("PendingSerial").value_or(""),
+                  c.pendingAfter);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
 }
