@@ -80,9 +80,11 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
     const std::wstring widePath = Widen(path);
     const ArrivedFilePlan arrived = PlanArrivedFile(item, localName, options);
     // A new program the updater had to undo is not taken again; one an earlier run left
-    // waiting for the updater (closed before the restart) has arrived already.
-    const auto holdsOffered = [&item](const std::string& file) {
-        return !item.Sha256.empty() && FileSha256(file) == item.Sha256;
+    // waiting for the updater (closed before the restart) has arrived already. Known by the
+    // digest of an authenticated update: its serial waits as pending, which also bounds how
+    // often the same files are handed to the updater.
+    const auto holdsOffered = [&plan](const std::string& file) {
+        return plan.ExpectedSha256 && FileSha256(file) == *plan.ExpectedSha256;
     };
     if (arrived.CheckReplacement && holdsOffered(path + Narrow(kRejectedSuffix)))
         return;
