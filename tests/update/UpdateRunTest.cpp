@@ -169,7 +169,7 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 // carried out only once nothing of it is left to do: not when a file failed, nor when the
 // updater that would put the program's files in place could not be started. A file past its
 // expiry, or without one, is refused before anything else; a stored serial that is not a
-// number is told and counts as absent.
+// number is told and counts as absent; the build's floor above the stored serial holds.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 {
     struct SerialCase {
@@ -182,6 +182,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         std::string application; // an [application] section, TARGET put in
         std::string expires = "2099-12-31";
         std::string stored = "5";
+        unsigned long long floor = 0; // the build's
     };
     const SerialCase cases[] = {
         {"", 956, false, "5", false},
@@ -197,10 +198,11 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", "2020-01-31"},
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", ""},
         {"serial=2\r\n", 962, true, "2", true, kPayloadSha256, "", "2099-12-31", "five"},
+        {"serial=6\r\n", 956, false, "5", false, kPayloadSha256, "", "2099-12-31", "5", 7},
     };
     const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
     for (const SerialCase& c : cases) {
-        SCOPED_TRACE(std::string(c.serialLine) + c.application + c.expires + c.stored);
+        SCOPED_TRACE(std::string(c.serialLine) + c.application + c.expires + c.stored + std::to_string(c.floor));
         TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", c.stored);
         ScriptedHttpServer server;
         ScratchFolder target;
@@ -219,6 +221,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         RecordingUpdate update;
         SetUpSilentSignedRun(update, server, target);
         update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+        update.SerialFloor = c.floor;
         update.RunUpdate();
 
         EXPECT_TRUE(update.Reported(c.expectedStatus));
