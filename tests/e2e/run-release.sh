@@ -2,7 +2,8 @@
 # Publishes the next version with tools/release.sh into a folder served on loopback, signed
 # with this build's throw-away key, then runs the test program, whose main.exe (this build's
 # version) updates itself from there. First the signing tools must refuse what no copy could
-# take: a serial of 2^53, a control file without expiry, a private key others can read.
+# take: a serial of 2^53, a control file without expiry, a private key others can read, a
+# signature the build's keys do not verify.
 #   run-release.sh TEST_PROGRAM NEXT_VERSION RELEASE_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,6 +54,14 @@ done
 # changed; beside the tests' build folder, its compile commands are theirs and a compiler
 # cache serves it from their build.
 url="http://127.0.0.1:$port/$next_version/"
+# Signed with another key than the one the build trusts (the same build as below: nothing is
+# built anew for it).
+openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out "$work/other.pem" 2>/dev/null
+chmod 600 "$work/other.pem"
+refused "does not verify" env SORIEL_UPDATE_PUBLIC_KEY="$build/update-signing/public.pem" \
+    bash "$tools/release.sh" --out "$work/unverified" --url "$url" --build-dir "$release_build" "$next_version" \
+    "$work/other.pem"
+[ ! -e "$work/unverified/$next_version" ] || { echo "run-release: an unverified release was left" >&2; exit 1; }
 bash "$tools/release.sh" --out "$work/published" --url "$url" --build-dir "$release_build" "$next_version" "$key"
 # Every file entry names its size, and the control file counts for the next 30 days.
 control=$work/published/$next_version/app1h.inf
