@@ -54,6 +54,8 @@ enum UpdateStatusId : int {
     usOlderVersionRefused = 958,
     usTextRefused = 959,
     usAddressRefused = 960,
+    usControlFileExpired = 961,
+    usStoredSerialUnreadable = 962,
 };
 
 // The message of a status number from the program's string table, the parameter in place of
