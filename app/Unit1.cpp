@@ -228,6 +228,7 @@ void TForm1::CreateComponents()
     AutoUpdate->PostUpdateInfo.Data = "program=Soriel%20online&version=" SORIEL_VERSION;
     AutoUpdate->PostUpdateInfo.Enabled = true;
     AutoUpdate->PublicKeys = BuiltInUpdatePublicKeys();
+    AutoUpdate->SerialFloor = SORIEL_UPDATE_SERIAL_FLOOR;
     AutoUpdate->OnAppRestart = [this](TAutoUpdate&, bool& allow) { AutoUpdateAppRestart(allow); };
 
     SingleInstance1 = new TSingleInstance(this);

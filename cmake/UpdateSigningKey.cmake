@@ -3,6 +3,14 @@
 # a throw-away pair is made once in the build folder and its public half is built in. The tests always sign with that throw-away pair. Private keys stay
 # outside the repository.
 set(SORIEL_UPDATE_PUBLIC_KEY "" CACHE STRING "PEM files (a ;-list) of the P-256 public keys update control files may be signed with")
+# The serial of the control file published with a release (tools/release.sh gives it): no
+# control file at or below it counts as news, not even at the first start. Other builds have 0.
+set(SORIEL_UPDATE_SERIAL_FLOOR 0 CACHE STRING "Serial of the update control file published with this build")
+if(NOT SORIEL_UPDATE_SERIAL_FLOOR MATCHES "^[0-9]+$" OR SORIEL_UPDATE_SERIAL_FLOOR MATCHES "^[0-9]{17}"
+   OR SORIEL_UPDATE_SERIAL_FLOOR GREATER_EQUAL 9007199254740992)
+    message(FATAL_ERROR
+            "SORIEL_UPDATE_SERIAL_FLOOR is a whole number below 2^53, not \"${SORIEL_UPDATE_SERIAL_FLOOR}\"")
+endif()
 # A release built with the throw-away key could be updated by whoever holds this build
 # folder: the release packages refuse it unless asked for on purpose.
 option(SORIEL_ALLOW_TEST_KEY "Let the release packages be built with the throw-away update key" OFF)
@@ -28,6 +36,8 @@ if(NOT EXISTS ${UPDATE_SIGNING_DIR}/private.pem)
     run_openssl(genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ${UPDATE_SIGNING_DIR}/private.pem)
     run_openssl(pkey -in ${UPDATE_SIGNING_DIR}/private.pem -pubout -out ${UPDATE_SIGNING_DIR}/public.pem)
 endif()
+# tools/release.sh signs only with a private key nobody else can read, the throw-away one too.
+file(CHMOD ${UPDATE_SIGNING_DIR}/private.pem PERMISSIONS OWNER_READ OWNER_WRITE)
 
 # "0xAB, 0xCD, ..." of a hexadecimal text.
 function(hex_to_initializer hex out)
@@ -59,6 +69,14 @@ if(SORIEL_UPDATE_PUBLIC_KEY)
     set(number 0)
     foreach(pem IN LISTS SORIEL_UPDATE_PUBLIC_KEY)
         math(EXPR number "${number} + 1")
+        # openssl would read the first key of a file and drop the others without a word: a
+        # rotation written that way would leave every copy unable to check the new key's files.
+        file(STRINGS ${pem} begin_lines REGEX "^-----BEGIN ")
+        list(LENGTH begin_lines key_count)
+        if(key_count GREATER 1)
+            message(FATAL_ERROR "${pem} holds ${key_count} keys: give one key per PEM file, and for a "
+                                "key rotation list the files: -DSORIEL_UPDATE_PUBLIC_KEY=\"old.pem;new.pem\"")
+        endif()
         read_public_xy(${pem} "configured${number}" trusted_xy)
         hex_to_initializer("${trusted_xy}" key_initializer)
         string(APPEND trusted_initializer "PublicKeyBytes{${key_initializer}}, ")

@@ -3,16 +3,18 @@
 # compares what a release is made of byte for byte: main.exe, upd.exe, orcoredll.dll, the
 # portable zip and the installer, all unsigned.
 #
-#   bash tools/repro-check.sh [VERSION [PUBLIC_PEM]]
+#   bash tools/repro-check.sh [VERSION [PUBLIC_PEM [SERIAL]]]
 #
 # VERSION is the version the release was built as (default: the source's own); PUBLIC_PEM the
-# update key it trusts (default: a throw-away key made here, the same for both builds). It
+# update key it trusts (default: a throw-away key made here, the same for both builds); SERIAL
+# the serial of the control file published with it, which the build carries (default 0). It
 # prints the SHA-256 of each file: a release is the commit's when they are the published
 # files' (see README, "Checking a release").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 version=${1:-}
 public_pem=${2:-}
+serial_floor=${3:-0}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/soriel-repro.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -34,7 +36,8 @@ for source in "${sources[@]}"; do
     git -C "$root" archive "$commit" | tar -x -C "$source"
     echo "repro-check: building in $source"
     cmake -S "$source" --preset mingw -B "$source/build" "${version_option[@]}" \
-          -DSORIEL_UPDATE_PUBLIC_KEY="$public_pem" -DSORIEL_TESTS=OFF -DSORIEL_BENCH=OFF >/dev/null
+          -DSORIEL_UPDATE_PUBLIC_KEY="$public_pem" -DSORIEL_UPDATE_SERIAL_FLOOR="$serial_floor" \
+          -DSORIEL_TESTS=OFF -DSORIEL_BENCH=OFF >/dev/null
     cmake --build "$source/build" --target installer portable >/dev/null
 done
 

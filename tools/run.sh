@@ -43,7 +43,9 @@ if [ -n "$update_demo" ]; then
     # The texts are bound to the signed control file by their digests.
     whatsnew_sha256=$(bash tools/sign-update.sh --sha256 "$demo/whatsnew.txt")
     eula_sha256=$(bash tools/sign-update.sh --sha256 "$demo/eula.txt")
-    sed -e "s/PORT/$port/" -e "s/sha256=WHATSNEW_SHA256/$whatsnew_sha256/" -e "s/sha256=EULA_SHA256/$eula_sha256/" \
+    # A signed control file counts only until its expiry: a month from today, as a release's.
+    sed -e "s/PORT/$port/" -e "s/EXPIRES/$(date -u -d '+30 days' +%F)/" \
+        -e "s/sha256=WHATSNEW_SHA256/$whatsnew_sha256/" -e "s/sha256=EULA_SHA256/$eula_sha256/" \
         tools/update-demo/app1h.inf > "$demo/app1h.inf"
     bash tools/sign-update.sh build/update-signing/private.pem "$demo/app1h.inf"
     feed_options=(--update-folder "$demo")

@@ -25,12 +25,32 @@ fi
 private_pem=$1
 control_file=$2
 
-# A signed control file stays valid for ever; only a serial higher than the last one carried
-# out tells the program it is new. Without one, the program refuses the file.
-if ! awk '/^[ \t]*\[/ { in_update = tolower($0) ~ /^[ \t]*\[update\][ \t\r]*$/ }
-          in_update && tolower($0) ~ /^[ \t]*serial[ \t]*=[ \t]*[0-9]+[ \t\r]*$/ { found = 1 }
-          END { exit !found }' "$control_file"; then
+# A signed control file stays valid until its expiry; only a serial higher than the last one
+# carried out tells the program it is new. Without either, the program refuses the file.
+update_value() {
+    awk -v key="$1" '/^[ \t]*\[/ { in_update = tolower($0) ~ /^[ \t]*\[update\][ \t\r]*$/; next }
+        in_update {
+            line = $0; sub(/\r$/, "", line)
+            at = index(line, "=")
+            name = tolower(substr(line, 1, at - 1)); gsub(/[ \t]/, "", name)
+            if (at > 0 && name == key) { value = substr(line, at + 1); gsub(/^[ \t]+|[ \t]+$/, "", value); print value; exit }
+        }' "$control_file"
+}
+serial=$(update_value serial)
+if ! [[ $serial =~ ^[0-9]+$ ]]; then
     echo "sign-update: $control_file has no [update] serial=N (raise it with every control file you sign)" >&2
+    exit 1
+fi
+# The program reads serials of any size, but a serial near the top would leave no room for
+# the next one: stay where every tool counts exactly (below 2^53).
+serial=${serial#"${serial%%[!0]*}"}
+if [ ${#serial} -gt 16 ] || { [ ${#serial} -eq 16 ] && [[ ! $serial < 9007199254740992 ]]; }; then
+    echo "sign-update: serial $serial is 2^53 or more: no later control file could pass it" >&2
+    exit 1
+fi
+expires=$(update_value expires)
+if ! [[ $expires =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ ]] || [ "$(date -u -d "$expires" +%F 2>/dev/null)" != "$expires" ]; then
+    echo "sign-update: $control_file has no [update] expires=YYYY-MM-DD (the last day it counts, UTC)" >&2
     exit 1
 fi
 

@@ -77,7 +77,8 @@ TEST(DataFolder, ReadOnlyProgramFolderKeepsTheFilesPerUserAcrossRestarts)
     ScriptedHttpServer server;
     ProgramFolder target(L"readonly update target");
     const std::string data = "data\r\n"; // sha256sum below
-    const std::string control = "[update]\r\nserial=1\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+    const std::string control = "[update]\r\nserial=1\r\nexpires=2099-12-31\r\nunconditional=1\r\n"
+                                "[files]\r\ncount=1\r\n[file1]\r\nurl=" +
                                 server.Url("/data.txt") + "\r\ntargetdir=" + Narrow(target.Path()) +
                                 "\r\nsha256=dfa40b427fe0a9437c7e7e1f9c0f740dbc4f1b18fffdde9d1e7309290026f1fc\r\n";
     server.SetHandler([&](const RecordedRequest& request) {

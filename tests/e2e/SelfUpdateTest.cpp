@@ -75,7 +75,7 @@ private:
     std::string ControlFile() const
     {
         const std::string pin = byDate_ ? "date=02/01/2020\r\n" : "newversion=3.1.1.0\r\nlocalversion={APP}\\main.exe\r\n";
-        return "[update]\r\nserial=1\r\n" + pin +
+        return "[update]\r\nserial=1\r\nexpires=2099-12-31\r\n" + pin +
                "[application]\r\nappupdate=1\r\nappname={APP}\\main.exe\r\nappcomps={APP}\\main.exe_NEW\r\n"
                "silentrestart=1\r\n"
                "[files]\r\ncount=1\r\n"

@@ -42,7 +42,8 @@ TEST(UpdateInstructions, MessageThenWhatsNewAndADeclineRequestsNoFile)
         SCOPED_TRACE(digestMatches ? "signed text" : "changed text");
         ScriptedHttpServer server;
         const std::string control =
-            "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[action]\r\nmsg=Je tu nová verze.\\nPodívejte se, co přináší.\r\n"
+            "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=02/01/2020\r\n"
+            "[action]\r\nmsg=Je tu nová verze.\\nPodívejte se, co přináší.\r\n"
             "[whatsnew]\r\ncaption=Co je nového\r\nfile=" + server.Url("/update/whatsnew.txt") + "\r\nsha256=" +
             whatsNewSha256 + "\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
             "\r\ntargetdir={APP}\\data\r\nsha256=" + dataSha256 + "\r\n";

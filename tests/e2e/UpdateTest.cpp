@@ -20,8 +20,8 @@ const std::string kDataSha256 = "6264c9661ffe5729feb2a1e8fcdd0bb1a86ccd5a66423c2
 
 std::string ControlFile(const ScriptedHttpServer& server)
 {
-    return "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
-           "\r\ntargetdir={APP}\\data\r\nsha256=" + kDataSha256 + "\r\n";
+    return "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+           server.Url("/files/data.txt") + "\r\ntargetdir={APP}\\data\r\nsha256=" + kDataSha256 + "\r\n";
 }
 
 std::string Settings(const ScriptedHttpServer& server)

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "ControlDate.h"
+#include "ControlExpiry.h"
 #include "FileDate.h"
 #include "FuzzCheck.h"
 
@@ -100,5 +101,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (const auto timeOfDay = ParseControlTime(timeText, separator))
         FUZZ_CHECK(*timeOfDay >= 0 && *timeOfDay < 1);
     FUZZ_CHECK(std::isfinite(ControlDateTime(dateText, timeText, format, separator, separator)));
+
+    // An expiry counts through its whole day and not a moment longer; any other text that
+    // counts at all is a day written as YYYY-MM-DD.
+    const std::string expires = IsoDateText(valueA);
+    FUZZ_CHECK(JudgeExpiry(expires, valueA, true) == ExpiryVerdict::Current);
+    FUZZ_CHECK(JudgeExpiry(expires, EncodeDateTime(DateOnly(a)) + 1, true) == ExpiryVerdict::Expired);
+    if (JudgeExpiry(dateText, valueB, false) != ExpiryVerdict::Malformed && !dateText.empty())
+        FUZZ_CHECK(IsoDateText(*ParseControlDate(dateText, "y", '-')) == dateText);
     return 0;
 }

@@ -17,11 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (c < '0' || c > '9')
             FUZZ_CHECK(!serial);
     const size_t half = size / 2;
-    const auto first = ParseSerial(text.substr(0, half)), second = ParseSerial(text.substr(half));
-    const SerialVerdict verdict = JudgeSerial(first, second);
-    FUZZ_CHECK(!first ? verdict == SerialVerdict::Refused
-                      : !second || *first > *second ? verdict == SerialVerdict::Fresh
-                      : *first == *second           ? verdict == SerialVerdict::NothingNew
-                                                    : verdict == SerialVerdict::Refused);
+    const auto first = ParseSerial(text.substr(0, half));
+    const std::string stored(text.substr(half));
+    // The bar is the stored serial or the floor, whichever is higher; any other text is absent.
+    const SerialBar bar = SerialToReach(stored, half);
+    const auto second = ParseSerial(stored);
+    FUZZ_CHECK(bar.StoredUnreadable == !second);
+    FUZZ_CHECK(bar.Serial == (second && *second > half ? *second : half));
+    const SerialVerdict verdict = JudgeSerial(first, bar.Serial);
+    FUZZ_CHECK(!first                 ? verdict == SerialVerdict::Refused
+               : *first > bar.Serial  ? verdict == SerialVerdict::Fresh
+               : *first == bar.Serial ? verdict == SerialVerdict::NothingNew
+                                      : verdict == SerialVerdict::Refused);
     return 0;
 }

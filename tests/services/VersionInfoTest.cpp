@@ -19,20 +19,25 @@ void ExpectNothingRead(const TVersionInfo& info)
         EXPECT_EQ(info.Text(index), "");
 }
 
-TEST(VersionInfo, ReadsTheProjectVersionFromMainExe)
+// The program and its decoder library carry the one version, so that an update's version
+// check covers both.
+TEST(VersionInfo, ReadsTheProjectVersionFromMainExeAndItsLibrary)
 {
-    TVersionInfo info(nullptr);
-    info.SetFileName(InTestFolder(L"main.exe"));
-    EXPECT_EQ(info.FileVersion(), PROJECT_VERSION_TEXT);
-    EXPECT_EQ(info.ProductName(), "Soriel online");
-    EXPECT_EQ(info.OriginalFilename(), "main.exe");
-    EXPECT_EQ(std::to_string(info.MajorVersion()) + "." + std::to_string(info.MinorVersion()) + "." +
-                  std::to_string(info.Release()),
-              PROJECT_VERSION_TEXT);
-    EXPECT_EQ(info.Build(), 0);
-    EXPECT_EQ(info.DateTime(), -109205.0);
-    // The tests' build trusts the throw-away update key, and says so.
-    EXPECT_NE(info.Comments().find("throw-away key"), std::string::npos) << info.Comments();
+    for (const char* name : {"main.exe", "orcoredll.dll"}) {
+        SCOPED_TRACE(name);
+        TVersionInfo info(nullptr);
+        info.SetFileName(Narrow(GetAppPath()) + name);
+        EXPECT_EQ(info.FileVersion(), PROJECT_VERSION_TEXT);
+        EXPECT_EQ(info.ProductName(), "Soriel online");
+        EXPECT_EQ(info.OriginalFilename(), name);
+        EXPECT_EQ(std::to_string(info.MajorVersion()) + "." + std::to_string(info.MinorVersion()) + "." +
+                      std::to_string(info.Release()),
+                  PROJECT_VERSION_TEXT);
+        EXPECT_EQ(info.Build(), 0);
+        EXPECT_EQ(info.DateTime(), -109205.0);
+        // The tests' build trusts the throw-away update key, and says so.
+        EXPECT_NE(info.Comments().find("throw-away key"), std::string::npos) << info.Comments();
+    }
 }
 
 // This test program carries a resource 1.2.3.4 with two translations.
@@ -57,7 +62,7 @@ TEST(VersionInfo, FilesWithoutVersionInformationGiveTheFailureResults)
 {
     TVersionInfo info(nullptr);
     ExpectNothingRead(info);
-    info.SetFileName(InTestFolder(L"orcoredll.dll"));
+    info.SetFileName(InTestFolder(L"ticktock.wav"));
     ExpectNothingRead(info);
     info.SetFileName(InTestFolder(L"no such file.exe"));
     ExpectNothingRead(info);

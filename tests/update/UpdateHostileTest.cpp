@@ -28,7 +28,7 @@ constexpr unsigned kStepTimeoutMs = 2000;
 constexpr unsigned kTransferBoundMs = 12000;
 
 const std::string kMarker = "the good control file";
-const std::string kControlFile = "[update]\r\nserial=3\r\n[check]\r\nmarker=" + kMarker + "\r\n";
+const std::string kControlFile = "[update]\r\nserial=3\r\nexpires=2099-12-31\r\n[check]\r\nmarker=" + kMarker + "\r\n";
 const std::string kText = "What is new: the good text\r\n";
 const std::string kPostReply = "accepted";
 // The most bytes a listed file of the payload's stated size may take.

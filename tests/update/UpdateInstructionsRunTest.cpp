@@ -100,8 +100,9 @@ TEST(UpdateInstructionsRun, StatusesTextsAndRequestsPerCombination)
         std::string sections = c.sections;
         for (size_t at; (at = sections.find("SERVER")) != std::string::npos;)
             sections.replace(at, 6, server.Url(""));
-        const std::string control = "[update]\r\ndate=02/01/2020\r\n" + std::string(c.signedRun ? "serial=1\r\n" : "") +
-                                    sections + "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+        const std::string control = "[update]\r\ndate=02/01/2020\r\n" +
+                                    std::string(c.signedRun ? "serial=1\r\nexpires=2099-12-31\r\n" : "") + sections +
+                                    "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
                                     "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
         const std::map<std::string, std::string> files = {{"/app1h.inf", control},
                                                           {"/app1h.inf.sig", SignControlFile(control)},

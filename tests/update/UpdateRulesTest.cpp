@@ -8,6 +8,8 @@
 #include "AuthenticationText.h"
 #include "Base64.h"
 #include "ControlDate.h"
+#include "ControlExpiry.h"
+#include "ControlSerial.h"
 #include "FileDate.h"
 #include "PendingSerialRule.h"
 #include "PrefixExpansion.h"
@@ -167,6 +169,71 @@ TEST(ControlDate, TimesAndTheFallBacks)
     const DateTimeParts back = DecodeDateTime(EncodeDateTime(parts));
     EXPECT_EQ(std::tie(back.Year, back.Month, back.Day, back.Hour, back.Minute, back.Second, back.Millisecond),
               std::tie(parts.Year, parts.Month, parts.Day, parts.Hour, parts.Minute, parts.Second, parts.Millisecond));
+}
+
+// A control file counts to the end of its expiry day in UTC; with a key it must name one.
+TEST(ControlExpiry, CountsToTheEndOfTheDay)
+{
+    const TDateTime lastSecond = EncodeDateTime({2026, 3, 15, 23, 59, 59, 999});
+    const TDateTime nextDay = EncodeDateTime({2026, 3, 16});
+    const TDateTime leapDay = EncodeDateTime({2024, 2, 29, 12});
+    struct Case {
+        const char* expires;
+        TDateTime now;
+        bool required;
+        ExpiryVerdict expected;
+    };
+    const Case cases[] = {
+        {"2026-03-15", lastSecond, true, ExpiryVerdict::Current},
+        {"2026-03-15", nextDay, true, ExpiryVerdict::Expired},
+        {"2026-03-14", lastSecond, false, ExpiryVerdict::Expired},
+        {"2026-04-01", nextDay, true, ExpiryVerdict::Current},
+        {"2024-02-29", leapDay, true, ExpiryVerdict::Current},
+        {"", nextDay, true, ExpiryVerdict::Missing},
+        {"", nextDay, false, ExpiryVerdict::Current},
+        {"2026-3-15", lastSecond, true, ExpiryVerdict::Malformed},
+        {"15/03/2026", lastSecond, true, ExpiryVerdict::Malformed},
+        {"2026-02-29", lastSecond, true, ExpiryVerdict::Malformed},
+        {"2026-03-15x", lastSecond, false, ExpiryVerdict::Malformed},
+        {"+026-03-15", lastSecond, true, ExpiryVerdict::Malformed},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JudgeExpiry(c.expires, c.now, c.required), c.expected) << c.expires << " " << c.required;
+    EXPECT_EQ(IsoDateText(lastSecond), "2026-03-15");
+}
+
+// The serial to pass is the higher of the stored one and the build's floor; a stored value
+// that is not a serial is told and counts as absent.
+TEST(ControlSerial, TheStoredSerialAndTheFloor)
+{
+    struct Case {
+        std::optional<std::string> stored;
+        unsigned long long floor;
+        std::optional<unsigned long long> serial;
+        SerialVerdict expected;
+        bool storedUnreadable;
+    };
+    const Case cases[] = {
+        {std::nullopt, 0, 1, SerialVerdict::Fresh, false},
+        {std::nullopt, 0, std::nullopt, SerialVerdict::Refused, false},
+        {std::nullopt, 7, 6, SerialVerdict::Refused, false},
+        {std::nullopt, 7, 7, SerialVerdict::NothingNew, false},
+        {std::nullopt, 7, 8, SerialVerdict::Fresh, false},
+        {"9", 7, 8, SerialVerdict::Refused, false},
+        {"9", 7, 9, SerialVerdict::NothingNew, false},
+        {"5", 7, 6, SerialVerdict::Refused, false},
+        {"5", 0, 6, SerialVerdict::Fresh, false},
+        {"five", 7, 7, SerialVerdict::NothingNew, true},
+        {"five", 7, 8, SerialVerdict::Fresh, true},
+        {"", 0, 1, SerialVerdict::Fresh, true},
+        {"18446744073709551616", 3, 4, SerialVerdict::Fresh, true}, // beyond 64 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored.value_or("(none)") + " floor " + std::to_string(c.floor));
+        const SerialBar bar = SerialToReach(c.stored, c.floor);
+        EXPECT_EQ(JudgeSerial(c.serial, bar.Serial), c.expected);
+        EXPECT_EQ(bar.StoredUnreadable, c.storedUnreadable);
+    }
 }
 
 TEST(UpdateStatus, LogLineWithTheGivenSeparators)

@@ -31,8 +31,8 @@ struct RunCase {
 // than its digest names.
 std::string ControlFile(const ScriptedHttpServer& server, const ScratchFolder& target, const RunCase& c)
 {
-    std::string text =
-        "[update]\r\nserial=1\r\ndate=" + c.updateDate + "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
+    std::string text = "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=" + c.updateDate +
+                       "\r\n[files]\r\ncount=" + std::to_string(c.fileCount) + "\r\n";
     const std::string entries[][3] = {
         {"data.txt", "data", kPayloadSha256},
         {"blanked.txt", "blanked", kPayloadSha256},
@@ -143,7 +143,8 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
     ScriptedHttpServer server;
     ScratchFolder target;
     const std::string programFolder = Narrow(GetAppPath());
-    const std::string control = "[update]\r\nserial=1\r\ndate=02/01/2020\r\n[files]\r\ncount=2\r\n[file1]\r\nurl=" +
+    const std::string control = "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=02/01/2020\r\n"
+                                "[files]\r\ncount=2\r\n[file1]\r\nurl=" +
                                 server.Url("/files/program.txt") + "\r\ntargetdir=" + programFolder +
                                 "\r\nsha256=" + kPayloadSha256 + "\r\n[file2]\r\nurl=" + server.Url("/files/data.txt") +
                                 "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
@@ -166,7 +167,10 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 // With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
 // one is nothing new, a higher one is carried out and then is the last one. It counts as
 // carried out only once nothing of it is left to do: not when a file failed, nor while the
-// program's files wait for the updater (here one that could not be started): then it is pending.
+// program's files wait for the updater (here one that could not be started): then it is
+// pending. A file past its
+// expiry, or without one, is refused before anything else; a stored serial that is not a
+// number is told and counts as absent; the build's floor above the stored serial holds.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 {
     struct SerialCase {
@@ -177,6 +181,9 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         bool requested; // the file
         std::string digest = kPayloadSha256;
         std::string application; // an [application] section, TARGET put in
+        std::string expires = "2099-12-31";
+        std::string stored = "5";
+        unsigned long long floor = 0; // the build's
         std::string pendingAfter;
     };
     const SerialCase cases[] = {
@@ -190,18 +197,25 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         // The test program carries no updater to start.
         {"serial=6\r\n", 950, true, "5", true, kPayloadSha256,
          "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n",
-         "6"},
+         "2099-12-31", "5", 0, "6"},
+        {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", "2020-01-31"},
+        {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", ""},
+        {"serial=2\r\n", 962, true, "2", true, kPayloadSha256, "", "2099-12-31", "five"},
+        {"serial=6\r\n", 956, false, "5", false, kPayloadSha256, "", "2099-12-31", "5", 7},
     };
     const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
     for (const SerialCase& c : cases) {
-        SCOPED_TRACE(std::string(c.serialLine) + c.application);
-        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", "5");
+        SCOPED_TRACE(std::string(c.serialLine) + c.application + c.expires + c.stored + std::to_string(c.floor));
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", c.stored);
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("PendingSerial", "");
         ScriptedHttpServer server;
         ScratchFolder target;
         std::string application = c.application;
         if (const size_t at = application.find("TARGET"); at != std::string::npos)
             application.replace(at, 6, target.Path());
-        const std::string control = "[update]\r\n" + std::string(c.serialLine) + "unconditional=1\r\n" + application +
+        const std::string control = "[update]\r\n" + std::string(c.serialLine) +
+                                    (c.expires.empty() ? "" : "expires=" + c.expires + "\r\n") +
+                                    "unconditional=1\r\n" + application +
                                     "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
                                     "\r\ntargetdir=" + target.Path() + "\r\n" +
                                     (c.digest.empty() ? "" : "sha256=" + c.digest + "\r\n");
@@ -211,9 +225,21 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         RecordingUpdate update;
         SetUpSilentSignedRun(update, server, target);
         update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+        update.SerialFloor = c.floor;
         update.RunUpdate();
 
         EXPECT_TRUE(update.Reported(c.expectedStatus));
+        if (c.expectedStatus == 961) {
+            SYSTEMTIME now;
+            GetSystemTime(&now);
+            char today[16];
+            std::snprintf(today, sizeof today, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+            const std::string expected =
+                "expires " + (c.expires.empty() ? "(none)" : c.expires) + ", today " + today + " (UTC)";
+            EXPECT_TRUE(std::any_of(update.statuses.begin(), update.statuses.end(),
+                                    [&](const auto& status) { return status.id == 961 && status.param == expected; }))
+                << expected;
+        }
         EXPECT_EQ(target.Read("data.txt").has_value(), c.fetched);
         const auto requests = server.Requests();
         EXPECT_EQ(std::any_of(requests.begin(), requests.end(),

@@ -1,5 +1,6 @@
 #include "ControlSerial.h"
 
+#include <algorithm>
 #include <charconv>
 
 std::optional<unsigned long long> ParseSerial(std::string_view text)
@@ -14,11 +15,17 @@ std::optional<unsigned long long> ParseSerial(std::string_view text)
     return value;
 }
 
-SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, std::optional<unsigned long long> lastCarriedOut)
+SerialBar SerialToReach(const std::optional<std::string>& stored, unsigned long long floor)
 {
-    if (!serial || (lastCarriedOut && *serial < *lastCarriedOut))
+    const std::optional<unsigned long long> storedSerial = stored ? ParseSerial(*stored) : std::nullopt;
+    return {.Serial = std::max(storedSerial.value_or(0), floor), .StoredUnreadable = stored && !storedSerial};
+}
+
+SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, unsigned long long bar)
+{
+    if (!serial || *serial < bar)
         return SerialVerdict::Refused;
-    if (lastCarriedOut && *serial == *lastCarriedOut)
+    if (*serial == bar)
         return SerialVerdict::NothingNew;
     return SerialVerdict::Fresh;
 }

@@ -49,6 +49,14 @@ TDateTime NowLocal()
         {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds});
 }
 
+TDateTime NowUtc()
+{
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return EncodeDateTime(
+        {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds});
+}
+
 char SystemDateSeparator()
 {
     return FormatSeparator(LocaleText(LOCALE_SSHORTDATE), '/');

@@ -8,6 +8,8 @@
 // Dates and times in the user's own formats, for what the update run shows and keeps.
 
 TDateTime NowLocal();
+// The system clock in UTC, for what must not depend on the user's time zone.
+TDateTime NowUtc();
 
 char SystemDateSeparator();
 char SystemTimeSeparator();

@@ -54,6 +54,8 @@ enum UpdateStatusId : int {
     usOlderVersionRefused = 958,
     usTextRefused = 959,
     usAddressRefused = 960,
+    usControlFileExpired = 961,
+    usStoredSerialUnreadable = 962,
     usPendingUpdateDropped = 963,
     usHandOverRefused = 964,
 };

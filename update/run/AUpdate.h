@@ -127,6 +127,9 @@ public:
     // ".sig") that one of them verifies, and every listed file must match the SHA-256 its
     // entry names.
     std::vector<TUpdatePublicKey> PublicKeys;
+    // The serial of the control file published with this build: with a key, a control file
+    // must pass it as it must pass the last serial carried out.
+    unsigned long long SerialFloor = 0;
     // False when this user cannot write the running program's folder: files aimed there are
     // then refused (946) rather than fetched for a replacement that cannot happen.
     bool ProgramFolderWritable = true;
@@ -280,7 +283,8 @@ private:
     // Refuses (958) a file that would put a lower version in place of the target; an equal
     // one is refused quietly.
     bool VersionAllowsReplacing(const std::wstring& candidate, const std::string& target);
-    std::optional<unsigned long long> LastSerial();
+    // The last serial carried out as stored; none when nothing is stored.
+    std::optional<std::string> LastSerial();
     void StoreSerial();
     // A restart run's serial waits as pending, with the files the updater is to put in place,
     // until a later start finds them there. False when the same files were handed over as

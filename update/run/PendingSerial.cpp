@@ -79,7 +79,9 @@ void TAutoUpdate::SettlePendingSerial()
     std::vector<PendingCheck> checks;
     for (const PendingFile& file : ParsePendingFiles(edge.ReadUserEntry(RegistryPath(), kPendingFiles).value_or("")))
         checks.push_back(Found(file));
-    switch (SettlePending(pending, LastSerial(), checks)) {
+    // A stored value that is not a serial counts as absent here too; storing mends it.
+    const std::optional<std::string> stored = LastSerial();
+    switch (SettlePending(pending, stored ? ParseSerial(*stored) : std::nullopt, checks)) {
     case PendingOutcome::None:
     case PendingOutcome::Wait:
         return;

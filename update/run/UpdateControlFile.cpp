@@ -1,11 +1,13 @@
 #include "AUpdate.h"
 
 #include "ApplicationSection.h"
+#include "ControlExpiry.h"
 #include "ControlSerial.h"
 #include "DetachedSignature.h"
 #include "FileChecks.h"
 #include "FileIO.h"
 #include "FileListStep.h"
+#include "SystemDate.h"
 #include "Text.h"
 #include "UpdateSection.h"
 #include "UpdateStatus.h"
@@ -43,11 +45,24 @@ int TAutoUpdate::FetchControlFile()
         }
     }
     controlText_ = std::move(bytes);
-    // A signed file stays signed for ever: only its serial tells a new one from one served again.
+    // A signed file stays signed for ever: its expiry keeps one served again after a newer
+    // release from holding a copy back for longer than that.
+    const std::string expires = ControlValue("update", "expires");
+    const TDateTime now = NowUtc();
+    if (JudgeExpiry(expires, now, AuthenticationRequired()) != ExpiryVerdict::Current) {
+        Report(usControlFileExpired, "expires " + (expires.empty() ? std::string("(none)") : expires) +
+                                         ", today " + IsoDateText(now) + " (UTC)");
+        return 5;
+    }
+    // Only its serial tells a new one from one served again.
     if (AuthenticationRequired()) {
         const std::string serialText = ControlValue("update", "serial");
         const std::optional<unsigned long long> serial = ParseSerial(serialText);
-        switch (JudgeSerial(serial, LastSerial())) {
+        const std::optional<std::string> stored = LastSerial();
+        const SerialBar bar = SerialToReach(stored, SerialFloor);
+        if (bar.StoredUnreadable)
+            Report(usStoredSerialUnreadable, *stored);
+        switch (JudgeSerial(serial, bar.Serial)) {
         case SerialVerdict::Refused:
             Report(usSerialRefused, serialText);
             return 5;

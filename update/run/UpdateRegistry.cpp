@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "ControlDate.h"
-#include "ControlSerial.h"
 #include "SystemDate.h"
 
 // The entries the component keeps in the registry, through the edge; on UpdateState.
@@ -34,13 +33,12 @@ void TAutoUpdate::StoreLastURL(const std::string& address)
     edge.WriteUserEntry(RegistryPath(), "LastURL", address);
 }
 
-std::optional<unsigned long long> TAutoUpdate::LastSerial()
+std::optional<std::string> TAutoUpdate::LastSerial()
 {
     if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
         return std::nullopt;
     UpdateEdge& edge = edge_;
-    const auto text = edge.ReadUserEntry(RegistryPath(), "LastSerial");
-    return text ? ParseSerial(*text) : std::nullopt;
+    return edge.ReadUserEntry(RegistryPath(), "LastSerial");
 }
 
 void TAutoUpdate::StoreSerial()
