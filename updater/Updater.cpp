@@ -23,7 +23,8 @@ void WaitForProcessEnd(unsigned long processId)
         WaitForSingleObject(process.Get(), INFINITE);
 }
 
-void ApplyComponent(const std::wstring& path, ReplacedFiles& replaced)
+// programFolder: where the patch program lies and cabinets are extracted (ProgramFolderOf).
+void ApplyComponent(const std::wstring& path, const std::wstring& programFolder, ReplacedFiles& replaced)
 {
     switch (ComponentKindOf(path)) {
     case ComponentKind::Replacement:
@@ -34,11 +35,11 @@ void ApplyComponent(const std::wstring& path, ReplacedFiles& replaced)
             replaced.Replace(path, ReplacedPath(path));
         break;
     case ComponentKind::Patch:
-        RunCommandAndWait(PatcherCommand(path, PatchedProgramPath(path)));
+        RunCommandAndWait(PatcherCommand(programFolder, path, PatchedProgramPath(path)));
         DeleteFileW(path.c_str());
         break;
     case ComponentKind::Cabinet:
-        if (UnpackCabinet(path, L"") == 0)
+        if (UnpackCabinet(path, programFolder) == 0)
             DeleteFileW(path.c_str());
         break;
     case ComponentKind::Compressed:
@@ -100,7 +101,7 @@ void RunUpdater(std::wstring_view commandLine)
     WaitForProcessEnd(*processId);
     ReplacedFiles replaced;
     for (size_t index = 3; index < arguments.size(); ++index)
-        ApplyComponent(arguments[index], replaced);
+        ApplyComponent(arguments[index], ProgramFolderOf(arguments[2], arguments[index]), replaced);
     if (arguments.size() > 2 && arguments[2] != L"null")
         StartApplication(WithQuotedProgram(arguments[2]), replaced);
     else

@@ -10,6 +10,7 @@
 #include "DetachedSignature.h"
 #include "FileIO.h"
 #include "ProgramUnderTest.h"
+#include "Registry.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
 #include "UpdateSigner.h"
@@ -141,6 +142,37 @@ TEST(SelfUpdate, TheProgramComesBackAsTheNewVersionWithItsNewsLog)
     EXPECT_TRUE(WaitUntil([&] { return !folder.Exists(L"main.exe.old"); }, 30000));
     EXPECT_TRUE(after.program->Running());
     EXPECT_EQ(GetFileAttributesW(leftOver.c_str()), INVALID_FILE_ATTRIBUTES) << "an earlier updater folder stayed";
+}
+
+// What the update keeps in the registry under this name; empty when nothing.
+std::string UpdateEntry(const char* name)
+{
+    return TRegistryKey::OpenOrCreateUserKey(Narrow(kUpdateRegistryKey)).ReadString(name).value_or("");
+}
+
+// A run closed before its restart left the offered main.exe_NEW beside the old main.exe: the
+// next start takes it as arrived, without fetching it again, and restarts through the
+// updater. The restarted program finds main.exe in place and stores the serial that waited as
+// pending (that it is not stored sooner is the update test's).
+TEST(SelfUpdate, ALeftOverNewProgramEqualToTheOfferedOneCompletesTheUpdate)
+{
+    ProgramFolder folder(L"soriel update");
+    WriteFileAtomically(folder.File(L"main.exe_NEW"), Built(L"main_next.exe"));
+    UpdateServer server(Built(L"main_next.exe"));
+    folder.Write(L"news.rtf", kNewsLog);
+    folder.Write(L"main.ini", server.Sources());
+    RunningProgram old(folder);
+    ASSERT_TRUE(old.WaitForExit(60000)) << "the old program did not end for the update";
+    RestartedProgram after = WaitForRestartedProgram(folder, 60000);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_TRUE(WaitUntil([&] { return after.program->WindowText(after.window) == L"Soriel online 3.1.1"; }, 30000));
+    EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not the new build";
+    EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+    EXPECT_EQ(server.Downloads(), 0u);
+    EXPECT_EQ(UpdateEntry("LastSerial"), "1");
+    EXPECT_EQ(UpdateEntry("PendingSerial"), "");
+    EXPECT_EQ(server.ControlFileRequests(), 2u) << "the restarted program took serial 1 as news";
+    EXPECT_TRUE(after.program->Exit());
 }
 
 // The old program comes back, and when the same broken file is offered again it takes it but

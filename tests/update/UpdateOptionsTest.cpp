@@ -134,11 +134,23 @@ void UnsavedPlace(RecordingUpdate& update, const RunPlaces& places, const TestRe
     registry.Write("LastTime", SystemTimeText());
 }
 
+// The patch program is run from the program folder, this test program's, whatever the
+// current folder: the stand-in goes there, and notes its run there.
 void PatchRow(RecordingUpdate& update, RunPlaces& places, const char* patcher)
 {
     update.ApplyPatch = true;
-    places.PlaceProbe(patcher, "patcher.exe");
+    DeleteFileW((GetAppPath() + L"marks.txt").c_str());
+    CopyFileW((GetAppPath() + Widen(patcher) + L"_probe.exe").c_str(), (GetAppPath() + L"patcher.exe").c_str(), FALSE);
     places.target.Write("old.bin", "old");
+}
+
+// What the stand-in patch program noted; it and its marks are then removed.
+std::string TakePatcherMarks()
+{
+    const std::string marks = ReadWholeFile(GetAppPath() + L"marks.txt").value_or("");
+    DeleteFileW((GetAppPath() + L"marks.txt").c_str());
+    DeleteFileW((GetAppPath() + L"patcher.exe").c_str());
+    return marks;
 }
 
 // The bytes of this test program, whose file version VersionFile.rc sets.
@@ -266,7 +278,8 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {943, 915, 948},
          {"old.bin"},
          [](RunPlaces& places, const RecordingUpdate&) {
-             EXPECT_EQ(places.Marks(), std::vector<std::string>{"steady fix.PAT " + places.target.File("old.bin")});
+             EXPECT_EQ(TakePatcherMarks(),
+                       "steady " + places.target.File("fix.PAT") + " " + places.target.File("old.bin") + "\r\n");
          }},
         {"failing patch program, intermediate files kept", kPatchFile,
          [](RecordingUpdate& update, RunPlaces& places) {
@@ -278,9 +291,21 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
          {943, 915, 948},
          {"fix.PAT", "old.bin"},
          [](RunPlaces& places, const RecordingUpdate& update) {
-             EXPECT_EQ(places.Marks(), std::vector<std::string>{"failing fix.PAT " + places.target.File("old.bin")});
+             EXPECT_EQ(TakePatcherMarks(),
+                       "failing " + places.target.File("fix.PAT") + " " + places.target.File("old.bin") + "\r\n");
              EXPECT_FALSE(update.Reported(946)) << "a failed patch is not reported";
          }},
+        {"a patch program in the current folder only is not run", kPatchFile,
+         [](RecordingUpdate& update, RunPlaces& places) {
+             update.ApplyPatch = true;
+             places.PlaceProbe("steady", "patcher.exe");
+             places.target.Write("old.bin", "old");
+         },
+         {{"/files/fix.PAT", "patch"}},
+         {"GET /app1h.inf", "GET /files/fix.PAT"},
+         {943, 915, 948},
+         {"old.bin"},
+         [](RunPlaces& places, const RecordingUpdate&) { EXPECT_EQ(places.Marks(), std::vector<std::string>{}); }},
         {"post-update info sent", kOneFile,
          [](RecordingUpdate& update, RunPlaces& places) {
              update.PostUpdateInfo = {.Server = places.server.Url("").substr(7),

@@ -11,6 +11,7 @@
 #include "ControlExpiry.h"
 #include "ControlSerial.h"
 #include "FileDate.h"
+#include "PendingSerialRule.h"
 #include "PrefixExpansion.h"
 #include "UpdateStatus.h"
 #include "VersionRules.h"
@@ -267,3 +268,43 @@ TEST(AuthenticationText, StrictBase64AndDigestValues)
 }
 
 } // namespace
+
+// A pending serial counts once every file is in place; a rollback or a lost file drops it, a
+// component still waiting keeps it, and it never lowers the serial carried out.
+TEST(PendingSerial, SettledByWhatTheUpdaterLeft)
+{
+    const std::string a(64, 'a'), b(64, 'b');
+    const PendingCheck inPlace{a, false, a}, rolledBack{a, false, b}, lost{a, false, std::nullopt},
+        newLeft{a, true, b}, cabinetApplied{"", false, std::nullopt}, cabinetLeft{"", true, std::nullopt};
+    const struct {
+        const char* name;
+        std::optional<unsigned long long> pending, stored;
+        std::vector<PendingCheck> checks;
+        PendingOutcome outcome;
+    } cases[] = {
+        {"nothing pending", std::nullopt, 5, {inPlace}, PendingOutcome::None},
+        {"files in place", 6, 5, {inPlace, cabinetApplied}, PendingOutcome::Store},
+        {"first serial", 6, std::nullopt, {inPlace}, PendingOutcome::Store},
+        {"rolled back", 6, 5, {inPlace, rolledBack}, PendingOutcome::Drop},
+        {"new file gone, target missing", 6, 5, {lost}, PendingOutcome::Drop},
+        {"new file left over", 6, 5, {newLeft}, PendingOutcome::Wait},
+        {"cabinet left over", 6, 5, {inPlace, cabinetLeft}, PendingOutcome::Wait},
+        {"not above the stored serial", 5, 5, {inPlace}, PendingOutcome::Drop},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SettlePending(c.pending, c.stored, c.checks), c.outcome) << c.name;
+
+    const std::vector<PendingFile> files = {{"C:\\Program Files\\App\\main.exe_NEW", a}, {"C:\\App\\x.CAB", ""}};
+    const std::string text = PendingFilesText(files);
+    const std::vector<PendingFile> read = ParsePendingFiles(text);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].Path, files[0].Path);
+    EXPECT_EQ(read[0].Sha256, a);
+    EXPECT_EQ(read[1].Path, files[1].Path);
+    EXPECT_EQ(read[1].Sha256, "");
+    // The same files are handed to the updater twice at most; other files start afresh.
+    EXPECT_EQ(NextHandOver(text, 1, text), 2u);
+    EXPECT_EQ(NextHandOver(text, kMostHandOvers, text), std::nullopt);
+    EXPECT_EQ(NextHandOver("", 0, text), 1u);
+    EXPECT_EQ(NextHandOver(text, kMostHandOvers, PendingFilesText({files[0]})), 1u);
+}

@@ -166,8 +166,9 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 
 // With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
 // one is nothing new, a higher one is carried out and then is the last one. It counts as
-// carried out only once nothing of it is left to do: not when a file failed, nor when the
-// updater that would put the program's files in place could not be started. A file past its
+// carried out only once nothing of it is left to do: not when a file failed, nor while the
+// program's files wait for the updater (here one that could not be started): then it is
+// pending. A file past its
 // expiry, or without one, is refused before anything else; a stored serial that is not a
 // number is told and counts as absent; the build's floor above the stored serial holds.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
@@ -183,6 +184,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         std::string expires = "2099-12-31";
         std::string stored = "5";
         unsigned long long floor = 0; // the build's
+        std::string pendingAfter;
     };
     const SerialCase cases[] = {
         {"", 956, false, "5", false},
@@ -194,7 +196,8 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         {"serial=6\r\n", 946, false, "5", false, ""}, // a signed entry needs its digest
         // The test program carries no updater to start.
         {"serial=6\r\n", 950, true, "5", true, kPayloadSha256,
-         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n"},
+         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n",
+         "2099-12-31", "5", 0, "6"},
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", "2020-01-31"},
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", ""},
         {"serial=2\r\n", 962, true, "2", true, kPayloadSha256, "", "2099-12-31", "five"},
@@ -204,6 +207,7 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
     for (const SerialCase& c : cases) {
         SCOPED_TRACE(std::string(c.serialLine) + c.application + c.expires + c.stored + std::to_string(c.floor));
         TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", c.stored);
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("PendingSerial", "");
         ScriptedHttpServer server;
         ScratchFolder target;
         std::string application = c.application;
@@ -242,6 +246,8 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
                               [](const RecordedRequest& request) { return request.Target == "/files/data.txt"; }),
                   c.requested);
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), c.lastAfter);
+        EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("PendingSerial").value_or(""),
+                  c.pendingAfter);
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
 }

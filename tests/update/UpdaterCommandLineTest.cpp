@@ -98,20 +98,28 @@ TEST(UpdaterCommandLine, DecidesTheKindOfComponentByItsEnding)
     EXPECT_EQ(PatchedProgramPath(L"C:\\my.app\\tool.v2.pat"), L"C:\\my.app\\tool.v2.EXE");
 }
 
+// The application's program, quoted to be started, and its folder, where the updater applies
+// components (a component in D:\Data\ here).
 TEST(UpdaterCommandLine, QuotesTheApplicationsProgramWhenItsPathHoldsABlank)
 {
     const struct {
         const wchar_t* command;
         const wchar_t* started;
+        const wchar_t* folder;
     } cases[] = {
-        {L"C:\\Program Files\\App\\app.exe -silent", L"\"C:\\Program Files\\App\\app.exe\" -silent"},
-        {L"C:\\Program Files\\App\\APP.EXE", L"\"C:\\Program Files\\App\\APP.EXE\""},
-        {L"C:\\App\\app.exe -file C:\\with blank.txt", L"C:\\App\\app.exe -file C:\\with blank.txt"},
-        {L"\"C:\\Program Files\\App\\app.exe\" -x", L"\"C:\\Program Files\\App\\app.exe\" -x"},
-        {L"C:\\App\\app -x", L"C:\\App\\app -x"},
+        {L"C:\\Program Files\\App\\app.exe -silent", L"\"C:\\Program Files\\App\\app.exe\" -silent",
+         L"C:\\Program Files\\App\\"},
+        {L"C:\\Program Files\\App\\APP.EXE", L"\"C:\\Program Files\\App\\APP.EXE\"", L"C:\\Program Files\\App\\"},
+        {L"C:\\App\\app.exe -file C:\\with blank.txt", L"C:\\App\\app.exe -file C:\\with blank.txt", L"C:\\App\\"},
+        {L"C:\\App\\app -x", L"C:\\App\\app -x", L"C:\\App\\"},
+        {L"app.exe -x", L"app.exe -x", L"D:\\Data\\"},
+        {L"null", L"null", L"D:\\Data\\"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(WithQuotedProgram(c.command), c.started) << c.command;
+        EXPECT_EQ(ProgramFolderOf(c.command, L"D:\\Data\\pack.CAB"), c.folder) << c.command;
+    }
+    EXPECT_EQ(WithQuotedProgram(L"\"C:\\Program Files\\App\\app.exe\" -x"), L"\"C:\\Program Files\\App\\app.exe\" -x");
 }
 
 TEST(EntryPath, KeepsArchiveEntriesInsideTheirFolder)

@@ -62,9 +62,13 @@ void CopyInto(const ProgramFolder& folder, const std::wstring& source, const wch
 
 std::wstring Quoted(const ProgramFolder& folder, const wchar_t* name) { return QuotedIfBlank(folder.File(name)); }
 
+// Started from another current folder: the patcher and the cabinet's files are still the
+// program folder's (with "null", the components' folder).
 TEST(Updater, WaitsForTheProgramThenHandlesEachKindOfComponent)
 {
     ProgramFolder folder(L"upd kinds");
+    const std::wstring elsewhere = folder.File(L"elsewhere\\");
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
     folder.Write(L"data.dat", "old data");
     folder.Write(L"data.dat_NEW", "new data");
     folder.Write(L"fix.PAT", "patch");
@@ -78,7 +82,7 @@ TEST(Updater, WaitsForTheProgramThenHandlesEachKindOfComponent)
         std::to_wstring(GetProcessId(program.Get())) + L" null " + Quoted(folder, L"data.dat_NEW") + L" " +
             Quoted(folder, L"fix.PAT") + L" " + Quoted(folder, L"pack.cab") + L" " + Quoted(folder, L"c.tx_") +
             L" " + Quoted(folder, L"plain.tx_"),
-        folder.Path());
+        elsewhere);
     ASSERT_TRUE(updater);
 
     EXPECT_FALSE(Ended(updater, 1000)) << "the updater did not wait for the program";
@@ -96,6 +100,7 @@ TEST(Updater, WaitsForTheProgramThenHandlesEachKindOfComponent)
     EXPECT_EQ(folder.Read(L"sub\\deep\\b.txt"), "two folders down\r\n");
     EXPECT_EQ(folder.Read(L"a.txt"), "top level\r\n");
     EXPECT_FALSE(folder.Exists(L"pack.cab"));
+    EXPECT_FALSE(folder.Exists(L"elsewhere\\a.txt"));
     EXPECT_EQ(folder.Read(L"c.txt"), Bytes(ArchiveFile(L"c.txt")));
     EXPECT_TRUE(folder.Exists(L"c.tx_"));
     EXPECT_EQ(folder.Read(L"plain.tx_"), "not compressed at all\r\n");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "EntryPath.h"
+
 namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -32,6 +34,19 @@ std::wstring_view ExtensionOf(std::wstring_view path)
     if (dot == std::wstring_view::npos || (separator != std::wstring_view::npos && dot < separator))
         return {};
     return path.substr(dot);
+}
+
+// Where the application command's program ends: after the first ".exe" that ends a word.
+size_t ProgramEnd(std::wstring_view command)
+{
+    const std::wstring_view exe = L".exe";
+    for (size_t at = FindIgnoringCase(command, exe); at != std::wstring_view::npos;
+         at = FindIgnoringCase(command, exe, at + 1)) {
+        const size_t end = at + exe.size();
+        if (end == command.size() || IsBlank(command[end]))
+            return end;
+    }
+    return std::wstring_view::npos;
 }
 
 } // namespace
@@ -135,22 +150,31 @@ std::wstring PatchedProgramPath(std::wstring_view path)
     return std::wstring(path.substr(0, path.size() - extension.size())) + L".EXE";
 }
 
-std::wstring PatcherCommand(std::wstring_view patchFile, std::wstring_view patchedFile)
+std::wstring PatcherCommand(std::wstring_view programFolder, std::wstring_view patchFile,
+                           std::wstring_view patchedFile)
 {
-    return L"patcher.exe " + QuotedIfBlank(patchFile) + L" " + QuotedIfBlank(patchedFile);
+    return QuotedIfBlank(std::wstring(programFolder) + L"patcher.exe") + L" " + QuotedIfBlank(patchFile) + L" " +
+           QuotedIfBlank(patchedFile);
 }
 
 std::wstring WithQuotedProgram(std::wstring_view command)
 {
-    if (command.empty() || command.front() == L'"')
+    const size_t end = ProgramEnd(command);
+    if (command.empty() || command.front() == L'"' || end == std::wstring_view::npos)
         return std::wstring(command);
-    const std::wstring_view exe = L".exe";
-    for (size_t at = FindIgnoringCase(command, exe); at != std::wstring_view::npos;
-         at = FindIgnoringCase(command, exe, at + 1)) {
-        const size_t end = at + exe.size();
-        if (end < command.size() && !IsBlank(command[end]))
-            continue;
-        return QuotedIfBlank(command.substr(0, end)) + std::wstring(command.substr(end));
+    return QuotedIfBlank(command.substr(0, end)) + std::wstring(command.substr(end));
+}
+
+std::wstring ProgramFolderOf(std::wstring_view applicationCommand, std::wstring_view componentPath)
+{
+    std::wstring_view program;
+    if (applicationCommand != L"null") {
+        const size_t end = ProgramEnd(applicationCommand);
+        const size_t firstBlank = applicationCommand.find_first_of(L" \t");
+        program = applicationCommand.substr(0, end != std::wstring_view::npos ? end : firstBlank);
     }
-    return std::wstring(command);
+    std::wstring_view folder = FolderPartOf(program);
+    if (folder.empty())
+        folder = FolderPartOf(componentPath);
+    return folder.empty() ? std::wstring() : std::wstring(folder) + L"\\";
 }

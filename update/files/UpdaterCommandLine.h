@@ -38,7 +38,7 @@ std::optional<unsigned long> ParseProcessId(std::wstring_view text);
 enum class ComponentKind {
     Replacement, // "_NEW": takes the place of the same path without it
     Patch,       // ".PAT": patches the program of the same name
-    Cabinet,     // ".CAB": extracted relative to the current folder
+    Cabinet,     // ".CAB": extracted into the program folder
     Compressed,  // anything else: expanded when it is an LZ file
 };
 ComponentKind ComponentKindOf(std::wstring_view path);
@@ -48,9 +48,17 @@ std::wstring ReplacedPath(std::wstring_view path);
 // The program a patch file patches: the path with the extension "EXE".
 std::wstring PatchedProgramPath(std::wstring_view path);
 
-// The patch program's command for a patch file and the file it patches, each quoted when it
-// holds a blank.
-std::wstring PatcherCommand(std::wstring_view patchFile, std::wstring_view patchedFile);
+// The patch program's command for a patch file and the file it patches: the patcher by its
+// full path in the program folder (ending in a separator), each part quoted when it holds a
+// blank, so no other folder and no PATH is searched for it.
+std::wstring PatcherCommand(std::wstring_view programFolder, std::wstring_view patchFile,
+                            std::wstring_view patchedFile);
+
+// The folder the updater applies a component in, ending in a separator: the folder of the
+// application's program (argument 2, unquoted), or, when that is "null" or names no folder,
+// the folder of the component path itself. Never the current folder, which is whatever
+// started the updater; empty only when neither names a folder.
+std::wstring ProgramFolderOf(std::wstring_view applicationCommand, std::wstring_view componentPath);
 
 // The application command with its program quoted when the program path holds a blank, so
 // that starting it cannot run a program named after the first part of that path.

@@ -56,6 +56,8 @@ enum UpdateStatusId : int {
     usAddressRefused = 960,
     usControlFileExpired = 961,
     usStoredSerialUnreadable = 962,
+    usPendingUpdateDropped = 963,
+    usHandOverRefused = 964,
 };
 
 // The message of a status number from the program's string table, the parameter in place of

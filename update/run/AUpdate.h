@@ -286,6 +286,11 @@ private:
     // The last serial carried out as stored; none when nothing is stored.
     std::optional<std::string> LastSerial();
     void StoreSerial();
+    // A restart run's serial waits as pending, with the files the updater is to put in place,
+    // until a later start finds them there. False when the same files were handed over as
+    // often as allowed and still wait: the updater is not started for them again.
+    bool KeepSerialPending(const std::wstring& componentPaths);
+    void SettlePendingSerial();
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
     // The component's operations and handlers, for the control file's decisions.
@@ -303,7 +308,7 @@ private:
         // The run's end is told once.
         bool stopReported = false;
         // The serial of the control file being carried out; stored once the run has
-        // completed without a failed file.
+        // completed without a failed file, or kept pending until the updater's files are in place.
         std::optional<unsigned long long> serial;
         bool fileFailed = false;
         bool versionRefused = false;

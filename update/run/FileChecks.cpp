@@ -4,6 +4,7 @@
 
 #include "Checksums.h"
 #include "FileDate.h"
+#include "Sha256.h"
 #include "Text.h"
 #include "VersionInfo.h"
 #include "Win32Handle.h"
@@ -98,4 +99,17 @@ bool IsNewerThanLocalFile(std::string& newVersion, std::string& localFile, int c
     newVersion = DottedVersion(fresh);
     localFile = DottedVersion(local);
     return IsHigherVersion(fresh, local);
+}
+
+std::optional<std::string> FileSha256(const std::string& path)
+{
+    FileHandle file = OpenForReading(path);
+    if (!file)
+        return std::nullopt;
+    Sha256 digest;
+    char block[kBlockSize];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), block, kBlockSize, &read, nullptr) && read > 0)
+        digest.Update(std::string_view(block, read));
+    return digest.HexDigest();
 }

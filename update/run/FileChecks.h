@@ -15,6 +15,8 @@ uint32_t FileByteSum(const std::string& path);
 uint32_t FileCRC(const std::string& path);
 // The size in bytes; -1 when the file is missing or unreadable.
 int64_t FileSizeOf(const std::string& path);
+// The SHA-256 of the file as lower-case hex; nothing when it cannot be opened.
+std::optional<std::string> FileSha256(const std::string& path);
 // The file version of its version resource; unknown halves without one.
 VersionHalves FileVersionOf(const std::string& path);
 // The last-write time as local time, like the dates control files carry; nothing when the

@@ -3,6 +3,7 @@
 #include "AppPath.h"
 #include "CommandLine.h"
 #include "DownloadListStep.h"
+#include "FileChecks.h"
 #include "Text.h"
 #include "UpdatePrompts.h"
 #include "UpdateStatus.h"
@@ -75,9 +76,22 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
         ForceFolder(item.TargetDir);
     const DownloadPlan plan = PlanDownload(item, options);
     const bool refused = plan.Refused || (!ProgramFolderWritable && IsProgramFolder(item.TargetDir));
+    const std::string path = item.TargetDir + localName;
+    const std::wstring widePath = Widen(path);
+    const ArrivedFilePlan arrived = PlanArrivedFile(item, localName, options);
+    // A new program the updater had to undo is not taken again; one an earlier run left
+    // waiting for the updater (closed before the restart) has arrived already. Known by the
+    // digest of an authenticated update: its serial waits as pending, which also bounds how
+    // often the same files are handed to the updater.
+    const auto holdsOffered = [&plan](const std::string& file) {
+        return plan.ExpectedSha256 && FileSha256(file) == *plan.ExpectedSha256;
+    };
+    if (arrived.CheckReplacement && holdsOffered(path + Narrow(kRejectedSuffix)))
+        return;
+    const bool waiting = arrived.CheckReplacement && holdsOffered(path);
     run_.versionRefused = false;
-    if (refused || !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir, plan.ExpectedSha256,
-                                 plan.SizeLimit)) {
+    if (refused || (!waiting && !DownloadFile(ConnectionHandle(), address, item.Compressed, item.TargetDir,
+                                              plan.ExpectedSha256, plan.SizeLimit))) {
         // A file refused for its version is no failure: the installed one is as new or newer.
         if (refused || !run_.versionRefused) {
             Report(usCannotDownloadFile, address);
@@ -87,9 +101,6 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
         }
         return;
     }
-    const std::string path = item.TargetDir + localName;
-    const std::wstring widePath = Widen(path);
-    const ArrivedFilePlan arrived = PlanArrivedFile(item, localName, options);
     // A new program that is not newer than the one it would replace is dropped here, before
     // any restart is asked for.
     if (arrived.CheckReplacement && !VersionAllowsReplacing(widePath, Narrow(ReplacedPath(widePath)))) {
@@ -105,7 +116,7 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
             DeleteFileW(widePath.c_str());
     }
     if (arrived.ApplyPatch) {
-        RunAndWait(Narrow(PatcherCommand(Widen(localName), Widen(item.LocalVersion))));
+        RunAndWait(Narrow(PatcherCommand(GetAppPath(), widePath, Widen(item.LocalVersion))));
         if (!options.KeepIntermediateFiles)
             DeleteFileW(widePath.c_str());
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "AppPath.h"
 #include "Application.h"
 #include "Cabinet.h"
 #include "Exception.h"
@@ -80,15 +81,14 @@ void TAutoUpdate::WriteUpdaterProgram()
     updaterProgram_ = Narrow(folder + L"upd.exe");
 }
 
-// Written only from a "UTIL" resource; this program carries none.
+// Written only from a "UTIL" resource; this program carries none. It goes into the program
+// folder, where the patch step and the updater run it by its full path.
 void TAutoUpdate::WritePatcherProgram()
 {
     const std::optional<std::string_view> patcher = ProgramResource(L"UTIL");
     if (!patcher)
         return;
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
-    WriteFileAtomically(std::wstring(current) + L"\\patcher.exe", *patcher);
+    WriteFileAtomically(GetAppPath() + L"patcher.exe", *patcher);
 }
 
 // Hands the components over to the updater program and closes the application, unless the
@@ -109,15 +109,13 @@ void TAutoUpdate::RestartApplication()
         OnAppRestart(*this, allow);
     else if (!silentRestart_)
         allow = Confirmed(StatusText(usShutdownPrompt, ""));
-    if (!allow)
+    if (!allow || !KeepSerialPending(components))
         return;
     WriteUpdaterProgram();
     const std::wstring command =
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
     UpdateEdge& edge = edge_;
-    if (edge.StartUpdater(command)) {
-        StoreSerial();
-    } else {
+    if (!edge.StartUpdater(command)) {
         const DWORD error = GetLastError();
         ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
     }

@@ -12,6 +12,7 @@ void TAutoUpdate::RunUpdate()
         ~RunEnd() { underWay = false; }
     } const runEnd{runUnderWay_};
     const TransferFolderScope transferFolder(*this);
+    SettlePendingSerial();
     if (OpenInternetSession() != 0)
         return;
     // An error inside the run still closes what the run opened before it passes on.
@@ -47,9 +48,9 @@ bool TAutoUpdate::RunOpenedSession()
     CloseInternetSession();
     if (OnSuccess)
         OnSuccess(*this);
-    // The serial counts as carried out once nothing of it is left to do: its files in place,
-    // or the updater started to put them there. Stored any sooner, a run that stops before
-    // the restart would leave its new files waiting for good.
+    // The serial counts as carried out once its files are in place: now, or for a restart
+    // once a later start finds that the updater put them there. Stored any sooner, a run that
+    // stops before the restart would leave its new files waiting for good.
     if (appUpdate_ && run_.restartNeeded) {
         if (budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
             RestartApplication();
