@@ -11,6 +11,14 @@ TransferFile::TransferFile(const std::wstring& folder)
     handle_.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+TransferFile::TransferFile(const std::wstring& path, Mode mode) : path_(path)
+{
+    handle_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, mode == Mode::Append ? OPEN_EXISTING : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle_ && mode == Mode::Append && !SetFilePointerEx(handle_.Get(), {}, nullptr, FILE_END))
+        handle_.Reset();
+}
+
 TransferFile::~TransferFile()
 {
     handle_.Reset();
@@ -30,4 +38,10 @@ bool TransferFile::MoveTo(const std::wstring& target)
         return false;
     path_.clear();
     return true;
+}
+
+void TransferFile::Keep()
+{
+    handle_.Reset();
+    path_.clear();
 }

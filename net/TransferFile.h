@@ -9,6 +9,9 @@
 class TransferFile {
 public:
     explicit TransferFile(const std::wstring& folder);
+    // A file of that path: made anew, or opened to add to what it holds.
+    enum class Mode { Fresh, Append };
+    TransferFile(const std::wstring& path, Mode mode);
     ~TransferFile();
     TransferFile(const TransferFile&) = delete;
     TransferFile& operator=(const TransferFile&) = delete;
@@ -20,6 +23,8 @@ public:
     // The closed file takes the target's place; on failure it is removed and the old target
     // stays as it was.
     bool MoveTo(const std::wstring& target);
+    // Closed and left where it is.
+    void Keep();
 
 private:
     std::wstring path_;
