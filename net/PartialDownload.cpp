@@ -6,31 +6,26 @@
 
 #include "FileIO.h"
 #include "Text.h"
-#include "Win32Handle.h"
 
 namespace {
 
 constexpr DWORD kReplayBlock = 65536;
 
-std::optional<uint64_t> SizeOf(const std::wstring& path)
+uint64_t SizeOf(HANDLE file)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return std::nullopt;
-    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(file, &size) ? uint64_t(size.QuadPart) : 0;
 }
 
-// The held bytes through the guard, as if they had just arrived.
-bool Replay(const std::wstring& path, uint64_t bytes, TransferGuard& guard)
+// The held bytes through the guard, as if they had just arrived; the file is left at their end.
+bool Replay(HANDLE file, uint64_t bytes, TransferGuard& guard)
 {
-    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
+    if (!SetFilePointerEx(file, {}, nullptr, FILE_BEGIN))
         return false;
     std::vector<char> buffer(kReplayBlock);
     for (uint64_t left = bytes; left > 0;) {
         DWORD count = 0;
-        if (!ReadFile(file.Get(), buffer.data(), DWORD(std::min<uint64_t>(left, kReplayBlock)), &count, nullptr) ||
-            count == 0)
+        if (!ReadFile(file, buffer.data(), DWORD(std::min<uint64_t>(left, kReplayBlock)), &count, nullptr) || count == 0)
             return false;
         guard.Take(std::string_view(buffer.data(), count));
         left -= count;
@@ -42,31 +37,41 @@ bool Replay(const std::wstring& path, uint64_t bytes, TransferGuard& guard)
 
 PartialDownload::PartialDownload(const std::wstring& folder, std::string address, std::string sha256)
     : dataPath_(folder + L"SorielPartial-" + Widen(sha256) + L".bin"), recordPath_(dataPath_ + L".txt"),
-      address_(std::move(address)), sha256_(std::move(sha256))
+      address_(std::move(address)), sha256_(std::move(sha256)),
+      handle_(CreateFileW(dataPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr))
 {
+    if (!handle_)
+        return;
     const std::optional<std::string> text = ReadWholeFile(recordPath_);
     const std::optional<PartialRecord> record = text ? ParsePartialRecord(*text) : std::nullopt;
     // Bytes of another address may be another file that only claims the same digest.
     if (record && record->address == address_ && record->sha256 == sha256_ && record->bytes > 0 &&
-        SizeOf(dataPath_) == record->bytes)
+        SizeOf(handle_.Get()) == record->bytes)
         held_ = HeldPart{record->bytes, record->validator};
 }
 
 PartialDownload::~PartialDownload()
 {
-    if (!kept_)
-        Drop();
+    if (kept_ || (!handle_ && !file_))
+        return;
+    file_.reset();
+    handle_.Reset();
+    DeleteFileW(dataPath_.c_str());
+    DeleteFileW(recordPath_.c_str());
 }
 
 TransferFile& PartialDownload::Open(uint64_t from, const std::string& validator, TransferGuard& guard)
 {
-    const bool append = held_ && from == held_->bytes && from > 0;
     // The record goes first: bytes being written are no held part until they are kept.
     DeleteFileW(recordPath_.c_str());
     validator_ = validator;
-    if (append && !Replay(dataPath_, from, guard))
+    const bool append = held_ && from == held_->bytes && from > 0;
+    if (append && !Replay(handle_.Get(), from, guard))
         throw TransferError(TransferFailure::Write, "The bytes kept from an earlier attempt cannot be read");
-    file_.emplace(dataPath_, append ? TransferFile::Mode::Append : TransferFile::Mode::Fresh);
+    if (!append && (!SetFilePointerEx(handle_.Get(), {}, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.Get())))
+        handle_.Reset();
+    file_.emplace(dataPath_, std::move(handle_));
     return *file_;
 }
 
@@ -77,21 +82,16 @@ void PartialDownload::Keep(uint64_t bytes)
         return;
     }
     file_->Close();
-    if (validator_.empty() || bytes == 0 || SizeOf(dataPath_) != bytes)
+    if (validator_.empty() || bytes == 0)
         return;
     try {
-        WriteFileAtomically(recordPath_,
-                            PartialRecordText({.address = address_, .sha256 = sha256_, .validator = validator_, .bytes = bytes}));
+        WriteFileAtomically(recordPath_, PartialRecordText({.address = address_,
+                                                            .sha256 = sha256_,
+                                                            .validator = validator_,
+                                                            .bytes = bytes}));
     } catch (const std::exception&) {
         return;
     }
     file_->Keep();
     kept_ = true;
-}
-
-void PartialDownload::Drop()
-{
-    file_.reset();
-    DeleteFileW(dataPath_.c_str());
-    DeleteFileW(recordPath_.c_str());
 }

@@ -11,14 +11,6 @@ TransferFile::TransferFile(const std::wstring& folder)
     handle_.Reset(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-TransferFile::TransferFile(const std::wstring& path, Mode mode) : path_(path)
-{
-    handle_.Reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, mode == Mode::Append ? OPEN_EXISTING : CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (handle_ && mode == Mode::Append && !SetFilePointerEx(handle_.Get(), {}, nullptr, FILE_END))
-        handle_.Reset();
-}
-
 TransferFile::~TransferFile()
 {
     handle_.Reset();

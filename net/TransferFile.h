@@ -9,9 +9,8 @@
 class TransferFile {
 public:
     explicit TransferFile(const std::wstring& folder);
-    // A file of that path: made anew, or opened to add to what it holds.
-    enum class Mode { Fresh, Append };
-    TransferFile(const std::wstring& path, Mode mode);
+    // A file of that path already open for writing, taken over as it is.
+    TransferFile(std::wstring path, FileHandle handle) : path_(std::move(path)), handle_(std::move(handle)) {}
     ~TransferFile();
     TransferFile(const TransferFile&) = delete;
     TransferFile& operator=(const TransferFile&) = delete;

@@ -393,10 +393,11 @@ void WebTransfer::ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock
             Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
         return size_t(count);
     };
-    MoveBlocks(guard_, request_.readBlock, read, sink, onBlock);
-    if (announced_ != 0 && guard_.Total() - before != announced_)
-        Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total() - before) + " of " +
-                                       std::to_string(announced_) + " bytes");
+    MoveBlocks(guard_, request_.readBlock, read, sink, onBlock, [this, before] {
+        if (announced_ != 0 && guard_.Total() - before != announced_)
+            Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total() - before) +
+                                           " of " + std::to_string(announced_) + " bytes");
+    });
 }
 
 std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)

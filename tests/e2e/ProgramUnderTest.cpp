@@ -153,6 +153,20 @@ std::optional<std::string> WineTrace()
     return ReadWholeFile(path).value_or("");
 }
 
+std::wstring HeldDownloadPath(const std::string& sha256)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"SorielPartial-" + Widen(sha256) + L".bin";
+}
+
+void RemoveHeldDownload(const std::string& sha256)
+{
+    const std::wstring path = HeldDownloadPath(sha256);
+    DeleteFileW(path.c_str());
+    DeleteFileW((path + L".txt").c_str());
+}
+
 ProgramFolder::ProgramFolder(const std::wstring& nameHint)
 {
     wchar_t temp[MAX_PATH + 1] = {};

@@ -95,6 +95,9 @@ bool ReceiveFile(const FileTransferInput& input, const std::string& localName, c
     if (input.Carrier == TAutoUpdateType::httpUpdate && input.ExpectedSha256 &&
         input.Kind == TransferBudget::Kind::Download && !input.PartialFolder.empty())
         partial.emplace(Widen(input.PartialFolder), input.Address, *input.ExpectedSha256);
+    // Another transfer of the same file holds its kept bytes: this one keeps none.
+    if (partial && !partial->Available())
+        partial.reset();
     std::optional<TransferFile> transferFile;
     TransferFile* file = nullptr;
     FileSource source = SourceOf(input, localName, calls, edge);
