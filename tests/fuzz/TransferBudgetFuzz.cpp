@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 FUZZ_CHECK(verdict != Verdict::TooSlow);
             if (underWay && download && steady)
                 FUZZ_CHECK(verdict != Verdict::TooSlow);
-            if (underWay && now - began < (download ? limits.slowWindowMs : 1) && runBefore == Verdict::Go)
+            if (underWay && now - began < (download ? limits.slowWindowMs : 1) && runBefore == Verdict::Go &&
+                spentByAll + (now - began) < limits.runTotalMs)
                 FUZZ_CHECK(verdict == Verdict::Go);
             break;
         }
