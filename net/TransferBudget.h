@@ -15,8 +15,8 @@ public:
     enum class Kind { Small, Download };
 
     struct Limits {
-        uint64_t runMs = 30000;
-        uint64_t runTotalMs = 60000;
+        uint64_t runMs = 30000;      // small transfers together
+        uint64_t runTotalMs = 60000; // every transfer together
         uint64_t slowWindowMs = 30000;
         uint64_t slowBytesPerSecond = 1024;
     };

@@ -1,11 +1,13 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "Win32Handle.h"
 
-// A unique file in a folder that receives a transfer (named "AUP….tmp"); removed unless it was
-// put in place, so a cut or refused transfer never leaves a half file behind.
+// The file that receives a transfer: a unique one in a folder (named "AUP….tmp"), or one given
+// open; removed unless it was put in place or kept, so a cut or refused transfer leaves no half
+// file behind unless its bytes are kept on purpose.
 class TransferFile {
 public:
     explicit TransferFile(const std::wstring& folder);
