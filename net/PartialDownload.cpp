@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FileIO.h"
+#include "Sha256.h"
 #include "Text.h"
 
 namespace {
@@ -35,8 +36,15 @@ bool Replay(HANDLE file, uint64_t bytes, TransferGuard& guard)
 
 } // namespace
 
+std::wstring PartialDownloadName(const std::string& address, const std::string& sha256)
+{
+    Sha256 addressDigest;
+    addressDigest.Update(address);
+    return L"SorielPartial-" + Widen(sha256) + L"-" + Widen(addressDigest.HexDigest().substr(0, 16)) + L".bin";
+}
+
 PartialDownload::PartialDownload(const std::wstring& folder, std::string address, std::string sha256)
-    : dataPath_(folder + L"SorielPartial-" + Widen(sha256) + L".bin"), recordPath_(dataPath_ + L".txt"),
+    : dataPath_(folder + PartialDownloadName(address, sha256)), recordPath_(dataPath_ + L".txt"),
       address_(std::move(address)), sha256_(std::move(sha256)),
       handle_(CreateFileW(dataPath_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr))

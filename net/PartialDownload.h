@@ -9,11 +9,11 @@
 #include "Win32Handle.h"
 
 // The bytes of one download kept between starts of the program, in a per-user folder under a
-// name made of the digest they must have, with a record of the address, the digest, the
-// reply's validator and the byte count beside them. They never stand in a target's place:
-// only the whole file, its digest checked, is moved there. The file is held for this object's
-// life, so that no other transfer of the same file writes it meanwhile; dropped when this
-// object goes, unless kept.
+// name made of the digest they must have and their address, with a record of the address, the
+// digest, the reply's validator and the byte count beside them. They never stand in a target's
+// place: only the whole file, its digest checked, is moved there. The file is held for this
+// object's life, so that no other transfer of the same file writes it meanwhile; dropped when
+// this object goes, unless kept.
 class PartialDownload {
 public:
     PartialDownload(const std::wstring& folder, std::string address, std::string sha256);
@@ -44,3 +44,6 @@ private:
     std::string validator_;
     bool kept_ = false;
 };
+
+// The kept bytes' file name in their folder; the record's is the same followed by ".txt".
+std::wstring PartialDownloadName(const std::string& address, const std::string& sha256);

@@ -14,6 +14,7 @@
 #include "ComPtr.h"
 #include "FileIO.h"
 #include "MenuCommands.h"
+#include "PartialDownload.h"
 #include "Text.h"
 #include "Waiting.h"
 
@@ -153,16 +154,16 @@ std::optional<std::string> WineTrace()
     return ReadWholeFile(path).value_or("");
 }
 
-std::wstring HeldDownloadPath(const std::string& sha256)
+std::wstring HeldDownloadPath(const std::string& address, const std::string& sha256)
 {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"SorielPartial-" + Widen(sha256) + L".bin";
+    return std::wstring(temp) + PartialDownloadName(address, sha256);
 }
 
-void RemoveHeldDownload(const std::string& sha256)
+void RemoveHeldDownload(const std::string& address, const std::string& sha256)
 {
-    const std::wstring path = HeldDownloadPath(sha256);
+    const std::wstring path = HeldDownloadPath(address, sha256);
     DeleteFileW(path.c_str());
     DeleteFileW((path + L".txt").c_str());
 }

@@ -42,6 +42,7 @@ public:
                server_.Url("/update/upd_snh/app1h.inf") + "\r\nMakerURL=" + server_.Url("/") + "\r\n";
     }
     size_t Downloads() const { return RequestsFor(kNewProgramPath); }
+    std::string ProgramUrl() const { return server_.Url(kNewProgramPath); }
     size_t ControlFileRequests() const { return RequestsFor("/update/upd_snh/app1h.inf"); }
     // main.exe_NEW served a piece at a time with a pause after each, as over a slow line.
     void ServeProgramSlowly(size_t pieceBytes, unsigned pauseMs)
@@ -114,7 +115,7 @@ private:
                "silentrestart=1\r\n"
                "[files]\r\ncount=1\r\n"
                "[file1]\r\nurl=" +
-               server_.Url(kNewProgramPath) +
+               ProgramUrl() +
                "\r\n" + (byDate_ ? "" : pin) + "targetdir={APP}\r\nsha256=" +
                Sha256Hex(newProgram_) + "\r\n";
     }
@@ -242,10 +243,10 @@ TEST(SelfUpdate, ADownloadCutByACloseGoesOnAtTheNextStart)
 {
     const std::string program = Built(L"main_next.exe");
     const std::string sha256 = Sha256Hex(program);
-    const std::wstring held = HeldDownloadPath(sha256);
-    RemoveHeldDownload(sha256);
     ProgramFolder folder(L"soriel update");
     UpdateServer server(program);
+    const std::wstring held = HeldDownloadPath(server.ProgramUrl(), sha256);
+    RemoveHeldDownload(server.ProgramUrl(), sha256);
     server.ServeProgramSlowly(4096, 50);
     folder.Write(L"main.ini", server.Sources());
     {

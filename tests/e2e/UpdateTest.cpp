@@ -223,8 +223,9 @@ TEST(Update, SlowDownloadHoldsTheFirstPollAtMostAMinute)
     for (size_t i = 0; i < large.size(); ++i)
         large[i] = char(i * 7 + i / 4096);
     const std::string sha256 = Sha256Hex(large);
-    RemoveHeldDownload(sha256);
     ScriptedHttpServer server;
+    const std::string address = server.Url("/files/large.bin");
+    RemoveHeldDownload(address, sha256);
     const std::string control = ControlFile(server, "/files/large.bin", sha256);
     const std::map<std::string, std::string> files = {{"/update/app1h.inf", control},
                                                       {"/update/app1h.inf.sig", SignControlFile(control)},
@@ -250,9 +251,9 @@ TEST(Update, SlowDownloadHoldsTheFirstPollAtMostAMinute)
     EXPECT_TRUE(Requested(server, "/files/large.bin"));
     EXPECT_FALSE(Requested(server, "/asp/autoupdate.asp"));
     EXPECT_FALSE(folder.Exists(L"data\\large.bin"));
-    const std::optional<std::string> kept = ReadWholeFile(HeldDownloadPath(sha256));
+    const std::optional<std::string> kept = ReadWholeFile(HeldDownloadPath(address, sha256));
     ASSERT_TRUE(kept && !kept->empty()) << "what arrived was not kept";
     EXPECT_TRUE(large.starts_with(*kept));
     ASSERT_TRUE(program.Exit());
-    RemoveHeldDownload(sha256);
+    RemoveHeldDownload(address, sha256);
 }
