@@ -17,8 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint64_t held = data[1];
     const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
     if (JudgeResumeReply(status, text, held) == ResumeReply::Append) {
-        FUZZ_CHECK(status == 206);
-        FUZZ_CHECK(text.starts_with("bytes " + std::to_string(held) + "-"));
+        FUZZ_CHECK(status == 206 && text.starts_with("bytes "));
+        // The first position, leading zeros aside, is the held count.
+        std::string_view first = text.substr(6, text.find('-') - 6);
+        while (first.size() > 1 && first.front() == '0')
+            first.remove_prefix(1);
+        FUZZ_CHECK(first == std::to_string(held));
     }
     if (const auto record = ParsePartialRecord(text)) {
         const auto again = ParsePartialRecord(PartialRecordText(*record));
