@@ -11,30 +11,55 @@ constexpr DWORD kReadBlock = 4096;
 constexpr DWORD kCopyBlock = 16384;
 constexpr DWORD kFtpFindFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
-BlockSink OpenSink(const SinkOpener& openSink)
+BlockSink OpenSink(const SinkOpener& openSink, uint64_t from = 0, const std::string& validator = {})
 {
-    BlockSink sink = openSink();
+    BlockSink sink = openSink(from, validator);
     if (!sink)
         throw TransferError(TransferFailure::Write, "The bytes cannot be kept");
     return sink;
 }
 
+std::string FirstHeader(const WebTransfer& transfer, DWORD info)
+{
+    const std::vector<std::string> values = transfer.HeaderValues(info);
+    return values.empty() ? std::string() : values.front();
+}
+
 Fetched FetchWebFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,
                      const FetchProgress& onBlock)
 {
-    WebTransfer transfer(WebRequest{.url = source.location,
-                                    .httpVersion = "",
-                                    .session = source.connection,
-                                    .keepConnection = source.keepConnection,
-                                    .stepTimeoutMs = source.stepTimeoutMs,
-                                    .readBlock = kReadBlock,
-                                    .whileSending = source.whileSending},
-                         guard);
-    if (transfer.Status() >= 300)
-        return {false, transfer.Status()};
-    transfer.Receive(OpenSink(openSink),
-                     [&](uint64_t total) { return onBlock(total, transfer.AnnouncedLength()); });
-    return {true, transfer.Status()};
+    const WebRequest request{.url = source.location,
+                             .httpVersion = "",
+                             .conditions = source.held ? ResumeConditions(*source.held) : std::string(),
+                             .session = source.connection,
+                             .keepConnection = source.keepConnection,
+                             .stepTimeoutMs = source.stepTimeoutMs,
+                             .readBlock = kReadBlock,
+                             .whileSending = source.whileSending};
+    std::optional<WebTransfer> transfer(std::in_place, request, guard);
+    ResumeReply answer = ResumeReply::Whole;
+    if (source.held) {
+        answer = JudgeResumeReply(transfer->Status(), FirstHeader(*transfer, HTTP_QUERY_CONTENT_RANGE),
+                                  source.held->bytes);
+        if (answer == ResumeReply::StartOver) {
+            transfer.reset();
+            WebRequest whole = request;
+            whole.conditions.clear();
+            transfer.emplace(std::move(whole), guard);
+            answer = ResumeReply::Whole;
+        }
+    }
+    if (transfer->Status() >= 300)
+        return {false, transfer->Status()};
+    const bool append = answer == ResumeReply::Append;
+    const uint64_t from = append ? source.held->bytes : 0;
+    const std::string validator = append ? source.held->validator
+                                         : ResumeValidator(FirstHeader(*transfer, HTTP_QUERY_ETAG),
+                                                           FirstHeader(*transfer, HTTP_QUERY_LAST_MODIFIED));
+    transfer->Receive(OpenSink(openSink, from, validator), [&](uint64_t total) {
+        return onBlock(total, transfer->AnnouncedLength() == 0 ? 0 : from + transfer->AnnouncedLength());
+    });
+    return {true, transfer->Status()};
 }
 
 Fetched FetchFtpFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,

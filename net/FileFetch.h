@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "ResumeRules.h"
 #include "TransferGuard.h"
 
 // Every way a file arrives: over http or https, from an FTP server, or copied from a folder.
@@ -22,11 +24,14 @@ struct FileSource {
     unsigned stepTimeoutMs = 10000;
     // Called while a web request is being sent: a window's thread keeps its messages handled.
     std::function<void()> whileSending;
+    // Web: bytes an earlier attempt kept; only the rest is asked for.
+    std::optional<HeldPart> held;
 };
 
-// Where the bytes go, asked for once the source is open and has something to give; an empty
-// sink means they cannot be kept (Write).
-using SinkOpener = std::function<BlockSink()>;
+// Where the bytes go, asked for once the source is open and has something to give: from 0, or
+// after the held bytes (which the opener counts into the guard), with the validator that lets
+// them be resumed later (empty: they cannot be). An empty sink means they cannot be kept (Write).
+using SinkOpener = std::function<BlockSink(uint64_t from, const std::string& validator)>;
 // After each block: the total so far and the size the source announced (0: unknown); false
 // asks to stop (Cancelled).
 using FetchProgress = std::function<bool(uint64_t total, uint64_t announced)>;
@@ -38,7 +43,10 @@ struct Fetched {
 };
 
 // The one way a file is fetched, whatever carries it: its bytes move through the guard into
-// the sink (MoveBlocks, WebTransfer::Receive), held to its budget, cap and digest. Raises
+// the sink (MoveBlocks, WebTransfer::Receive), held to its budget, cap and digest. With held
+// bytes, a web request asks for the rest (JudgeResumeReply): a 206 from their end is added to
+// them, a 200 is taken whole, and a reply that does not fit is followed by a request for the
+// whole file. Raises
 // TransferError: Open for an FTP file that cannot be opened, Missing or Empty for a local
 // file to copy, and what the transfer itself raises.
 Fetched FetchFile(const FileSource& source, TransferGuard& guard, const SinkOpener& openSink,

@@ -5,6 +5,7 @@ void TransferBudget::Reset()
     cancelled_ = false;
     outOfTime_ = false;
     spentMs_ = 0;
+    totalSpentMs_ = 0;
     underWay_ = false;
 }
 
@@ -23,6 +24,10 @@ TransferBudget::Verdict TransferBudget::Check(uint64_t nowMs, uint64_t totalByte
     if (!underWay_)
         return Verdict::Go;
     const uint64_t elapsed = nowMs > startMs_ ? nowMs - startMs_ : 0;
+    if (totalSpentMs_ + elapsed >= limits_.runTotalMs) {
+        outOfTime_ = true;
+        return Verdict::OutOfTime;
+    }
     if (kind_ == Kind::Small) {
         if (spentMs_ + elapsed >= limits_.runMs) {
             outOfTime_ = true;
@@ -43,8 +48,10 @@ TransferBudget::Verdict TransferBudget::Check(uint64_t nowMs, uint64_t totalByte
 
 void TransferBudget::EndTransfer(uint64_t nowMs)
 {
-    if (underWay_ && kind_ == Kind::Small && nowMs > startMs_)
-        spentMs_ += nowMs - startMs_;
+    const uint64_t elapsed = underWay_ && nowMs > startMs_ ? nowMs - startMs_ : 0;
+    totalSpentMs_ += elapsed;
+    if (kind_ == Kind::Small)
+        spentMs_ += elapsed;
     underWay_ = false;
 }
 
@@ -52,7 +59,7 @@ TransferBudget::Verdict TransferBudget::RunVerdict() const
 {
     if (cancelled_)
         return Verdict::Cancelled;
-    if (outOfTime_ || spentMs_ >= limits_.runMs)
+    if (outOfTime_ || spentMs_ >= limits_.runMs || totalSpentMs_ >= limits_.runTotalMs)
         return Verdict::OutOfTime;
     return Verdict::Go;
 }

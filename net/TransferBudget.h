@@ -3,9 +3,11 @@
 #include <cstdint>
 
 // The limits of a run of transfers, checked between reads. The run's small transfers (a
-// control file, its signature, texts, a post) share one time allowance; a download may take
-// as long as it keeps moving, and is given up when it moves too little for too long; a
-// cancel request stops whatever transfer is under way and every later one. Times are in
+// control file, its signature, texts, a post) share one time allowance; a download is given
+// up when it moves too little for too long; every transfer, downloads included, spends the
+// run's whole allowance, so that a run holds what follows it (the news) for a bounded time.
+// Only time inside transfers counts: the person's time in a dialog between them does not.
+// A cancel request stops whatever transfer is under way and every later one. Times are in
 // milliseconds of any steady clock.
 class TransferBudget {
 public:
@@ -13,7 +15,8 @@ public:
     enum class Kind { Small, Download };
 
     struct Limits {
-        uint64_t runMs = 30000;
+        uint64_t runMs = 30000;      // small transfers together
+        uint64_t runTotalMs = 60000; // every transfer together
         uint64_t slowWindowMs = 30000;
         uint64_t slowBytesPerSecond = 1024;
     };
@@ -43,7 +46,8 @@ private:
     Limits limits_;
     std::atomic<bool> cancelled_{false};
     bool outOfTime_ = false;
-    uint64_t spentMs_ = 0;
+    uint64_t spentMs_ = 0;      // by small transfers
+    uint64_t totalSpentMs_ = 0; // by every transfer
     Kind kind_ = Kind::Small;
     bool underWay_ = false;
     uint64_t startMs_ = 0;

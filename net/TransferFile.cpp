@@ -31,3 +31,9 @@ bool TransferFile::MoveTo(const std::wstring& target)
     path_.clear();
     return true;
 }
+
+void TransferFile::Keep()
+{
+    handle_.Reset();
+    path_.clear();
+}

@@ -71,7 +71,7 @@ void TransferGuard::CheckDigest()
 }
 
 void MoveBlocks(TransferGuard& guard, size_t blockSize, const BlockReader& read, const BlockSink& sink,
-                const BlockHandler& onBlock)
+                const BlockHandler& onBlock, const std::function<void()>& checkWhole)
 {
     std::vector<char> buffer(blockSize);
     for (;;) {
@@ -85,5 +85,7 @@ void MoveBlocks(TransferGuard& guard, size_t blockSize, const BlockReader& read,
         if (block.empty())
             break;
     }
+    if (checkWhole)
+        checkWhole();
     guard.CheckDigest();
 }

@@ -87,9 +87,11 @@ using BlockSink = std::function<bool(std::string_view block)>;
 using BlockHandler = std::function<bool(uint64_t total)>;
 
 // Moves blocks from the reader to the sink until the reader's end, asking the guard before each
-// read and counting each block into it; the digest is checked at the end. Raises TransferError.
+// read and counting each block into it; at the end, checkWhole (when given) checks what the
+// carrier knows of the whole (a cut-off reply is cut, not wrong), then the digest is checked.
+// Raises TransferError.
 void MoveBlocks(TransferGuard& guard, size_t blockSize, const BlockReader& read, const BlockSink& sink,
-                const BlockHandler& onBlock);
+                const BlockHandler& onBlock, const std::function<void()>& checkWhole = {});
 
 // The steady clock transfer budgets are kept by.
 uint64_t TransferClockMs();

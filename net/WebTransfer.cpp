@@ -383,7 +383,9 @@ void WebTransfer::Receive(const BlockSink& sink, const BlockHandler& onBlock)
 
 void WebTransfer::ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock)
 {
-    guard_.CheckAnnounced(announced_);
+    // The guard may hold bytes already: those a resumed download had before this reply.
+    const uint64_t before = guard_.Total();
+    guard_.CheckAnnounced(before + announced_);
     // Only what has arrived is read, so that the guard is asked while a server trickles.
     const auto read = [this](char* buffer, size_t size) {
         DWORD count = 0;
@@ -391,10 +393,11 @@ void WebTransfer::ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock
             Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
         return size_t(count);
     };
-    MoveBlocks(guard_, request_.readBlock, read, sink, onBlock);
-    if (announced_ != 0 && guard_.Total() != announced_)
-        Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total()) + " of " +
-                                       std::to_string(announced_) + " bytes");
+    MoveBlocks(guard_, request_.readBlock, read, sink, onBlock, [this, before] {
+        if (announced_ != 0 && guard_.Total() - before != announced_)
+            Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total() - before) +
+                                           " of " + std::to_string(announced_) + " bytes");
+    });
 }
 
 std::string WebTransfer::ReceiveAll(const BlockHandler& onBlock)

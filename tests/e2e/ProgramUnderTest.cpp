@@ -14,6 +14,7 @@
 #include "ComPtr.h"
 #include "FileIO.h"
 #include "MenuCommands.h"
+#include "PartialDownload.h"
 #include "Text.h"
 #include "Waiting.h"
 
@@ -151,6 +152,20 @@ std::optional<std::string> WineTrace()
     if (!GetEnvironmentVariableW(L"SORIEL_TRACE_FILE", path, MAX_PATH))
         return std::nullopt;
     return ReadWholeFile(path).value_or("");
+}
+
+std::wstring HeldDownloadPath(const std::string& address, const std::string& sha256)
+{
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + PartialDownloadName(address, sha256);
+}
+
+void RemoveHeldDownload(const std::string& address, const std::string& sha256)
+{
+    const std::wstring path = HeldDownloadPath(address, sha256);
+    DeleteFileW(path.c_str());
+    DeleteFileW((path + L".txt").c_str());
 }
 
 ProgramFolder::ProgramFolder(const std::wstring& nameHint)

@@ -18,6 +18,12 @@ inline const std::string kQuietSources =
 // Where the program keeps the last update it carried out.
 inline const wchar_t* const kUpdateRegistryKey = L"Software\\Soriel online\\Update";
 
+// The bytes of a download cut short, kept in this user's temporary folder for the next start;
+// the record of them beside it (path + ".txt").
+std::wstring HeldDownloadPath(const std::string& address, const std::string& sha256);
+// Both gone, so that no earlier run's bytes meet a test.
+void RemoveHeldDownload(const std::string& address, const std::string& sha256);
+
 // A fresh program folder in the temporary folder, holding a copy of main.exe and the files
 // that travel with it (taken from the test program's own folder). Removed afterwards.
 class ProgramFolder {

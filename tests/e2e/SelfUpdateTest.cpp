@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
+#include <vector>
 #include <iostream>
 #include <string>
 
@@ -24,13 +27,6 @@ const std::string kNewsLog = "{\\rtf1\\ansi\\ansicpg1250 07.12.2026 09:15\\par Z
 
 std::string Built(const wchar_t* name) { return ReadWholeFile(GetAppPath() + name).value_or(""); }
 
-std::string Sha256Of(const std::string& bytes)
-{
-    Sha256 digest;
-    digest.Update(bytes);
-    return digest.HexDigest();
-}
-
 // The control file offers newProgram as main.exe version 3.1.1, or by date alone: then it
 // pins no version, as an earlier release's control file may not.
 class UpdateServer {
@@ -38,7 +34,7 @@ public:
     explicit UpdateServer(std::string newProgram, bool byDate = false)
         : newProgram_(std::move(newProgram)), byDate_(byDate)
     {
-        server_.SetHandler([this](const RecordedRequest& request) { return Answer(request.Target); });
+        server_.SetHandler([this](const RecordedRequest& request) { return Answer(request); });
     }
     // Addresses for main.ini: news from nowhere, the update and the maker's post from here.
     std::string Sources() const
@@ -47,7 +43,26 @@ public:
                server_.Url("/update/upd_snh/app1h.inf") + "\r\nMakerURL=" + server_.Url("/") + "\r\n";
     }
     size_t Downloads() const { return RequestsFor(kNewProgramPath); }
+    std::string ProgramUrl() const { return server_.Url(kNewProgramPath); }
     size_t ControlFileRequests() const { return RequestsFor("/update/upd_snh/app1h.inf"); }
+    // main.exe_NEW served a piece at a time with a pause after each, as over a slow line.
+    void ServeProgramSlowly(size_t pieceBytes, unsigned pauseMs)
+    {
+        trickleBytes_ = pieceBytes;
+        trickleDelayMs_ = pauseMs;
+    }
+    static inline const std::string kProgramTag = "\"main-3.1.1\"";
+    // Each request for main.exe_NEW: what it asked for, and what its reply carried.
+    struct ProgramRequest {
+        std::string range, ifRange;
+        int status = 0;
+        size_t bodyBytes = 0;
+    };
+    std::vector<ProgramRequest> ProgramRequests() const
+    {
+        const std::lock_guard lock(mutex_);
+        return programRequests_;
+    }
 
 private:
     static constexpr const char* kNewProgramPath = "/update/upd_snh/main.exe_NEW";
@@ -60,16 +75,37 @@ private:
         return count;
     }
 
-    ScriptedReply Answer(const std::string& target)
+    ScriptedReply Answer(const RecordedRequest& request)
     {
+        const std::string& target = request.Target;
         const std::string control = ControlFile();
         if (target == "/update/upd_snh/app1h.inf")
             return {200, "OK", {}, control};
         if (target == "/update/upd_snh/app1h.inf.sig")
             return {200, "OK", {}, SignControlFile(control)};
         if (target == kNewProgramPath)
-            return {200, "OK", {"Content-Type: application/octet-stream"}, newProgram_};
+            return ProgramReply(request);
         return {404, "Not Found", {}, "none"};
+    }
+
+    // The whole file, or the rest after "Range: bytes=N-" when If-Range names this file.
+    ScriptedReply ProgramReply(const RecordedRequest& request)
+    {
+        ScriptedReply reply{200, "OK", {"Content-Type: application/octet-stream", "ETag: " + kProgramTag}, newProgram_};
+        const std::string range = request.Header("Range");
+        if (range.starts_with("bytes=") && request.Header("If-Range") == kProgramTag) {
+            const size_t from = std::stoul(range.substr(6));
+            reply.Status = 206;
+            reply.Reason = "Partial Content";
+            reply.Headers.push_back("Content-Range: bytes " + std::to_string(from) + "-" +
+                                    std::to_string(newProgram_.size() - 1) + "/" + std::to_string(newProgram_.size()));
+            reply.Body = newProgram_.substr(from);
+        }
+        reply.TrickleBytes = trickleBytes_;
+        reply.TrickleDelayMs = trickleDelayMs_;
+        const std::lock_guard lock(mutex_);
+        programRequests_.push_back({range, request.Header("If-Range"), reply.Status, reply.Body.size()});
+        return reply;
     }
 
     std::string ControlFile() const
@@ -80,15 +116,27 @@ private:
                "silentrestart=1\r\n"
                "[files]\r\ncount=1\r\n"
                "[file1]\r\nurl=" +
-               server_.Url(kNewProgramPath) +
+               ProgramUrl() +
                "\r\n" + (byDate_ ? "" : pin) + "targetdir={APP}\r\nsha256=" +
-               Sha256Of(newProgram_) + "\r\n";
+               Sha256Hex(newProgram_) + "\r\n";
     }
 
     const std::string newProgram_;
     const bool byDate_;
+    std::atomic<size_t> trickleBytes_{0};
+    std::atomic<unsigned> trickleDelayMs_{0};
+    mutable std::mutex mutex_;
+    std::vector<ProgramRequest> programRequests_;
     ScriptedHttpServer server_;
 };
+
+uint64_t SizeOf(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 long long Milliseconds(std::chrono::steady_clock::duration duration)
 {
@@ -219,6 +267,48 @@ TEST(SelfUpdate, AnOlderProgramIsRefusedAndTheSameUpdateNotTakenAgain)
     EXPECT_EQ(server.Downloads(), 1u);
     EXPECT_TRUE(folder.Read(L"main.exe") == Built(L"main_next.exe")) << "main.exe is not 3.1.1 any more";
     EXPECT_FALSE(folder.Exists(L"main.exe_NEW"));
+}
+
+// A download cut by a close is kept; the next start asks only for the rest (Range, with If-Range
+// naming the first reply's entity tag), is sent only the rest, and completes the update.
+TEST(SelfUpdate, ADownloadCutByACloseGoesOnAtTheNextStart)
+{
+    const std::string program = Built(L"main_next.exe");
+    const std::string sha256 = Sha256Hex(program);
+    ProgramFolder folder(L"soriel update");
+    UpdateServer server(program);
+    const std::wstring held = HeldDownloadPath(server.ProgramUrl(), sha256);
+    RemoveHeldDownload(server.ProgramUrl(), sha256);
+    server.ServeProgramSlowly(4096, 50);
+    folder.Write(L"main.ini", server.Sources());
+    {
+        RunningProgram first(folder);
+        ASSERT_NE(first.MainWindow(), nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return SizeOf(held) >= 256 * 1024; }, 30000)) << "no download under way";
+        ASSERT_TRUE(first.Exit());
+    }
+    const uint64_t kept = SizeOf(held);
+    ASSERT_GT(kept, 0u);
+    ASSERT_LT(kept, program.size());
+    EXPECT_NE(GetFileAttributesW((held + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    server.ServeProgramSlowly(0, 0);
+
+    RestartedProgram after = RunThroughUpdate(folder, server);
+    ASSERT_TRUE(after.window) << "no program came back";
+    EXPECT_EQ(Narrow(after.program->WindowText(after.window)), "Soriel online 3.1.1");
+    EXPECT_TRUE(folder.Read(L"main.exe") == program) << "main.exe is not the new build";
+    const std::vector<UpdateServer::ProgramRequest> requests = server.ProgramRequests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].range, "");
+    EXPECT_EQ(requests[1].range, "bytes=" + std::to_string(kept) + "-");
+    EXPECT_EQ(requests[1].ifRange, UpdateServer::kProgramTag);
+    EXPECT_EQ(requests[1].status, 206);
+    EXPECT_EQ(requests[1].bodyBytes, program.size() - kept);
+    std::cout << "resumed download of " << program.size() << " bytes: the first start kept " << kept
+              << ", the second was sent " << requests[1].bodyBytes << "\n";
+    EXPECT_EQ(GetFileAttributesW(held.c_str()), INVALID_FILE_ATTRIBUTES) << "the kept bytes stayed";
+    EXPECT_EQ(GetFileAttributesW((held + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(after.program->Exit());
 }
 
 } // namespace

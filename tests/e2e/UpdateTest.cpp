@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "FileIO.h"
 #include "MenuCommands.h"
 
 #include "ProgramUnderTest.h"
@@ -18,10 +19,11 @@ const std::string kDataFile = "Data delivered by the update.\r\n";
 // sha256sum of kDataFile.
 const std::string kDataSha256 = "6264c9661ffe5729feb2a1e8fcdd0bb1a86ccd5a66423c2325ea171b90f71259";
 
-std::string ControlFile(const ScriptedHttpServer& server)
+std::string ControlFile(const ScriptedHttpServer& server, const std::string& path = "/files/data.txt",
+                        const std::string& sha256 = kDataSha256)
 {
-    return "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
-           server.Url("/files/data.txt") + "\r\ntargetdir={APP}\\data\r\nsha256=" + kDataSha256 + "\r\n";
+    return "[update]\r\nserial=1\r\nexpires=2099-12-31\r\ndate=02/01/2020\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url(path) +
+           "\r\ntargetdir={APP}\\data\r\nsha256=" + sha256 + "\r\n";
 }
 
 std::string Settings(const ScriptedHttpServer& server)
@@ -210,4 +212,48 @@ TEST(Update, SecondCopyAsksForNoControlFile)
     const std::vector<std::string> targets = Targets(server);
     EXPECT_EQ(std::count(targets.begin(), targets.end(), "/update/app1h.inf"), 1);
     ASSERT_TRUE(first.Exit());
+}
+
+// Behind a download that would take minutes (1.2 MB at 8 KiB/s) the first poll comes once the
+// run's transfers have had their 60 s; what arrived is kept for the next start, nothing is put
+// in place and the maker is not told.
+TEST(Update, SlowDownloadHoldsTheFirstPollAtMostAMinute)
+{
+    std::string large(1200 * 1024, '\0');
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = char(i * 7 + i / 4096);
+    const std::string sha256 = Sha256Hex(large);
+    ScriptedHttpServer server;
+    const std::string address = server.Url("/files/large.bin");
+    RemoveHeldDownload(address, sha256);
+    const std::string control = ControlFile(server, "/files/large.bin", sha256);
+    const std::map<std::string, std::string> files = {{"/update/app1h.inf", control},
+                                                      {"/update/app1h.inf.sig", SignControlFile(control)},
+                                                      {"/files/large.bin", large}};
+    server.SetHandler([&](const RecordedRequest& request) {
+        ScriptedReply reply = Served(files, request);
+        if (request.Target == "/files/large.bin") {
+            reply.Headers.push_back("ETag: \"large-1\"");
+            reply.TrickleBytes = 1024;
+            reply.TrickleDelayMs = 125;
+        }
+        return reply;
+    });
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server));
+    const auto started = std::chrono::steady_clock::now();
+    RunningProgram program(folder);
+    ASSERT_TRUE(WaitUntil([&] { return Requested(server, kNewsPath); }, 90000));
+    const long long firstPoll = MillisecondsSince(started);
+    std::cout << "first poll behind a slow download: " << firstPoll << " ms after the start\n";
+    // The promise is 60 s of transfers; the rest is the program's own start under Wine.
+    EXPECT_LT(firstPoll, 65000);
+    EXPECT_TRUE(Requested(server, "/files/large.bin"));
+    EXPECT_FALSE(Requested(server, "/asp/autoupdate.asp"));
+    EXPECT_FALSE(folder.Exists(L"data\\large.bin"));
+    const std::optional<std::string> kept = ReadWholeFile(HeldDownloadPath(address, sha256));
+    ASSERT_TRUE(kept && !kept->empty()) << "what arrived was not kept";
+    EXPECT_TRUE(large.starts_with(*kept));
+    ASSERT_TRUE(program.Exit());
+    RemoveHeldDownload(address, sha256);
 }

@@ -1,8 +1,8 @@
 // A run of transfers as a sequence of steps (begin, check, end, cancel) at growing times.
 // Input: one byte per step, its kind in the low bits and how far time and bytes move in the
 // rest. Checked are the rules a user relies on, not the arithmetic: a cancel and a run out of
-// time end the run for good; a download is never stopped for the run's time, nor a small
-// transfer for its speed; a download moving fast enough is never too slow; nothing is
+// time end the run for good; a download is never stopped for the run's time before the
+// transfers' whole allowance is spent, nor a small transfer for its speed; a download moving fast enough is never too slow; nothing is
 // stopped before its time.
 #include <cstdint>
 
@@ -12,9 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using Verdict = TransferBudget::Verdict;
-    const TransferBudget::Limits limits{.runMs = 3000, .slowWindowMs = 1000, .slowBytesPerSecond = 100};
+    const TransferBudget::Limits limits{.runMs = 3000, .runTotalMs = 6000, .slowWindowMs = 1000, .slowBytesPerSecond = 100};
     TransferBudget budget(limits);
-    uint64_t now = 0, bytes = 0, began = 0;
+    uint64_t now = 0, bytes = 0, began = 0, spentByAll = 0;
     bool underWay = false, download = false, steady = true;
     Verdict runBefore = Verdict::Go;
     for (size_t i = 0; i < size; ++i) {
@@ -38,17 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const Verdict verdict = budget.Check(now, bytes);
             if (runBefore != Verdict::Go)
                 FUZZ_CHECK(verdict == runBefore);
-            if (underWay && download && runBefore == Verdict::Go)
+            if (underWay && download && runBefore == Verdict::Go && spentByAll + (now - began) < limits.runTotalMs)
                 FUZZ_CHECK(verdict != Verdict::OutOfTime);
             if (underWay && !download)
                 FUZZ_CHECK(verdict != Verdict::TooSlow);
             if (underWay && download && steady)
                 FUZZ_CHECK(verdict != Verdict::TooSlow);
-            if (underWay && now - began < (download ? limits.slowWindowMs : 1) && runBefore == Verdict::Go)
+            if (underWay && now - began < (download ? limits.slowWindowMs : 1) && runBefore == Verdict::Go &&
+                spentByAll + (now - began) < limits.runTotalMs)
                 FUZZ_CHECK(verdict == Verdict::Go);
             break;
         }
         case 2:
+            if (underWay)
+                spentByAll += now - began;
             budget.EndTransfer(now);
             underWay = false;
             break;

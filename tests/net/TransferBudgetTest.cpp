@@ -26,7 +26,8 @@ struct BudgetCase {
 } // namespace
 
 // Small transfers share 30 s between them, whatever lies between them; a download goes on as
-// long as it moves 30 KiB in every 30 s, and a cancel stops everything.
+// long as it moves 30 KiB in every 30 s; all transfers together have 60 s, and a cancel stops
+// everything.
 TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
 {
     const BudgetCase cases[] = {
@@ -43,7 +44,7 @@ TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
          Verdict::OutOfTime},
         {"a long download that keeps moving",
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29000, 30720}, {Step::Check, 58000, 61440},
-          {Step::Check, 300000, 2000000}, {Step::End, 300000}},
+          {Step::Check, 59999, 2000000}, {Step::End, 59999}},
          Verdict::Go},
         {"a download below 1 KiB/s for 30 s",
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29999, 30000},
@@ -53,9 +54,17 @@ TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 1000, 500000}, {Step::Check, 30999, 500000},
           {Step::Check, 31000, 500001, Kind::Download, Verdict::TooSlow}},
          Verdict::Go},
-        {"downloads do not spend the allowance",
-         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 40000, 10000000}, {Step::End, 40000},
-          {Step::Begin, 40000}, {Step::Check, 60000, 1}},
+        {"downloads do not spend the small transfers' allowance",
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 25000, 10000000}, {Step::End, 25000},
+          {Step::Begin, 25000}, {Step::Check, 54000, 1}},
+         Verdict::Go},
+        {"a download reaches the run's whole allowance",
+         {{Step::Begin, 0}, {Step::End, 20000}, {Step::Begin, 20000, 0, Kind::Download},
+          {Step::Check, 59999, 5000000}, {Step::Check, 60000, 5000001, Kind::Download, Verdict::OutOfTime}},
+         Verdict::OutOfTime},
+        {"a dialog's time between transfers does not count",
+         {{Step::Begin, 0}, {Step::End, 20000}, {Step::Begin, 500000, 0, Kind::Download},
+          {Step::Check, 539999, 5000000}, {Step::End, 539999}, {Step::Begin, 900000}},
          Verdict::Go},
         {"cancel stops the transfer under way and the run",
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 10, 4096}, {Step::Cancel, 20},

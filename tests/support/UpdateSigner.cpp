@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "Base64.h"
+#include "Sha256.h"
 
 namespace {
 
@@ -66,4 +67,11 @@ PublicKeyBytes TestSigner::PublicKey() const
 std::string SignControlFile(std::string_view bytes)
 {
     return TestSigner::BuildPair().Sign(bytes);
+}
+
+std::string Sha256Hex(std::string_view bytes)
+{
+    Sha256 digest;
+    digest.Update(bytes);
+    return digest.HexDigest();
 }

@@ -29,3 +29,6 @@ private:
 
 // Signs with the build's throw-away pair.
 std::string SignControlFile(std::string_view bytes);
+
+// Lower-case hex SHA-256 of the bytes, as a control file's sha256= names it.
+std::string Sha256Hex(std::string_view bytes);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <regex>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "FileTransferStep.h"
 #include "PlatformEdge.h"
 #include "ScriptedHttpServer.h"
+#include "Sha256.h"
 #include "Text.h"
 #include "UpdateStatus.h"
 #include "UpdateTestSupport.h"
@@ -300,6 +302,94 @@ TEST(UpdateTransfers, FileTransferStepFollowsTheAnswersItIsGiven)
         EXPECT_EQ(edge.ids, c.expectedIds);
         EXPECT_EQ(target.Read("app.txt"), c.expectedResult ? kPayload : "old\r\n");
         EXPECT_EQ(downloaded.size(), c.expectedResult ? 1u : 0u);
+        EXPECT_TRUE(transfers.Files().empty());
+    }
+}
+
+// A web download with a digest, cut off once, goes on from the bytes it kept when the server
+// answers the request for the rest with them; any other answer brings the whole file, a reply
+// without a validator keeps nothing, and kept bytes that are wrong never reach the target.
+TEST(UpdateTransfers, CutDownloadGoesOnFromWhatItKept)
+{
+    std::string file(20000, '\0');
+    for (size_t i = 0; i < file.size(); ++i)
+        file[i] = char('a' + i % 23);
+    Sha256 digest;
+    digest.Update(file);
+    const std::string sha256 = digest.HexDigest();
+    constexpr size_t kCut = 8000;
+    enum class Rest { Sent, Whole, OtherOffset, Unsatisfiable };
+    struct Case {
+        const char* name;
+        Rest rest;
+        bool validator = true;
+        bool spoilKept = false;
+        bool expectedResult = true;
+        std::vector<std::string> expectedRanges;
+    } cases[] = {
+        {"206 from the kept end is added", Rest::Sent, true, false, true, {"", "bytes=8000-"}},
+        {"200 starts over", Rest::Whole, true, false, true, {"", "bytes=8000-"}},
+        {"206 at another offset asks anew", Rest::OtherOffset, true, false, true, {"", "bytes=8000-", ""}},
+        {"416 asks anew", Rest::Unsatisfiable, true, false, true, {"", "bytes=8000-", ""}},
+        {"no validator keeps nothing", Rest::Sent, false, false, true, {"", ""}},
+        {"wrong kept bytes are dropped", Rest::Sent, true, true, false, {"", "bytes=8000-"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedHttpServer server;
+        std::atomic<int> served{0};
+        server.SetHandler([&](const RecordedRequest& request) {
+            const std::string range = request.Header("Range");
+            ScriptedReply reply{.Body = file};
+            if (c.validator)
+                reply.Headers.push_back("ETag: \"file-1\"");
+            if (++served == 1)
+                reply.CloseAfter = kCut;
+            else if (!range.empty() && request.Header("If-Range") == "\"file-1\"" && c.rest != Rest::Whole) {
+                reply.Status = c.rest == Rest::Unsatisfiable ? 416 : 206;
+                const size_t from = c.rest == Rest::OtherOffset ? 0 : kCut;
+                reply.Headers.push_back("Content-Range: bytes " + std::to_string(from) + "-19999/20000");
+                reply.Body = c.rest == Rest::Unsatisfiable ? "" : file.substr(from);
+            }
+            return reply;
+        });
+        ScratchFolder target, transfers, partials;
+        target.Write("file.bin", "old");
+        RecordingEdge edge;
+        TransferBudget budget;
+        bool ftpFolderEntered = false, stopReported = false;
+        const auto attempt = [&] {
+            return RunFileTransferStep({.Address = server.Url("/file.bin"),
+                                        .TargetDir = target.Path(),
+                                        .ExpectedSha256 = sha256,
+                                        .SizeLimit = TAutoUpdate::kMaxTransferBytes,
+                                        .FtpFolderEntered = ftpFolderEntered,
+                                        .TransferFolder = transfers.Path(),
+                                        .PartialFolder = partials.Path(),
+                                        .StopReported = stopReported,
+                                        .Budget = budget},
+                                       {.FileNameFromURL = [](const std::string&) { return std::string("file.bin"); },
+                                        .ExpandPrefixes = [](const std::string& value) { return value; },
+                                        .ProgressCancelled = [](const std::string&, uint64_t, uint64_t) { return false; },
+                                        .VersionAllowsReplacing = [](const std::wstring&, const std::string&) { return true; },
+                                        .FileDownloaded = [](const std::string&) {}},
+                                       edge);
+        };
+        EXPECT_FALSE(attempt());
+        const std::vector<std::string> kept = partials.Files();
+        ASSERT_EQ(kept.size(), c.validator ? 2u : 0u);
+        if (c.validator) {
+            EXPECT_EQ(partials.Read(kept[0]), file.substr(0, kCut));
+        }
+        if (c.spoilKept)
+            partials.Write(kept[0], std::string(kCut, 'x'));
+        EXPECT_EQ(attempt(), c.expectedResult);
+        std::vector<std::string> ranges;
+        for (const RecordedRequest& request : server.Requests())
+            ranges.push_back(request.Header("Range"));
+        EXPECT_EQ(ranges, c.expectedRanges);
+        EXPECT_EQ(target.Read("file.bin"), c.expectedResult ? file : "old");
+        EXPECT_TRUE(partials.Files().empty());
         EXPECT_TRUE(transfers.Files().empty());
     }
 }

@@ -32,9 +32,9 @@ public:
     // did not start.
     virtual bool StartUpdater(const std::wstring& commandLine) = 0;
     // One file fetched (FetchFile): the sink is asked for once the source has something to
-    // give; progress after each block, false stops it.
+    // give, from the start or after held bytes; progress after each block, false stops it.
     virtual Fetched Fetch(const FileSource& source, TransferGuard& guard,
-                          const std::function<std::function<bool(std::string_view block)>()>& openSink,
+                          const std::function<std::function<bool(std::string_view block)>(uint64_t from, const std::string& validator)>& openSink,
                           const std::function<bool(uint64_t total, uint64_t announced)>& onBlock) = 0;
     // A value under HKEY_CURRENT_USER\key, created when missing; none when it holds none.
     virtual std::optional<std::string> ReadUserEntry(const std::string& key, const std::string& name) = 0;

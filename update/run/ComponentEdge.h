@@ -21,7 +21,7 @@ public:
     void StartCommand(const std::string& commandLine) override;
     bool StartUpdater(const std::wstring& commandLine) override;
     Fetched Fetch(const FileSource& source, TransferGuard& guard,
-                  const std::function<std::function<bool(std::string_view block)>()>& openSink,
+                  const std::function<std::function<bool(std::string_view block)>(uint64_t from, const std::string& validator)>& openSink,
                   const std::function<bool(uint64_t total, uint64_t announced)>& onBlock) override;
     std::optional<std::string> ReadUserEntry(const std::string& key, const std::string& name) override;
     void WriteUserEntry(const std::string& key, const std::string& name, const std::string& value) override;

@@ -9,6 +9,7 @@
 #include "FileFetch.h"
 #include "InternetSession.h"
 #include "LzFile.h"
+#include "PartialDownload.h"
 #include "Text.h"
 #include "TransferFile.h"
 #include "UpdatePaths.h"
@@ -66,34 +67,69 @@ FileSource SourceOf(const FileTransferInput& input, const std::string& localName
             .whileSending = [&edge] { edge.PumpMessages(); }};
 }
 
-// Fetches the file into the transfer folder, then puts it in the target's place.
+// Whether the bytes received so far may be kept for a later attempt: only a transfer cut short
+// keeps them, never one whose bytes are wrong or too many.
+bool KeepsWhatCame(TransferFailure failure)
+{
+    switch (failure) {
+    case TransferFailure::Digest:
+    case TransferFailure::TooLarge:
+    case TransferFailure::Write:
+    case TransferFailure::Encoded:
+    case TransferFailure::Inflate:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Fetches the file into the transfer folder (or, resumable, its partial file), then puts it in
+// the target's place.
 bool ReceiveFile(const FileTransferInput& input, const std::string& localName, const std::string& target,
                  TransferGuard& guard, const FileTransferCalls& calls, UpdateEdge& edge)
 {
     const bool folderCopy = input.Carrier == TAutoUpdateType::fileUpdate;
     // A folder copy's progress names its source, a transfer's the file it makes.
     const std::string& progressName = folderCopy ? input.Address : target;
-    std::optional<TransferFile> file;
+    std::optional<PartialDownload> partial;
+    if (input.Carrier == TAutoUpdateType::httpUpdate && input.ExpectedSha256 &&
+        input.Kind == TransferBudget::Kind::Download && !input.PartialFolder.empty())
+        partial.emplace(Widen(input.PartialFolder), input.Address, *input.ExpectedSha256);
+    // Another transfer of the same file holds its kept bytes: this one keeps none.
+    if (partial && !partial->Available())
+        partial.reset();
+    std::optional<TransferFile> transferFile;
+    TransferFile* file = nullptr;
+    FileSource source = SourceOf(input, localName, calls, edge);
+    if (partial)
+        source.held = partial->Held();
     try {
         const Fetched fetched = edge.Fetch(
-            SourceOf(input, localName, calls, edge), guard,
-            [&]() -> BlockSink {
-                file.emplace(Widen(input.TransferFolder));
+            source, guard,
+            [&](uint64_t from, const std::string& validator) -> BlockSink {
+                if (partial)
+                    file = &partial->Open(from, validator, guard);
+                else
+                    file = &transferFile.emplace(Widen(input.TransferFolder));
                 if (!folderCopy)
-                    return WriteOrFail(*file, input.TransferFolder);
+                    return WriteOrFail(*file, partial ? input.PartialFolder : input.TransferFolder);
                 if (!file->IsOpen())
                     return {};
-                return [&file](std::string_view block) { return file->Write(block); };
+                return [file](std::string_view block) { return file->Write(block); };
             },
             [&](uint64_t total, uint64_t announced) {
                 edge.PumpMessages();
                 return !calls.ProgressCancelled(progressName, total, announced);
             });
         if (!fetched.moved) {
+            if (partial)
+                partial->Keep(guard.Total());
             edge.ReportStatusWithCodes(usHttpStatus, std::to_string(fetched.httpStatus), 6, int(fetched.httpStatus));
             return false;
         }
     } catch (const TransferError& error) {
+        if (partial && KeepsWhatCame(error.Failure()))
+            partial->Keep(guard.Total());
         ReportTransferFailure(error, input.Address, input.StopReported, edge);
         return false;
     }

@@ -36,6 +36,9 @@ struct FileTransferInput {
     bool& FtpFolderEntered;
     // Where the bytes wait until they are complete and verified.
     std::string TransferFolder;
+    // Where a web download with a digest keeps what it received when it is cut short, for the
+    // next attempt (at a later start, too) to go on from; empty: nothing is kept.
+    std::string PartialFolder;
     // The run's end is told once a run: set once it has been.
     bool& StopReported;
     TransferBudget& Budget;
@@ -57,7 +60,9 @@ struct FileTransferCalls {
 
 // Fetches the address by the carrier (a web transfer, FTP or a folder copy) into the target
 // folder, under the file name the component makes of it. The bytes take the target's place only
-// when complete, within the cap, of the digest named and not of a lower or equal version. In a
+// when complete, within the cap, of the digest named and not of a lower or equal version. A web
+// download with a digest goes on from the bytes an earlier attempt kept, and keeps its own when
+// it is cut short (by the budget, a cancel or the connection), never when they are wrong. In a
 // web or FTP transfer, a file of the transfer folder that cannot be written raises Exception
 // and ends the run; a folder copy only fails.
 bool RunFileTransferStep(const FileTransferInput& input, const FileTransferCalls& calls, UpdateEdge& edge);
