@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "FileIO.h"
@@ -41,6 +42,19 @@ std::wstring PartialDownloadName(const std::string& address, const std::string& 
     Sha256 addressDigest;
     addressDigest.Update(address);
     return L"SorielPartial-" + Widen(sha256) + L"-" + Widen(addressDigest.HexDigest().substr(0, 16)) + L".bin";
+}
+
+void RemovePartialDownloadsExcept(const std::wstring& folder, const std::vector<std::string>& sha256s)
+{
+    const std::wstring prefix = L"SorielPartial-";
+    WIN32_FIND_DATAW found{};
+    FindHandle search(FindFirstFileW((folder + prefix + L"*").c_str(), &found));
+    for (bool more = bool(search); more; more = FindNextFileW(search.Get(), &found)) {
+        const std::wstring_view name(found.cFileName);
+        const std::wstring_view digest = name.substr(prefix.size(), name.find(L'-', prefix.size()) - prefix.size());
+        if (std::find(sha256s.begin(), sha256s.end(), Narrow(digest)) == sha256s.end())
+            DeleteFileW((folder + found.cFileName).c_str());
+    }
 }
 
 PartialDownload::PartialDownload(const std::wstring& folder, std::string address, std::string sha256)

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ResumeRules.h"
 #include "TransferFile.h"
@@ -47,3 +48,7 @@ private:
 
 // The kept bytes' file name in their folder; the record's is the same followed by ".txt".
 std::wstring PartialDownloadName(const std::string& address, const std::string& sha256);
+
+// Removes the kept bytes (and records) of the folder whose digest is not among those given:
+// files no update offers any more would otherwise stay for good.
+void RemovePartialDownloadsExcept(const std::wstring& folder, const std::vector<std::string>& sha256s);

@@ -292,6 +292,9 @@ TEST(SelfUpdate, ADownloadCutByACloseGoesOnAtTheNextStart)
     ASSERT_LT(kept, program.size());
     EXPECT_NE(GetFileAttributesW((held + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
     server.ServeProgramSlowly(0, 0);
+    // Kept bytes of a file no update offers any more do not stay.
+    const std::wstring stray = HeldDownloadPath(server.ProgramUrl(), std::string(64, 'a'));
+    WriteFileAtomically(stray, "stale");
 
     RestartedProgram after = RunThroughUpdate(folder, server);
     ASSERT_TRUE(after.window) << "no program came back";
@@ -308,6 +311,7 @@ TEST(SelfUpdate, ADownloadCutByACloseGoesOnAtTheNextStart)
               << ", the second was sent " << requests[1].bodyBytes << "\n";
     EXPECT_EQ(GetFileAttributesW(held.c_str()), INVALID_FILE_ATTRIBUTES) << "the kept bytes stayed";
     EXPECT_EQ(GetFileAttributesW((held + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(stray.c_str()), INVALID_FILE_ATTRIBUTES) << "bytes of a file not offered stayed";
     EXPECT_TRUE(after.program->Exit());
 }
 

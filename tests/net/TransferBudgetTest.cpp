@@ -26,7 +26,7 @@ struct BudgetCase {
 } // namespace
 
 // Small transfers share 30 s between them, whatever lies between them; a download goes on as
-// long as it moves 30 KiB in every 30 s; all transfers together have 60 s, and a cancel stops
+// long as it moves 30 KiB in every 30 s; all transfers together have 50 s, and a cancel stops
 // everything.
 TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
 {
@@ -43,8 +43,8 @@ TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
          {{Step::Begin, 1000}, {Step::Check, 28000, 9}, {Step::Check, 31000, 10, Kind::Small, Verdict::OutOfTime}},
          Verdict::OutOfTime},
         {"a long download that keeps moving",
-         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29000, 30720}, {Step::Check, 58000, 61440},
-          {Step::Check, 59999, 2000000}, {Step::End, 59999}},
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29000, 30720}, {Step::Check, 48000, 61440},
+          {Step::Check, 49999, 2000000}, {Step::End, 49999}},
          Verdict::Go},
         {"a download below 1 KiB/s for 30 s",
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 29999, 30000},
@@ -55,16 +55,16 @@ TEST(TransferBudget, RunAllowanceSpeedRuleAndCancel)
           {Step::Check, 31000, 500001, Kind::Download, Verdict::TooSlow}},
          Verdict::Go},
         {"downloads do not spend the small transfers' allowance",
-         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 25000, 10000000}, {Step::End, 25000},
-          {Step::Begin, 25000}, {Step::Check, 54000, 1}},
+         {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 15000, 10000000}, {Step::End, 15000},
+          {Step::Begin, 15000}, {Step::Check, 44000, 1}},
          Verdict::Go},
         {"a download reaches the run's whole allowance",
          {{Step::Begin, 0}, {Step::End, 20000}, {Step::Begin, 20000, 0, Kind::Download},
-          {Step::Check, 59999, 5000000}, {Step::Check, 60000, 5000001, Kind::Download, Verdict::OutOfTime}},
+          {Step::Check, 49999, 5000000}, {Step::Check, 50000, 5000001, Kind::Download, Verdict::OutOfTime}},
          Verdict::OutOfTime},
         {"a dialog's time between transfers does not count",
          {{Step::Begin, 0}, {Step::End, 20000}, {Step::Begin, 500000, 0, Kind::Download},
-          {Step::Check, 539999, 5000000}, {Step::End, 539999}, {Step::Begin, 900000}},
+          {Step::Check, 529999, 5000000}, {Step::End, 529999}, {Step::Begin, 900000}},
          Verdict::Go},
         {"cancel stops the transfer under way and the run",
          {{Step::Begin, 0, 0, Kind::Download}, {Step::Check, 10, 4096}, {Step::Cancel, 20},

@@ -174,7 +174,7 @@ public:
 
     // One whole update run; returns when it has ended. Its small transfers (control file,
     // signature, texts, post) have 30 s between them; a download is given up when it moves
-    // less than 1 KiB/s for 30 s; all its transfers together have 60 s (TransferLimits as
+    // less than 1 KiB/s for 30 s; all its transfers together have 50 s (TransferLimits as
     // they come). A download with a digest cut short goes on at the next attempt.
     void RunUpdate();
     // Stops a run under way at its next read: from then on nothing more is fetched, nor

@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "DownloadListStep.h"
 #include "FileChecks.h"
+#include "PartialDownload.h"
 #include "Text.h"
 #include "UpdatePrompts.h"
 #include "UpdateStatus.h"
@@ -50,6 +51,11 @@ int TAutoUpdate::DownloadFileList()
                                       .KeepIntermediateFiles = KeepIntermediateFiles,
                                       .AppComponents = appComponents_,
                                       .MaxTransferBytes = kMaxTransferBytes};
+    std::vector<std::string> offered;
+    for (const TFileDescription& item : FileList.Items)
+        if (const std::optional<std::string> sha256 = PlanDownload(item, options).ExpectedSha256)
+            offered.push_back(*sha256);
+    RemovePartialDownloadsExcept(Widen(TemporaryFolder()), offered);
     // Asks as Prompting says (once for all, or for each file) until the run is stopped.
     TAutoUpdateUpdate mode = options.Prompting;
     for (size_t index = 0; index < FileList.Items.size() && !RunStopped(); ++index) {
