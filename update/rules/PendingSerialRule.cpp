@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "StringList.h"
+
 std::string PendingFilesText(const std::vector<PendingFile>& files)
 {
     std::string text;
@@ -13,15 +15,13 @@ std::string PendingFilesText(const std::vector<PendingFile>& files)
 std::vector<PendingFile> ParsePendingFiles(std::string_view text)
 {
     std::vector<PendingFile> files;
-    while (!text.empty()) {
-        const size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        const size_t blank = line.find(' ');
-        if (blank == std::string_view::npos || blank + 1 == line.size())
+    TextLines lines(text);
+    while (const std::optional<std::string_view> line = lines.Next()) {
+        const size_t blank = line->find(' ');
+        if (blank == std::string_view::npos || blank + 1 == line->size())
             continue;
-        const std::string_view digest = line.substr(0, blank);
-        files.push_back({std::string(line.substr(blank + 1)), digest == "-" ? std::string() : std::string(digest)});
+        const std::string_view digest = line->substr(0, blank);
+        files.push_back({std::string(line->substr(blank + 1)), digest == "-" ? std::string() : std::string(digest)});
     }
     return files;
 }
