@@ -35,7 +35,7 @@ Fetched FetchWebFile(const FileSource& source, TransferGuard& guard, const SinkO
                              .keepConnection = source.keepConnection,
                              .stepTimeoutMs = source.stepTimeoutMs,
                              .readBlock = kReadBlock,
-                             .whileSending = source.whileSending};
+                             .whileWaiting = source.whileWaiting};
     std::optional<WebTransfer> transfer(std::in_place, request, guard);
     ResumeReply answer = ResumeReply::Whole;
     if (source.held) {

@@ -22,8 +22,9 @@ struct FileSource {
     HINTERNET connection = nullptr;
     bool keepConnection = false;
     unsigned stepTimeoutMs = 10000;
-    // Called while a web request is being sent: a window's thread keeps its messages handled.
-    std::function<void()> whileSending;
+    // Called while a web request is being sent or a read of it waits: a window's thread keeps
+    // its messages handled.
+    std::function<void()> whileWaiting;
     // Web: bytes an earlier attempt kept; only the rest is asked for.
     std::optional<HeldPart> held;
 };

@@ -22,6 +22,13 @@ inline void SetInternetTimeouts(HINTERNET handle, DWORD milliseconds)
         InternetSetOptionW(handle, option, &milliseconds, sizeof milliseconds);
 }
 
+// The receive time-outs alone, for the reads still to come.
+inline void SetReceiveTimeout(HINTERNET handle, DWORD milliseconds)
+{
+    for (DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        InternetSetOptionW(handle, option, &milliseconds, sizeof milliseconds);
+}
+
 // A numeric reply header (status code, content length); 0 when absent.
 inline DWORD QueryNumber(HINTERNET request, DWORD info)
 {

@@ -1,5 +1,7 @@
 #include "TransferBudget.h"
 
+#include <algorithm>
+
 void TransferBudget::Reset()
 {
     cancelled_ = false;
@@ -53,6 +55,20 @@ void TransferBudget::EndTransfer(uint64_t nowMs)
     if (kind_ == Kind::Small)
         spentMs_ += elapsed;
     underWay_ = false;
+}
+
+uint64_t TransferBudget::MsLeft(uint64_t nowMs) const
+{
+    if (RunVerdict() != Verdict::Go)
+        return 0;
+    const auto left = [](uint64_t limit, uint64_t spent) { return limit > spent ? limit - spent : 0; };
+    const uint64_t elapsed = underWay_ && nowMs > startMs_ ? nowMs - startMs_ : 0;
+    const uint64_t run = left(limits_.runTotalMs, totalSpentMs_ + elapsed);
+    if (!underWay_)
+        return run;
+    if (kind_ == Kind::Small)
+        return std::min(run, left(limits_.runMs, spentMs_ + elapsed));
+    return std::min(run, left(markMs_ + limits_.slowWindowMs, nowMs));
 }
 
 TransferBudget::Verdict TransferBudget::RunVerdict() const

@@ -39,6 +39,11 @@ public:
     // verdict other than Go ends the transfer; Cancelled and OutOfTime end the run as well.
     Verdict Check(uint64_t nowMs, uint64_t totalBytes);
     void EndTransfer(uint64_t nowMs);
+    // How long from nowMs the transfer under way may wait for its next bytes before Check ends
+    // it: what is left of the run's allowance, of the small transfers' share for a small one,
+    // of a download's speed window; 0 once the run is over. Between transfers, what is left
+    // of the run's allowance.
+    uint64_t MsLeft(uint64_t nowMs) const;
 
     // Between the steps of a run: Go, or why the run is over.
     Verdict RunVerdict() const;

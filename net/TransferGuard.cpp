@@ -49,6 +49,8 @@ void TransferGuard::Check()
         throw TransferError(TransferFailure::Stopped, StopMessage(verdict), verdict);
 }
 
+uint64_t TransferGuard::MsLeft() const { return budget_.MsLeft(TransferClockMs()); }
+
 void TransferGuard::Take(std::string_view bytes)
 {
     if (bytes.size() > maxBytes_ - total_)

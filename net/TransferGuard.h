@@ -61,6 +61,8 @@ public:
     // Raises TransferError (Stopped) when the budget ends the transfer; asked before each read
     // and each redirection, and while a request is being sent.
     void Check();
+    // How long the transfer may wait for its next bytes (TransferBudget::MsLeft).
+    uint64_t MsLeft() const;
     // Counts a block in; raises TransferError (TooLarge) when it takes the transfer past its cap.
     void Take(std::string_view bytes);
     // Raises TransferError (TooLarge) for an announced size past the cap.

@@ -1,12 +1,7 @@
 #include "WebTransfer.h"
 
-#include <chrono>
-#include <condition_variable>
-#include <map>
+#include <algorithm>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include "AsciiCase.h"
@@ -78,61 +73,6 @@ std::string CombineUrl(const std::string& base, const std::string& location)
         Fail(TransferFailure::Address, "HTTP: Invalid URL. Error - " + LastErrorText());
     combined.resize(length);
     return Narrow(combined);
-}
-
-// A request sent on a thread of its own: WinInet (Wine's, at least) reads a reply's head for
-// as long as a server keeps sending it, and the guard's limits must hold meanwhile. Given
-// up on, the request's handles are closed at once, which ends the send on Windows; Wine's
-// goes on until the server stops, so only so many given-up sends to one server may be under
-// way at once. They are counted by server, so that one that holds them cannot stop the
-// transfers to another.
-struct PendingSend {
-    std::string server;
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool entered = false;
-    bool abandoned = false;
-    bool done = false;
-    BOOL sent = FALSE;
-    DWORD error = 0;
-    std::wstring headers;
-    std::string body;
-};
-
-constexpr std::chrono::milliseconds kSendCheckInterval{50};
-constexpr int kMaxSendsGivenUpPerServer = 8;
-
-// Given-up sends still under way, by server ("host:port"); a server leaves when its last ends.
-class SendsGivenUp {
-public:
-    bool Full(const std::string& server)
-    {
-        const std::lock_guard lock(mutex_);
-        const auto found = counts_.find(server);
-        return found != counts_.end() && found->second >= kMaxSendsGivenUpPerServer;
-    }
-    void Add(const std::string& server)
-    {
-        const std::lock_guard lock(mutex_);
-        ++counts_[server];
-    }
-    void Remove(const std::string& server)
-    {
-        const std::lock_guard lock(mutex_);
-        if (--counts_[server] <= 0)
-            counts_.erase(server);
-    }
-
-private:
-    std::mutex mutex_;
-    std::map<std::string, int> counts_;
-};
-
-// Never destroyed: a send given up on may end after the program's statics are gone.
-SendsGivenUp& GivenUp()
-{
-    static SendsGivenUp& sends = *new SendsGivenUp;
-    return sends;
 }
 
 std::string ServerOf(const WebAddress& address) { return ToLower(address.host) + ":" + std::to_string(address.port); }
@@ -264,8 +204,9 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
     if (!handle_)
         Fail(TransferFailure::Open, "Could not open HTTP request");
     // Wine takes the time-outs from the request itself only.
-    SetInternetTimeouts(handle_.Get(), request_.stepTimeoutMs);
+    SetInternetTimeouts(handle_.Get(), StepTimeoutMs());
 
+    server_ = ServerOf(address);
     if (!SendAndWait(address))
         Fail(TransferFailure::Send, "HTTP: sending the request failed. Error - " + LastErrorText());
     status_ = QueryNumber(handle_.Get(), HTTP_QUERY_STATUS_CODE);
@@ -273,61 +214,77 @@ void WebTransfer::Send(const WebAddress& address, const std::string& target, boo
         Fail(TransferFailure::NoReply, "HTTP: no valid reply from server " + address.host);
 }
 
+DWORD WebTransfer::StepTimeoutMs() const
+{
+    // 0 would be no time-out at all; a step with nothing left is refused by the guard anyway.
+    return DWORD(std::clamp<uint64_t>(guard_.MsLeft(), 1, request_.stepTimeoutMs));
+}
+
+void WebTransfer::Call(std::function<void()> call, TransferFailure failure)
+{
+    if (!calls_.Ready())
+        Fail(failure, "HTTP: no thread for the request");
+    calls_.Run(server_, std::move(call), [this] {
+        if (request_.whileWaiting)
+            request_.whileWaiting();
+        guard_.Check();
+    });
+}
+
 bool WebTransfer::SendAndWait(const WebAddress& address)
 {
-    auto pending = std::make_shared<PendingSend>();
-    pending->server = ServerOf(address);
-    if (GivenUp().Full(pending->server))
+    switch (CallThread::RoomFor(server_)) {
+    case CallThread::Room::Free:
+        break;
+    case CallThread::Room::ServerFull:
         Fail(TransferFailure::Send, "HTTP: too many requests given up on are still waiting for server " + address.host);
-    pending->headers = Widen(request_.headers + request_.conditions);
-    pending->body = request_.body;
-    const auto send = [pending, request = handle_.Get()] {
-        {
-            // A send given up before it began must not use handles closed meanwhile.
-            const std::lock_guard lock(pending->mutex);
-            if (pending->abandoned)
-                return;
-            pending->entered = true;
-        }
-        const std::wstring& headers = pending->headers;
-        std::string& body = pending->body;
-        const BOOL sent = HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(), DWORD(headers.size()),
-                                           body.empty() ? nullptr : body.data(), DWORD(body.size()));
-        const DWORD error = GetLastError();
-        const std::lock_guard lock(pending->mutex);
-        if (pending->abandoned)
-            GivenUp().Remove(pending->server);
-        pending->sent = sent;
-        pending->error = error;
-        pending->done = true;
-        pending->finished.notify_one();
+    case CallThread::Room::AllFull:
+        Fail(TransferFailure::Send, "HTTP: too many requests given up on are still waiting for their servers");
+    }
+    struct Sending {
+        std::wstring headers;
+        std::string body;
+        BOOL sent = FALSE;
+        DWORD error = 0;
     };
-    try {
-        std::thread(send).detach();
-    } catch (const std::system_error& error) {
-        Fail(TransferFailure::Send, std::string("HTTP: no thread for the request: ") + error.what());
-    }
+    const auto sending = std::make_shared<Sending>(Widen(request_.headers + request_.conditions), request_.body);
+    Call(
+        [sending, request = handle_.Get()] {
+            const std::wstring& headers = sending->headers;
+            std::string& body = sending->body;
+            sending->sent = HttpSendRequestW(request, headers.empty() ? nullptr : headers.c_str(),
+                                             DWORD(headers.size()), body.empty() ? nullptr : body.data(),
+                                             DWORD(body.size()));
+            sending->error = GetLastError();
+        },
+        TransferFailure::Send);
+    SetLastError(sending->error);
+    return sending->sent;
+}
 
-    for (;;) {
-        {
-            std::unique_lock lock(pending->mutex);
-            if (pending->finished.wait_for(lock, kSendCheckInterval, [&] { return pending->done; }))
-                break;
-        }
-        try {
-            if (request_.whileSending)
-                request_.whileSending();
-            guard_.Check();
-        } catch (...) {
-            const std::lock_guard lock(pending->mutex);
-            pending->abandoned = true;
-            if (pending->entered && !pending->done)
-                GivenUp().Add(pending->server);
-            throw;
-        }
+size_t WebTransfer::ReadArrivedBytes(char* buffer, size_t size)
+{
+    struct Reading {
+        std::string bytes;
+        DWORD count = 0;
+        BOOL read = FALSE;
+        DWORD error = 0;
+    };
+    const auto reading = std::make_shared<Reading>(std::string(size, '\0'));
+    SetReceiveTimeout(handle_.Get(), StepTimeoutMs());
+    Call(
+        [reading, request = handle_.Get()] {
+            reading->read = ReadArrived(request, reading->bytes.data(), DWORD(reading->bytes.size()), reading->count);
+            reading->error = GetLastError();
+        },
+        TransferFailure::Read);
+    if (!reading->read) {
+        // A read that timed out as the transfer's time ran out ends it for that.
+        guard_.Check();
+        Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + InternetErrorText(reading->error));
     }
-    SetLastError(pending->error);
-    return pending->sent;
+    std::copy_n(reading->bytes.data(), reading->count, buffer);
+    return reading->count;
 }
 
 void WebTransfer::FollowRedirects(const WebAddress& first)
@@ -386,13 +343,7 @@ void WebTransfer::ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock
     // The guard may hold bytes already: those a resumed download had before this reply.
     const uint64_t before = guard_.Total();
     guard_.CheckAnnounced(before + announced_);
-    // Only what has arrived is read, so that the guard is asked while a server trickles.
-    const auto read = [this](char* buffer, size_t size) {
-        DWORD count = 0;
-        if (!ReadArrived(handle_.Get(), buffer, DWORD(size), count))
-            Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
-        return size_t(count);
-    };
+    const auto read = [this](char* buffer, size_t size) { return ReadArrivedBytes(buffer, size); };
     MoveBlocks(guard_, request_.readBlock, read, sink, onBlock, [this, before] {
         if (announced_ != 0 && guard_.Total() - before != announced_)
             Fail(TransferFailure::Cut, "HTTP: the reply ended after " + std::to_string(guard_.Total() - before) +

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "CallThread.h"
 #include "InternetHandle.h"
 #include "TransferGuard.h"
 
@@ -64,17 +65,18 @@ struct WebRequest {
     unsigned stepTimeoutMs = 10000;
     // Most bytes one read takes.
     size_t readBlock = 4096;
-    // Called every few tens of milliseconds while a request is being sent: a window's thread
-    // keeps its messages handled.
-    std::function<void()> whileSending;
+    // Called every few tens of milliseconds while a request is being sent or a read waits: a
+    // window's thread keeps its messages handled.
+    std::function<void()> whileWaiting;
 };
 
 // The one way the program moves bytes over http and https. Construction sends the request and
 // follows redirections: to http and https addresses only, never from https to http, at most
 // MaxRedirects of them, a POST answered with 301, 302 or 303 going on as a GET. No cache
 // answers in the server's place, and certificates stay checked. The guard is asked before
-// every redirection and read and while a request is sent, and counts every byte. Failures
-// raise TransferError.
+// every redirection and read and while a request is sent or a read waits (the transfer's
+// CallThread makes those calls), and counts every byte; no step's time-out is longer than
+// what the guard has left. Failures raise TransferError.
 class WebTransfer {
 public:
     static constexpr unsigned MaxRedirects = 10;
@@ -103,10 +105,18 @@ private:
     void Send(const WebAddress& address, const std::string& target, bool withCredentials);
     void FollowRedirects(const WebAddress& first);
     bool SendAndWait(const WebAddress& address);
+    // One read of what has arrived of the body: 0 bytes at its end.
+    size_t ReadArrivedBytes(char* buffer, size_t size);
     void ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock);
+    DWORD StepTimeoutMs() const;
+    // Makes a blocking call on the transfer's thread, within the guard; failure when no
+    // thread can be had.
+    void Call(std::function<void()> call, TransferFailure failure);
 
     WebRequest request_;
     TransferGuard& guard_;
+    CallThread calls_;
+    std::string server_; // "host:port" of the last request sent
     InternetHandle ownSession_;
     InternetHandle connection_;
     InternetHandle handle_;

@@ -52,6 +52,7 @@ void PollAndWait(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
 struct HostileCase {
     std::string name;
     bool garbage = false;
+    std::vector<std::unique_ptr<ScriptedHttpServer>> servers; // where the reply leads
     ScriptedHttpServer server;
     std::shared_ptr<TLatestItemState> state = std::make_shared<TLatestItemState>();
     std::unique_ptr<TSR> worker;
@@ -74,8 +75,8 @@ TEST(HostileServer, EveryPollEndsInTimeTakesNothingBadAndTheNextGoodPageIsPicked
         auto poll = std::make_unique<HostileCase>();
         poll->name = hostile.name;
         poll->garbage = hostile.garbage;
-        poll->server.SetReply(
-            hostile.make({poll->NewsUrl(), poll->server.Port(), hostilePage, MaxNewsPageSize, localPage.Url()}));
+        poll->server.SetReply(hostile.make({poll->NewsUrl(), poll->server.Port(), hostilePage, MaxNewsPageSize,
+                                            localPage.Url(), NewsRequestTimeLimitMs, &poll->servers}));
         cases.push_back(std::move(poll));
     }
 

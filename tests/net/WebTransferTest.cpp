@@ -1,17 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "HostileReplies.h"
 #include "ScriptedHttpServer.h"
 #include "Waiting.h"
 #include "WebTransfer.h"
 
-// A send given up on keeps its thread under Wine until the server stops sending: a server
+// A request given up on keeps its thread under Wine until the server stops sending: a server
 // with an endless reply head must not gather them without end, nor stop the transfers to
-// another server, and once it stops they end.
-TEST(WebTransfer, SendsGivenUpOnAreBoundedByServerAndEndWithTheirServer)
+// another server; servers that hand every request a new port gather no more than their
+// bound in all, past which every transfer fails at once; once the servers stop, they end.
+TEST(WebTransfer, RequestsGivenUpOnAreBoundedByServerAndInAllAndEndWithTheirServers)
 {
     auto endless = std::make_unique<ScriptedHttpServer>();
     ScriptedReply head;
@@ -23,6 +27,14 @@ TEST(WebTransfer, SendsGivenUpOnAreBoundedByServerAndEndWithTheirServer)
     ScriptedReply fine;
     fine.Body = "fine";
     good.SetReply(fine);
+    // Every request sent on to a listener of its own that trickles its head.
+    std::vector<std::unique_ptr<ScriptedHttpServer>> ports;
+    auto newPorts = std::make_unique<ScriptedHttpServer>();
+    const HostileReply& toNewPort = *std::find_if(HostileReplies().begin(), HostileReplies().end(),
+                                                  [](const HostileReply& reply) {
+                                                      return std::string(reply.name) == "redirect to a new trickling port";
+                                                  });
+    newPorts->SetHandler([&](const RecordedRequest&) { return toNewPort.make({.servers = &ports}); });
 
     TransferBudget budget(TransferBudget::Limits{.runMs = 300});
     struct Outcome {
@@ -42,20 +54,28 @@ TEST(WebTransfer, SendsGivenUpOnAreBoundedByServerAndEndWithTheirServer)
     const auto tooMany = [](const Outcome& outcome) {
         return outcome.message.find("given up on") != std::string::npos;
     };
+    // Stopped by the time limit until refused at once; a transfer stopped before its send
+    // began (a loaded machine) leaves none.
+    const auto givenUpUntilRefused = [&](const std::string& url) {
+        int stopped = 0;
+        Outcome last;
+        while ((last = transfer(url)).failure == TransferFailure::Stopped && stopped < 30)
+            ++stopped;
+        EXPECT_EQ(last.failure, TransferFailure::Send);
+        EXPECT_TRUE(tooMany(last)) << last.message;
+        return stopped;
+    };
 
-    int stopped = 0;
-    Outcome last;
-    while ((last = transfer(endlessUrl)).failure == TransferFailure::Stopped && stopped < 20)
-        ++stopped;
-    EXPECT_EQ(last.failure, TransferFailure::Send);
-    EXPECT_TRUE(tooMany(last)) << last.message;
-    // Eight under way refuse the next; a transfer stopped before its send began (a loaded
-    // machine) leaves none.
-    EXPECT_GE(stopped, 8);
+    EXPECT_GE(givenUpUntilRefused(endlessUrl), CallThread::kMostGivenUpPerServer);
     EXPECT_EQ(transfer(good.Url()).failure, std::nullopt) << "another server's transfer was stopped";
+    EXPECT_GE(givenUpUntilRefused(newPorts->Url()), CallThread::kMostGivenUp - CallThread::kMostGivenUpPerServer);
+    const Outcome refused = transfer(good.Url());
+    EXPECT_TRUE(tooMany(refused)) << "past the bound in all, every transfer fails at once: " << refused.message;
 
     endless.reset();
-    EXPECT_TRUE(WaitUntil([&] { return !tooMany(transfer(endlessUrl)); }, 20000));
+    newPorts.reset();
+    ports.clear();
+    EXPECT_TRUE(WaitUntil([&] { return !transfer(good.Url()).failure; }, 20000));
 }
 
 // A window's thread goes on handling its messages while a server keeps silent, and a close
@@ -69,12 +89,12 @@ TEST(WebTransfer, TheCallerIsCalledWhileSendingAndItsCancelEndsTheSend)
     TransferBudget budget;
     TransferGuard guard(budget, TransferBudget::Kind::Small, 1 << 20);
     int calls = 0;
-    const auto whileSending = [&] {
+    const auto whileWaiting = [&] {
         if (++calls == 3)
             budget.Cancel();
     };
     try {
-        WebTransfer(WebRequest{.url = silent.Url(), .stepTimeoutMs = 20000, .whileSending = whileSending}, guard);
+        WebTransfer(WebRequest{.url = silent.Url(), .stepTimeoutMs = 20000, .whileWaiting = whileWaiting}, guard);
         ADD_FAILURE() << "a silent server answered";
     } catch (const TransferError& error) {
         EXPECT_EQ(error.Failure(), TransferFailure::Stopped);

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 
 #include "FileIO.h"
 #include "Text.h"
@@ -41,6 +43,46 @@ std::string BinaryGarbage()
         byte = char(seed >> 16);
     }
     return bytes;
+}
+
+// A chunked reply whose first chunk is the content and whose next chunk-size line never
+// ends: a client reads it whole before it can tell the chunk's size.
+ScriptedReply TrickledChunkSize(const std::string& content)
+{
+    char size[16];
+    std::snprintf(size, sizeof size, "%zx", content.size());
+    ScriptedReply reply = Raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n" +
+                                  std::string(size) + "\r\n" + content + "\r\n1;",
+                              true);
+    reply.TrickleBytes = 1;
+    reply.TrickleDelayMs = 200;
+    return reply;
+}
+
+// The content and more, arriving steadily (faster than any least speed a client asks) until
+// just before the client's time runs out, then nothing: a client that waits out its step
+// time-out there runs past its time.
+ScriptedReply StallJustBeforeTheTimeRunsOut(const HostileTarget& target)
+{
+    constexpr unsigned kPieceEveryMs = 50;
+    // Twice what the allowance takes, within the client's size limit.
+    const size_t size = std::min<size_t>(target.sizeLimit / 2, 256 << 10);
+    ScriptedReply reply = Reply(target.content + std::string(size - std::min(size, target.content.size()), ' '));
+    reply.TrickleBytes = std::max<size_t>(1, size * kPieceEveryMs / (2 * target.allowanceMs));
+    reply.TrickleDelayMs = kPieceEveryMs;
+    reply.StallAtMs = target.allowanceMs - 500;
+    return reply;
+}
+
+// A 302 to a listener of its own that trickles its header: a server can hand every request
+// a new port (one the per-server bounds of a client do not know yet).
+ScriptedReply RedirectToNewTricklingPort(const HostileTarget& target)
+{
+    auto trickling = std::make_unique<ScriptedHttpServer>();
+    trickling->SetReply(TrickledHead());
+    ScriptedReply reply = Redirect(trickling->Url("/"));
+    target.servers->push_back(std::move(trickling));
+    return reply;
 }
 
 } // namespace
@@ -107,9 +149,12 @@ const std::vector<HostileReply>& HostileReplies()
          },
          false, true},
         {"binary garbage", [](const HostileTarget&) { return Raw(BinaryGarbage()); }, false, true},
+        {"stall just before the time runs out", StallJustBeforeTheTimeRunsOut},
         {"endless header line",
          [](const HostileTarget&) { return Raw("HTTP/1.0 200 OK\r\nX-Filler: ", true); }},
         {"header line trickled", [](const HostileTarget&) { return TrickledHead(); }},
+        {"chunk-size line trickled", [](const HostileTarget& target) { return TrickledChunkSize(target.content); }},
+        {"redirect to a new trickling port", RedirectToNewTricklingPort},
         {"redirect loop", [](const HostileTarget& target) { return Redirect(target.address); }},
         {"redirect to a file", [](const HostileTarget& target) { return Redirect(target.localAddress); }},
         {"redirect to ftp",

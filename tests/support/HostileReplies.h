@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ struct HostileTarget {
     size_t sizeLimit = 0;
     // A file:/// address of a local file that holds the same content.
     std::string localAddress;
+    // How long the client's transfer may take: a reply can stall just before it runs out.
+    unsigned allowanceMs = 0;
+    // Where the further servers a reply leads to are kept, for as long as the target's own.
+    std::vector<std::unique_ptr<ScriptedHttpServer>>* servers = nullptr;
 };
 
 // One way a server goes bad. Each reply carries (or points at) the good content, so that
@@ -29,8 +34,9 @@ struct HostileReply {
     bool garbage = false;
 };
 
-// Stalls, trickles, cuts, oversized and bomb bodies, garbage, endless headers, redirects
-// where a client must not follow, refusals and silence.
+// Stalls (one just before the client's time runs out), trickles (of a body, a header line, a
+// chunk-size line), cuts, oversized and bomb bodies, garbage, endless headers, redirects where
+// a client must not follow or to a listener that trickles, refusals and silence.
 const std::vector<HostileReply>& HostileReplies();
 
 // A 302 to that location.

@@ -288,7 +288,12 @@ void ScriptedHttpServer::Answer(uintptr_t rawSocket, const ScriptedReply& reply)
     if (reply.TrickleBytes == 0) {
         open = open && SendAll(socket, body);
     } else {
+        const ULONGLONG began = GetTickCount64();
         while (open && !body.empty()) {
+            if (reply.StallAtMs != 0 && GetTickCount64() - began >= reply.StallAtMs) {
+                PauseFor(120000);
+                return;
+            }
             open = SendAll(socket, body.substr(0, reply.TrickleBytes)) && PauseFor(reply.TrickleDelayMs);
             body.remove_prefix(std::min(body.size(), reply.TrickleBytes));
         }

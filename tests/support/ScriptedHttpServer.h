@@ -37,6 +37,7 @@ struct ScriptedReply {
     size_t TrickleBytes = 0;          // when set: body (or endless filler) sent in pieces of this size...
     unsigned TrickleDelayMs = 0;      // ...with this pause after each piece
     unsigned StallAfterHeadMs = 0;    // wait between the header lines and the body
+    unsigned StallAtMs = 0;           // when set: a trickled body stops this long after the reply began
     bool Reset = false;               // the connection ends with a reset, not a close
     // Sent as it stands instead of status line, headers and body...
     std::optional<std::string> Raw;

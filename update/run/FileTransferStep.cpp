@@ -64,7 +64,7 @@ FileSource SourceOf(const FileTransferInput& input, const std::string& localName
             .connection = input.Connection,
             .keepConnection = input.KeepConnection,
             .stepTimeoutMs = input.RequestTimeoutMs,
-            .whileSending = [&edge] { edge.PumpMessages(); }};
+            .whileWaiting = [&edge] { edge.PumpMessages(); }};
 }
 
 // Whether the bytes received so far may be kept for a later attempt: only a transfer cut short

@@ -272,7 +272,7 @@ void TAutoUpdate::SendPostUpdateInfo()
                                         .body = PostUpdateInfo.Data,
                                         .agent = "TAutoUpdate",
                                         .stepTimeoutMs = RequestTimeoutMs,
-                                        .whileSending = [this] { PumpMessages(); }},
+                                        .whileWaiting = [this] { PumpMessages(); }},
                              guard);
         PostUpdateInfo.PostReply = transfer.ReceiveAll([this](uint64_t) {
             PumpMessages();
