@@ -24,10 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const auto second = ParseSerial(stored);
     FUZZ_CHECK(bar.StoredUnreadable == !second);
     FUZZ_CHECK(bar.Serial == (second && *second > half ? *second : half));
-    const SerialVerdict verdict = JudgeSerial(first, bar.Serial);
+    const SerialVerdict verdict = JudgeSerial(first, bar.Serial, std::nullopt);
     FUZZ_CHECK(!first                 ? verdict == SerialVerdict::Refused
                : *first > bar.Serial  ? verdict == SerialVerdict::Fresh
                : *first == bar.Serial ? verdict == SerialVerdict::NothingNew
                                       : verdict == SerialVerdict::Refused);
+    // A pending serial refuses what lies below it and changes nothing else.
+    const SerialVerdict withPending = JudgeSerial(first, bar.Serial, second);
+    FUZZ_CHECK(first && second && *first < *second ? withPending == SerialVerdict::Refused : withPending == verdict);
     return 0;
 }

@@ -150,7 +150,7 @@ TEST(UpdateConditions, HandlersInTheOrderOfTheRun)
     EXPECT_EQ(events, (std::vector<std::string>{"parameters --old", "validate zpr\xC3\xA1va parametr allowed",
                                                 "convert {MIRROR}/files/data.txt", "version 2.0",
                                                 "before 1 data " + places.server.Url("/files/data.txt"), "post", "success",
-                                                "restart", "close"}));
+                                                "restart"}));
     EXPECT_EQ(places.Requests(),
               (std::vector<std::string>{"GET /app1h.inf", "GET /mirror/data.txt", "POST /post"}));
     EXPECT_EQ(places.target.Files(), std::vector<std::string>{"data.txt"});

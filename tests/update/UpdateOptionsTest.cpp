@@ -351,7 +351,7 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              // The test program carries no updater resource: nothing can be started.
              ASSERT_EQ(update.statuses.back().id, 950);
              EXPECT_EQ(update.statuses.back().errcode, ERROR_FILE_NOT_FOUND);
-             EXPECT_EQ(places.events, std::vector<std::string>{"close"}) << "the application closes all the same";
+             EXPECT_TRUE(places.events.empty()) << "the application stays, to try again at its next start";
          }},
         {"the application's own step gets the [custom] values",
          "[custom]\r\nprocessmsg=zpráva\r\nprocessparam=42\r\n" + kOneFile,

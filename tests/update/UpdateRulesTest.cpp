@@ -203,7 +203,7 @@ TEST(ControlExpiry, CountsToTheEndOfTheDay)
 }
 
 // The serial to pass is the higher of the stored one and the build's floor; a stored value
-// that is not a serial is told and counts as absent.
+// that is not a serial is told and counts as absent. One pending is a bar for lower ones only.
 TEST(ControlSerial, TheStoredSerialAndTheFloor)
 {
     struct Case {
@@ -212,6 +212,7 @@ TEST(ControlSerial, TheStoredSerialAndTheFloor)
         std::optional<unsigned long long> serial;
         SerialVerdict expected;
         bool storedUnreadable;
+        std::optional<unsigned long long> pending = std::nullopt;
     };
     const Case cases[] = {
         {std::nullopt, 0, 1, SerialVerdict::Fresh, false},
@@ -227,11 +228,15 @@ TEST(ControlSerial, TheStoredSerialAndTheFloor)
         {"five", 7, 8, SerialVerdict::Fresh, true},
         {"", 0, 1, SerialVerdict::Fresh, true},
         {"18446744073709551616", 3, 4, SerialVerdict::Fresh, true}, // beyond 64 bits
+        {"5", 0, 7, SerialVerdict::Refused, false, 8},
+        {"5", 0, 8, SerialVerdict::Fresh, false, 8},
+        {"5", 0, 9, SerialVerdict::Fresh, false, 8},
+        {"5", 0, 5, SerialVerdict::NothingNew, false, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored.value_or("(none)") + " floor " + std::to_string(c.floor));
         const SerialBar bar = SerialToReach(c.stored, c.floor);
-        EXPECT_EQ(JudgeSerial(c.serial, bar.Serial), c.expected);
+        EXPECT_EQ(JudgeSerial(c.serial, bar.Serial, c.pending), c.expected);
         EXPECT_EQ(bar.StoredUnreadable, c.storedUnreadable);
     }
 }

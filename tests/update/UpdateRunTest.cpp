@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "AppPath.h"
+#include "PendingSerialRule.h"
 #include "Registry.h"
 #include "ScriptedHttpServer.h"
 #include "Text.h"
@@ -167,10 +169,12 @@ TEST(UpdateRun, ReadOnlyProgramFolderRefusesItsEntries)
 // With 5 carried out, the serial alone decides: a missing or lower one is refused, the same
 // one is nothing new, a higher one is carried out and then is the last one. It counts as
 // carried out only once nothing of it is left to do: not when a file failed, nor while the
-// program's files wait for the updater (here one that could not be started): then it is
-// pending. A file past its
-// expiry, or without one, is refused before anything else; a stored serial that is not a
-// number is told and counts as absent; the build's floor above the stored serial holds.
+// program's files wait for the updater. One pending, its files waiting, is a bar for lower
+// ones; itself it is tried again, and a higher one takes its place. An updater that cannot be
+// started leaves the program running and nothing pending or counted: every start tries again.
+// A file past its expiry, or without one, is refused before anything else; a stored serial
+// that is not a number is told and counts as absent; the build's floor above the stored
+// serial holds.
 TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
 {
     struct SerialCase {
@@ -185,6 +189,9 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         std::string stored = "5";
         unsigned long long floor = 0; // the build's
         std::string pendingAfter;
+        std::string pending; // before the run, its file waiting for the updater
+        int runs = 1;        // each one reporting the status
+        std::string file = "data.txt";
     };
     const SerialCase cases[] = {
         {"", 956, false, "5", false},
@@ -194,10 +201,17 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         {"serial=6\r\n", 948, true, "6", true},
         {"serial=6\r\n", 946, false, "5", true, kOtherSha256},
         {"serial=6\r\n", 946, false, "5", false, ""}, // a signed entry needs its digest
-        // The test program carries no updater to start.
-        {"serial=6\r\n", 950, true, "5", true, kPayloadSha256,
-         "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt\r\nsilentrestart=1\r\n",
-         "2099-12-31", "5", 0, "6"},
+        // The test program carries no updater to start: more starts than hand-overs allowed.
+        {.serialLine = "serial=6\r\n", .expectedStatus = 950, .fetched = true, .lastAfter = "5", .requested = true,
+         .application = "[application]\r\nappupdate=1\r\nappname={APP}\\app.exe\r\nappcomps=TARGETdata.txt_NEW\r\n"
+                        "silentrestart=1\r\n",
+         .runs = int(kMostHandOvers) + 1, .file = "data.txt_NEW"},
+        {.serialLine = "serial=7\r\n", .expectedStatus = 956, .fetched = false, .lastAfter = "5", .requested = false,
+         .pendingAfter = "8", .pending = "8"},
+        {.serialLine = "serial=8\r\n", .expectedStatus = 948, .fetched = true, .lastAfter = "8", .requested = true,
+         .pendingAfter = "8", .pending = "8"},
+        {.serialLine = "serial=9\r\n", .expectedStatus = 948, .fetched = true, .lastAfter = "9", .requested = true,
+         .pendingAfter = "8", .pending = "8"},
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", "2020-01-31"},
         {"serial=6\r\n", 961, false, "5", false, kPayloadSha256, "", ""},
         {"serial=2\r\n", 962, true, "2", true, kPayloadSha256, "", "2099-12-31", "five"},
@@ -206,29 +220,39 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
     const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
     for (const SerialCase& c : cases) {
         SCOPED_TRACE(std::string(c.serialLine) + c.application + c.expires + c.stored + std::to_string(c.floor));
-        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", c.stored);
-        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("PendingSerial", "");
         ScriptedHttpServer server;
         ScratchFolder target;
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", c.stored);
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("PendingSerial", c.pending);
+        TRegistryKey::OpenOrCreateUserKey(registryPath)
+            .WriteString("PendingFiles", c.pending.empty() ? "" : kOtherSha256 + " " + target.File("waiting.exe_NEW"));
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("PendingHandOvers", c.pending.empty() ? "" : "1");
+        if (!c.pending.empty())
+            target.Write("waiting.exe_NEW", "waiting");
         std::string application = c.application;
         if (const size_t at = application.find("TARGET"); at != std::string::npos)
             application.replace(at, 6, target.Path());
         const std::string control = "[update]\r\n" + std::string(c.serialLine) +
                                     (c.expires.empty() ? "" : "expires=" + c.expires + "\r\n") +
                                     "unconditional=1\r\n" + application +
-                                    "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+                                    "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/" + c.file) +
                                     "\r\ntargetdir=" + target.Path() + "\r\n" +
                                     (c.digest.empty() ? "" : "sha256=" + c.digest + "\r\n");
         const std::map<std::string, std::string> files = {
-            {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/data.txt", kPayload}};
+            {"/app1h.inf", control}, {"/app1h.inf.sig", SignControlFile(control)}, {"/files/" + c.file, kPayload}};
         ServeFiles(server, files);
-        RecordingUpdate update;
-        SetUpSilentSignedRun(update, server, target);
-        update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
-        update.SerialFloor = c.floor;
-        update.RunUpdate();
-
-        EXPECT_TRUE(update.Reported(c.expectedStatus));
+        std::unique_ptr<RecordingUpdate> update;
+        int closes = 0;
+        for (int run = 1; run <= c.runs; ++run) {
+            update = std::make_unique<RecordingUpdate>();
+            SetUpSilentSignedRun(*update, server, target);
+            update->LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+            update->SerialFloor = c.floor;
+            update->OnAppDoClose = [&closes](TAutoUpdate&) { ++closes; };
+            update->RunUpdate();
+            EXPECT_TRUE(update->Reported(c.expectedStatus)) << "run " << run;
+        }
+        EXPECT_EQ(closes, 0);
         if (c.expectedStatus == 961) {
             SYSTEMTIME now;
             GetSystemTime(&now);
@@ -236,14 +260,14 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
             std::snprintf(today, sizeof today, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
             const std::string expected =
                 "expires " + (c.expires.empty() ? "(none)" : c.expires) + ", today " + today + " (UTC)";
-            EXPECT_TRUE(std::any_of(update.statuses.begin(), update.statuses.end(),
+            EXPECT_TRUE(std::any_of(update->statuses.begin(), update->statuses.end(),
                                     [&](const auto& status) { return status.id == 961 && status.param == expected; }))
                 << expected;
         }
-        EXPECT_EQ(target.Read("data.txt").has_value(), c.fetched);
+        EXPECT_EQ(target.Read(c.file).has_value(), c.fetched);
         const auto requests = server.Requests();
         EXPECT_EQ(std::any_of(requests.begin(), requests.end(),
-                              [](const RecordedRequest& request) { return request.Target == "/files/data.txt"; }),
+                              [&](const RecordedRequest& request) { return request.Target == "/files/" + c.file; }),
                   c.requested);
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), c.lastAfter);
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("PendingSerial").value_or(""),

@@ -21,9 +21,10 @@ SerialBar SerialToReach(const std::optional<std::string>& stored, unsigned long 
     return {.Serial = std::max(storedSerial.value_or(0), floor), .StoredUnreadable = stored && !storedSerial};
 }
 
-SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, unsigned long long bar)
+SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, unsigned long long bar,
+                          std::optional<unsigned long long> pending)
 {
-    if (!serial || *serial < bar)
+    if (!serial || *serial < bar || (pending && *serial < *pending))
         return SerialVerdict::Refused;
     if (*serial == bar)
         return SerialVerdict::NothingNew;

@@ -22,4 +22,8 @@ struct SerialBar {
 SerialBar SerialToReach(const std::optional<std::string>& stored, unsigned long long floor);
 
 // Without a serial, or with one below the bar: refused; at the bar: nothing new; above: fresh.
-SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, unsigned long long bar);
+// A serial pending (its files waiting for the updater) is a bar for older ones too: one below
+// it is refused, so that it cannot take the waiting files' place; itself, it is fresh (tried
+// again), and a higher one supersedes it.
+SerialVerdict JudgeSerial(std::optional<unsigned long long> serial, unsigned long long bar,
+                          std::optional<unsigned long long> pending);

@@ -291,7 +291,12 @@ private:
     // until a later start finds them there. False when the same files were handed over as
     // often as allowed and still wait: the updater is not started for them again.
     bool KeepSerialPending(const std::wstring& componentPaths);
+    // After a hand-over that did not happen (the updater could not be started): the pending
+    // entries as KeepSerialPending found them, so that nothing counts it.
+    void RestorePendingSerial();
     void SettlePendingSerial();
+    // The serial pending as stored; none when none is.
+    std::optional<unsigned long long> PendingSerial();
     bool ProgressCancelled(const std::string& filename, long long pos, long long size);
     std::string RegistryPath() const;
     // The component's operations and handlers, for the control file's decisions.
@@ -311,6 +316,8 @@ private:
         // The serial of the control file being carried out; stored once the run has
         // completed without a failed file, or kept pending until the updater's files are in place.
         std::optional<unsigned long long> serial;
+        // The pending serial, files and hand-over count before this run kept its own.
+        std::optional<std::array<std::string, 3>> pendingBefore;
         bool fileFailed = false;
         bool versionRefused = false;
         bool textRefused = false;

@@ -1,5 +1,7 @@
 #include "AUpdate.h"
 
+#include <array>
+
 #include "ControlSerial.h"
 #include "FileChecks.h"
 #include "PendingSerialRule.h"
@@ -15,6 +17,7 @@ namespace {
 constexpr const char* kPendingSerial = "PendingSerial";
 constexpr const char* kPendingFiles = "PendingFiles";
 constexpr const char* kPendingHandOvers = "PendingHandOvers";
+constexpr std::array<const char*, 3> kPendingEntries = {kPendingSerial, kPendingFiles, kPendingHandOvers};
 
 bool Exists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -54,19 +57,37 @@ bool TAutoUpdate::KeepSerialPending(const std::wstring& componentPaths)
     if (!run_.serial || LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
         return true;
     UpdateEdge& edge = edge_;
+    std::array<std::string, 3> before;
+    for (size_t entry = 0; entry < kPendingEntries.size(); ++entry)
+        before[entry] = edge.ReadUserEntry(RegistryPath(), kPendingEntries[entry]).value_or("");
     const std::string files = PendingFilesText(FilesToCheck(componentPaths));
-    const std::optional<unsigned long long> handOver =
-        NextHandOver(edge.ReadUserEntry(RegistryPath(), kPendingFiles).value_or(""),
-                     ParseSerial(edge.ReadUserEntry(RegistryPath(), kPendingHandOvers).value_or("")).value_or(0),
-                     files);
+    const std::optional<unsigned long long> handOver = NextHandOver(before[1], ParseSerial(before[2]).value_or(0), files);
     if (!handOver) {
         Report(usHandOverRefused, Narrow(componentPaths));
         return false;
     }
+    run_.pendingBefore = before;
     edge.WriteUserEntry(RegistryPath(), kPendingSerial, std::to_string(*run_.serial));
     edge.WriteUserEntry(RegistryPath(), kPendingFiles, files);
     edge.WriteUserEntry(RegistryPath(), kPendingHandOvers, std::to_string(*handOver));
     return true;
+}
+
+void TAutoUpdate::RestorePendingSerial()
+{
+    if (!run_.pendingBefore)
+        return;
+    UpdateEdge& edge = edge_;
+    for (size_t entry = 0; entry < kPendingEntries.size(); ++entry)
+        edge.WriteUserEntry(RegistryPath(), kPendingEntries[entry], (*run_.pendingBefore)[entry]);
+}
+
+std::optional<unsigned long long> TAutoUpdate::PendingSerial()
+{
+    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+        return std::nullopt;
+    UpdateEdge& edge = edge_;
+    return ParseSerial(edge.ReadUserEntry(RegistryPath(), kPendingSerial).value_or(""));
 }
 
 void TAutoUpdate::SettlePendingSerial()
@@ -92,6 +113,6 @@ void TAutoUpdate::SettlePendingSerial()
         Report(usPendingUpdateDropped, pendingText);
         break;
     }
-    for (const char* name : {kPendingSerial, kPendingFiles, kPendingHandOvers})
+    for (const char* name : kPendingEntries)
         edge.WriteUserEntry(RegistryPath(), name, "");
 }

@@ -62,7 +62,7 @@ int TAutoUpdate::FetchControlFile()
         const SerialBar bar = SerialToReach(stored, SerialFloor);
         if (bar.StoredUnreadable)
             Report(usStoredSerialUnreadable, *stored);
-        switch (JudgeSerial(serial, bar.Serial)) {
+        switch (JudgeSerial(serial, bar.Serial, PendingSerial())) {
         case SerialVerdict::Refused:
             Report(usSerialRefused, serialText);
             return 5;

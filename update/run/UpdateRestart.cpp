@@ -92,7 +92,9 @@ void TAutoUpdate::WritePatcherProgram()
 }
 
 // Hands the components over to the updater program and closes the application, unless the
-// update repeats one the updater had to undo, or the application or the person declines.
+// update repeats one the updater had to undo, or the application or the person declines. When
+// the updater cannot be started, the program stays and nothing counts the hand-over, so the
+// next start tries again.
 void TAutoUpdate::RestartApplication()
 {
     const std::wstring components = ExistingComponentPaths(appComponents_);
@@ -109,15 +111,20 @@ void TAutoUpdate::RestartApplication()
         OnAppRestart(*this, allow);
     else if (!silentRestart_)
         allow = Confirmed(StatusText(usShutdownPrompt, ""));
-    if (!allow || !KeepSerialPending(components))
+    if (!allow)
         return;
+    // Written before anything is kept pending: a failure here passes on with nothing counted.
     WriteUpdaterProgram();
+    if (!KeepSerialPending(components))
+        return;
     const std::wstring command =
         UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
     UpdateEdge& edge = edge_;
     if (!edge.StartUpdater(command)) {
         const DWORD error = GetLastError();
         ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
+        RestorePendingSerial();
+        return;
     }
     if (OnAppDoClose)
         OnAppDoClose(*this);
