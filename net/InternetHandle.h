@@ -2,8 +2,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <algorithm>
-
 #include "Handle.h"
 
 // Root, connection and request handles of WinInet.
@@ -37,15 +35,4 @@ inline DWORD QueryNumber(HINTERNET request, DWORD info)
     if (!HttpQueryInfoW(request, info | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
         return 0;
     return value;
-}
-
-// Reads of an HTTP reply up to size bytes, but only what has arrived: a plain read waits for
-// the whole size, so a trickling reply would hold one read, and every check after it, for
-// as long as it trickles. 0 bytes at the reply's end.
-inline bool ReadArrived(HINTERNET request, char* buffer, DWORD size, DWORD& read)
-{
-    DWORD available = 0;
-    read = 0;
-    return InternetQueryDataAvailable(request, &available, 0, 0) &&
-           InternetReadFile(request, buffer, available == 0 ? size : std::min(available, size), &read);
 }

@@ -262,29 +262,40 @@ bool WebTransfer::SendAndWait(const WebAddress& address)
     return sending->sent;
 }
 
-size_t WebTransfer::ReadArrivedBytes(char* buffer, size_t size)
+void WebTransfer::WaitForBytes()
 {
-    struct Reading {
-        std::string bytes;
-        DWORD count = 0;
-        BOOL read = FALSE;
+    struct Waiting {
+        DWORD available = 0;
+        BOOL answered = FALSE;
         DWORD error = 0;
     };
-    const auto reading = std::make_shared<Reading>(std::string(size, '\0'));
+    const auto waiting = std::make_shared<Waiting>();
     SetReceiveTimeout(handle_.Get(), StepTimeoutMs());
     Call(
-        [reading, request = handle_.Get()] {
-            reading->read = ReadArrived(request, reading->bytes.data(), DWORD(reading->bytes.size()), reading->count);
-            reading->error = GetLastError();
+        [waiting, request = handle_.Get()] {
+            waiting->answered = InternetQueryDataAvailable(request, &waiting->available, 0, 0);
+            waiting->error = GetLastError();
         },
         TransferFailure::Read);
-    if (!reading->read) {
-        // A read that timed out as the transfer's time ran out ends it for that.
+    if (!waiting->answered) {
+        // A wait that timed out as the transfer's time ran out ends it for that.
         guard_.Check();
-        Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + InternetErrorText(reading->error));
+        Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + InternetErrorText(waiting->error));
     }
-    std::copy_n(reading->bytes.data(), reading->count, buffer);
-    return reading->count;
+    arrived_ = waiting->available;
+}
+
+size_t WebTransfer::ReadArrivedBytes(char* buffer, size_t size)
+{
+    if (arrived_ == 0)
+        WaitForBytes();
+    // What has arrived is read at once; nothing has only at the reply's end.
+    const DWORD asked = arrived_ == 0 ? DWORD(size) : DWORD(std::min<size_t>(arrived_, size));
+    DWORD count = 0;
+    if (!InternetReadFile(handle_.Get(), buffer, asked, &count))
+        Fail(TransferFailure::Read, "HTTP: reading the reply failed. Error - " + LastErrorText());
+    arrived_ -= std::min<DWORD>(arrived_, count);
+    return count;
 }
 
 void WebTransfer::FollowRedirects(const WebAddress& first)

@@ -105,7 +105,12 @@ private:
     void Send(const WebAddress& address, const std::string& target, bool withCredentials);
     void FollowRedirects(const WebAddress& first);
     bool SendAndWait(const WebAddress& address);
-    // One read of what has arrived of the body: 0 bytes at its end.
+    // Waits on the transfer's thread until bytes of the body have arrived (or its end), and
+    // counts them: they are read without waiting.
+    void WaitForBytes();
+    // One read of what has arrived of the body, up to size bytes: 0 bytes at its end. A plain
+    // read waits for the whole size, so a trickling reply would hold it for as long as it
+    // trickles.
     size_t ReadArrivedBytes(char* buffer, size_t size);
     void ReceiveBody(const BlockSink& sink, const BlockHandler& onBlock);
     DWORD StepTimeoutMs() const;
@@ -117,6 +122,7 @@ private:
     TransferGuard& guard_;
     CallThread calls_;
     std::string server_; // "host:port" of the last request sent
+    DWORD arrived_ = 0;  // bytes of the body that have arrived and are not read yet
     InternetHandle ownSession_;
     InternetHandle connection_;
     InternetHandle handle_;
