@@ -16,6 +16,8 @@ public:
     // Fits the label to its text (keeping the width when wrapping, and the right edge when
     // right-aligned) once loaded and on every change of caption or font.
     bool AutoSize = true;
+    // The caption's colour when high contrast paints it plain: a system colour.
+    TColor PlainColor = clWindowText;
     void SetCaption(const std::string& caption) override;
     void AdjustSize();
     void ChangeScale(int dpi) override;

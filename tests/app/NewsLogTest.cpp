@@ -143,13 +143,20 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
     }
 }
 
-// Whether the whole text of the box takes the system's text colour.
-bool TextInSystemColour(TRichEdit& box)
+// The character format the whole text of the box shares (dwMask: what it shares).
+CHARFORMAT2W WholeTextFormat(TRichEdit& box)
 {
     SendMessageW(box.Handle(), EM_SETSEL, 0, -1);
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;
     SendMessageW(box.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+    return format;
+}
+
+// Whether the whole text of the box takes the system's text colour.
+bool TextInSystemColour(TRichEdit& box)
+{
+    const CHARFORMAT2W format = WholeTextFormat(box);
     return (format.dwMask & CFM_COLOR) && (format.dwEffects & CFE_AUTOCOLOR);
 }
 
@@ -567,4 +574,68 @@ TEST_F(NewsLogTest, ArchiveMoveStoppedAfterAnyWriteLosesDoublesAndHidesNoEntry)
                 << (expectedLine == expected.end() ? "none" : *expectedLine);
         }
     }
+}
+
+// news.rtf keeps the log's own look whatever the screen shows: entries logged in high contrast
+// (to a hidden empty log, and to a long log read into the box meanwhile) in the box's own colour,
+// and one logged after a move to a screen of another DPI in the design's size, which the box
+// shows zoomed. Wine cannot switch high contrast on and sends no WM_DPICHANGED: the test sets
+// the program's idea of the one and sends the other.
+TEST_F(NewsLogTest, SavedLogKeepsItsOwnLookInHighContrastAndAfterADpiChange)
+{
+    // White, as the main window's log.
+    box->Font.SetColor(clWhite);
+    other->Font.SetColor(clWhite);
+    const auto [head, formatting] = BoxStart();
+    const std::string longLog = LogFile(head + formatting, 0, 120);
+    other->LoadFromBytes(longLog);
+    const CHARFORMAT2W own = WholeTextFormat(*other);
+    ASSERT_EQ(own.crTextColor, RGB(255, 255, 255));
+    // Read back in another box: one colour and size throughout, the log's own.
+    const auto expectOwnLook = [&](const std::wstring& file) {
+        other->LoadFromBytes(ReadWholeFile(file).value());
+        const CHARFORMAT2W saved = WholeTextFormat(*other);
+        EXPECT_EQ(saved.dwMask & (CFM_COLOR | CFM_SIZE), DWORD(CFM_COLOR | CFM_SIZE));
+        EXPECT_EQ(saved.dwEffects & CFE_AUTOCOLOR, 0u);
+        EXPECT_EQ(saved.crTextColor, own.crTextColor);
+        EXPECT_EQ(saved.yHeight, own.yHeight);
+    };
+
+    SetHighContrastOn(true);
+    static_cast<TWinControl*>(box)->SystemColoursChanged();
+    {
+        TestFolder folder;
+        TNewsLog log(*box, *preview);
+        TNewsLogFile file(folder.File(L"news.rtf"), log);
+        file.Load();
+        file.AppendEntry("8.12.2026 9:00", "první");
+        expectOwnLook(folder.File(L"news.rtf"));
+    }
+    TestFolder folder;
+    WriteFileAtomically(folder.File(L"news.rtf"), longLog);
+    TNewsLog log(*box, *preview);
+    TNewsLogFile file(folder.File(L"news.rtf"), log);
+    file.Load();
+    file.Read();
+    while (log.FillStep()) {
+    }
+    EXPECT_TRUE(TextInSystemColour(*box)) << "read in a piece at a time, the log shows in the system's colour";
+    file.AppendEntry("8.12.2026 9:05", "druhá");
+    EXPECT_TRUE(TextInSystemColour(*box));
+    expectOwnLook(folder.File(L"news.rtf"));
+
+    // High contrast off, and the window moved to a screen of 144 dpi.
+    SendMessageW(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    const CHARFORMAT2W shown = WholeTextFormat(*box);
+    RECT suggested{0, 0, 700, 500};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
+    file.AppendEntry("8.12.2026 9:10", "třetí");
+    const CHARFORMAT2W zoomed = WholeTextFormat(*box);
+    EXPECT_TRUE((zoomed.dwMask & CFM_SIZE) && zoomed.yHeight == shown.yHeight) << "the sizes of 96 dpi in the box";
+    int numerator = 0;
+    int denominator = 0;
+    SendMessageW(box->Handle(), EM_GETZOOM, WPARAM(&numerator), LPARAM(&denominator));
+    EXPECT_EQ(numerator * 96, denominator * 144) << "shown zoomed to the DPI";
+    expectOwnLook(folder.File(L"news.rtf"));
+    EXPECT_TRUE(other->Text().ends_with("\r8.12.2026 9:05\rdruhá\r\r8.12.2026 9:10\rtřetí\r\r"));
 }
