@@ -38,13 +38,20 @@ size_t SoundsPlayedIn(const ProgramFolder& folder)
     return Count(WineTrace().value_or(""), "proc_PlaySound SoundName=L\"" + path + "\"");
 }
 
-// A left click in the popup's body, where its controls take the mouse.
-void ClickPopup(HWND popup)
+// A press and release of a button at a point of the popup's body, where its controls take the
+// mouse; the centre when no point is given, which is on the text, centred in the popup.
+void ClickPopup(HWND popup, UINT down, UINT up, std::optional<POINT> at = {})
 {
     HWND body = GetWindow(popup, GW_CHILD);
-    PostMessageW(body, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
-    PostMessageW(body, WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
+    RECT client{};
+    GetClientRect(body, &client);
+    const POINT point = at.value_or(POINT{client.right / 2, client.bottom / 2});
+    PostMessageW(body, down, 0, MAKELPARAM(point.x, point.y));
+    PostMessageW(body, up, 0, MAKELPARAM(point.x, point.y));
 }
+
+// The popup's title, in its top-left corner.
+const POINT kOnTheTitle{12, 12};
 
 // A borderless window over the whole screen, in front: a film or a game as the program sees it.
 class FullScreenWindow {
@@ -160,7 +167,7 @@ TEST(News, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
     RunningProgram program(folder);
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
-    ClickPopup(popups[0]);
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
     ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 10000));
 
     program.SendCommand(cmdCurrentNews);
@@ -358,25 +365,6 @@ TEST(News, HostileItemsReachPopupLogAndFileAsOneLineEachAndAreLoggedOnce)
     ASSERT_TRUE(again.Exit());
 }
 
-namespace {
-
-// A press and release of a button at a point of the popup's body, where its controls take the
-// mouse; the centre when no point is given, which is on the text, centred in the popup.
-void ClickPopupBody(HWND popup, UINT down, UINT up, std::optional<POINT> at = {})
-{
-    HWND body = GetWindow(popup, GW_CHILD);
-    RECT client{};
-    GetClientRect(body, &client);
-    const POINT point = at.value_or(POINT{client.right / 2, client.bottom / 2});
-    PostMessageW(body, down, 0, MAKELPARAM(point.x, point.y));
-    PostMessageW(body, up, 0, MAKELPARAM(point.x, point.y));
-}
-
-// The popup's title, in its top-left corner.
-const POINT kOnTheTitle{12, 12};
-
-} // namespace
-
 TEST(News, PopupsTextOpensTheNewsPageAndAClickOnItsTitleShowsTheWindow)
 {
     ScriptedHttpServer server;
@@ -399,7 +387,7 @@ TEST(News, PopupsTextOpensTheNewsPageAndAClickOnItsTitleShowsTheWindow)
 
     ASSERT_TRUE(WineTrace()) << "run through ctest: the shell's calls are seen in Wine's trace";
     ASSERT_EQ(Count(*WineTrace(), newsPage), 0u);
-    ClickPopupBody(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP);
+    ClickPopup(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP);
     EXPECT_TRUE(WaitUntil([&] { return Count(WineTrace().value_or(""), newsPage) > 0; }, 10000))
         << "the news page is opened through the shell";
     EXPECT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
@@ -407,7 +395,7 @@ TEST(News, PopupsTextOpensTheNewsPageAndAClickOnItsTitleShowsTheWindow)
 
     program.SendCommand(cmdCurrentNews);
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 8000));
-    ClickPopupBody(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP, kOnTheTitle);
+    ClickPopup(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP, kOnTheTitle);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "as a double click on the icon";
     EXPECT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
     ASSERT_TRUE(program.Exit());
@@ -427,7 +415,7 @@ TEST(News, QuietHourLogsItemsWithoutPopupOrSoundButShowsWhatIsAskedForAndEndedSh
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
     ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 10000));
     // A right click only puts the popup away.
-    ClickPopupBody(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
     ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
     EXPECT_FALSE(IsWindowVisible(main));
 
@@ -447,7 +435,7 @@ TEST(News, QuietHourLogsItemsWithoutPopupOrSoundButShowsWhatIsAskedForAndEndedSh
     program.SendCommand(cmdCurrentNews);
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 5000));
     EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 10:05");
-    ClickPopupBody(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
     ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
     const size_t sounds = SoundsPlayedIn(folder);
 
