@@ -28,7 +28,7 @@ class QuietHour {
 public:
     static constexpr std::uint64_t kLengthMs = 60 * 60 * 1000;
 
-    // The item chosen at that time: the hour begins, or ends when it lasts.
+    // Its menu item chosen at that time: the hour begins, or ends when it lasts.
     void Toggle(std::uint64_t nowMs) { endsAtMs_ = On(nowMs) ? 0 : nowMs + kLengthMs; }
     bool On(std::uint64_t nowMs) const { return nowMs < endsAtMs_; }
 
@@ -36,8 +36,8 @@ private:
     std::uint64_t endsAtMs_ = 0;
 };
 
-// What the hold rule looks at: the shell's state, Focus Assist, and the window in front on
-// its monitor.
+// What the hold rule looks at: the person's quiet hour, the shell's state, Focus Assist, and
+// the window in front on its monitor.
 struct PopupHoldFacts {
     int shellState = snsUnknown;
     // Focus Assist is on, in any of its modes; the shell's state no longer tells.
