@@ -29,6 +29,8 @@ protected:
     // DT_* flags of the caption: alignment, wrapping, accelerator display.
     UINT TextFlags() const;
     void PaintCaption(TCanvas& canvas, const TFont& font);
+    // The text's colour in high contrast: PlainColor, or one a kind of label chooses by its state.
+    virtual TColor PlainTextColor() const { return PlainColor; }
     void Loaded() override;
     // Any change of Font made through its setters.
     virtual void FontChanged();
