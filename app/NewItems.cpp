@@ -70,8 +70,6 @@ std::string ItemTitle(const PageItem& item, const DayFormat& format)
 std::vector<size_t> NewItems(const std::vector<PageItem>& items, const std::vector<LogEntry>& lastEntries,
                              LocalTime now, const DayFormat& format)
 {
-    if (items.empty())
-        return {};
     TitleReader titles(now, format);
     const int64_t latest = MinutesOf(now.day, now.minuteOfDay) + ClockAheadMinutes;
     const LogEntry* anchor = nullptr;
@@ -87,25 +85,23 @@ std::vector<size_t> NewItems(const std::vector<PageItem>& items, const std::vect
             anchorAt = *at;
         }
     }
-    if (!anchor)
-        return {0};
-
-    std::vector<size_t> fresh;
+    // The candidates: the items above the one equal to the anchor, if one is; otherwise those
+    // of the anchor's minute and later; without an anchor, the top one.
     const auto same = std::find_if(items.begin(), items.end(), [&](const PageItem& item) {
-        return MinutesOf(item) == anchorAt && item.text == anchor->text;
+        return anchor && MinutesOf(item) == anchorAt && item.text == anchor->text;
     });
-    const auto logged = [&](const std::string& text) {
+    const auto held = [&](const PageItem& item) {
+        const std::string title = ItemTitle(item, format);
         return std::any_of(lastEntries.begin(), lastEntries.end(),
-                           [&](const LogEntry& entry) { return entry.title == anchor->title && entry.text == text; });
+                           [&](const LogEntry& entry) { return entry.title == title && entry.text == item.text; });
     };
-    for (size_t i = 0; i < items.size(); ++i) {
-        const bool isNew = same != items.end() ? i < size_t(same - items.begin())
-                                               : MinutesOf(items[i]) > anchorAt ||
-                                                     (MinutesOf(items[i]) == anchorAt && !logged(items[i].text));
-        if (isNew)
+    std::vector<size_t> fresh;
+    for (size_t i = 0; i < items.size() && fresh.size() < MostItemsPerPoll; ++i) {
+        const bool candidate = !anchor              ? i == 0
+                               : same != items.end() ? i < size_t(same - items.begin())
+                                                     : MinutesOf(items[i]) >= anchorAt;
+        if (candidate && !held(items[i]))
             fresh.push_back(i);
     }
-    if (fresh.size() > MostItemsPerPoll)
-        fresh.resize(MostItemsPerPoll);
     return fresh;
 }

@@ -52,8 +52,8 @@ std::string ItemTitle(const PageItem& item, const DayFormat& format);
 // are no later than ClockAheadMinutes after now; a title's date is recognised by the days
 // the format writes, up to OldestRecognisedDays back, never parsed. New are the items above
 // the first one equal to the anchor (date, time and text), when one is; otherwise those
-// later than the anchor, and those of its minute whose text no entry of that title holds.
-// Without an anchor (no entries, or the last one before any in the future reads as no
-// date) only the top item is new. At most MostItemsPerPoll, the newest.
+// of the anchor's minute and later. Without an anchor (no entries, or the last one before
+// any in the future reads as no date) only the top item is new. Never one that an entry
+// holds (title and text); at most MostItemsPerPoll, the newest.
 std::vector<size_t> NewItems(const std::vector<PageItem>& items, const std::vector<LogEntry>& lastEntries,
                              LocalTime now, const DayFormat& format);
