@@ -57,7 +57,9 @@ TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
     server.SetReply(Page("00:01", "first"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
-    const std::string original = "{\\rtf1\\ansi old item\\par old text\\par\\par}";
+    // The page's item is in it already: logged while the file is held, it is not added twice.
+    const std::string original =
+        "{\\rtf1\\ansi old item\\par old text\\par\\par " + Today() + " 00:01\\par first\\par\\par}";
     folder.Write(L"news.rtf", original);
     KernelHandle held(CreateFileW(folder.File(L"news.rtf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
@@ -76,7 +78,7 @@ TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
     ASSERT_TRUE(program.Exit());
     const auto saved = RichTextOf(folder.Read(L"news.rtf").value_or(""));
     ASSERT_TRUE(saved);
-    EXPECT_EQ(*saved, "old item\rold text\r" + Today() + " 00:01\rfirst\r\r" + Today() + " 00:02\rsecond\r\r");
+    EXPECT_EQ(*saved, "old item\rold text\r\r" + Today() + " 00:01\rfirst\r\r" + Today() + " 00:02\rsecond\r\r");
 }
 
 TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)

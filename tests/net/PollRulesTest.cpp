@@ -253,6 +253,11 @@ TEST(PollRules, AskingAndWakingUpPollSoonButNeverBeforeTheServersRetryAfter)
     woken.Started(164999);
     EXPECT_TRUE(woken.Finished(165000, 0, std::nullopt));
     EXPECT_EQ(woken.NextPollAt(), 164999 + 120000u) << "the minute before the sleep, doubled once";
+    PollSchedule awake(30000, [] { return 0x80000000u; });
+    awake.Resumed(0);
+    awake.Started(2000);
+    EXPECT_TRUE(awake.Finished(2100, 200, std::nullopt));
+    EXPECT_EQ(awake.NextPollAt(), 32000u) << "a success after a wake-up is one as any";
 
     // A period longer than the back-off's ceiling is never shortened by it, nor by the
     // jitter's lowest draw: a failure never brings the next poll nearer than a success.
