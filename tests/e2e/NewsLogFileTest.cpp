@@ -59,7 +59,7 @@ TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
     folder.Write(L"main.ini", Settings(server, "0"));
     // The page's item is in it already: logged while the file is held, it is not added twice.
     const std::string original =
-        "{\\rtf1\\ansi old item\\par old text\\par\\par " + Today() + " 00:01\\par first\\par\\par}";
+        "{\\rtf1\\ansi old item\\par old text\\par\\par " + Today() + " 00:01\\par first\\par\\par\\par}";
     folder.Write(L"news.rtf", original);
     KernelHandle held(CreateFileW(folder.File(L"news.rtf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);

@@ -119,12 +119,14 @@ TEST(NewsPageScan, PageItemsAreDatedAndTheNewOnesPickedAgainstTheLog)
         std::vector<LogEntry> log;
         std::vector<std::string> items;
     };
-    std::vector<std::string> sixtyRows = {"<table>"};
-    std::vector<std::string> sixtyItems;
-    for (int minute = 13 * 60 + 59; minute >= 13 * 60; --minute) {
+    // 120 rows, a minute apart from 13:59 down: the first 100 are read, the newest 50 new.
+    std::vector<std::string> manyRows = {"<table>"};
+    std::vector<std::string> manyItems;
+    for (int minute = 13 * 60 + 59; minute > 11 * 60 + 59; --minute) {
         const auto row = Row(Clock(minute), "z" + Clock(minute));
-        sixtyRows.insert(sixtyRows.end(), row.begin(), row.end());
-        sixtyItems.push_back((sixtyItems.size() < 50 ? "+ 10.12.2026 " : "  10.12.2026 ") + Clock(minute) + " z" + Clock(minute));
+        manyRows.insert(manyRows.end(), row.begin(), row.end());
+        if (manyItems.size() < 100)
+            manyItems.push_back((manyItems.size() < 50 ? "+ 10.12.2026 " : "  10.12.2026 ") + Clock(minute) + " z" + Clock(minute));
     }
     const Case cases[] = {
         {"midnight: the day's last item still on top is yesterday's", Rows({Row("23:50", "a")}), "00:05",
@@ -167,7 +169,7 @@ TEST(NewsPageScan, PageItemsAreDatedAndTheNewOnesPickedAgainstTheLog)
          {{"10.12.2026 14:00", "o"}, {"Dec 10 14:20", "n"}}, {"+ 10.12.2026 14:35 b", "  10.12.2026 14:30 a"}},
         {"a year back is still a date", Rows({Row("14:35", "b"), Row("14:30", "a")}), "14:40",
          {{"-356.12.2026 14:00", "o"}}, {"+ 10.12.2026 14:35 b", "+ 10.12.2026 14:30 a"}},
-        {"60 new rows: the newest 50", sixtyRows, "14:00", {{"10.12.2026 12:59", "old"}}, sixtyItems},
+        {"120 new rows: 100 read, the newest 50 new", manyRows, "14:00", {{"10.12.2026 11:00", "old"}}, manyItems},
     };
     const DayFormat format = TestDate;
     for (const Case& c : cases) {
