@@ -51,7 +51,10 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, Pre
         memory.announceCurrent = false;
     }
     PendingPopup& pending = memory.pending;
-    if (!pending.pending || target.PopupsMustWait())
+    // The menu command asks for this tick's announcement only.
+    const bool mustWait = !pending.pending || target.PopupsMustWait(pending.askedFor);
+    pending.askedFor = false;
+    if (mustWait)
         return;
 
     target.SetPopupTitle("Soriel 3 - " + pending.item.title);
@@ -63,4 +66,8 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, Pre
         target.PlaySound();
 }
 
-void ForgetLastShownItem(PresenterMemory& memory) { memory.announceCurrent = true; }
+void ForgetLastShownItem(PresenterMemory& memory)
+{
+    memory.announceCurrent = true;
+    memory.pending.askedFor = true;
+}

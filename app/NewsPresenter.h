@@ -23,8 +23,9 @@ public:
     virtual void AppendLogEntries(const std::vector<LogEntry>& entries) = 0;
     virtual void SetPopupTitle(const std::string& title) = 0;
     virtual void SetPopupText(const std::string& text) = 0;
-    // The person must not be disturbed now: popups and sounds wait.
-    virtual bool PopupsMustWait() = 0;
+    // The person must not be disturbed now: popups and sounds wait. askedFor: the person
+    // asked for this popup ("Zobrazit aktuální zprávu"), so their quiet hour does not hold it.
+    virtual bool PopupsMustWait(bool askedFor) = 0;
     virtual void ShowPopup() = 0;
     virtual bool SoundOn() = 0;
     virtual void PlaySound() = 0;
@@ -36,6 +37,8 @@ struct PendingPopup {
     bool pending = false;
     LogEntry item;
     int others = 0;
+    // The menu command asked for the next tick's announcement.
+    bool askedFor = false;
 };
 
 // What the tick keeps from one tick to the next.
@@ -57,5 +60,5 @@ struct PresenterMemory {
 // try again.
 void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, PresenterMemory& memory);
 
-// "Zobrazit aktuální zprávu": the next tick announces the current item once more.
+// "Zobrazit aktuální zprávu": the next tick announces the current item once more, as asked for.
 void ForgetLastShownItem(PresenterMemory& memory);

@@ -27,6 +27,8 @@ protected:
     // DT_* flags of the caption: alignment, wrapping, accelerator display.
     UINT TextFlags() const;
     void PaintCaption(TCanvas& canvas, const TFont& font);
+    // The text's colour in high contrast.
+    virtual TColor PlainTextColor() const { return clWindowText; }
     void Loaded() override;
     // Any change of Font made through its setters.
     virtual void FontChanged();

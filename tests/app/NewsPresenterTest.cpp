@@ -20,6 +20,8 @@ public:
     bool failDecoding = false;
     bool failShowing = false;
     bool mustWait = false;
+    // The quiet hour holds what was not asked for.
+    bool quiet = false;
 
     void SetIconIndex(int index) override { steps.push_back("icon " + std::to_string(index)); }
     std::string DecodeText(const std::string& raw) override
@@ -47,7 +49,7 @@ public:
             throw std::runtime_error("popup");
         steps.push_back("popup");
     }
-    bool PopupsMustWait() override { return mustWait; }
+    bool PopupsMustWait(bool askedFor) override { return mustWait || (quiet && !askedFor); }
     bool SoundOn() override { return soundOn; }
     void PlaySound() override { steps.push_back("sound"); }
 };
@@ -175,6 +177,30 @@ TEST(NewsPresenter, TicksLogEachPagesNewItemsAtOnceAndAnnounceTheNewestOnce)
           {Target([](Recorder& target) { target.mustWait = false; }),
            {"icon 1", "title Soriel 3 - 10.12.2026 10:03", "text decoded x4\na 3 další zprávy", "popup", "sound"}},
           {nullptr, {"icon 1"}}}},
+        // The person's quiet hour holds as the other reasons do, but not the popup they asked
+        // for; the asking counts for the next tick only, shown or held by another reason.
+        {"the menu command shows the held item with its count despite the quiet hour, and only once",
+         1,
+         {},
+         {{[](TLatestItemState& state, Recorder& target, PresenterMemory&) {
+               target.quiet = true;
+               state.PublishRows({{600, "x1"}});
+           },
+           {"icon 1", "log 10.12.2026 10:00 | decoded x1;"}},
+          {[](TLatestItemState& state, Recorder& target, PresenterMemory& memory) {
+               target.mustWait = true;
+               Forget(state, target, memory);
+           },
+           {"icon 1"}},
+          {[](TLatestItemState& state, Recorder& target, PresenterMemory&) {
+               target.mustWait = false;
+               state.PublishRows({{601, "x2"}, {600, "x1"}});
+           },
+           {"icon 1", "log 10.12.2026 10:01 | decoded x2;"}},
+          {Forget, {"icon 1", "title Soriel 3 - 10.12.2026 10:01", "text decoded x2\na 1 další zpráva", "popup", "sound"}},
+          {Read({{602, "x3"}, {601, "x2"}}), {"icon 1", "log 10.12.2026 10:02 | decoded x3;"}},
+          {Target([](Recorder& target) { target.quiet = false; }),
+           {"icon 1", "title Soriel 3 - 10.12.2026 10:02", "text decoded x3", "popup", "sound"}}}},
         {"popup and log get one line of the text, cut at a character",
          1,
          {},
