@@ -193,7 +193,11 @@ unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& ab
     // A poll still running delivers; the next starts soon after it has ended.
     if (memory->DueIn() == 0 && !StartPoll(worker, abandoned, state, newsUrl, PollGiveUpAfterMs, memory))
         return std::min(memory->PeriodMs(), WhilePollRunsLookMs);
-    return unsigned(std::max<unsigned long long>(memory->DueIn(), ShortestLookMs));
+    const unsigned long long dueIn = memory->DueIn();
+    // The end of the poll now running may bring the next one nearer (a retry after a wake-up).
+    if (worker && worker->Running())
+        return unsigned(std::clamp<unsigned long long>(dueIn, ShortestLookMs, WhilePollRunsLookMs));
+    return unsigned(std::max<unsigned long long>(dueIn, ShortestLookMs));
 }
 
 void AbandonWorker(std::unique_ptr<TSR>& worker)

@@ -98,7 +98,7 @@ bool StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                unsigned giveUpAfterMs = PollGiveUpAfterMs, const std::shared_ptr<TPollMemory>& memory = nullptr);
 
 // Starts a poll when memory says one is due; answers the milliseconds until the poll
-// timer should look again.
+// timer should look again: while a poll runs, at least every second.
 unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                           const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
                           const std::shared_ptr<TPollMemory>& memory);

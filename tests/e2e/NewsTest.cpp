@@ -336,10 +336,19 @@ TEST(News, ServerAskingForThirtySecondsGetsNoRequestBeforeThenNotEvenFromTheMenu
     ASSERT_TRUE(program.Exit());
 }
 
+// The network comes back some seconds after a wake-up: the poll that fails then is tried
+// again 5 s later, not after the period, and what it brings is logged.
 TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("14:35", "awake"));
+    server.SetHandler([&](const RecordedRequest&) {
+        if (server.RequestCount() == 1) {
+            ScriptedReply noNetwork;
+            noNetwork.CloseWithoutReply = true;
+            return noNetwork;
+        }
+        return Page(server.RequestCount() == 0 ? "00:01" : "00:02", server.RequestCount() == 0 ? "asleep" : "awake");
+    });
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0", 3600));
     RunningProgram program(folder);
@@ -349,7 +358,11 @@ TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
 
     // Wine sends no power messages: the test sends the one Windows sends on waking up.
     ASSERT_TRUE(PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0)) << GetLastError();
-    EXPECT_TRUE(server.WaitForRequests(2, 5000));
+    ASSERT_TRUE(server.WaitForRequests(2, 5000));
+    const ULONGLONG failed = GetTickCount64();
+    ASSERT_TRUE(server.WaitForRequests(3, 8000));
+    EXPECT_GE(GetTickCount64() - failed, 4000u) << "tried again before the 5 s";
+    EXPECT_TRUE(WaitUntil([&] { return program.LogText().find("awake") != std::string::npos; }, 5000));
     ASSERT_TRUE(program.Exit());
 }
 
