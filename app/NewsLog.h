@@ -14,7 +14,7 @@
 #include "RtfText.h"
 
 // The news log: its entry count and last entries, its rich text and the box that shows it.
-// Those and the rich text come from the file's own text, read when first needed; the box, which
+// All but the box come from the file's own text, read when first needed; the box, which
 // takes seconds to read a long log, is filled afterwards a piece at a time, oldest first,
 // and stays hidden until it holds the whole log. Saving never reads a long log whole from
 // the box. Only this class changes the boxes' text. Its oldest entries are taken out once

@@ -132,6 +132,9 @@ void TForm1::CreateControls()
     Label4 = Place(new TLabel(this), this, 104, 384, 32, 13);
     Label4->Color = clBlack;
     Label4->Font.Assign(Font);
+    // Read, not seen: the window's text colour (black as Windows has it) on the black window,
+    // and in high contrast the window's colour on the window.
+    Label4->PlainColor = clWindow;
     Label4->SetCaption("Label4");
 
     LinkLabel3 = PlaceLink(this, 8, 3, 255, 16, FontHeightForPoints(10), fsBold);
