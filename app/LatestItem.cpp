@@ -18,21 +18,11 @@ void TLatestItemState::SetFetchStatus(uint8_t status)
     item_.FetchStatus = status;
 }
 
-void TLatestItemState::SetLastShownTitle(std::string title)
+void TLatestItemState::PublishRows(std::vector<PageRow> rows)
 {
+    // Made outside the lock: the reader only ever copies the pointer.
+    auto shared = std::make_shared<const std::vector<PageRow>>(std::move(rows));
     std::lock_guard lock(mutex_);
-    item_.LastShownTitle = std::move(title);
-}
-
-void TLatestItemState::PublishItem(std::string title, std::string text)
-{
-    std::lock_guard lock(mutex_);
-    item_.LatestTitle = std::move(title);
-    item_.LatestText = std::move(text);
-}
-
-void TLatestItemState::PublishTitle(std::string title)
-{
-    std::lock_guard lock(mutex_);
-    item_.LatestTitle = std::move(title);
+    item_.Rows = std::move(shared);
+    ++item_.Delivery;
 }

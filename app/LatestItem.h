@@ -1,27 +1,28 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <mutex>
-#include <string>
+#include <vector>
 
-// The newest news item, the title announced last and the outcome of the last fetch.
+#include "NewsPageScan.h"
+
+// The item rows of the page read last and the outcome of the last fetch.
 struct LatestItem {
-    std::string LatestTitle;
-    std::string LatestText;
-    std::string LastShownTitle;
+    // Top to bottom, undecoded; none until a page with items was read.
+    std::shared_ptr<const std::vector<PageRow>> Rows;
+    // Counts the pages with items read: a new value is a page to look at.
+    uint64_t Delivery = 0;
     uint8_t FetchStatus = 0;
 };
 
 // Shared by the news worker and the user-interface thread; every access takes the one
-// lock, and the worker hands over an item's title and text together.
+// lock, and the worker hands over a page's rows together.
 class TLatestItemState {
 public:
     LatestItem Snapshot() const;
     void Reset();
     void SetFetchStatus(uint8_t status);
-    void SetLastShownTitle(std::string title);
-    void PublishItem(std::string title, std::string text);
-    // An item whose text could not be read: the previous text stays.
-    void PublishTitle(std::string title);
+    void PublishRows(std::vector<PageRow> rows);
 
 private:
     mutable std::mutex mutex_;

@@ -24,6 +24,14 @@ inline constexpr size_t RawItemTextLimit = 12 * (ItemTextLimit + 1);
 // characters, become a blank; past ItemTextLimit characters the text is cut to end in "…".
 std::string ItemLine(std::string_view text);
 
+// An entry of the news log: an item's title ("date HH:MM") and its text, one line each.
+struct LogEntry {
+    std::string title;
+    std::string text;
+
+    bool operator==(const LogEntry&) const = default;
+};
+
 // Picks the titles out of a news log's lines, taken in order. An entry is its title, its
 // text and an empty line, so a title is a line whose line after the next is empty; a text
 // line is followed by the next entry's title instead, and passes for none. Only the last

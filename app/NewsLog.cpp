@@ -21,8 +21,6 @@ bool EndsWithLineBreak(const std::string& text)
 
 bool IsRtf(const std::string& bytes) { return bytes.rfind("{\\rtf", 0) == 0; }
 
-uint64_t LineHash(std::string_view line) { return std::hash<std::string_view>()(line); }
-
 // Each line of the text, split as the box splits its text into lines.
 template <typename Take>
 void ForEachLine(std::string_view text, Take take)
@@ -70,15 +68,23 @@ std::string DecodeCodePage(unsigned codePage, std::string_view bytes)
 void TNewsLog::TakeLoadedLine(std::string_view line)
 {
     entries_.Take(line.empty());
-    if (const auto title = titleFinder_.Take(LineHash(line), line.empty()))
-        loadedTitles_.push_back(*title);
+    lastLines_[linesTaken_ % lastLines_.size()] = line;
+    if (const auto title = titleFinder_.Take(linesTaken_, line.empty()))
+        KeepLastEntry(lastLines_[*title % lastLines_.size()], lastLines_[(*title + 1) % lastLines_.size()]);
+    ++linesTaken_;
 }
 
-bool TNewsLog::HoldsTitle(const std::string& title)
+void TNewsLog::KeepLastEntry(std::string_view title, std::string_view text)
+{
+    if (lastEntries_.size() == kLastEntries)
+        lastEntries_.pop_front();
+    lastEntries_.push_back({std::string(title), std::string(text)});
+}
+
+std::vector<LogEntry> TNewsLog::LastEntries()
 {
     Read();
-    const uint64_t hash = LineHash(title);
-    return std::binary_search(loadedTitles_.begin(), loadedTitles_.end(), hash) || addedTitles_.contains(hash);
+    return {lastEntries_.begin(), lastEntries_.end()};
 }
 
 void TNewsLog::Load(std::string bytes)
@@ -94,8 +100,9 @@ void TNewsLog::Take(std::string bytes)
 {
     // Emptied with their room (clearing, or assigning {}, would keep it): a log that was
     // long must not keep a long log's memory.
-    decltype(loadedTitles_)().swap(loadedTitles_);
-    decltype(addedTitles_)().swap(addedTitles_);
+    decltype(lastEntries_)().swap(lastEntries_);
+    lastLines_ = {};
+    linesTaken_ = 0;
     titleFinder_ = {};
     entries_ = {};
     rtf_.Forget();
@@ -116,9 +123,6 @@ bool TNewsLog::Read()
         return !damaged_;
     read_ = true;
     std::string bytes = std::exchange(unread_, {});
-    // Room for every title at once (a title takes at least two more lines): grown by doubling,
-    // a long log's index would leave its smaller copies in the heap.
-    loadedTitles_.reserve(size_t(std::count(bytes.begin(), bytes.end(), '\n')) / 2);
     try {
         if (IsRtf(bytes)) {
             LoadRtf(std::move(bytes));
@@ -132,8 +136,8 @@ bool TNewsLog::Read()
             unkept_ = std::move(bytes);
         }
         if (const auto title = titleFinder_.Finish())
-            loadedTitles_.push_back(*title);
-        std::sort(loadedTitles_.begin(), loadedTitles_.end());
+            KeepLastEntry(lastLines_[*title % lastLines_.size()], lastLines_[(*title + 1) % lastLines_.size()]);
+        lastLines_ = {};
         return true;
     } catch (const std::exception&) {
         // A file that could not be read whole leaves the log empty, not half-loaded, and
@@ -277,7 +281,7 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
     if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {
         // The box gets the entry with the rest of the rich text; the preview at once.
-        IndexEntry(title);
+        IndexEntry(title, text);
         if (preview_.Visible()) {
             preview_.AppendText(entry);
             preview_.SetSelStart(preview_.LineCount() - 1);
@@ -288,7 +292,7 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     const bool joinable = endsWithLineBreak_ && rtf_.Valid();
     const std::string entryRtf = joinable ? box_.RtfOfAppendedText(entry) : std::string();
     box_.AppendText(entry);
-    IndexEntry(title);
+    IndexEntry(title, text);
     box_.SetSelStart(box_.LineCount() - 1);
     if (!joinable || !rtf_.Append(entryRtf)) {
         // Until the box's rich text is read again, there is none to save: a failed reading
@@ -298,13 +302,13 @@ void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
     }
 }
 
-void TNewsLog::IndexEntry(const std::string& title)
+void TNewsLog::IndexEntry(const std::string& title, const std::string& text)
 {
     entries_.Take(false);
     entries_.Take(false);
     entries_.Take(true);
     endsWithLineBreak_ = true;
-    addedTitles_.insert(LineHash(title));
+    KeepLastEntry(title, text);
 }
 
 std::optional<LogSurplus> TNewsLog::FindSurplus()

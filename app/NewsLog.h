@@ -1,9 +1,10 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "NewsArchiveRules.h"
@@ -12,8 +13,8 @@
 #include "RtfDocument.h"
 #include "RtfText.h"
 
-// The news log: an index of its lines, its rich text and the box that shows it. The index
-// and the rich text come from the file's own text, read when first needed; the box, which
+// The news log: its entry count and last entries, its rich text and the box that shows it.
+// All but the box come from the file's own text, read when first needed; the box, which
 // takes seconds to read a long log, is filled afterwards a piece at a time, oldest first,
 // and stays hidden until it holds the whole log. Saving never reads a long log whole from
 // the box. Only this class changes the boxes' text. Its oldest entries are taken out once
@@ -49,8 +50,9 @@ public:
     // The whole log as the box writes it.
     const std::string& SaveToRtf();
 
-    // Whether an entry of the log has this title; its text lines do not count.
-    bool HoldsTitle(const std::string& title);
+    // The log's last entries (at most kLastEntries), oldest first: what the next items are
+    // told apart from.
+    std::vector<LogEntry> LastEntries();
     // Title, text and an empty line at the end; the caret goes to the line count − 1. Each
     // must be one line (see ItemLine).
     void AppendEntry(const std::string& title, const std::string& text);
@@ -73,14 +75,17 @@ private:
     size_t EndOfLastPiece() const;
     std::string Piece(size_t first, size_t end) const;
     // The log now ends with that entry.
-    void IndexEntry(const std::string& title);
+    void IndexEntry(const std::string& title, const std::string& text);
+    void KeepLastEntry(std::string_view title, std::string_view text);
 
     TRichEdit& box_;
     TRichEdit& preview_;
-    // The titles, known by a 64-bit hash each (two lines of one hash are as good as
-    // impossible): those of the file sorted, those added since in a set.
-    std::vector<uint64_t> loadedTitles_;
-    std::unordered_set<uint64_t> addedTitles_;
+    // The last entries, and while the file is read its last lines (line n at n % 4), from
+    // which a title the finder names (three lines back) and its text are taken.
+    static constexpr size_t kLastEntries = 100;
+    std::deque<LogEntry> lastEntries_;
+    std::array<std::string, 4> lastLines_;
+    uint64_t linesTaken_ = 0;
     LogTitleFinder titleFinder_;
     LogEntryCounter entries_;
     TRtfDocument rtf_;

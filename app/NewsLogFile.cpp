@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "FileIO.h"
 #include "Text.h"
 
@@ -107,12 +109,14 @@ bool TNewsLogFile::MoveAside()
     return false;
 }
 
-void TNewsLogFile::AppendEntry(const std::string& title, const std::string& text)
+void TNewsLogFile::AppendEntries(const std::vector<LogEntry>& entries)
 {
     Read();
-    log_.AppendEntry(title, text);
-    if (unread_)
-        entriesWhileUnread_.emplace_back(title, text);
+    for (const LogEntry& entry : entries) {
+        log_.AppendEntry(entry.title, entry.text);
+        if (unread_)
+            entriesWhileUnread_.push_back(entry);
+    }
     Save();
 }
 
@@ -125,9 +129,11 @@ void TNewsLogFile::Save()
         Read();
         if (unread_)
             return;
-        for (const auto& [title, text] : std::exchange(entriesWhileUnread_, {}))
-            if (!log_.HoldsTitle(title))
-                log_.AppendEntry(title, text);
+        // Those the file ends with already are not added again.
+        const std::vector<LogEntry> held = log_.LastEntries();
+        for (const LogEntry& entry : std::exchange(entriesWhileUnread_, {}))
+            if (std::find(held.begin(), held.end(), entry) == held.end())
+                log_.AppendEntry(entry.title, entry.text);
     }
     if (!ReadAndBound() && !unread_)
         Write();

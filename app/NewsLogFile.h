@@ -1,13 +1,12 @@
 #pragma once
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "NewsArchive.h"
 #include "NewsLog.h"
 
 // news.rtf, the news log's file: read when first needed (the program's first idle moment at
-// the latest), written after each entry and at the end.
+// the latest), written after each poll's entries and at the end.
 // A file that is there but cannot be read whole is never written over: a damaged one is
 // moved aside under a name that says so, and the log's first line names it; one that
 // cannot be opened now (another program holds it) is tried again before each save, and
@@ -28,8 +27,8 @@ public:
     void Load() { unopened_ = true; }
     // Reads the log, moving a damaged file aside, and bounds it.
     void Read() { ReadAndBound(); }
-    // The entry into the log, and the log to the file.
-    void AppendEntry(const std::string& title, const std::string& text);
+    // The entries, oldest first, into the log, and the log to the file once for them all.
+    void AppendEntries(const std::vector<LogEntry>& entries);
     // The whole log, replacing the file at once; failures lose nothing of the log.
     void Save();
 
@@ -54,5 +53,5 @@ private:
     // How many entries the log held when moving its oldest failed.
     size_t entriesAtFailedMove_ = 0;
     // Entries made while the file is unread, to follow its items once it is read.
-    std::vector<std::pair<std::string, std::string>> entriesWhileUnread_;
+    std::vector<LogEntry> entriesWhileUnread_;
 };

@@ -2,15 +2,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// The first item row of the news page.
-struct NewsItem {
-    std::string Title;
-    // None when the marker stood on the page's last line: the previous text stays.
-    std::optional<std::string> Text;
+// An item row of the news page: its time of day and its text.
+struct PageRow {
+    // Minutes after midnight.
+    int minuteOfDay = 0;
+    std::string text;
+
+    bool operator==(const PageRow&) const = default;
 };
 
 inline constexpr std::string_view ItemRowMarker = "<td class=\"date\">";
+// The most item rows a poll reads; the page shows a few days' items.
+inline constexpr size_t MostPageRows = 100;
 
 // Part of a string by 1-based byte position: a start below 1 counts as 1, a start past
 // the end or a negative count gives nothing, a count past the end stops at the end.
@@ -19,7 +24,12 @@ std::string CopyText(std::string_view text, long long start, long long count);
 // 1-based byte position of the first occurrence, 0 when there is none.
 long long PositionOf(std::string_view part, std::string_view text);
 
-// Title "<date> <time of day>" and the raw text of the first item row of the page, read in
-// its lines as TextLines splits them, if any; of a text longer than RawItemTextLimit bytes
-// only its start. The page is read where it lies, up to the line after the item row.
-std::optional<NewsItem> ScanNewsPage(std::string_view page, std::string_view date);
+// "HH:MM" as minutes after midnight; nothing for anything else.
+std::optional<int> MinuteOfDay(std::string_view time);
+
+// The item rows of the page, top to bottom, at most MostPageRows, read in its lines as
+// TextLines splits them, where they lie: the time of day at position 25 of a marker line
+// and the raw text of the line after it, of a text longer than RawItemTextLimit bytes only
+// its start. A marker line with no line after it, or with another marker line after it,
+// or whose time is no time of day, is no item.
+std::vector<PageRow> ScanNewsPage(std::string_view page);

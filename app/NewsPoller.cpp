@@ -6,7 +6,6 @@
 
 #include "HTTPRequest.h"
 #include "NewsPageScan.h"
-#include "Text.h"
 
 namespace {
 
@@ -45,10 +44,10 @@ void TPollMemory::Started()
     schedule_.Started(GetTickCount64());
 }
 
-void TPollMemory::Finished(unsigned status, std::optional<unsigned> retryAfterSeconds)
+bool TPollMemory::Finished(unsigned status, std::optional<unsigned> retryAfterSeconds)
 {
     std::lock_guard lock(mutex_);
-    schedule_.Finished(GetTickCount64(), status, retryAfterSeconds);
+    return schedule_.Finished(GetTickCount64(), status, retryAfterSeconds);
 }
 
 void TPollMemory::Asked()
@@ -115,17 +114,19 @@ void TSR::Remember(unsigned status, const THTTPRequest& request, bool sentValida
     std::lock_guard lock(publishing_);
     if (abandoned_)
         return;
-    state_->SetFetchStatus(FetchStatusOf(status, sentValidators));
-    if (!memory_)
-        return;
-    if (status == ReplyOk)
-        memory_->KeepValidators(request.FinalURL, KeptValidators(request.ReplyHeader("ETag"),
-                                                                 request.ReplyHeader("Last-Modified"),
-                                                                 int64_t(std::time(nullptr))));
-    std::optional<unsigned> retryAfter;
-    if (AsksToRetryLater(status))
-        retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
-    memory_->Finished(status, retryAfter);
+    bool shown = true;
+    if (memory_) {
+        if (status == ReplyOk)
+            memory_->KeepValidators(request.FinalURL, KeptValidators(request.ReplyHeader("ETag"),
+                                                                     request.ReplyHeader("Last-Modified"),
+                                                                     int64_t(std::time(nullptr))));
+        std::optional<unsigned> retryAfter;
+        if (AsksToRetryLater(status))
+            retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
+        shown = memory_->Finished(status, retryAfter);
+    }
+    if (shown)
+        state_->SetFetchStatus(FetchStatusOf(status, sentValidators));
 }
 
 void TSR::Execute()
@@ -151,22 +152,10 @@ void TSR::Execute()
     // The page is as the last poll found it: nothing to scan.
     if (request.StatusCode == NotModified)
         return;
-    std::optional<NewsItem> item = ScanNewsPage(request.ReplyStream.View(), ShortDateToday());
-    if (!item)
+    std::vector<PageRow> rows = ScanNewsPage(request.ReplyStream.View());
+    if (rows.empty())
         return;
-    Publish([&](TLatestItemState& state) {
-        if (item->Text)
-            state.PublishItem(std::move(item->Title), std::move(*item->Text));
-        else
-            state.PublishTitle(std::move(item->Title));
-    });
-}
-
-std::string ShortDateToday()
-{
-    wchar_t date[128] = {};
-    int length = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 128, nullptr);
-    return length > 0 ? Narrow(std::wstring_view(date, size_t(length - 1))) : std::string();
+    Publish([&](TLatestItemState& state) { state.PublishRows(std::move(rows)); });
 }
 
 void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
@@ -204,7 +193,11 @@ unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& ab
     // A poll still running delivers; the next starts soon after it has ended.
     if (memory->DueIn() == 0 && !StartPoll(worker, abandoned, state, newsUrl, PollGiveUpAfterMs, memory))
         return std::min(memory->PeriodMs(), WhilePollRunsLookMs);
-    return unsigned(std::max<unsigned long long>(memory->DueIn(), ShortestLookMs));
+    const unsigned long long dueIn = memory->DueIn();
+    // The end of the poll now running may bring the next one nearer (a retry after a wake-up).
+    if (worker && worker->Running())
+        return unsigned(std::clamp<unsigned long long>(dueIn, ShortestLookMs, WhilePollRunsLookMs));
+    return unsigned(std::max<unsigned long long>(dueIn, ShortestLookMs));
 }
 
 void AbandonWorker(std::unique_ptr<TSR>& worker)

@@ -34,8 +34,9 @@ public:
     // Those of a 200 reply that came from url.
     void KeepValidators(const std::string& url, PageValidators validators);
     void Started();
-    // status 0: the poll got no reply.
-    void Finished(unsigned status, std::optional<unsigned> retryAfterSeconds);
+    // status 0: the poll got no reply. False when the outcome is not to be shown (see
+    // PollSchedule::Finished).
+    bool Finished(unsigned status, std::optional<unsigned> retryAfterSeconds);
     void Asked();
     void Resumed();
     // Milliseconds until the next poll is due; 0 when it is.
@@ -48,9 +49,9 @@ private:
     ValidatorMemory validators_;
 };
 
-// One poll of the news page on its own thread: fetch, fetch status, first item row.
-// Errors end the poll quietly; one of the request shows as fetch status 2, and the item
-// stays as it was. The worker shares the state, so a poll still running when the program
+// One poll of the news page on its own thread: fetch, fetch status, item rows.
+// Errors end the poll quietly; one of the request shows as fetch status 2 (unless it is
+// tried again soon after a wake-up), and the rows stay as they were. The worker shares the state, so a poll still running when the program
 // ends never writes into freed memory.
 class TSR : public TThread {
 public:
@@ -70,7 +71,7 @@ protected:
 
 private:
     void Publish(const std::function<void(TLatestItemState&)>& write);
-    // Fetch status, validators and the schedule after the request; status 0: no reply.
+    // Validators, the schedule and the fetch status after the request; status 0: no reply.
     void Remember(unsigned status, const THTTPRequest& request, bool sentValidators);
 
     const std::shared_ptr<TLatestItemState> state_;
@@ -81,9 +82,6 @@ private:
     std::mutex publishing_;
     bool abandoned_ = false;
 };
-
-// Today's date in the user's short date format, as UTF-8.
-std::string ShortDateToday();
 
 // The worker held from start-up until the first poll: created, never started.
 void CreateSuspendedWorker(std::unique_ptr<TSR>& worker, const std::shared_ptr<TLatestItemState>& state,
@@ -100,7 +98,7 @@ bool StartPoll(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                unsigned giveUpAfterMs = PollGiveUpAfterMs, const std::shared_ptr<TPollMemory>& memory = nullptr);
 
 // Starts a poll when memory says one is due; answers the milliseconds until the poll
-// timer should look again.
+// timer should look again: while a poll runs, at least every second.
 unsigned StartPollWhenDue(std::unique_ptr<TSR>& worker, std::unique_ptr<TSR>& abandoned,
                           const std::shared_ptr<TLatestItemState>& state, const std::string& newsUrl,
                           const std::shared_ptr<TPollMemory>& memory);

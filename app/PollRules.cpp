@@ -198,13 +198,18 @@ void PollSchedule::Started(uint64_t nowMs)
     nextPollAt_ = nowMs + periodMs_;
 }
 
-void PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds)
+bool PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds)
 {
-    failing_ = IsFailedPoll(status);
-    if (failing_) {
+    const bool failed = IsFailedPoll(status);
+    const bool wakeRetry = failed && wokeAt_ && nowMs - *wokeAt_ < WakeRetryWindowMs;
+    if (wakeRetry) {
+        nextPollAt_ = nowMs + WakeRetryDelayMs;
+    } else if (failed) {
+        failing_ = true;
         wait_ = std::min(2 * wait_, std::max(MaxBackOffMs, periodMs_));
         nextPollAt_ = startedAt_ + std::max(Jittered(wait_), periodMs_);
     } else {
+        failing_ = false;
         wait_ = periodMs_;
         nextPollAt_ = startedAt_ + periodMs_;
     }
@@ -214,6 +219,7 @@ void PollSchedule::Finished(uint64_t nowMs, unsigned status, std::optional<unsig
     if (wantedAt_)
         nextPollAt_ = std::min(nextPollAt_, *wantedAt_);
     nextPollAt_ = std::max(nextPollAt_, notBefore_);
+    return !wakeRetry;
 }
 
 void PollSchedule::Want(uint64_t atMs)
@@ -228,4 +234,8 @@ void PollSchedule::Asked(uint64_t nowMs)
         Want(nowMs);
 }
 
-void PollSchedule::Resumed(uint64_t nowMs) { Want(nowMs + ResumeDelayMs); }
+void PollSchedule::Resumed(uint64_t nowMs)
+{
+    wokeAt_ = nowMs;
+    Want(nowMs + ResumeDelayMs);
+}

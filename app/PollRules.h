@@ -87,6 +87,10 @@ bool IsFailedPoll(unsigned status);
 inline constexpr uint64_t MaxBackOffMs = 10 * 60 * 1000;
 // After the computer wakes up, the poll waits this long for the network to come back.
 inline constexpr uint64_t ResumeDelayMs = 2000;
+// The network comes back some seconds after a wake-up: a poll that fails this soon after it
+// is tried again WakeRetryDelayMs later, backs nothing off and shows no failure.
+inline constexpr uint64_t WakeRetryWindowMs = 60 * 1000;
+inline constexpr uint64_t WakeRetryDelayMs = 5000;
 
 // When the next poll may start. Times are milliseconds of a steady clock that also counts
 // while the computer sleeps. The wait is counted from the start of the poll before.
@@ -101,7 +105,8 @@ public:
     void Started(uint64_t nowMs);
     // The poll started last has ended at nowMs with that status (0: no reply);
     // retryAfterSeconds as RetryAfterSeconds read it from a reply that AsksToRetryLater.
-    void Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds);
+    // False for a failure within WakeRetryWindowMs of a wake-up: it is not to be shown.
+    bool Finished(uint64_t nowMs, unsigned status, std::optional<unsigned> retryAfterSeconds);
     // The user asks for the news: a poll at once (or once the poll now running has ended),
     // unless the polls are backing off or the server asked for time.
     void Asked(uint64_t nowMs);
@@ -121,4 +126,5 @@ private:
     uint64_t notBefore_ = 0;
     bool failing_ = false;
     std::optional<uint64_t> wantedAt_;
+    std::optional<uint64_t> wokeAt_;
 };

@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "DataFolder.h"
 #include "DetachedSignature.h"
+#include "LocalClock.h"
 #include "Dpi.h"
 #include "MenuCommands.h"
 #include "NewsPopup.h"
@@ -393,12 +394,12 @@ void TForm1::Timer1Timer()
     // The hour ran out: its mark and tip go; the popup held for it comes in this tick.
     if (Ztlumitnahodinu1->Checked != quiet_.On(QuietClockMs()))
         ShowQuietHour();
-    PresentLatestItem(*latest_, *this, pendingPopup_);
+    PresentLatestItem(*latest_, *this, presenterMemory_);
 }
 
 void TForm1::Nastaktulnzprvu1Click()
 {
-    ForgetLastShownItem(*latest_, pendingPopup_);
+    ForgetLastShownItem(presenterMemory_);
     pollMemory_->Asked();
     TimerTimer();
 }
@@ -437,16 +438,19 @@ void TForm1::SetIconIndex(int index) { TrayIcon->SetIconIndex(index); }
 std::string TForm1::DecodeText(const std::string& raw) { return ConvertText(raw); }
 void TForm1::SetPopupTitle(const std::string& title) { popup->Title = title; }
 void TForm1::SetPopupText(const std::string& text) { popup->Text = text; }
-bool TForm1::LogHoldsTitle(const std::string& title)
+LocalTime TForm1::Now() { return LocalNow(); }
+std::string TForm1::FormatDay(int64_t day) { return ShortDate(day); }
+
+std::vector<LogEntry> TForm1::LastLogEntries()
 {
     newsLogFile_->Read();
-    return newsLog_->HoldsTitle(title);
+    return newsLog_->LastEntries();
 }
 
-void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
+void TForm1::AppendLogEntries(const std::vector<LogEntry>& entries)
 {
-    // Saved at once: an announced item survives a crash or a killed process.
-    newsLogFile_->AppendEntry(title, text);
+    // Saved at once: announced items survive a crash or a killed process.
+    newsLogFile_->AppendEntries(entries);
     FillLogWhenNeeded();
 }
 

@@ -110,8 +110,10 @@ private:
     std::string DecodeText(const std::string& raw) override;
     void SetPopupTitle(const std::string& title) override;
     void SetPopupText(const std::string& text) override;
-    bool LogHoldsTitle(const std::string& title) override;
-    void AppendLogEntry(const std::string& title, const std::string& text) override;
+    LocalTime Now() override;
+    std::string FormatDay(int64_t day) override;
+    std::vector<LogEntry> LastLogEntries() override;
+    void AppendLogEntries(const std::vector<LogEntry>& entries) override;
     bool PopupsMustWait(bool askedFor) override;
     void ShowPopup() override;
     bool SoundOn() override;
@@ -129,7 +131,7 @@ private:
     // The start-up update run is under way: nothing of the window's state has been read yet.
     bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
-    PendingPopup pendingPopup_;
+    PresenterMemory presenterMemory_;
     // "Ztlumit na hodinu": no popups and sounds while it lasts; it ends with the program.
     QuietHour quiet_;
     // The tray tip while it lasts, with its end.

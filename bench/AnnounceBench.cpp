@@ -18,6 +18,7 @@
 #include "Application.h"
 #include "BenchClock.h"
 #include "FileIO.h"
+#include "LocalClock.h"
 #include "Forms.h"
 #include "NewsLog.h"
 #include "NewsPageScan.h"
@@ -35,7 +36,7 @@ namespace {
 
 // The part names, in the order the tick reaches them.
 const char* const kDecode = "decode";
-const char* const kHoldsLine = "dup check";
+const char* const kLastEntries = "last entries";
 const char* const kAppend = "append+caret";
 const char* const kSaveRtf = "SaveToRtf";
 const char* const kWrite = "write file";
@@ -81,7 +82,7 @@ public:
     {
         const double start = NowMs();
         auto result = step();
-        times[part] = NowMs() - start;
+        times[part] += NowMs() - start;
         return result;
     }
 
@@ -92,13 +93,19 @@ public:
     }
     void SetPopupTitle(const std::string& title) override { popup->Title = title; }
     void SetPopupText(const std::string& text) override { popup->Text = text; }
-    bool LogHoldsTitle(const std::string& title) override
+    LocalTime Now() override { return LocalNow(); }
+    std::string FormatDay(int64_t day) override { return ShortDate(day); }
+    std::vector<LogEntry> LastLogEntries() override
     {
-        return Timed(kHoldsLine, [&] { return newsLog->HoldsTitle(title); });
+        return Timed(kLastEntries, [&] { return newsLog->LastEntries(); });
     }
-    void AppendLogEntry(const std::string& title, const std::string& text) override
+    void AppendLogEntries(const std::vector<LogEntry>& entries) override
     {
-        Timed(kAppend, [&] { newsLog->AppendEntry(title, text); return 0; });
+        Timed(kAppend, [&] {
+            for (const LogEntry& entry : entries)
+                newsLog->AppendEntry(entry.title, entry.text);
+            return 0;
+        });
         // As the main window saves: the log's rich text handed to the file as it stands.
         const std::string* rtf = Timed(kSaveRtf, [&] { return &newsLog->SaveToRtf(); });
         Timed(kWrite, [&] { WriteFileAtomically(logPath_, *rtf); return 0; });
@@ -163,7 +170,7 @@ CaseResult RunCase(int items, int announcements, const std::wstring& folder)
     result.rtfMiB = double(bytes->size()) / (1024.0 * 1024.0);
     if (form.newsLog->SaveToRtf() != *bytes)
         std::fprintf(stderr, "warning: the box writes the generated log differently\n");
-    if (!form.newsLog->HoldsTitle(Title(items - 1)) || form.newsLog->HoldsTitle(Title(items))) {
+    if (form.newsLog->LastEntries().back().title != Title(items - 1)) {
         std::fprintf(stderr, "the loaded log does not hold its items\n");
         std::exit(2);
     }
@@ -171,13 +178,14 @@ CaseResult RunCase(int items, int announcements, const std::wstring& folder)
     std::map<std::string, std::vector<double>> parts;
     std::vector<double> totals, lineCounts;
     TLatestItemState state;
-    PendingPopup pending;
+    PresenterMemory memory;
     for (int a = 0; a < announcements; ++a) {
         const int item = items + a;
-        state.PublishItem(Title(item), Encoded(Text(item)));
+        // Items of one minute, up to 00:10 (today's at any time), each of its own text.
+        state.PublishRows({{1, Encoded(Text(item))}});
         form.times.clear();
         const double start = NowMs();
-        PresentLatestItem(state, form, pending);
+        PresentLatestItem(state, form, memory);
         totals.push_back(NowMs() - start);
         if (form.times.size() != 7) {
             std::fprintf(stderr, "an announcement skipped a part\n");
@@ -186,7 +194,7 @@ CaseResult RunCase(int items, int announcements, const std::wstring& folder)
         for (const auto& [part, ms] : form.times)
             parts[part].push_back(ms);
         auto saved = ReadWholeFile(path);
-        if (!saved || saved->find(Title(item)) == std::string::npos) {
+        if (!saved || *saved != form.newsLog->SaveToRtf() || form.newsLog->LastEntries().back().text != Text(item)) {
             std::fprintf(stderr, "news.rtf does not hold the entry right after its announcement\n");
             std::exit(2);
         }
@@ -222,10 +230,9 @@ LongItemResult AnnounceLongItem(BenchForm& form, TLatestItemState& state, size_t
     text.reserve(textBytes + word.size());
     while (text.size() < textBytes)
         text += word;
-    char timeOfDay[8];
-    std::snprintf(timeOfDay, sizeof timeOfDay, "%02d:%02d", round / 60 % 24, round % 60);
-    const std::string page = std::string("<tr>\r\n       <td class=\"date\">") + timeOfDay + "</td>\r\n<td>" + text +
-                             "</td>\r\n</tr>\r\n";
+    // Items of one minute, up to 00:10 (today's at any time), each of its own text.
+    const std::string page = "<tr>\r\n       <td class=\"date\">00:01</td>\r\n<td>" + std::to_string(round) + "%20" +
+                             text + "</td>\r\n</tr>\r\n";
     PumpFor(300);
     const double before = OwnPrivateMiB();
     if (before <= 0) {
@@ -233,12 +240,11 @@ LongItemResult AnnounceLongItem(BenchForm& form, TLatestItemState& state, size_t
         std::exit(2);
     }
     const double start = NowMs();
-    const auto item = ScanNewsPage(page, "7.12.2026");
-    state.PublishItem(item->Title, item->Text.value_or(""));
+    state.PublishRows(ScanNewsPage(page));
     const double scanned = NowMs();
     form.times.clear();
-    PendingPopup pending;
-    PresentLatestItem(state, form, pending);
+    PresenterMemory memory;
+    PresentLatestItem(state, form, memory);
     LongItemResult result{text.size(), NowMs() - start, scanned - start, 0, form.times};
     PumpFor(300);
     result.growthMiB = OwnPrivateMiB() - before;
@@ -277,7 +283,7 @@ void MeasureLongItems(const std::wstring& folder)
     std::printf("\nAn item with a long text, from the page's lines to popup, log and news.rtf, median of %d\n"
                 "(target: at most 50 ms more than a short item, private memory growing by less than 5 MB)\n\n",
                 rounds - 1);
-    const char* const order[] = {kDecode, kHoldsLine, kAppend, kSaveRtf, kWrite, kPopup, kSound};
+    const char* const order[] = {kDecode, kLastEntries, kAppend, kSaveRtf, kWrite, kPopup, kSound};
     std::printf("%10s %8s %8s", "page text", "scan", "total");
     for (const char* part : order)
         std::printf(" %12s", part);
@@ -319,7 +325,7 @@ int main(int argc, char** argv)
         results.push_back(RunCase(items, announcements, folder));
     }
 
-    const char* const order[] = {kDecode, kHoldsLine, kAppend, kSaveRtf, kWrite, kPopup, kSound};
+    const char* const order[] = {kDecode, kLastEntries, kAppend, kSaveRtf, kWrite, kPopup, kSound};
     std::printf("Announcement under Wine, median of %d announcements, ms (target: total < 100 ms)\n\n",
                 announcements);
     std::printf("%8s %9s %10s %10s", "items", "rtf MiB", "load", "fill box");

@@ -72,9 +72,7 @@ TEST_F(NewsLogTest, EntryIsThreeLinesAndItsLinesAreKnown)
     EXPECT_EQ(box->Line(0), "6.12.2026 14:35");
     EXPECT_EQ(box->Line(1), "Žluťoučký kůň");
     EXPECT_EQ(box->Line(2), "");
-    EXPECT_TRUE(log.HoldsTitle("6.12.2026 14:35"));
-    EXPECT_FALSE(log.HoldsTitle("Žluťoučký kůň")) << "a text line is no title";
-    EXPECT_FALSE(log.HoldsTitle("6.12.2026 14:3"));
+    EXPECT_EQ(log.LastEntries(), (std::vector<LogEntry>{{"6.12.2026 14:35", "Žluťoučký kůň"}}));
     EXPECT_EQ(box->SelStart(), box->LineCount() - 1);
 }
 
@@ -89,10 +87,7 @@ TEST_F(NewsLogTest, LoadedLogAnswersLikeItsBox)
     second.Load(rtf);
     while (second.FillStep()) {
     }
-    EXPECT_TRUE(second.HoldsTitle("A"));
-    EXPECT_TRUE(second.HoldsTitle("B"));
-    EXPECT_FALSE(second.HoldsTitle("two"));
-    EXPECT_FALSE(second.HoldsTitle("C"));
+    EXPECT_EQ(second.LastEntries(), (std::vector<LogEntry>{{"A", "one"}, {"B", "two"}}));
 }
 
 TEST_F(NewsLogTest, TextSplitOverLinesByAnOlderVersionHidesNoLaterTitle)
@@ -100,11 +95,11 @@ TEST_F(NewsLogTest, TextSplitOverLinesByAnOlderVersionHidesNoLaterTitle)
     TNewsLog log(*box, *preview);
     log.Load("7.12.2026 10:04\r\nzačátek\r\n7.12.2026 10:05\r\n\r\n7.12.2026 10:06\r\n\r\n\r\n"
              "7.12.2026 10:07\r\n7.12.2026 10:08\r\n\r\n");
-    // The split entry's own title is not known either: that item may be logged once more.
-    EXPECT_TRUE(log.HoldsTitle("7.12.2026 10:06")) << "an entry with an empty text";
-    EXPECT_TRUE(log.HoldsTitle("7.12.2026 10:07"));
-    EXPECT_FALSE(log.HoldsTitle("7.12.2026 10:05"));
-    EXPECT_FALSE(log.HoldsTitle("7.12.2026 10:08")) << "the last entry's text";
+    // The split entry reads as one whose title is its text's first line; an entry with an
+    // empty text and the last entry are read as they are.
+    EXPECT_EQ(log.LastEntries(), (std::vector<LogEntry>{{"začátek", "7.12.2026 10:05"},
+                                                        {"7.12.2026 10:06", ""},
+                                                        {"7.12.2026 10:07", "7.12.2026 10:08"}}));
 }
 
 TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterEveryEntry)
@@ -141,7 +136,7 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
         ExpectSavedAsTheBoxWrites(log);
         log.AppendEntry("8.12.2026 9:05", "druhá");
         ExpectSavedAsTheBoxWrites(log);
-        EXPECT_TRUE(log.HoldsTitle("8.12.2026 9:05"));
+        EXPECT_EQ(log.LastEntries().back(), (LogEntry{"8.12.2026 9:05", "druhá"}));
     }
 }
 
@@ -215,8 +210,7 @@ TEST_F(NewsLogTest, UnreadableFileLeavesTheLogEmpty)
         log.AppendEntry("A", "one");
         log.Load(c.file);
         EXPECT_EQ(log.Read(), c.read);
-        EXPECT_FALSE(log.HoldsTitle("A"));
-        EXPECT_EQ(log.HoldsTitle("B"), c.read);
+        EXPECT_EQ(log.LastEntries(), (c.read ? std::vector<LogEntry>{{"B", "C"}} : std::vector<LogEntry>{}));
         if (!c.read) {
             EXPECT_EQ(box->Text(), "");
             // Whoever read it first, the file stays known as damaged.
@@ -275,14 +269,15 @@ TEST_F(NewsLogTest, LinesBeforeFillingAndTheFilledBoxAreThoseOfTheFileReadWhole)
         other->LoadFromBytes(file);
         TNewsLog log(*box, *preview);
         log.Load(file);
-        // Every line the box shows two lines above an empty one is a title, but for the last
-        // text before the box's own closing line.
+        // Every line the box shows two lines above an empty one is an entry's title, but for
+        // the last text before the box's own closing line; the log keeps the last hundred.
+        std::vector<LogEntry> entries;
         const int count = other->LineCount();
         for (int i = 0; i + 2 < count; ++i)
-            if (other->Line(i + 2).empty() && !other->Line(i).empty() && (i + 3 < count || !other->Line(i + 1).empty())) {
-                ASSERT_TRUE(log.HoldsTitle(other->Line(i))) << i << ": " << other->Line(i);
-            }
-        EXPECT_FALSE(log.HoldsTitle("B "));
+            if (other->Line(i + 2).empty() && !other->Line(i).empty() && (i + 3 < count || !other->Line(i + 1).empty()))
+                entries.push_back({other->Line(i), other->Line(i + 1)});
+        entries.erase(entries.begin(), entries.end() - std::min<ptrdiff_t>(ptrdiff_t(entries.size()), 100));
+        EXPECT_EQ(log.LastEntries(), entries);
         while (log.FillStep()) {
         }
         EXPECT_TRUE(box->Visible());
@@ -308,7 +303,7 @@ TEST_F(NewsLogTest, EntryWhileTheBoxIsFillingLandsAtTheEndOfBoxPreviewAndSavedLo
     ASSERT_TRUE(preview->Visible());
     EXPECT_EQ(preview->Line(0), "Starší zprávy se ještě načítají…");
     log.AppendEntry("4.2.2026 8:00", "během plnění");
-    EXPECT_TRUE(log.HoldsTitle("4.2.2026 8:00"));
+    EXPECT_EQ(log.LastEntries().back(), (LogEntry{"4.2.2026 8:00", "během plnění"}));
     const std::string newest = "3.2.2026 399\rtext 399\r\r4.2.2026 8:00\rběhem plnění\r\r";
     EXPECT_TRUE(preview->Text().ends_with(newest));
 
@@ -475,7 +470,7 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
             while (started.FillStep()) {
             }
         for (int i = first + row.inLog; i < total; ++i)
-            file.AppendEntry(ArchiveTestTitle(i), ArchiveTestText(i));
+            file.AppendEntries({{ArchiveTestTitle(i), ArchiveTestText(i)}});
 
         // news.rtf keeps the newest entries (and the box's closing line), the archive all
         // before them, each once.
@@ -495,9 +490,11 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         if (archive)
             EXPECT_EQ(archive->find("\\cf1"), std::string::npos) << "the box's text colour, not the viewer's";
         EXPECT_FALSE(ReadWholeFile(folder.File(L"news-archive-3.rtf")));
-        // The duplicate check covers what news.rtf holds.
-        EXPECT_TRUE(started.HoldsTitle(ArchiveTestTitle(total - 1)));
-        EXPECT_EQ(started.HoldsTitle(ArchiveTestTitle(first)), firstKept == first);
+        // The last entries are those news.rtf ends with.
+        const std::vector<LogEntry> last = started.LastEntries();
+        ASSERT_EQ(last.size(), std::min<size_t>(100, size_t(row.kept)));
+        EXPECT_EQ(last.front(), (LogEntry{ArchiveTestTitle(total - int(last.size())), ArchiveTestText(total - int(last.size()))}));
+        EXPECT_EQ(last.back(), (LogEntry{ArchiveTestTitle(total - 1), ArchiveTestText(total - 1)}));
         if (row.shown)
             ExpectSavedAsTheBoxWrites(started);
     }
@@ -621,7 +618,7 @@ TEST_F(NewsLogTest, SavedLogKeepsItsOwnLookInHighContrastAndAfterADpiChange)
         TNewsLog log(*box, *preview);
         TNewsLogFile file(folder.File(L"news.rtf"), log);
         file.Load();
-        file.AppendEntry("8.12.2026 9:00", "první");
+        file.AppendEntries({{"8.12.2026 9:00", "první"}});
         EXPECT_EQ(box->Text(), "") << "a hidden log's box takes nothing";
         expectOwnLook(folder.File(L"news.rtf"));
     }
@@ -634,7 +631,7 @@ TEST_F(NewsLogTest, SavedLogKeepsItsOwnLookInHighContrastAndAfterADpiChange)
     while (log.FillStep()) {
     }
     EXPECT_TRUE(TextInSystemColour(*box)) << "read in a piece at a time, the log shows in the system's colour";
-    file.AppendEntry("8.12.2026 9:05", "druhá");
+    file.AppendEntries({{"8.12.2026 9:05", "druhá"}});
     EXPECT_TRUE(TextInSystemColour(*box));
     expectOwnLook(folder.File(L"news.rtf"));
 
@@ -643,7 +640,7 @@ TEST_F(NewsLogTest, SavedLogKeepsItsOwnLookInHighContrastAndAfterADpiChange)
     const LONG shown = LineFormat(*box, 0).yHeight;
     RECT suggested{0, 0, 700, 500};
     SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
-    file.AppendEntry("8.12.2026 9:10", "třetí");
+    file.AppendEntries({{"8.12.2026 9:10", "třetí"}});
     EXPECT_TRUE(EveryLine(*box, [&](const CHARFORMAT2W& format) { return format.yHeight == shown; }))
         << "the box keeps the sizes of 96 dpi";
     int numerator = 0;

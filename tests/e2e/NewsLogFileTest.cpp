@@ -54,10 +54,12 @@ TEST(NewsLogFile, DamagedLogIsKeptAsideUnderANameThatSaysSoEveryTime)
 TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("12:00", "first"));
+    server.SetReply(Page("00:01", "first"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
-    const std::string original = "{\\rtf1\\ansi old item\\par old text\\par\\par}";
+    // The page's item is in it already: logged while the file is held, it is not added twice.
+    const std::string original =
+        "{\\rtf1\\ansi old item\\par old text\\par\\par " + Today() + " 00:01\\par first\\par\\par\\par}";
     folder.Write(L"news.rtf", original);
     KernelHandle held(CreateFileW(folder.File(L"news.rtf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
@@ -71,12 +73,12 @@ TEST(NewsLogFile, LogHeldByAnotherProgramIsReadOnceFreedAndNothingIsLost)
     EXPECT_EQ(bytes.substr(0, read), original);
 
     held.Reset();
-    server.SetReply(Page("12:01", "second"));
+    server.SetReply(Page("00:02", "second"));
     ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("second") != std::string::npos; }, 15000));
     ASSERT_TRUE(program.Exit());
     const auto saved = RichTextOf(folder.Read(L"news.rtf").value_or(""));
     ASSERT_TRUE(saved);
-    EXPECT_EQ(*saved, "old item\rold text\r" + Today() + " 12:00\rfirst\r\r" + Today() + " 12:01\rsecond\r\r");
+    EXPECT_EQ(*saved, "old item\rold text\r\r" + Today() + " 00:01\rfirst\r\r" + Today() + " 00:02\rsecond\r\r");
 }
 
 TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
@@ -85,7 +87,7 @@ TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
     // is still being filled. Long texts keep the box filling for a while.
     const int items = 2200;
     ScriptedHttpServer server;
-    server.SetReply(Page("13:30", "fresh"));
+    server.SetReply(Page("00:03", "fresh"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0", 1));
     folder.Write(L"news.rtf", LongNewsLog(items, 4000));
@@ -107,7 +109,7 @@ TEST(NewsLogFile, AnnouncementAndCloseWhileTheBoxIsFillingKeepEveryItemInOrder)
     EXPECT_EQ(Count(saved, "Old item "), size_t(items - moved));
     EXPECT_NE(saved.find("Old item " + std::to_string(moved) + "\\par"), std::string::npos);
     const size_t lastOld = saved.find("Old item " + std::to_string(items - 1) + "\\par");
-    const size_t entry = saved.find(Today() + " 13:30\\par");
+    const size_t entry = saved.find(Today() + " 00:03\\par");
     ASSERT_NE(lastOld, std::string::npos);
     ASSERT_NE(entry, std::string::npos);
     EXPECT_LT(lastOld, entry);

@@ -13,18 +13,30 @@ std::string Today()
     return Narrow(date);
 }
 
+std::string NewsPage(const std::vector<ItemRow>& rows)
+{
+    std::string page = "<html><body><table>\r\n";
+    for (const ItemRow& row : rows)
+        page += "<tr>\r\n       <td class=\"date\">" + row.timeOfDay + "</td>\r\n<td>" + row.encodedText + "</td>\r\n</tr>\r\n";
+    return page + "</table></body></html>\r\n";
+}
+
+ScriptedReply Page(const std::vector<ItemRow>& rows)
+{
+    ScriptedReply reply;
+    reply.Headers = {"Content-Type: text/html"};
+    reply.Body = NewsPage(rows);
+    return reply;
+}
+
 std::string NewsPage(const std::string& timeOfDay, const std::string& encodedText)
 {
-    return "<html><body><table>\r\n<tr>\r\n       <td class=\"date\">" + timeOfDay + "</td>\r\n<td>" + encodedText +
-           "</td>\r\n</tr>\r\n</table></body></html>\r\n";
+    return NewsPage(std::vector<ItemRow>{{timeOfDay, encodedText}});
 }
 
 ScriptedReply Page(const std::string& timeOfDay, const std::string& encodedText)
 {
-    ScriptedReply reply;
-    reply.Headers = {"Content-Type: text/html"};
-    reply.Body = NewsPage(timeOfDay, encodedText);
-    return reply;
+    return Page(std::vector<ItemRow>{{timeOfDay, encodedText}});
 }
 
 std::string Settings(const ScriptedHttpServer& server, const std::string& sound, int pollSeconds)

@@ -3,13 +3,22 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ScriptedHttpServer.h"
 
-// Today's date as the program writes it in a title.
+// Today's date as the program writes it in a title. An item of a time of day up to 00:10 is
+// always today's: no clock is more than 10 minutes before it.
 std::string Today();
 
-// A news page with one item row, the way the show's site writes it.
+// A news page with these item rows, top to bottom, the way the show's site writes them.
+struct ItemRow {
+    std::string timeOfDay;
+    std::string encodedText;
+};
+std::string NewsPage(const std::vector<ItemRow>& rows);
+ScriptedReply Page(const std::vector<ItemRow>& rows);
+// With one item row.
 std::string NewsPage(const std::string& timeOfDay, const std::string& encodedText);
 ScriptedReply Page(const std::string& timeOfDay, const std::string& encodedText);
 

@@ -79,11 +79,11 @@ private:
 TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("14:35", kCzechEncoded));
+    server.SetReply(Page("00:05", kCzechEncoded));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server));
     RunningProgram program(folder, {.wineTrace = L"+winmm"});
-    const std::string title = Today() + " 14:35";
+    const std::string title = Today() + " 00:05";
 
     ASSERT_TRUE(WaitUntil([&] { return program.LogText().find(kCzech) != std::string::npos; }, 15000));
     EXPECT_EQ(Lines(program.LogText()), title + "\n" + kCzech + "\n\n");
@@ -107,32 +107,136 @@ TEST(News, FirstItemIsAnnouncedWithPopupLogEntryAndSound)
 TEST(News, ChangedItemIsPickedUpWithinOnePoll)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("14:35", "first"));
+    server.SetReply(Page("00:05", "first"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
     RunningProgram program(folder);
     ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("first") != std::string::npos; }, 15000));
 
-    server.SetReply(Page("14:36", "second%20item"));
+    server.SetReply(Page("00:06", "second%20item"));
     // One poll period (2 s) and one presentation tick (2 s), with room to spare.
     ASSERT_TRUE(WaitUntil([&] { return program.LogText().find("second item") != std::string::npos; }, 8000));
-    EXPECT_EQ(Lines(program.LogText()), Today() + " 14:35\nfirst\n\n" + Today() + " 14:36\nsecond item\n\n");
+    EXPECT_EQ(Lines(program.LogText()), Today() + " 00:05\nfirst\n\n" + Today() + " 00:06\nsecond item\n\n");
     ASSERT_TRUE(program.Exit());
+}
+
+namespace {
+
+// The popups on screen as assistive technology reads them: title, then text, sorted.
+std::vector<std::string> PopupsRead(const RunningProgram& program)
+{
+    std::vector<std::string> read;
+    for (HWND popup : program.Popups()) {
+        const std::vector<AccessibleElement> alert = ReadAccessible(popup);
+        read.push_back(alert.empty() ? "" : alert[0].name + " | " + alert[0].description);
+    }
+    std::sort(read.begin(), read.end());
+    return read;
+}
+
+} // namespace
+
+// Several items between two polls, a second item in the same minute, items published while
+// the program is closed, and a restart that reads the same page: every item is logged once,
+// oldest first, with one popup and one sound a poll.
+TEST(News, EveryItemIsLoggedOnceOldestFirstWithOnePopupAPoll)
+{
+    ScriptedHttpServer server;
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "1"));
+    const std::string today = Today();
+    const auto logged = [&](const std::string& text) {
+        return RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("").find("\r" + text + "\r") != std::string::npos;
+    };
+    const auto entries = [&](std::initializer_list<ItemRow> items) {
+        std::string text;
+        for (const ItemRow& item : items)
+            text += today + " " + item.timeOfDay + "\n" + item.encodedText + "\n\n";
+        return text;
+    };
+    const auto popup = [&](const std::string& timeOfDay, const std::string& text) {
+        return "Soriel 3 - " + today + " " + timeOfDay + " | " + text;
+    };
+    std::vector<ItemRow> page = {{"00:01", "alpha"}};
+    server.SetReply(Page(page));
+    {
+        RunningProgram program(folder, {.wineTrace = L"+winmm"});
+        ASSERT_TRUE(WaitUntil([&] { return logged("alpha"); }, 15000));
+        page.insert(page.begin(), {{"00:04", "delta"}, {"00:04", "gamma"}, {"00:02", "beta"}});
+        server.SetReply(Page(page));
+        ASSERT_TRUE(WaitUntil([&] { return logged("delta"); }, 10000));
+        page.insert(page.begin(), {"00:04", "epsilon"});
+        server.SetReply(Page(page));
+        ASSERT_TRUE(WaitUntil([&] { return logged("epsilon"); }, 10000));
+        EXPECT_EQ(Lines(program.LogText()), entries({{"00:01", "alpha"}, {"00:02", "beta"}, {"00:04", "gamma"},
+                                                     {"00:04", "delta"}, {"00:04", "epsilon"}}));
+        std::vector<std::string> popups;
+        ASSERT_TRUE(WaitUntil([&] { return (popups = PopupsRead(program)).size() >= 3; }, 5000));
+        EXPECT_EQ(popups, (std::vector<std::string>{popup("00:01", "alpha"), popup("00:04", "delta\na 2 další zprávy"),
+                                                    popup("00:04", "epsilon")}));
+        ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
+        EXPECT_EQ(SoundsPlayedIn(folder), 3u);
+        ASSERT_TRUE(program.Exit());
+    }
+    page.insert(page.begin(), {{"00:07", "eta"}, {"00:05", "zeta"}});
+    server.SetReply(Page(page));
+    for (const char* start : {"published while closed", "the same page after a restart"}) {
+        SCOPED_TRACE(start);
+        RunningProgram program(folder);
+        std::vector<std::string> popups;
+        ASSERT_TRUE(WaitUntil([&] { return !(popups = PopupsRead(program)).empty(); }, 15000));
+        const bool first = start == std::string("published while closed");
+        EXPECT_EQ(popups, (std::vector<std::string>{popup("00:07", first ? "eta\na 1 další zpráva" : "eta")}));
+        // One more poll and tick, for a second popup if one followed.
+        ASSERT_TRUE(server.WaitForRequests(server.RequestCount() + 2, 10000));
+        EXPECT_EQ(program.Popups().size(), 1u);
+        ASSERT_TRUE(program.Exit());
+    }
+    EXPECT_EQ(Lines(RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("")),
+              entries({{"00:01", "alpha"}, {"00:02", "beta"}, {"00:04", "gamma"}, {"00:04", "delta"}, {"00:04", "epsilon"},
+                       {"00:05", "zeta"}, {"00:07", "eta"}}));
+}
+
+// Run by run-before-midnight.sh, on a clock a minute or so before midnight that main.exe
+// shares: the day's last item, still on top of the page after midnight, is yesterday's.
+TEST(Midnight, TheDaysLastItemStillOnTopAfterMidnightIsNotLoggedAgain)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    ASSERT_TRUE(now.wHour == 23 && now.wMinute >= 58) << "run through ctest: the clock is put before midnight";
+    ScriptedHttpServer server;
+    server.SetReply(Page("23:50", "last%20of%20the%20day"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0", 1));
+    const std::string day = Today();
+    const auto saved = [&] { return Lines(RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("")); };
+    RunningProgram program(folder);
+    ASSERT_TRUE(WaitUntil([&] { return saved() == day + " 23:50\nlast of the day\n\n"; }, 10000));
+
+    ASSERT_TRUE(WaitUntil([&] { return Today() != day; }, 90000));
+    const std::string next = Today();
+    // Three polls a second apart: a tick comes after the first of them.
+    ASSERT_TRUE(server.WaitForRequests(server.RequestCount() + 3, 10000));
+    EXPECT_EQ(saved(), day + " 23:50\nlast of the day\n\n");
+    server.SetReply(Page({{"00:01", "first%20of%20the%20day"}, {"23:50", "last%20of%20the%20day"}}));
+    ASSERT_TRUE(WaitUntil([&] { return saved().find("first of the day") != std::string::npos; }, 10000));
+    ASSERT_TRUE(program.Exit());
+    EXPECT_EQ(saved(), day + " 23:50\nlast of the day\n\n" + next + " 00:01\nfirst of the day\n\n");
 }
 
 TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("09:15", "again"));
+    server.SetReply(Page("00:09", "again"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
-    folder.Write(L"news.rtf", "{\\rtf1\\ansi " + Today() + " 09:15\\par again\\par\\par}");
+    folder.Write(L"news.rtf", "{\\rtf1\\ansi " + Today() + " 00:09\\par again\\par\\par}");
     RunningProgram program(folder, {.wineTrace = L"+winmm"});
     ASSERT_NE(program.MainWindow(), nullptr);
 
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
-    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 09:15");
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 00:09");
     EXPECT_EQ(Count(program.LogText(), "again"), 1u);
     ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
     // A sound would follow the popup in the same tick; a whole poll period is time enough.
@@ -144,7 +248,7 @@ TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
 TEST(News, AnnouncedItemSurvivesAKilledProgram)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("18:00", kCzechEncoded));
+    server.SetReply(Page("00:08", kCzechEncoded));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
     RunningProgram program(folder);
@@ -153,7 +257,7 @@ TEST(News, AnnouncedItemSurvivesAKilledProgram)
 
     RunningProgram again(folder);
     ASSERT_NE(again.MainWindow(), nullptr);
-    EXPECT_NE(again.LogText().find(Today() + " 18:00"), std::string::npos);
+    EXPECT_NE(again.LogText().find(Today() + " 00:08"), std::string::npos);
     EXPECT_EQ(Count(again.LogText(), kCzech), 1u);
     ASSERT_TRUE(again.Exit());
 }
@@ -232,10 +336,19 @@ TEST(News, ServerAskingForThirtySecondsGetsNoRequestBeforeThenNotEvenFromTheMenu
     ASSERT_TRUE(program.Exit());
 }
 
+// The network comes back some seconds after a wake-up: the poll that fails then is tried
+// again 5 s later, not after the period, and what it brings is logged.
 TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("14:35", "awake"));
+    server.SetHandler([&](const RecordedRequest&) {
+        if (server.RequestCount() == 1) {
+            ScriptedReply noNetwork;
+            noNetwork.CloseWithoutReply = true;
+            return noNetwork;
+        }
+        return Page(server.RequestCount() == 0 ? "00:01" : "00:02", server.RequestCount() == 0 ? "asleep" : "awake");
+    });
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0", 3600));
     RunningProgram program(folder);
@@ -245,7 +358,11 @@ TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
 
     // Wine sends no power messages: the test sends the one Windows sends on waking up.
     ASSERT_TRUE(PostMessageW(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0)) << GetLastError();
-    EXPECT_TRUE(server.WaitForRequests(2, 5000));
+    ASSERT_TRUE(server.WaitForRequests(2, 5000));
+    const ULONGLONG failed = GetTickCount64();
+    ASSERT_TRUE(server.WaitForRequests(3, 8000));
+    EXPECT_GE(GetTickCount64() - failed, 4000u) << "tried again before the 5 s";
+    EXPECT_TRUE(WaitUntil([&] { return program.LogText().find("awake") != std::string::npos; }, 5000));
     ASSERT_TRUE(program.Exit());
 }
 
@@ -254,7 +371,7 @@ TEST(News, WakingUpPollsWithinSecondsInsteadOfWaitingOutThePeriod)
 TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("21:00", "first"));
+    server.SetReply(Page("00:01", "first"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0"));
     FullScreenWindow film;
@@ -269,7 +386,7 @@ TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
         return folder.Read(L"news.rtf").value_or("").find(text) != std::string::npos;
     };
     ASSERT_TRUE(PumpUntil([&] { return logged("first"); }, 15000));
-    server.SetReply(Page("21:05", "second"));
+    server.SetReply(Page("00:02", "second"));
     ASSERT_TRUE(PumpUntil([&] { return logged("second"); }, 10000));
     // The tick that logged it would have shown it; one more tick for good measure.
     EXPECT_FALSE(PumpUntil([&] { return !program.Popups().empty(); }, 2500));
@@ -279,12 +396,12 @@ TEST(News, FullScreenWindowInFrontHoldsThePopupButNotTheLogEntry)
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 3000));
     EXPECT_LE(GetTickCount64() - closed, 3000u);
-    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 21:05");
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 00:02");
     // What a screen reader announces.
     const std::vector<AccessibleElement> alert = ReadAccessible(popups[0]);
     ASSERT_FALSE(alert.empty());
     EXPECT_EQ(alert[0].role, ROLE_SYSTEM_ALERT);
-    EXPECT_EQ(alert[0].name, "Soriel 3 - " + Today() + " 21:05");
+    EXPECT_EQ(alert[0].name, "Soriel 3 - " + Today() + " 00:02");
     EXPECT_EQ(alert[0].description, "second\na 1 další zpráva");
     // Long enough for a second popup to follow, if one did.
     EXPECT_FALSE(WaitUntil([&] { return program.Popups().size() > 1; }, 2500));
@@ -320,15 +437,15 @@ TEST(News, HostileItemsReachPopupLogAndFileAsOneLineEachAndAreLoggedOnce)
     };
     const std::string longText = Repeated("slovo ", 35000);
     const Shape shapes[] = {
-        {"10:01", Repeated("slovo%20", 35000), longText.substr(0, 999) + "…"},
+        {"00:01", Repeated("slovo%20", 35000), longText.substr(0, 999) + "…"},
         // A line break followed by what looks like the next item's title.
-        {"10:04", "prvn%C3%AD%0D" + PercentEncoded(Today() + " 10:05") + "%0Akonec%09tab", "první " + Today() + " 10:05 konec tab"},
-        {"10:05", "skute%C4%8Dn%C3%A1", "skutečná"},
+        {"00:02", "prvn%C3%AD%0D" + PercentEncoded(Today() + " 00:03") + "%0Akonec%09tab", "první " + Today() + " 00:03 konec tab"},
+        {"00:03", "skute%C4%8Dn%C3%A1", "skutečná"},
         // Direction overrides and isolates, a bell, a C1 control.
-        {"10:06", "x%E2%80%AEy%E2%81%A6z%07w%C2%85v", "x y z w v"},
-        {"10:07", kCzechEncoded, kCzech},
-        // Bytes that are not UTF-8, in the text and in the title's time of day.
-        {"10:0\xC5", "%C5%BDlu%FF%C5", "Žlu\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"00:04", "x%E2%80%AEy%E2%81%A6z%07w%C2%85v", "x y z w v"},
+        {"00:05", kCzechEncoded, kCzech},
+        // Bytes that are not UTF-8.
+        {"00:06", "%C5%BDlu%FF%C5", "Žlu\xEF\xBF\xBD\xEF\xBF\xBD"},
     };
     ScriptedHttpServer server;
     ProgramFolder folder;
@@ -342,7 +459,7 @@ TEST(News, HostileItemsReachPopupLogAndFileAsOneLineEachAndAreLoggedOnce)
             ASSERT_TRUE(WaitUntil([&] { return program.LogText().find(shape.shown + "\r") != std::string::npos; }, 15000));
             // The popup's text is drawn by windowless labels: the presenter's test sees that
             // it is the very line the log gets. Its title is the window's own text.
-            const std::string title = Today() + " " + (shape.timeOfDay.back() == '\xC5' ? "10:0\xEF\xBF\xBD" : shape.timeOfDay);
+            const std::string title = Today() + " " + shape.timeOfDay;
             EXPECT_TRUE(WaitUntil([&] {
                 for (HWND popup : program.Popups())
                     if (Narrow(program.WindowText(popup)) == "Soriel 3 - " + title)
@@ -404,7 +521,7 @@ TEST(News, PopupsTextOpensTheNewsPageAndAClickOnItsTitleShowsTheWindow)
 TEST(News, QuietHourLogsItemsWithoutPopupOrSoundButShowsWhatIsAskedForAndEndedShowsTheNewestWithTheCount)
 {
     ScriptedHttpServer server;
-    server.SetReply(Page("10:00", "first"));
+    server.SetReply(Page("00:01", "first"));
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server));
     RunningProgram program(folder, {.wineTrace = L"+winmm"});
@@ -429,23 +546,23 @@ TEST(News, QuietHourLogsItemsWithoutPopupOrSoundButShowsWhatIsAskedForAndEndedSh
         // The tick that logged it would have shown it; one more tick for good measure.
         EXPECT_FALSE(WaitUntil([&] { return !program.Popups().empty(); }, 2500)) << text;
     };
-    loggedWithoutPopup("10:05", "second");
+    loggedWithoutPopup("00:02", "second");
 
     // Asked for, the current item comes all the same.
     program.SendCommand(cmdCurrentNews);
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 5000));
-    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 10:05");
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 00:02");
     ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
     ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
     const size_t sounds = SoundsPlayedIn(folder);
 
-    loggedWithoutPopup("10:10", "third");
-    loggedWithoutPopup("10:15", "fourth");
+    loggedWithoutPopup("00:03", "third");
+    loggedWithoutPopup("00:04", "fourth");
     EXPECT_EQ(SoundsPlayedIn(folder), sounds);
 
     program.SendCommand(cmdQuietHour);
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 3000));
-    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 10:15");
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 00:04");
     const std::vector<AccessibleElement> alert = ReadAccessible(popups[0]);
     ASSERT_FALSE(alert.empty());
     EXPECT_EQ(alert[0].description, "fourth\na 1 další zpráva");

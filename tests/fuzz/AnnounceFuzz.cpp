@@ -1,5 +1,5 @@
-// The whole road of an item from the page to news.rtf and back: the page's bytes split
-// into reply lines, scanned, decoded, made one line each, written as two log entries in
+// The whole road of an item from the page to news.rtf and back: the page's bytes scanned,
+// the top row's text decoded, title and text made one line each, written as two log entries in
 // the rich text the box writes, joined, and read back as at the next start.
 // Input: a repeat byte, then the page; in the page, the bytes between the first two 0xFF
 // bytes are repeated, when the repeat byte's low half is 0xF, (its high half + 1) × 256
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "NewItems.h"
 #include "NewsItemText.h"
 #include "NewsPageScan.h"
 #include "RtfDocument.h"
@@ -114,13 +115,13 @@ std::string EntryDocument(const std::vector<std::string>& lines)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const auto item = ScanNewsPage(Page({reinterpret_cast<const char*>(data), size}), "7.12.2026");
-    if (!item)
+    const std::vector<PageRow> rows = ScanNewsPage(Page({reinterpret_cast<const char*>(data), size}));
+    if (rows.empty())
         return 0;
-    FUZZ_CHECK(!item->Text || item->Text->size() <= RawItemTextLimit);
+    FUZZ_CHECK(rows[0].text.size() <= RawItemTextLimit);
 
-    const std::string raw = item->Text.value_or("");
-    const std::string title = ItemLine(item->Title);
+    const std::string raw = rows[0].text;
+    const std::string title = ItemTitle({0, rows[0].minuteOfDay, ""}, [](int64_t) { return "7.12.2026"; });
     const std::string decodedText = Utf8(DecodeUrlUtf8(raw));
     const std::string text = ItemLine(decodedText);
     CheckLine(title);

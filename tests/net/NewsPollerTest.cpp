@@ -37,6 +37,9 @@ std::string TimeOf(int k)
     return time;
 }
 
+// The top row's text of the page read last; empty before any.
+std::string TopText(const LatestItem& item) { return item.Rows ? item.Rows->front().text : std::string(); }
+
 class NewsPollerTest : public ::testing::Test {
 protected:
     void Poll()
@@ -54,9 +57,9 @@ protected:
 
 } // namespace
 
-TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
+TEST_F(NewsPollerTest, PollPublishesTheItemRowsAndTheFetchStatus)
 {
-    server.SetReply(Reply(Page("14:35", "Zpr%C3%A1va")));
+    server.SetReply(Reply(Page("14:35", "Zpr%C3%A1va") + "\r\n" + Row("14:30") + "\r\n<td>older</td>"));
     StartPoll(worker, abandoned, state, server.Url("/index.php/zpravodajstvy"));
     ASSERT_TRUE(worker);
     EXPECT_EQ(worker->Priority(), THREAD_PRIORITY_IDLE);
@@ -65,13 +68,14 @@ TEST_F(NewsPollerTest, PollPublishesTheFirstItemAndTheFetchStatus)
     EXPECT_EQ(server.LastRequest().Header("Accept-Encoding"), "gzip");
     LatestItem item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 1);
-    EXPECT_FALSE(ShortDateToday().empty());
-    EXPECT_EQ(item.LatestTitle, ShortDateToday() + " 14:35");
-    EXPECT_EQ(item.LatestText, "Zpr%C3%A1va");
+    ASSERT_TRUE(item.Rows);
+    EXPECT_EQ(*item.Rows, (std::vector<PageRow>{{14 * 60 + 35, "Zpr%C3%A1va"}, {14 * 60 + 30, "older"}}));
+    EXPECT_EQ(item.Delivery, 1u);
 
     server.SetReply(Reply(Gzip(Page("15:00", "gz"))));
     Poll();
-    EXPECT_EQ(state->Snapshot().LatestText, "gz");
+    EXPECT_EQ(TopText(state->Snapshot()), "gz");
+    EXPECT_EQ(state->Snapshot().Delivery, 2u);
 }
 
 // A server that knows one page at a time: a request naming its ETag gets a 304.
@@ -100,7 +104,7 @@ TEST_F(NewsPollerTest, UnchangedPageCosts304KeepsTheItemAtSuccessAndAChangedPage
 
     EXPECT_EQ(poll().Header("If-None-Match"), "");
     const LatestItem first = state->Snapshot();
-    EXPECT_EQ(first.LatestText, "first");
+    EXPECT_EQ(TopText(first), "first");
 
     state->SetFetchStatus(2);
     const RecordedRequest conditional = poll();
@@ -108,21 +112,21 @@ TEST_F(NewsPollerTest, UnchangedPageCosts304KeepsTheItemAtSuccessAndAChangedPage
     EXPECT_EQ(conditional.Header("If-Modified-Since"), modified);
     LatestItem unchanged = state->Snapshot();
     EXPECT_EQ(unchanged.FetchStatus, 1) << "a 304 is a successful fetch";
-    EXPECT_EQ(unchanged.LatestTitle, first.LatestTitle);
-    EXPECT_EQ(unchanged.LatestText, "first");
+    EXPECT_EQ(unchanged.Delivery, first.Delivery) << "no page to look at";
+    EXPECT_EQ(TopText(unchanged), "first");
 
     page = Page("14:36", "second");
     etag = "\"v2\"";
     EXPECT_EQ(poll().Header("If-None-Match"), "\"v1\"");
-    EXPECT_EQ(state->Snapshot().LatestText, "second");
+    EXPECT_EQ(TopText(state->Snapshot()), "second");
     EXPECT_EQ(poll().Header("If-None-Match"), "\"v2\"");
-    EXPECT_EQ(state->Snapshot().LatestText, "second");
+    EXPECT_EQ(TopText(state->Snapshot()), "second");
 
     // A 200 without validators: the next poll is a plain one again.
     etag.clear();
     page = Page("14:37", "third");
     EXPECT_EQ(poll().Header("If-None-Match"), "\"v2\"");
-    EXPECT_EQ(state->Snapshot().LatestText, "third");
+    EXPECT_EQ(TopText(state->Snapshot()), "third");
     const RecordedRequest plain = poll();
     EXPECT_EQ(plain.Header("If-None-Match"), "");
     EXPECT_EQ(plain.Header("If-Modified-Since"), "");
@@ -134,13 +138,17 @@ TEST_F(NewsPollerTest, ErrorStatusStillScansThePage)
     Poll();
     LatestItem item = state->Snapshot();
     EXPECT_EQ(item.FetchStatus, 2);
-    EXPECT_EQ(item.LatestText, "from an error page");
+    EXPECT_EQ(TopText(item), "from an error page");
 
-    server.SetReply(Reply("<p>no items today</p>"));
-    Poll();
-    item = state->Snapshot();
-    EXPECT_EQ(item.FetchStatus, 1);
-    EXPECT_EQ(item.LatestText, "from an error page") << "a page without an item leaves the item";
+    // Its one marker on the last line: no item.
+    for (const std::string& page : {std::string("<p>no items today</p>"), "<table>\r\n" + Row("12:34")}) {
+        server.SetReply(Reply(page));
+        Poll();
+        item = state->Snapshot();
+        EXPECT_EQ(item.FetchStatus, 1);
+        EXPECT_EQ(TopText(item), "from an error page") << "a page without an item leaves the rows";
+        EXPECT_EQ(item.Delivery, 1u);
+    }
 }
 
 TEST_F(NewsPollerTest, FailedRequestShowsAFailureAndLeavesTheItemAsItWas)
@@ -158,20 +166,17 @@ TEST_F(NewsPollerTest, FailedRequestShowsAFailureAndLeavesTheItemAsItWas)
     Poll();
     const LatestItem after = state->Snapshot();
     EXPECT_EQ(server.RequestCount(), 3u);
-    EXPECT_EQ(after.LatestTitle, before.LatestTitle);
-    EXPECT_EQ(after.LatestText, "kept");
+    EXPECT_EQ(after.Rows, before.Rows);
     EXPECT_EQ(after.FetchStatus, 2);
-}
 
-TEST_F(NewsPollerTest, MarkerOnTheLastLineReplacesOnlyTheTitle)
-{
-    server.SetReply(Reply(Page("10:00", "old text")));
-    Poll();
-    server.SetReply(Reply("<table>\r\n" + Row("12:34")));
-    Poll();
-    LatestItem item = state->Snapshot();
-    EXPECT_EQ(item.LatestTitle, ShortDateToday() + " 12:34");
-    EXPECT_EQ(item.LatestText, "old text");
+    // Just after a wake-up the failure is tried again within seconds, and not shown.
+    const auto memory = std::make_shared<TPollMemory>(30000);
+    state->SetFetchStatus(1);
+    memory->Resumed();
+    StartPoll(worker, abandoned, state, server.Url("/"), PollGiveUpAfterMs, memory);
+    worker->WaitFor();
+    EXPECT_EQ(state->Snapshot().FetchStatus, 1);
+    EXPECT_LE(memory->DueIn(), WakeRetryDelayMs);
 }
 
 TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndAStartDuringARunningPollIsSkipped)
@@ -193,11 +198,11 @@ TEST_F(NewsPollerTest, SuspendedWorkerNeverRunsAndAStartDuringARunningPollIsSkip
     EXPECT_EQ(worker.get(), running);
     EXPECT_TRUE(worker->Running()) << "the start returned at once, without waiting for the running poll";
     worker->WaitFor();
-    EXPECT_EQ(state->Snapshot().LatestText, "slow");
+    EXPECT_EQ(TopText(state->Snapshot()), "slow");
     EXPECT_EQ(server.RequestCount(), 1u);
 
     Poll();
-    EXPECT_EQ(state->Snapshot().LatestText, "next");
+    EXPECT_EQ(TopText(state->Snapshot()), "next");
 }
 
 TEST_F(NewsPollerTest, APollHungPastItsBoundIsGivenUpAndWhatItFindsLaterIsDropped)
@@ -240,18 +245,18 @@ TEST_F(NewsPollerTest, APollHungPastItsBoundIsGivenUpAndWhatItFindsLaterIsDroppe
 
     releaseFirst.set_value();
     ASSERT_TRUE(WaitUntil([&] { return abandoned->Finished(); }, 10000));
-    EXPECT_EQ(state->Snapshot().LatestText, before.LatestText) << "the given-up poll's late page was taken";
+    EXPECT_EQ(TopText(state->Snapshot()), TopText(before)) << "the given-up poll's late page was taken";
     EXPECT_EQ(state->Snapshot().FetchStatus, before.FetchStatus);
 
     ASSERT_TRUE(startUntilReplaced());
     ASSERT_EQ(abandoned.get(), second) << "the finished one was freed and the hung one given up";
     worker->WaitFor();
-    EXPECT_EQ(state->Snapshot().LatestText, "fresh") << "picked up while the second poll still hangs";
+    EXPECT_EQ(TopText(state->Snapshot()), "fresh") << "picked up while the second poll still hangs";
     EXPECT_EQ(state->Snapshot().FetchStatus, 1);
     releaseSecond.set_value();
 }
 
-TEST(LatestItemState, PairsAreNeverTorn)
+TEST(LatestItemState, RowsAndTheirCountAreNeverTorn)
 {
     TLatestItemState state;
     std::atomic<bool> done = false;
@@ -259,14 +264,12 @@ TEST(LatestItemState, PairsAreNeverTorn)
     std::thread reader([&] {
         while (!done) {
             LatestItem item = state.Snapshot();
-            if (item.LatestText != "text of " + item.LatestTitle && !item.LatestTitle.empty())
+            if (item.Rows && item.Rows->front().text != "page " + std::to_string(item.Delivery))
                 ++torn;
         }
     });
-    for (int k = 0; k < 200000; ++k) {
-        std::string title = "title " + std::to_string(k) + std::string(k % 50, '.');
-        state.PublishItem(title, "text of " + title);
-    }
+    for (int k = 1; k <= 200000; ++k)
+        state.PublishRows({{k % 1440, "page " + std::to_string(k)}, {0, std::string(k % 50, '.')}});
     done = true;
     reader.join();
     EXPECT_EQ(torn, 0);
@@ -284,10 +287,10 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
     std::thread reader([&] {
         while (!done) {
             LatestItem item = state->Snapshot();
-            if (item.LatestTitle.empty())
+            if (!item.Rows)
                 continue;
             ++seen;
-            if (item.LatestText != "item " + item.LatestTitle.substr(item.LatestTitle.size() - 5))
+            if (TopText(item) != "item " + TimeOf(item.Rows->front().minuteOfDay))
                 ++torn;
         }
     });
@@ -300,5 +303,5 @@ TEST_F(NewsPollerTest, ManyPollsWhileTheStateIsReadNeverMixItems)
     EXPECT_EQ(served, 120);
     EXPECT_GT(seen, 0);
     EXPECT_EQ(torn, 0);
-    EXPECT_EQ(state->Snapshot().LatestText, "item " + TimeOf(119));
+    EXPECT_EQ(TopText(state->Snapshot()), "item " + TimeOf(119));
 }

@@ -234,6 +234,31 @@ TEST(PollRules, AskingAndWakingUpPollSoonButNeverBeforeTheServersRetryAfter)
     schedule.Finished(2001000, 304, std::nullopt);
     EXPECT_EQ(schedule.NextPollAt(), 2000500u);
 
+    // Woken up while the polls back off (a minute): the network takes some seconds to come
+    // back, so failures within a minute of the wake are tried again 5 s on, unshown and
+    // backing nothing off, still after a Retry-After; after that minute a failure is one as any.
+    PollSchedule woken(30000, [] { return 0x80000000u; });
+    woken.Started(0);
+    EXPECT_TRUE(woken.Finished(100, 0, std::nullopt));
+    woken.Resumed(100000);
+    woken.Started(102000);
+    EXPECT_FALSE(woken.Finished(102500, 0, std::nullopt));
+    EXPECT_EQ(woken.NextPollAt(), 107500u);
+    woken.Started(107500);
+    EXPECT_FALSE(woken.Finished(108000, 503, 20u));
+    EXPECT_EQ(woken.NextPollAt(), 128000u) << "the Retry-After holds";
+    woken.Started(128000);
+    EXPECT_FALSE(woken.Finished(159999, 0, std::nullopt));
+    EXPECT_EQ(woken.NextPollAt(), 164999u);
+    woken.Started(164999);
+    EXPECT_TRUE(woken.Finished(165000, 0, std::nullopt));
+    EXPECT_EQ(woken.NextPollAt(), 164999 + 120000u) << "the minute before the sleep, doubled once";
+    PollSchedule awake(30000, [] { return 0x80000000u; });
+    awake.Resumed(0);
+    awake.Started(2000);
+    EXPECT_TRUE(awake.Finished(2100, 200, std::nullopt));
+    EXPECT_EQ(awake.NextPollAt(), 32000u) << "a success after a wake-up is one as any";
+
     // A period longer than the back-off's ceiling is never shortened by it, nor by the
     // jitter's lowest draw: a failure never brings the next poll nearer than a success.
     for (uint64_t period : {uint64_t(86400000), uint64_t(570000)}) {
