@@ -88,6 +88,7 @@ std::optional<RtfTableJoin::Tables> RtfTableJoin::Read(std::string_view head)
                 tables.fontTableEnd = end;
                 // Each font: "{\fN ... name;}", or without a group of its own up to its ";".
                 size_t entry = std::string_view::npos;
+                int entryLevel = 0;
                 Font font{};
                 int level = 0;
                 for (size_t i = 9; i < group.size(); ++i) {
@@ -96,6 +97,7 @@ std::optional<RtfTableJoin::Tables> RtfTableJoin::Read(std::string_view head)
                         const Word word = ReadWord(group, i);
                         if (word.name == "f" && word.number && level <= 1) {
                             entry = i;
+                            entryLevel = level;
                             font = {*word.number, {}, -1, {}};
                         } else if (word.name == "fcharset" && word.number) {
                             font.charset = *word.number;
@@ -108,10 +110,13 @@ std::optional<RtfTableJoin::Tables> RtfTableJoin::Read(std::string_view head)
                     } else if (g == '}') {
                         --level;
                     } else if (g == ';' && entry != std::string_view::npos) {
-                        font.entry = std::string(group.substr(entry, i + 1 - entry));
-                        tables.fonts.push_back(font);
+                        // Only an entry whose groups close before its end can be copied.
+                        if (level == entryLevel) {
+                            font.entry = std::string(group.substr(entry, i + 1 - entry));
+                            tables.fonts.push_back(font);
+                        }
                         entry = std::string_view::npos;
-                    } else if (entry != std::string_view::npos && level <= 1 && g != '\r' && g != '\n') {
+                    } else if (entry != std::string_view::npos && level == entryLevel && g != '\r' && g != '\n') {
                         // Name text at the font's own level (not inside {\*\panose} and such).
                         font.name += g;
                     }
@@ -206,6 +211,9 @@ std::optional<long> RtfTableJoin::ColourFor(long otherNumber)
     if (otherNumber < 0 || size_t(otherNumber) >= other_.colours.size())
         return std::nullopt;
     const std::string& value = other_.colours[size_t(otherNumber)].value;
+    // Copied as they stand, the words must not open or close a group.
+    if (value.find_first_of("{}") != std::string::npos)
+        return std::nullopt;
     const auto same = std::find_if(tables_.colours.begin(), tables_.colours.end(),
                                    [&](const Colour& c) { return c.value == value; });
     if (same != tables_.colours.end())

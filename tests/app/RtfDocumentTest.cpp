@@ -87,6 +87,10 @@ TEST(RtfDocument, DocumentsOfOtherTablesTakeTheBodyInTheirTerms)
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Tahoma;}}{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue255;}",
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Tahoma;}}{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue255;}",
          "\\plain\\uc1\\f1 \\pard\\b\\cf2\\f1 A\\par\r\n\\plain\\f1 x\\par\r\n}"},
+        {"the face in another character set",
+         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset0 Tahoma;}}{\\colortbl;\\red255\\green255\\blue255;}",
+         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset0 Tahoma;}{\\f1\\fcharset238 Tahoma;}}{\\colortbl;\\red255\\green255\\blue255;}",
+         "\\plain\\uc1\\f1 \\pard\\b\\cf1\\f1 A\\par\r\n\\plain\\f1 x\\par\r\n}"},
         {"neither the font nor a colour table",
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}}",
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset238 Arial;}{\\f1\\fcharset238 Tahoma;}}{\\colortbl;\\red255\\green255\\blue255;}",
@@ -107,12 +111,13 @@ TEST(RtfDocument, DocumentsOfOtherTablesTakeTheBodyInTheirTerms)
         EXPECT_TRUE(reread.Assign(document.Text()));
     }
 
-    // A style, a font it does not list, or bytes of a font without a character set in
-    // another code page: not joined, nothing changed.
+    // A style, a font it does not list (or whose entry is not whole), or bytes of a font
+    // without a character set in another code page: not joined, nothing changed.
     const std::string head = "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0\\fcharset238 Tahoma;}}";
     for (const std::string& refused :
          {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset238 Tahoma;}}\\pard\\s1\\f0 A\\par\r\n}",
           "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset238 Tahoma;}}\\pard\\f3 A\\par\r\n}",
+          "{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0 Ta{\\*\\x homa;}}}\\pard\\f0 A\\par\r\n}",
           "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Tahoma;}}\\pard\\f0 \\'e8\\par\r\n}"}) {
         TRtfDocument document;
         ASSERT_TRUE(document.Assign(head + "\\pard old\\par\r\n}"));
