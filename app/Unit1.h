@@ -16,6 +16,7 @@
 #include "NewsLogFile.h"
 #include "NewsPoller.h"
 #include "NewsPresenter.h"
+#include "PopupHoldRule.h"
 #include "RichEdit.h"
 #include "SingleInstance.h"
 #include "SlidePopup.h"
@@ -62,6 +63,7 @@ public:
     TMenuItem* N1 = nullptr;
     TMenuItem* Soriel31 = nullptr;
     TMenuItem* Nastaktulnzprvu1 = nullptr;
+    TMenuItem* Ztlumitnahodinu1 = nullptr;
     TMenuItem* Konec1 = nullptr;
     TTrayIcon* TrayIcon = nullptr;
     TAutoUpdate* AutoUpdate = nullptr;
@@ -74,6 +76,7 @@ public:
     void TimerTimer();
     void Timer1Timer();
     void Nastaktulnzprvu1Click();
+    void Ztlumitnahodinu1Click();
     void TrayIconDblClick();
     void Konec1Click();
     void TrayIconStartup(bool& showMainForm);
@@ -99,6 +102,8 @@ private:
     void FillLogWhenNeeded();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
+    // The menu's check mark and the tray tip as the quiet hour is now.
+    void ShowQuietHour();
 
     // What the presentation tick acts on.
     void SetIconIndex(int index) override;
@@ -107,7 +112,7 @@ private:
     void SetPopupText(const std::string& text) override;
     bool LogHoldsTitle(const std::string& title) override;
     void AppendLogEntry(const std::string& title, const std::string& text) override;
-    bool PopupsMustWait() override;
+    bool PopupsMustWait(bool askedFor) override;
     void ShowPopup() override;
     bool SoundOn() override;
     void PlaySound() override;
@@ -125,6 +130,10 @@ private:
     bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     PendingPopup pendingPopup_;
+    // "Ztlumit na hodinu": no popups and sounds while it lasts; it ends with the program.
+    QuietHour quiet_;
+    // The tray tip while it lasts, with its end.
+    std::string quietTip_;
     std::unique_ptr<TSR> Worker;
     // The page's validators and when the next poll is due.
     std::shared_ptr<TPollMemory> pollMemory_;

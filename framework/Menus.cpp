@@ -55,13 +55,16 @@ TMenuItem* TPopupMenu::Add(const std::string& caption, UINT command)
 
 void TPopupMenu::Popup(int x, int y, HWND window)
 {
+    if (OnPopup)
+        OnPopup(*this);
     MenuHandle menu(CreatePopupMenu());
     for (TMenuItem* item : Items) {
         if (item->Caption == "-") {
             AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        AppendMenuW(menu.Get(), MF_STRING, item->Command(), Widen(item->Caption).c_str());
+        AppendMenuW(menu.Get(), MF_STRING | (item->Checked ? MF_CHECKED : MF_UNCHECKED), item->Command(),
+                    Widen(item->Caption).c_str());
         if (item->Default)
             SetMenuDefaultItem(menu.Get(), item->Command(), FALSE);
     }
