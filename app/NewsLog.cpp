@@ -11,6 +11,9 @@ namespace {
 
 // About a hundred entries a piece: a few tens of milliseconds in the box.
 constexpr size_t kParagraphsPerPiece = 300;
+// Plain text is made rich text in a box of its own this many lines at a time: the box's
+// memory for them, which it keeps for reuse, stays small.
+constexpr size_t kTextLinesPerPiece = 60;
 
 const char* const kOlderEntriesFollow = "Starší zprávy se ještě načítají…";
 
@@ -125,6 +128,10 @@ bool TNewsLog::Read()
     std::string bytes = std::exchange(unread_, {});
     try {
         if (IsRtf(bytes)) {
+            // Without a paragraph reset before its text, it gets one: it is then read, filled
+            // and added to as the box's own documents are.
+            if (const auto reset = MissingParagraphReset(bytes))
+                bytes.insert(*reset, "\\pard ");
             LoadRtf(std::move(bytes));
         } else {
             // A file with zero bytes in it is a damaged file, not text.
@@ -260,9 +267,66 @@ void TNewsLog::PrepareShow()
     preview_.ShowEnd();
 }
 
+void TNewsLog::RtfWithoutBox()
+{
+    if (filled_ || rtf_.Valid())
+        return;
+    // An empty log's rich text is the empty box's document; plain text is made rich text a
+    // few lines at a time. A program hidden in the tray pays the box's memory neither at
+    // start-up nor per entry.
+    if (unkept_.empty())
+        rtf_.Assign(box_.SaveToRtf());
+    else if (!IsRtf(unkept_))
+        TakeTextAsRtf();
+}
+
+void TNewsLog::TakeTextAsRtf()
+{
+    const std::string text = IsValidUtf8(unkept_) ? unkept_ : Narrow(AnsiToWide(unkept_));
+    // Made apart, so that a failure leaves no part of the log to be saved for the whole.
+    TRtfDocument made;
+    std::string piece;
+    size_t lines = 0;
+    bool kept = true;
+    const auto keep = [&] {
+        const std::string rtf = box_.RtfOfAppendedText(piece);
+        kept = kept && (made.Valid() ? made.Append(rtf) : made.Assign(rtf));
+        piece.clear();
+        lines = 0;
+    };
+    ForEachLine(text, [&](std::string_view line) {
+        if (lines == kTextLinesPerPiece)
+            keep();
+        piece.append(line) += '\r';
+        ++lines;
+    });
+    if (!endsWithLineBreak_)
+        piece.pop_back();
+    keep();
+    if (kept) {
+        rtf_ = std::move(made);
+        std::string().swap(unkept_);
+    }
+}
+
+bool TNewsLog::JoinHidden(const std::string& entryRtf)
+{
+    const size_t bodyStart = rtf_.BodyStart();
+    if (!rtf_.AppendJoiningTables(entryRtf))
+        return false;
+    // Tables that took a font or colour more moved the body, and so the pieces still to fill.
+    if (rtf_.BodyStart() != bodyStart && !pieces_.empty()) {
+        head_ = rtf_.Text().substr(0, rtf_.BodyStart());
+        for (RtfResumePoint& piece : pieces_)
+            piece.offset += rtf_.BodyStart() - bodyStart;
+    }
+    return true;
+}
+
 const std::string& TNewsLog::SaveToRtf()
 {
     Read();
+    RtfWithoutBox();
     if (!rtf_.Valid()) {
         FillAll();
         rtf_.Assign(box_.SaveToRtf());
@@ -273,13 +337,10 @@ const std::string& TNewsLog::SaveToRtf()
 void TNewsLog::AppendEntry(const std::string& title, const std::string& text)
 {
     Read();
-    // An empty log's rich text is the empty box's document, taken at its first entry: a
-    // program hidden in the tray pays the box's memory neither at start-up nor per entry.
-    if (!filled_ && !rtf_.Valid() && unkept_.empty())
-        rtf_.Assign(box_.SaveToRtf());
+    RtfWithoutBox();
     // A text that does not end in a line break gets one first.
     const std::string entry = (endsWithLineBreak_ ? "" : "\r") + title + "\r" + text + "\r\r";
-    if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && rtf_.Append(box_.RtfOfAppendedText(entry))) {
+    if (!filled_ && endsWithLineBreak_ && rtf_.Valid() && JoinHidden(box_.RtfOfAppendedText(entry))) {
         // The box gets the entry with the rest of the rich text; the preview at once.
         IndexEntry(title, text);
         if (preview_.Visible()) {

@@ -70,6 +70,15 @@ private:
     // The file's lines in order, each once.
     void TakeLoadedLine(std::string_view line);
     void LoadRtf(std::string bytes);
+    // The rich text of a log whose box is not filled, where it can be made without the box:
+    // an empty log's, or plain text's.
+    void RtfWithoutBox();
+    // Plain text made the box's rich text a few lines at a time, each in a box of its own;
+    // left as it is when that fails.
+    void TakeTextAsRtf();
+    // The rich text of an entry made while the box is not filled, joined to the log's also
+    // when it was written for other tables: the box, once filled, shows it as saved.
+    bool JoinHidden(const std::string& entryRtf);
     void FillAll();
     void Finish();
     size_t EndOfLastPiece() const;

@@ -61,6 +61,17 @@ double PrivateMiB(const std::wstring& program, HANDLE process)
     return kib >= 0 ? kib / 1024.0 : PrivateUsageMiB(process);
 }
 
+double ResidentMiB(const std::wstring& program, HANDLE process)
+{
+    const double kib = ProcValueKiB(program, L"status", "VmRSS:");
+    if (kib >= 0)
+        return kib / 1024.0;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return double(counters.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
 double PeakResidentMiB(const std::wstring& program, HANDLE process)
 {
     const double kib = ProcValueKiB(program, L"status", "VmHWM:");

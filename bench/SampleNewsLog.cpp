@@ -80,6 +80,17 @@ std::string RtfLine(const std::string& line)
     return rtf + "\\par\r\n";
 }
 
+// The items' lines of a log, each as the writer puts it.
+std::string ItemLines(int items, std::string (*line)(const std::string&))
+{
+    std::string lines;
+    for (int i = 0; i < items; ++i)
+        lines += line(Title(i)) + line(Text(i)) + line("");
+    return lines;
+}
+
+std::string TextLine(const std::string& line) { return line + "\r\n"; }
+
 } // namespace
 
 // news.rtf as the box writes it for a log of the given items. The box writes the head of
@@ -95,10 +106,17 @@ std::string SampleNewsRtf(int items)
     box->SetParent(&form);
     box->AppendText(Title(0) + "\r" + Text(0) + "\r\r");
     const std::string sample = box->SaveToRtf();
-    std::string rtf = sample.substr(0, sample.find(Title(0)));
-    for (int i = 0; i < items; ++i)
-        rtf += RtfLine(Title(i)) + RtfLine(Text(i)) + RtfLine("");
+    std::string rtf = sample.substr(0, sample.find(Title(0))) + ItemLines(items, RtfLine);
     rtf += RtfLine("") + "}";
     rtf += '\0';
     return rtf;
 }
+
+std::string OtherWriterNewsRtf(int items)
+{
+    return "{\\rtf1\\ansi\\ansicpg1250\\deff0\\deflang1029{\\fonttbl{\\f0\\fnil\\fcharset238 Tahoma;}}\r\n"
+           "{\\colortbl ;\\red255\\green255\\blue255;}\r\n\\viewkind4\\uc1\\pard\\cf1\\b\\f0\\fs16 " +
+           ItemLines(items, RtfLine) + RtfLine("") + "}";
+}
+
+std::string PlainTextNewsLog(int items) { return ItemLines(items, TextLine); }

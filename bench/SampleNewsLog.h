@@ -11,3 +11,8 @@ std::string Text(int i);
 std::string Encoded(const std::string& text);
 // news.rtf as the main window's log box writes it for a log of that many items.
 std::string SampleNewsRtf(int items);
+// The same log as another rich-text writer puts it: its own head (code page 1250, Czech as
+// the default language, font and colour tables of another form) and paragraph formatting.
+std::string OtherWriterNewsRtf(int items);
+// The same log as plain text (UTF-8), which the program takes as such.
+std::string PlainTextNewsLog(int items);
