@@ -7,4 +7,5 @@ enum MenuCommand : unsigned {
     cmdSite = 102,        // "Soriel 3 - stránky"
     cmdCurrentNews = 103, // "Zobrazit aktuální zprávu"
     cmdExit = 104,        // "Konec"
+    cmdUpdate = 106,      // "Aktualizovat", while an update is announced
 };

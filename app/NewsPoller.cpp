@@ -70,6 +70,18 @@ unsigned long long TPollMemory::DueIn() const
     return schedule_.Due(now) ? 0 : schedule_.NextPollAt() - now;
 }
 
+void TPollMemory::Delivered()
+{
+    std::lock_guard lock(mutex_);
+    ++delivered_;
+}
+
+unsigned long long TPollMemory::DeliveredPolls() const
+{
+    std::lock_guard lock(mutex_);
+    return delivered_;
+}
+
 TSR::TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl, std::shared_ptr<TPollMemory> memory)
     : state_(std::move(state)), newsUrl_(std::move(newsUrl)), memory_(std::move(memory))
 {
@@ -115,9 +127,12 @@ void TSR::Remember(unsigned status, const THTTPRequest& request, bool sentValida
     std::lock_guard lock(publishing_);
     if (abandoned_)
         return;
-    state_->SetFetchStatus(FetchStatusOf(status, sentValidators));
+    const unsigned char fetchStatus = FetchStatusOf(status, sentValidators);
+    state_->SetFetchStatus(fetchStatus);
     if (!memory_)
         return;
+    if (fetchStatus == 1)
+        memory_->Delivered();
     if (status == ReplyOk)
         memory_->KeepValidators(request.FinalURL, KeptValidators(request.ReplyHeader("ETag"),
                                                                  request.ReplyHeader("Last-Modified"),

@@ -17,11 +17,15 @@ public:
 
     std::string Caption; // "-" is a separator
     bool Default = false;
+    // Not in the menu when false; shown but not chosen when disabled. Either way the item's
+    // command number does not run it.
+    bool Visible = true;
+    bool Enabled = true;
     UINT Command() const { return command_; }
     std::function<void(TMenuItem&)> OnClick;
 
     void Click();
-    // Runs the item with this command number, if there is one; true when found.
+    // Runs the item with this command number, if there is one that may be chosen; true when found.
     static bool DispatchCommand(UINT command);
 
 private:

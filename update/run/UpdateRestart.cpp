@@ -95,7 +95,7 @@ void TAutoUpdate::WritePatcherProgram()
 // update repeats one the updater had to undo, or the application or the person declines.
 void TAutoUpdate::RestartApplication()
 {
-    const std::wstring components = ExistingComponentPaths(appComponents_);
+    const std::wstring components = ExistingComponentPaths(run_.appComponents);
     if (RepeatsAnUndoneUpdate(components))
         return;
     bool cancel = false;
@@ -107,15 +107,17 @@ void TAutoUpdate::RestartApplication()
     bool allow = true;
     if (OnAppRestart)
         OnAppRestart(*this, allow);
-    else if (!silentRestart_)
+    else if (!run_.silentRestart)
         allow = Confirmed(StatusText(usShutdownPrompt, ""));
     if (!allow || !KeepSerialPending(components))
         return;
     WriteUpdaterProgram();
     const std::wstring command =
-        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(run_.appCommand), components);
     UpdateEdge& edge = edge_;
-    if (!edge.StartUpdater(command)) {
+    if (edge.StartUpdater(command)) {
+        run_.result.Outcome = TUpdateRunOutcome::HandedOver;
+    } else {
         const DWORD error = GetLastError();
         ReportStatus(usSpawnFailed, SystemErrorMessage(error), 9, int(error));
     }
