@@ -448,5 +448,11 @@ void TForm1::PlaySound() { zvuk(); }
 bool TForm1::NewsPopupShowing() { return popup->OpenCount() > 0; }
 bool TForm1::NewsPopupWaiting() { return pendingPopup_.pending; }
 bool TForm1::MainWindowActive() { return GetForegroundWindow() == Handle(); }
+uint64_t TForm1::IdleMs()
+{
+    LASTINPUTINFO input{sizeof input};
+    return GetLastInputInfo(&input) ? DWORD(GetTickCount() - input.dwTime) : 0;
+}
+
 unsigned long long TForm1::DeliveredPolls() { return pollMemory_->DeliveredPolls(); }
 void TForm1::ResumePolls() { TimerTimer(); }

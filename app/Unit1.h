@@ -123,6 +123,7 @@ private:
     bool NewsPopupShowing() override;
     bool NewsPopupWaiting() override;
     bool MainWindowActive() override;
+    uint64_t IdleMs() override;
     unsigned long long DeliveredPolls() override;
     void ResumePolls() override;
 

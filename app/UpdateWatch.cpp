@@ -15,14 +15,6 @@ namespace {
 
 int64_t Now() { return int64_t(std::time(nullptr)); }
 
-uint64_t IdleMs()
-{
-    LASTINPUTINFO input{sizeof input};
-    if (!GetLastInputInfo(&input))
-        return 0;
-    return DWORD(GetTickCount() - input.dwTime);
-}
-
 void ShowFailure()
 {
     const std::wstring title = Application ? Widen(Application->Title()) : std::wstring();
@@ -73,7 +65,7 @@ UpdateWatchFacts TUpdateWatch::Facts(int64_t now)
             .popupShowing = popup_.OpenCount() > 0 || host_.NewsPopupShowing(),
             .popupsHeld = popupWaiting_ || host_.PopupsMustWait() || host_.NewsPopupWaiting(),
             .mainWindowActive = host_.MainWindowActive(),
-            .idleMs = IdleMs(),
+            .idleMs = host_.IdleMs(),
             .runUnderWay = update_.RunUnderWay() || wholeRun_,
             .silentUpdateAnnounced = announced_ && announcedAsksNothing_};
 }

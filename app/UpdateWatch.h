@@ -16,6 +16,8 @@ public:
     virtual bool PopupsMustWait() = 0;
     virtual bool NewsPopupWaiting() = 0;
     virtual bool MainWindowActive() = 0;
+    // Since the person last touched keyboard or mouse.
+    virtual uint64_t IdleMs() = 0;
     // How many polls have brought the page since the start.
     virtual unsigned long long DeliveredPolls() = 0;
     // A run the person asked for, or one that went ahead by itself, has ended: the polls go on.
