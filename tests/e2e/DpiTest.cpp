@@ -16,7 +16,7 @@
 #include "ShellDesktop.h"
 #include "Text.h"
 
-// The program at 96, 144 and 192 dpi. Wine gives every program the DPI of LogPixels as it
+// The program at 96, 144, 168 and 192 dpi. Wine gives every program the DPI of LogPixels as it
 // starts (and sends no WM_DPICHANGED), so each scale starts main.exe, and the desktop's
 // explorer that draws the notification area, after setting it.
 
@@ -198,6 +198,9 @@ TEST(Dpi, WindowPopupLinksAndTrayIconAreDrawnForTheScale)
     } scales[] = {
         {96, {458, 397}, {425, 265}, {129, 17}, {200, 300}, 16, "ABC"},
         {144, {687, 596}, {638, 398}, {194, 26}, {300, 450}, 24, "AABCC"},
+        // At 175 % the small picture stretched to the strip's five rows repeats the middle
+        // row, not the last: only the picture drawn for the scale shows AABBC.
+        {168, {802, 695}, {744, 464}, {226, 30}, {350, 525}, 28, "AABBC"},
         {192, {916, 794}, {850, 530}, {258, 34}, {400, 600}, 32, "AABBCC"},
     };
     // A point inside each link (5 and 6 pixels into its place at 96 dpi) and what it opens.
