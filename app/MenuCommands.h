@@ -7,5 +7,6 @@ enum MenuCommand : unsigned {
     cmdSite = 102,        // "Soriel 3 - stránky"
     cmdCurrentNews = 103, // "Zobrazit aktuální zprávu"
     cmdExit = 104,        // "Konec"
+    cmdQuietHour = 105,   // "Ztlumit na hodinu"
     cmdUpdate = 106,      // "Aktualizovat", while an update is announced
 };

@@ -4,7 +4,6 @@
 
 #include <optional>
 
-#include "FileIO.h"
 #include "NewsArchiveRules.h"
 #include "Win32Handle.h"
 
@@ -47,25 +46,34 @@ bool WriteAt(HANDLE file, uint64_t offset, std::string_view bytes)
 
 enum class Outcome { Archived, Refused, Failed };
 
-Outcome AddTo(const std::wstring& path, std::string_view head, std::string_view entries)
+Outcome AddTo(const std::wstring& path, std::string_view head, std::string_view entries, const WriteSeam& seam)
 {
-    if (!Exists(path)) {
-        try {
-            WriteFileAtomically(path, std::string(head) + "}");
-        } catch (const std::exception&) {
-            return Outcome::Failed;
-        }
-    }
-    // Others may read it meanwhile, not write it.
+    // Others may read it meanwhile, not write it. One that is not there is made new: never
+    // over one that another copy of the program made meanwhile.
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && GetLastError() == ERROR_FILE_NOT_FOUND && MayWrite(seam))
+        file.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file || !GetFileSizeEx(file.Get(), &size))
         return Outcome::Failed;
-    const uint64_t length = uint64_t(size.QuadPart);
-    const auto start = ReadAt(file.Get(), 0, size_t(std::min<uint64_t>(length, kStartRead)));
+    const auto write = [&](uint64_t offset, std::string_view bytes) {
+        return MayWrite(seam) && WriteAt(file.Get(), offset, bytes);
+    };
+    uint64_t length = uint64_t(size.QuadPart);
+    auto start = ReadAt(file.Get(), 0, size_t(std::min<uint64_t>(length, kStartRead)));
     if (!start)
         return Outcome::Failed;
+    // A new archive is the head and the closing brace; one made just now, or cut short by a
+    // kill while it was made, is made whole.
+    const std::string made = std::string(head) + "}";
+    if (length < made.size() && start->size() == length && std::string_view(made).starts_with(*start)) {
+        if (!write(length, std::string_view(made).substr(size_t(length))) || !FlushFileBuffers(file.Get()))
+            return Outcome::Failed;
+        length = made.size();
+        start = made;
+    }
     if (!SameRtfTables(*start, head))
         return Outcome::Refused;
     const uint64_t tailStart = length - std::min<uint64_t>(length, ArchiveTailSize(entries));
@@ -79,26 +87,27 @@ Outcome AddTo(const std::wstring& path, std::string_view head, std::string_view 
     if (end.kind == ArchiveEnd::AppendAt) {
         // After the closing brace, which still ends the document until the batch is whole.
         const uint64_t batch = tailStart + end.brace + 1;
-        written = WriteAt(file.Get(), batch, kBatchStart) && WriteAt(file.Get(), batch + kBatchStart.size(), entries) &&
-                  WriteAt(file.Get(), batch + kBatchStart.size() + entries.size(), "}") && SetEndOfFile(file.Get()) &&
+        written = write(batch, kBatchStart) && write(batch + kBatchStart.size(), entries) &&
+                  write(batch + kBatchStart.size() + entries.size(), "}") && SetEndOfFile(file.Get()) &&
                   FlushFileBuffers(file.Get());
     }
     // The brace before the batch blanked: one byte, the document now ends after the batch.
     if (written && end.brace != std::string_view::npos)
-        written = WriteAt(file.Get(), tailStart + end.brace, kBlankedBrace) && FlushFileBuffers(file.Get());
+        written = write(tailStart + end.brace, kBlankedBrace) && FlushFileBuffers(file.Get());
     return written ? Outcome::Archived : Outcome::Failed;
 }
 
 } // namespace
 
-bool ArchiveEntries(const std::wstring& folder, std::string_view head, std::string_view entries)
+bool ArchiveEntries(const std::wstring& folder, std::string_view head, std::string_view entries,
+                    const WriteSeam& seam)
 {
     const std::string batch = InViewerColours(entries);
     int number = 1;
     while (number < kMostArchives && Exists(folder + ArchiveName(number + 1)))
         ++number;
     for (; number <= kMostArchives; ++number) {
-        const Outcome outcome = AddTo(folder + ArchiveName(number), head, batch);
+        const Outcome outcome = AddTo(folder + ArchiveName(number), head, batch, seam);
         if (outcome != Outcome::Refused)
             return outcome == Outcome::Archived;
     }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "FileIO.h"
-#include "NewsArchive.h"
 #include "Text.h"
 
 namespace {
@@ -59,30 +58,37 @@ bool TNewsLogFile::ReadAndBound()
         Unreadable();
     if (!log_.Read() && !MoveAside())
         Unreadable();
-    if (unread_ || !MoveSurplus())
+    return !unread_ && Bound();
+}
+
+bool TNewsLogFile::Bound()
+{
+    // Whatever fails (another program holds a file), the log keeps its entries, and the move
+    // is tried again with the next entry, not at every reading.
+    if (log_.Entries() <= kMostEntries || log_.Entries() == entriesAtFailedMove_)
         return false;
-    Write();
-    return true;
+    // The entries to move are taken from the log as news.rtf holds it: what a kill leaves of
+    // the move, the next start takes up with the same entries.
+    const bool written = Write();
+    if (written && MoveSurplus()) {
+        Write();
+        return true;
+    }
+    entriesAtFailedMove_ = log_.Entries();
+    return written;
 }
 
 bool TNewsLogFile::MoveSurplus()
 {
-    // Whatever fails (another program holds the archive), the log keeps its entries, and the
-    // move is tried again with the next entry, not at every reading.
-    if (log_.Entries() == entriesAtFailedMove_)
-        return false;
     try {
         const auto surplus = log_.FindSurplus();
-        if (surplus && ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries)) {
-            log_.DropSurplus(*surplus);
-            return true;
-        }
-        if (!surplus && log_.Entries() <= kMostEntries)
+        if (!surplus || !ArchiveEntries(FolderOf(path_), surplus->head, surplus->entries, seam_))
             return false;
+        log_.DropSurplus(*surplus);
+        return true;
     } catch (const std::exception&) {
+        return false;
     }
-    entriesAtFailedMove_ = log_.Entries();
-    return false;
 }
 
 bool TNewsLogFile::MoveAside()
@@ -123,15 +129,18 @@ void TNewsLogFile::Save()
             if (!log_.HoldsTitle(title))
                 log_.AppendEntry(title, text);
     }
-    if (ReadAndBound() || unread_)
-        return;
-    Write();
+    if (!ReadAndBound() && !unread_)
+        Write();
 }
 
-void TNewsLogFile::Write()
+bool TNewsLogFile::Write()
 {
+    if (!MayWrite(seam_))
+        return false;
     try {
         WriteFileAtomically(path_, log_.SaveToRtf());
+        return true;
     } catch (const std::exception&) {
+        return false;
     }
 }

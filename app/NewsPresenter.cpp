@@ -20,7 +20,10 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, Pen
         if (!target.LogHoldsTitle(title))
             target.AppendLogEntry(title, text);
     }
-    if (!pending.pending || target.PopupsMustWait())
+    // The menu command asks for this tick's announcement only.
+    const bool mustWait = !pending.pending || target.PopupsMustWait(pending.askedFor);
+    pending.askedFor = false;
+    if (mustWait)
         return;
 
     target.SetPopupTitle("Soriel 3 - " + pending.title);
@@ -32,4 +35,8 @@ void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, Pen
         target.PlaySound();
 }
 
-void ForgetLastShownItem(TLatestItemState& state) { state.SetLastShownTitle({}); }
+void ForgetLastShownItem(TLatestItemState& state, PendingPopup& pending)
+{
+    state.SetLastShownTitle({});
+    pending.askedFor = true;
+}

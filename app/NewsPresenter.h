@@ -13,8 +13,9 @@ public:
     virtual void SetPopupText(const std::string& text) = 0;
     virtual bool LogHoldsTitle(const std::string& title) = 0;
     virtual void AppendLogEntry(const std::string& title, const std::string& text) = 0;
-    // The person must not be disturbed now: popups and sounds wait.
-    virtual bool PopupsMustWait() = 0;
+    // The person must not be disturbed now: popups and sounds wait. askedFor: the person
+    // asked for this popup ("Zobrazit aktuální zprávu"), so their quiet hour does not hold it.
+    virtual bool PopupsMustWait(bool askedFor) = 0;
     virtual void ShowPopup() = 0;
     virtual bool SoundOn() = 0;
     virtual void PlaySound() = 0;
@@ -27,6 +28,8 @@ struct PendingPopup {
     std::string title;
     std::string text;
     int others = 0;
+    // The menu command asked for the next tick's announcement.
+    bool askedFor = false;
 };
 
 // The 2-second tick: shows the fetch status, and announces an item whose title differs
@@ -36,5 +39,5 @@ struct PendingPopup {
 // not caught: one before the item counts as announced lets the next tick try again.
 void PresentLatestItem(TLatestItemState& state, NewsPresenterTarget& target, PendingPopup& pending);
 
-// "Zobrazit aktuální zprávu": the next tick announces the current item once more.
-void ForgetLastShownItem(TLatestItemState& state);
+// "Zobrazit aktuální zprávu": the next tick announces the current item once more, as asked for.
+void ForgetLastShownItem(TLatestItemState& state, PendingPopup& pending);

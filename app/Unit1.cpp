@@ -40,6 +40,25 @@ TLinkLabel* PlaceLink(TWinControl* parent, int left, int top, int width, int hei
     return link;
 }
 
+// The quiet hour's clock: GetTickCount64 counts from the system's start and goes on through
+// sleep and hibernation, so an hour slept through is over at the wake (QueryUnbiasedInterruptTime
+// counts only the time awake and would stretch it); the wall clock can be set back or forward.
+uint64_t QuietClockMs() { return GetTickCount64(); }
+
+// The local time an hour from now, across a change of summer time too.
+SYSTEMTIME LocalTimeInAnHour()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart += QuietHour::kLengthMs * 10000; // in 100-ns units
+    const FILETIME later{time.LowPart, time.HighPart};
+    SYSTEMTIME utc{}, local{};
+    FileTimeToSystemTime(&later, &utc);
+    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+    return local;
+}
+
 } // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), settings_(DataFilePath(L"main.ini"))
@@ -114,6 +133,9 @@ void TForm1::CreateControls()
     Label4 = Place(new TLabel(this), this, 104, 384, 32, 13);
     Label4->Color = clBlack;
     Label4->Font.Assign(Font);
+    // Read, not seen: the window's text colour (black as Windows has it) on the black window,
+    // and in high contrast the window's colour on the window.
+    Label4->PlainColor = clWindow;
     Label4->SetCaption("Label4");
 
     LinkLabel3 = PlaceLink(this, 8, 3, 255, 16, FontHeightForPoints(10), fsBold);
@@ -188,6 +210,9 @@ void TForm1::CreateComponents()
 
     popup = new TSlidePopup(this);
     ConfigureNewsPopup(*popup);
+    // Its text leads to the news page; a click beside it, to the log.
+    popup->URL = sources_.NewsURL;
+    popup->OnClick = [this](TComponent&) { TrayIconDblClick(); };
 
     // Looks like the news popup; a left click anywhere on it is "Aktualizovat" and opens no address.
     updatePopup = new TSlidePopup(this);
@@ -201,13 +226,17 @@ void TForm1::CreateComponents()
     N1 = PopupMenu1->Add("-");
     Soriel31 = PopupMenu1->Add("Soriel 3 - stránky", cmdSite);
     Nastaktulnzprvu1 = PopupMenu1->Add("Zobrazit aktuální zprávu", cmdCurrentNews);
+    Ztlumitnahodinu1 = PopupMenu1->Add("Ztlumit na hodinu", cmdQuietHour);
     Aktualizovat1 = PopupMenu1->Add("Aktualizovat", cmdUpdate);
     Konec1 = PopupMenu1->Add("Konec", cmdExit);
     Oprogramu1->OnClick = [this](TMenuItem&) { Oprogramu1Click(); };
     Soriel31->OnClick = [this](TMenuItem&) { Soriel31Click(); };
     Nastaktulnzprvu1->OnClick = [this](TMenuItem&) { Nastaktulnzprvu1Click(); };
+    Ztlumitnahodinu1->OnClick = [this](TMenuItem&) { Ztlumitnahodinu1Click(); };
     Aktualizovat1->OnClick = [this](TMenuItem&) { Aktualizovat1Click(); };
     Konec1->OnClick = [this](TMenuItem&) { Konec1Click(); };
+    // The check mark as it is now, also when the hour ran out since the last tick.
+    PopupMenu1->OnPopup = [this](TPopupMenu&) { ShowQuietHour(); };
 
     TrayIcon = new TTrayIcon(this);
     TrayIcon->Name = "TrayIcon";
@@ -294,7 +323,8 @@ void TForm1::FormCreate()
         SetCaption("Soriel online " + verze->FileVersion());
     } catch (const std::exception&) {
     }
-    TrayIcon->SetHint(Caption());
+    // The tray tip: the caption, unless a quiet hour chosen meanwhile tells its end.
+    ShowQuietHour();
 
     // The presentation tick.
     Timer1->SetEnabled(true);
@@ -384,16 +414,36 @@ void TForm1::TimerTimer()
     Timer->SetInterval(StartPollWhenDue(Worker, abandonedWorker_, latest_, sources_.NewsURL, pollMemory_));
 }
 
-void TForm1::Timer1Timer() { PresentLatestItem(*latest_, *this, pendingPopup_); }
+void TForm1::Timer1Timer()
+{
+    // The hour ran out: its mark and tip go; the popup held for it comes in this tick.
+    if (Ztlumitnahodinu1->Checked != quiet_.On(QuietClockMs()))
+        ShowQuietHour();
+    PresentLatestItem(*latest_, *this, pendingPopup_);
+}
 
 void TForm1::Nastaktulnzprvu1Click()
 {
-    ForgetLastShownItem(*latest_);
+    ForgetLastShownItem(*latest_, pendingPopup_);
     pollMemory_->Asked();
     TimerTimer();
 }
 
 void TForm1::Aktualizovat1Click() { updateWatch_->UpdateAsked(); }
+
+void TForm1::Ztlumitnahodinu1Click()
+{
+    quiet_.Toggle(QuietClockMs());
+    const SYSTEMTIME end = LocalTimeInAnHour();
+    quietTip_ = QuietTipText(end.wHour, end.wMinute);
+    ShowQuietHour();
+}
+
+void TForm1::ShowQuietHour()
+{
+    Ztlumitnahodinu1->Checked = quiet_.On(QuietClockMs());
+    TrayIcon->SetHint(Ztlumitnahodinu1->Checked ? quietTip_ : Caption());
+}
 
 void TForm1::zvuk()
 {
@@ -440,11 +490,21 @@ void TForm1::AppendLogEntry(const std::string& title, const std::string& text)
     FillLogWhenNeeded();
 }
 
-bool TForm1::PopupsMustWait() { return MustHoldPopups(ReadPopupHoldFacts()); }
+bool TForm1::PopupsMustWait(bool askedFor)
+{
+    PopupHoldFacts facts = ReadPopupHoldFacts();
+    // What the person asked for comes despite the quiet they chose.
+    if (!askedFor) {
+        facts.quiet = quiet_;
+        facts.nowMs = QuietClockMs();
+    }
+    return MustHoldPopups(facts);
+}
 void TForm1::ShowPopup() { popup->ShowNotification(); }
 bool TForm1::SoundOn() { return CheckBox2->Checked(); }
 void TForm1::PlaySound() { zvuk(); }
 
+bool TForm1::PopupsMustWait() { return PopupsMustWait(false); }
 bool TForm1::NewsPopupShowing() { return popup->OpenCount() > 0; }
 bool TForm1::NewsPopupWaiting() { return pendingPopup_.pending; }
 bool TForm1::MainWindowActive() { return GetForegroundWindow() == Handle(); }

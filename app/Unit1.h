@@ -16,6 +16,7 @@
 #include "NewsLogFile.h"
 #include "NewsPoller.h"
 #include "NewsPresenter.h"
+#include "PopupHoldRule.h"
 #include "RichEdit.h"
 #include "SingleInstance.h"
 #include "SlidePopup.h"
@@ -67,6 +68,7 @@ public:
     TMenuItem* N1 = nullptr;
     TMenuItem* Soriel31 = nullptr;
     TMenuItem* Nastaktulnzprvu1 = nullptr;
+    TMenuItem* Ztlumitnahodinu1 = nullptr;
     TMenuItem* Aktualizovat1 = nullptr;
     TMenuItem* Konec1 = nullptr;
     TTrayIcon* TrayIcon = nullptr;
@@ -80,6 +82,7 @@ public:
     void TimerTimer();
     void Timer1Timer();
     void Nastaktulnzprvu1Click();
+    void Ztlumitnahodinu1Click();
     void Aktualizovat1Click();
     void TrayIconDblClick();
     void Konec1Click();
@@ -106,6 +109,8 @@ private:
     void FillLogWhenNeeded();
     // The announcement sound; the tick asks the sound option first.
     void zvuk();
+    // The menu's check mark and the tray tip as the quiet hour is now.
+    void ShowQuietHour();
 
     // What the presentation tick acts on.
     void SetIconIndex(int index) override;
@@ -114,12 +119,13 @@ private:
     void SetPopupText(const std::string& text) override;
     bool LogHoldsTitle(const std::string& title) override;
     void AppendLogEntry(const std::string& title, const std::string& text) override;
-    bool PopupsMustWait() override;
+    bool PopupsMustWait(bool askedFor) override;
     void ShowPopup() override;
     bool SoundOn() override;
     void PlaySound() override;
 
-    // What the update watch asks.
+    // What the update watch asks; popups must wait as for the news.
+    bool PopupsMustWait() override;
     bool NewsPopupShowing() override;
     bool NewsPopupWaiting() override;
     bool MainWindowActive() override;
@@ -140,6 +146,10 @@ private:
     bool updating_ = false;
     const std::shared_ptr<TLatestItemState> latest_ = std::make_shared<TLatestItemState>();
     PendingPopup pendingPopup_;
+    // "Ztlumit na hodinu": no popups and sounds while it lasts; it ends with the program.
+    QuietHour quiet_;
+    // The tray tip while it lasts, with its end.
+    std::string quietTip_;
     std::unique_ptr<TSR> Worker;
     // The page's validators and when the next poll is due.
     std::shared_ptr<TPollMemory> pollMemory_;

@@ -103,7 +103,7 @@ public:
         const std::string* rtf = Timed(kSaveRtf, [&] { return &newsLog->SaveToRtf(); });
         Timed(kWrite, [&] { WriteFileAtomically(logPath_, *rtf); return 0; });
     }
-    bool PopupsMustWait() override { return false; }
+    bool PopupsMustWait(bool) override { return false; }
     void ShowPopup() override
     {
         Timed(kPopup, [&] { return popup->ShowNotification(); });

@@ -55,6 +55,8 @@ TMenuItem* TPopupMenu::Add(const std::string& caption, UINT command)
 
 void TPopupMenu::Popup(int x, int y, HWND window)
 {
+    if (OnPopup)
+        OnPopup(*this);
     MenuHandle menu(CreatePopupMenu());
     for (TMenuItem* item : Items) {
         if (!item->Visible)
@@ -63,8 +65,8 @@ void TPopupMenu::Popup(int x, int y, HWND window)
             AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        AppendMenuW(menu.Get(), MF_STRING | (item->Enabled ? MF_ENABLED : MF_GRAYED), item->Command(),
-                    Widen(item->Caption).c_str());
+        const UINT state = (item->Checked ? MF_CHECKED : MF_UNCHECKED) | (item->Enabled ? MF_ENABLED : MF_GRAYED);
+        AppendMenuW(menu.Get(), MF_STRING | state, item->Command(), Widen(item->Caption).c_str());
         if (item->Default)
             SetMenuDefaultItem(menu.Get(), item->Command(), FALSE);
     }

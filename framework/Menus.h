@@ -17,6 +17,8 @@ public:
 
     std::string Caption; // "-" is a separator
     bool Default = false;
+    // Shown with the menu's own check mark.
+    bool Checked = false;
     // Not in the menu when false; shown but not chosen when disabled. Either way the item's
     // command number does not run it.
     bool Visible = true;
@@ -42,6 +44,8 @@ public:
     // click, and a double click does not run its default item.
     bool AutoPopup = true;
     TMenuItem* Add(const std::string& caption, UINT command = 0);
+    // Just before the menu is shown: its items may change to how things are now.
+    std::function<void(TPopupMenu&)> OnPopup;
 
     // Shows the menu and returns after the user chose or dismissed it; the chosen
     // command is posted to the window as WM_COMMAND.

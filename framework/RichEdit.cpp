@@ -99,6 +99,15 @@ void TRichEdit::ApplyZoom()
     SendMessageW(Handle(), EM_SETZOOM, dpi_ == system ? 0 : WPARAM(dpi_), dpi_ == system ? 0 : LPARAM(system));
 }
 
+// The box's characters keep the design's sizes, zoomed to the DPI: a font made for the DPI, as the
+// framework gives every control, would reach the text and so the rich text the box writes.
+LRESULT TRichEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETFONT)
+        return 0;
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
 // Settings change often and for many reasons; the whole text is formatted again only when
 // the contrast mode did change, as that can take long in a long log.
 void TRichEdit::SystemColoursChanged()
@@ -131,6 +140,23 @@ void TRichEdit::ApplyFont()
         format.dwEffects |= CFE_UNDERLINE;
     SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
     SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, LPARAM(&format));
+}
+
+void TRichEdit::SetTextColour(bool system, int from)
+{
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = ColorToRGB(Font.Color);
+    format.dwEffects = system ? CFE_AUTOCOLOR : 0;
+    if (from < 0) {
+        SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_ALL, LPARAM(&format));
+        SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_DEFAULT, LPARAM(&format));
+        return;
+    }
+    SendMessageW(Handle(), EM_SETSEL, WPARAM(from), -1);
+    SendMessageW(Handle(), EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
+    SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
 }
 
 int TRichEdit::LineCount() { return int(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0)); }
@@ -177,6 +203,12 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
     PARAFORMAT2 paragraphs{};
     paragraphs.cbSize = sizeof(paragraphs);
     SendMessageW(Handle(), EM_GETPARAFORMAT, 0, LPARAM(&paragraphs));
+    // Shown in the system's colour in high contrast, written in the box's own.
+    if (plainApplied_) {
+        characters.dwMask |= CFM_COLOR;
+        characters.dwEffects &= ~DWORD(CFE_AUTOCOLOR);
+        characters.crTextColor = ColorToRGB(Font.Color);
+    }
 
     WindowHandle scratch(CreateWindowExW(0, MSFTEDIT_CLASS, L"", ES_MULTILINE, 0, 0, 0, 0, nullptr, nullptr,
                                          GetModuleHandleW(nullptr), nullptr));
@@ -194,7 +226,11 @@ std::string TRichEdit::RtfOfAppendedText(const std::string& text)
 void TRichEdit::AppendRtf(const std::string& rtf)
 {
     SendMessageW(Handle(), EM_SETSEL, kPastTheEnd, kPastTheEnd);
+    const int end = SelStart();
     StreamIn(Handle(), rtf, SF_RTF | SFF_SELECTION);
+    // The text brings its own colours: high contrast shows the system's.
+    if (plainApplied_)
+        SetTextColour(true, end);
 }
 
 void TRichEdit::RemoveStart(int characters)
@@ -234,6 +270,22 @@ void TRichEdit::LoadFromBytes(const std::string& bytes)
         converted.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
     StreamIn(Handle(), isRtf ? bytes : converted, isRtf ? SF_RTF : (SF_TEXT | SF_UNICODE));
+    if (plainApplied_)
+        SetTextColour(true);
 }
 
-std::string TRichEdit::SaveToRtf() { return StreamOutRtf(Handle()); }
+std::string TRichEdit::SaveToRtf()
+{
+    if (!plainApplied_)
+        return StreamOutRtf(Handle());
+    SetTextColour(false);
+    std::string rtf;
+    try {
+        rtf = StreamOutRtf(Handle());
+    } catch (const std::exception&) {
+        SetTextColour(true);
+        throw;
+    }
+    SetTextColour(true);
+    return rtf;
+}

@@ -32,6 +32,7 @@ public:
 
     // Rich text is read as such; anything else is taken as plain text.
     void LoadFromBytes(const std::string& bytes);
+    // In the box's own colours also while high contrast shows it in the system's.
     std::string SaveToRtf();
 
     void ChangeScale(int dpi) override;
@@ -40,9 +41,13 @@ protected:
     void CreateParams(CreateParamsData& params) override;
     void HandleCreated() override;
     void SystemColoursChanged() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void ApplyFont();
+    // The text's colour: the system's (high contrast) or the box's own, for the text from
+    // `from` on (-1: all of it, and the text still to come).
+    void SetTextColour(bool system, int from = -1);
     // The box draws its text for the system's DPI: at another DPI it is zoomed to it.
     void ApplyZoom();
 

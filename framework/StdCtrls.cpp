@@ -81,7 +81,7 @@ void TLabel::PaintPlain(TCanvas& canvas)
 {
     TFont font;
     font.Assign(Font);
-    font.Color = clWindowText;
+    font.Color = PlainTextColor();
     PaintCaption(canvas, font);
 }
 

@@ -16,6 +16,8 @@ public:
     // Fits the label to its text (keeping the width when wrapping, and the right edge when
     // right-aligned) once loaded and on every change of caption or font.
     bool AutoSize = true;
+    // The caption's colour when high contrast paints it plain: a system colour.
+    TColor PlainColor = clWindowText;
     void SetCaption(const std::string& caption) override;
     void AdjustSize();
     void ChangeScale(int dpi) override;
@@ -27,6 +29,8 @@ protected:
     // DT_* flags of the caption: alignment, wrapping, accelerator display.
     UINT TextFlags() const;
     void PaintCaption(TCanvas& canvas, const TFont& font);
+    // The text's colour in high contrast: PlainColor, or one a kind of label chooses by its state.
+    virtual TColor PlainTextColor() const { return PlainColor; }
     void Loaded() override;
     // Any change of Font made through its setters.
     virtual void FontChanged();

@@ -11,7 +11,10 @@ void ConfigureNewsPopup(TSlidePopup& popup)
     popup.GradientColor1 = clRed;
     popup.GradientColor2 = clYellow;
     popup.Font().Set("Tahoma", -13, clWindowText, 0, EASTEUROPE_CHARSET);
-    popup.HoverFont().Set("MS Sans Serif", -11, clBlue, fsUnderline, DEFAULT_CHARSET);
+    // The text's own font, underlined: a smaller one would wrap the text anew under the pointer.
+    popup.HoverFont().Set("Tahoma", -13, clBlue, fsUnderline, EASTEUROPE_CHARSET);
     popup.TitleFont().Set("MS Sans Serif", -11, clWhite, fsBold, DEFAULT_CHARSET);
-    popup.Options = spAutoOpenURL | spAllowScroll | spCloseOnClick;
+    // The system's hand over the link.
+    popup.TextCursor = -21;
+    popup.Options = spAutoOpenURL | spAllowScroll | spAllowHyperlink | spCloseOnClick;
 }

@@ -1,8 +1,10 @@
 #include "PopupHoldRule.h"
 
+#include <cstdio>
+
 bool MustHoldPopups(const PopupHoldFacts& facts)
 {
-    if (facts.focusAssistOn)
+    if (facts.focusAssistOn || facts.quiet.On(facts.nowMs))
         return true;
     switch (facts.shellState) {
     case snsBusy:
@@ -34,4 +36,12 @@ std::string MoreItemsText(int others)
     // Czech counts: 1 zpráva, 2 to 4 zprávy, 5 and more zpráv.
     const char* words = others == 1 ? " další zpráva" : others >= 2 && others <= 4 ? " další zprávy" : " dalších zpráv";
     return "a " + std::to_string(others) + words;
+}
+
+std::string QuietTipText(int hour, int minute)
+{
+    // Two digits each, as the news titles write their times.
+    char time[32];
+    std::snprintf(time, sizeof time, "%02d:%02d", hour, minute);
+    return std::string("Ztlumeno do ") + time;
 }

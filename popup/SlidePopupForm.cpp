@@ -2,11 +2,11 @@
 
 #include <oleacc.h>
 
-
 #include <algorithm>
 #include <climits>
 
 #include "Exception.h"
+#include "LinkAddress.h"
 #include "PopupGradient.h"
 #include "Shell.h"
 #include "Text.h"
@@ -54,6 +54,25 @@ private:
 
 } // namespace
 
+void TMouseLabel::SetLink(const std::string& url)
+{
+    link_ = true;
+    url_ = url;
+}
+
+void TMouseLabel::SetHot(bool hot)
+{
+    hot_ = hot;
+    Invalidate();
+}
+
+TAccessibleInfo TMouseLabel::Accessible() const
+{
+    if (!link_)
+        return {};
+    return {ROLE_SYSTEM_LINK, Caption(), {}, url_, "Otevřít", STATE_SYSTEM_LINKED};
+}
+
 TfrmSlidePopup::TfrmSlidePopup(TComponent* owner) : TForm(owner)
 {
     BorderStyle = TBorderStyle::bsDialog;
@@ -68,12 +87,12 @@ TfrmSlidePopup::TfrmSlidePopup(TComponent* owner) : TForm(owner)
 
     imgGradient = new TImage(this);
     imgGradient->SetParent(pnlBorder);
-    imgGradient->OnMouseUp = [this](TControl&, TMouseButton, int, int) { imgGradientMouseUp(); };
+    imgGradient->OnMouseUp = [this](TControl&, TMouseButton button, int, int) { imgGradientMouseUp(button); };
 
     imgIcon = new TImage(this);
     imgIcon->SetParent(pnlBorder);
     imgIcon->SetBounds(3, 8, imgIcon->Width(), imgIcon->Height());
-    imgIcon->OnMouseUp = [this](TControl&, TMouseButton, int, int) { imgIconMouseUp(); };
+    imgIcon->OnMouseUp = [this](TControl&, TMouseButton button, int, int) { imgIconMouseUp(button); };
 
     lblText = new TMouseLabel(this);
     lblText->ShowAccelChar = false;
@@ -94,7 +113,7 @@ TfrmSlidePopup::TfrmSlidePopup(TComponent* owner) : TForm(owner)
     lblTitle->AutoSize = true;
     lblTitle->SetBounds(48, 8, lblTitle->Width(), lblTitle->Height());
     lblTitle->SetParent(pnlBorder);
-    lblTitle->OnMouseUp = [this](TControl&, TMouseButton, int, int) { lblTitleMouseUp(); };
+    lblTitle->OnMouseUp = [this](TControl&, TMouseButton button, int, int) { lblTitleMouseUp(button); };
 
     tmrExit = new TTimer(this);
     tmrExit->SetEnabled(false);
@@ -153,6 +172,8 @@ void TfrmSlidePopup::TakeSettings(TSlidePopup& source)
     GradientOrientation = source.GradientOrientation;
     BackgroundDrawMethod = source.BackgroundDrawMethod;
     lblText->Alignment = source.TextAlignment;
+    if (Hyperlink)
+        lblText->SetLink(URL);
 }
 
 PopupSpacing TfrmSlidePopup::Spacing() const
@@ -340,6 +361,7 @@ void TfrmSlidePopup::lblTextMouseEnter()
 {
     if (!Hyperlink || !HoverFont)
         return;
+    lblText->SetHot(true);
     lblText->Font.Assign(*HoverFont);
     CenterText();
 }
@@ -348,6 +370,7 @@ void TfrmSlidePopup::lblTextMouseLeave()
 {
     if (!Hyperlink || !TextFont)
         return;
+    lblText->SetHot(false);
     lblText->Font.Assign(*TextFont);
     CenterText();
 }
@@ -359,7 +382,8 @@ void TfrmSlidePopup::lblTextClick()
         if (Hyperlink) {
             if (auto handler = Source->OnURLClick)
                 handler(*this, URL);
-            if (Source && (Source->Options & spAutoOpenURL))
+            // Only a web or mail address: anything else the shell would run or open as it stands.
+            if (Source && (Source->Options & spAutoOpenURL) && IsLinkAddress(URL))
                 ShellExecuteUtf8(nullptr, nullptr, URL, SW_SHOWDEFAULT);
         } else if (auto handler = Source->OnClick) {
             handler(*this);
@@ -368,11 +392,12 @@ void TfrmSlidePopup::lblTextClick()
     Close();
 }
 
-void TfrmSlidePopup::ReportClick()
+void TfrmSlidePopup::ReportClick(TMouseButton button)
 {
     if (!Source)
         return;
-    if (auto handler = Source->OnClick) {
+    // The right button only puts the popup away.
+    if (auto handler = Source->OnClick; handler && button == TMouseButton::mbLeft) {
         FlagOff handlerRuns(AutoFree);
         handler(*Source);
     }
@@ -383,12 +408,12 @@ void TfrmSlidePopup::ReportClick()
 void TfrmSlidePopup::lblTextMouseUp(TMouseButton button)
 {
     if (button == TMouseButton::mbRight)
-        ReportClick();
+        ReportClick(button);
 }
 
-void TfrmSlidePopup::lblTitleMouseUp() { ReportClick(); }
-void TfrmSlidePopup::imgIconMouseUp() { ReportClick(); }
-void TfrmSlidePopup::imgGradientMouseUp() { ReportClick(); }
+void TfrmSlidePopup::lblTitleMouseUp(TMouseButton button) { ReportClick(button); }
+void TfrmSlidePopup::imgIconMouseUp(TMouseButton button) { ReportClick(button); }
+void TfrmSlidePopup::imgGradientMouseUp(TMouseButton button) { ReportClick(button); }
 
 void TfrmSlidePopup::StopTimers()
 {

@@ -9,8 +9,30 @@
 #include "SlidePopup.h"
 #include "StdCtrls.h"
 
-// The framework's labels already raise mouse enter and leave.
-using TMouseLabel = TLabel;
+// A label of the popup (the framework's labels already raise mouse enter and leave). The
+// text in hyperlink mode is a link: assistive technology is told so, and in high contrast
+// it is drawn in the hot-track colour while the pointer is over it.
+class TMouseLabel : public TLabel {
+public:
+    explicit TMouseLabel(TComponent* owner) : TLabel(owner) {}
+
+    // Makes the label the link to that address.
+    void SetLink(const std::string& url);
+    // The pointer is over the link.
+    void SetHot(bool hot);
+
+    TAccessibleInfo Accessible() const override;
+    // A reader's default action: as a left click.
+    void DoDefaultAction() override { Click(); }
+
+protected:
+    TColor PlainTextColor() const override { return hot_ ? clHotLight : clWindowText; }
+
+private:
+    bool link_ = false;
+    std::string url_;
+    bool hot_ = false;
+};
 
 // The window of one notification: placed by the taskbar, slides in, stays TimeOut
 // seconds, slides out and frees itself. Made and started by TSlidePopup::ShowNotification.
@@ -51,13 +73,14 @@ private:
     void tmrExitTimer();
     void tmrscrollDownTimer();
     void lblTextMouseUp(TMouseButton button);
-    void lblTitleMouseUp();
+    void lblTitleMouseUp(TMouseButton button);
     void tmrScrollTimer();
-    void imgIconMouseUp();
-    void imgGradientMouseUp();
+    void imgIconMouseUp(TMouseButton button);
+    void imgGradientMouseUp(TMouseButton button);
 
-    // The right-click and title/icon/background rule: OnClick, then close when configured.
-    void ReportClick();
+    // A click beside the link: the left button raises OnClick; then, with spCloseOnClick,
+    // any button closes.
+    void ReportClick(TMouseButton button);
     void LayOut();
     void PaintBackgroundPicture();
     void PaintGradient(HDC dc, int width, int height) const;

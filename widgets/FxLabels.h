@@ -44,10 +44,6 @@ public:
     void Paint(TCanvas& canvas) override { PaintWith(canvas, false); }
     void PaintPlain(TCanvas& canvas) override { PaintWith(canvas, true); }
 
-protected:
-    // The text's colour in high contrast.
-    virtual TColor PlainTextColor() const { return clWindowText; }
-
 private:
     // Plain: no background, no effects, the system's text colour.
     void PaintWith(TCanvas& canvas, bool plain);

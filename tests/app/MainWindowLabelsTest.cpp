@@ -4,10 +4,38 @@
 #include "Dpi.h"
 #include "Text.h"
 #include "Unit1.h"
+#include "Win32Handle.h"
 #include "WindowHook.h"
 
+namespace {
+
+// Whether the label shows anything when painted as high contrast paints it, on the window's colour.
+bool ShowsInHighContrast(TLabel& label)
+{
+    HDC screen = GetDC(nullptr);
+    MemoryDc dc(CreateCompatibleDC(screen));
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen, label.Width(), label.Height()));
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc.Get(), bitmap.Get());
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    {
+        TCanvas canvas(dc.Get(), label.Dpi());
+        canvas.FillRect(RECT{0, 0, label.Width(), label.Height()}, clWindow);
+        label.PaintPlain(canvas);
+    }
+    bool shows = false;
+    for (int y = 0; y < label.Height() && !shows; ++y)
+        for (int x = 0; x < label.Width() && !shows; ++x)
+            shows = GetPixel(dc.Get(), x, y) != window;
+    SelectObject(dc.Get(), old);
+    return shows;
+}
+
+} // namespace
+
 // Every caption of the main window shows whole: each label is at least as large as its
-// text in its font, and lies inside the window's client area.
+// text in its font, and lies inside the window's client area. In high contrast every caption
+// shows in the system's colours but Label4's, which is read, not seen, as on the black window.
 TEST(MainWindow, NoLabelCutsItsText)
 {
     TApplication application;
@@ -29,6 +57,7 @@ TEST(MainWindow, NoLabelCutsItsText)
         EXPECT_GE(label->Width(), extent.cx) << label->Caption();
         EXPECT_GE(label->Height(), extent.cy) << label->Caption();
         EXPECT_LE(label->BoundsRect().right, 458) << label->Caption();
+        EXPECT_EQ(ShowsInHighContrast(*label), label != form->Label4) << label->Caption();
     }
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(labels, 9) << "Label1 to Label4 and the five links";

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <functional>
+
 #include "Application.h"
 #include "FileIO.h"
 #include "Forms.h"
@@ -21,6 +23,16 @@ protected:
         box = NewBox();
         preview = NewBox();
         other = NewBox();
+    }
+
+    // The box's head and first formatting, as it writes them for the log's font.
+    std::pair<std::string, std::string> BoxStart()
+    {
+        TNewsLog writer(*other, *preview);
+        writer.AppendEntry("X", "Y");
+        const std::string sample = writer.SaveToRtf();
+        const size_t body = sample.find("\\pard");
+        return {sample.substr(0, body), sample.substr(body, sample.find('X') - body)};
     }
 
     // With the main window's font, whose character set writes Czech text as it is.
@@ -133,14 +145,32 @@ TEST_F(NewsLogTest, SavedLogIsWhatTheBoxWritesAfterLoadingOtherFiles)
     }
 }
 
-// Whether the whole text of the box takes the system's text colour.
-bool TextInSystemColour(TRichEdit& box)
+// The character format of a line of the box (of its first run, as Wine's box answers for a
+// longer selection).
+CHARFORMAT2W LineFormat(TRichEdit& box, int line)
 {
-    SendMessageW(box.Handle(), EM_SETSEL, 0, -1);
+    const LRESULT start = SendMessageW(box.Handle(), EM_LINEINDEX, WPARAM(line), 0);
+    const LRESULT length = SendMessageW(box.Handle(), EM_LINELENGTH, WPARAM(start), 0);
+    SendMessageW(box.Handle(), EM_SETSEL, WPARAM(start), LPARAM(start + length));
     CHARFORMAT2W format{};
     format.cbSize = sizeof format;
     SendMessageW(box.Handle(), EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&format));
-    return (format.dwMask & CFM_COLOR) && (format.dwEffects & CFE_AUTOCOLOR);
+    return format;
+}
+
+// Whether the character format of every line of the box that holds text passes.
+bool EveryLine(TRichEdit& box, const std::function<bool(const CHARFORMAT2W&)>& passes)
+{
+    for (int line = 0; line < box.LineCount(); ++line)
+        if (!box.Line(line).empty() && !passes(LineFormat(box, line)))
+            return false;
+    return true;
+}
+
+// Whether the whole text of the box takes the system's text colour.
+bool TextInSystemColour(TRichEdit& box)
+{
+    return EveryLine(box, [](const CHARFORMAT2W& format) { return format.dwEffects & CFE_AUTOCOLOR; });
 }
 
 // Wine's high contrast reads always off: the test sets the program's idea of it, and the
@@ -325,21 +355,22 @@ std::string RtfParagraph(const std::string& line)
     return rtf + "\\par\r\n";
 }
 
-// The lines of a document as the project's reader gives them; a closing empty paragraph of the
-// box makes none.
+// The lines of a document that ends with a paragraph mark, as the project's reader gives them; a
+// closing empty paragraph of the box makes none. The reader must read on to the last brace: what
+// follows a brace that closes the document sooner, no viewer shows.
 std::vector<std::string> LinesOf(const std::string& rtf)
 {
     std::vector<std::string> lines;
     const auto layout = ReadRtfText(
-        rtf, [](unsigned codePage, std::string_view bytes) { return CodePageToUtf8(codePage, bytes); },
+        rtf.substr(0, rtf.find_last_of('}')) + "{}END}",
+        [](unsigned codePage, std::string_view bytes) { return CodePageToUtf8(codePage, bytes); },
         [&](std::string_view paragraph) {
             lines.emplace_back(paragraph);
             return false;
         },
         0);
     EXPECT_TRUE(layout) << "not a whole document";
-    if (layout && !layout->lastParagraph.empty())
-        lines.push_back(layout->lastParagraph);
+    EXPECT_TRUE(layout && layout->lastParagraph == "END") << "the document ends before its last brace";
     return lines;
 }
 
@@ -350,6 +381,28 @@ std::vector<std::string> EntryLines(int first, int end)
         lines.insert(lines.end(), {ArchiveTestTitle(i), ArchiveTestText(i), ""});
     return lines;
 }
+
+// news.rtf as the box writes it from its start (head and first formatting), with the entries
+// from first to end.
+std::string LogFile(const std::string& start, int first, int end)
+{
+    std::string log = start;
+    for (int i = first; i < end; ++i)
+        log += RtfParagraph(ArchiveTestTitle(i)) + RtfParagraph(ArchiveTestText(i)) + "\\par\r\n";
+    return log + "\\par\r\n}";
+}
+
+// An archive's paragraphs of the entries before end.
+std::string ArchiveBody(int end)
+{
+    std::string body;
+    for (const std::string& line : EntryLines(0, end))
+        body += RtfParagraph(line);
+    return body;
+}
+
+// The archive of those entries as the program writes it, after the log's head.
+std::string OurArchive(const std::string& head, int end) { return head + "\n\\plain " + ArchiveBody(end) + "}"; }
 
 // A folder of its own, emptied and removed at the end.
 class TestFolder {
@@ -375,11 +428,11 @@ private:
 
 } // namespace
 
-// Files are prepared as the program, or a kill between its two writes, leaves them; the log is
-// then started, entries are announced, and the files are read back.
+// Files are prepared as the program leaves them; the log is then started, entries are announced,
+// and the files are read back.
 TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
 {
-    enum class Archive { None, Ours, OtherTables, KilledAfterIt, KilledBeforeItsBrace, KilledWithinIt };
+    enum class Archive { None, Ours, OtherTables };
     struct Row {
         const char* name;
         int archived; // entries in news-archive.rtf before
@@ -395,17 +448,9 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         {"an archive that exists", 300, Archive::Ours, 2200, 1, false, 2000},
         {"an archive of other tables", 40, Archive::OtherTables, 2200, 2, false, 2001},
         {"a first start with a much longer log", 0, Archive::None, 10000, 0, false, 2000},
-        {"killed after the archive was written", 300, Archive::KilledAfterIt, 2201, 0, false, 2000},
-        {"killed before the archive's brace was blanked", 300, Archive::KilledBeforeItsBrace, 2201, 0, false, 2000},
-        {"killed while the archive was written", 300, Archive::KilledWithinIt, 2201, 1, false, 2001},
     };
 
-    // The box's head and first formatting, as it writes them for the log's font.
-    TNewsLog writer(*other, *preview);
-    writer.AppendEntry("X", "Y");
-    const std::string sample = writer.SaveToRtf();
-    const std::string head = sample.substr(0, sample.find("\\pard"));
-    const std::string formatting = sample.substr(head.size(), sample.find('X') - head.size());
+    const auto [head, formatting] = BoxStart();
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -413,38 +458,13 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         const int first = row.archived;
         const int total = first + row.inLog + row.announced;
 
-        // news.rtf, and where the entries the program moves out of it at start end.
-        std::string log = head + formatting;
-        size_t startSurplusEnd = 0;
-        for (int i = first; i < first + row.inLog; ++i) {
-            log += RtfParagraph(ArchiveTestTitle(i)) + RtfParagraph(ArchiveTestText(i)) + "\\par";
-            if (i == first + row.inLog - int(kKeptEntries) - 1)
-                startSurplusEnd = log.size();
-            log += "\r\n";
-        }
-        log += "\\par\r\n}";
-        WriteFileAtomically(folder.File(L"news.rtf"), log);
-
-        std::string archiveBody;
-        for (const std::string& line : EntryLines(0, first))
-            archiveBody += RtfParagraph(line);
-        const std::string archived = head + "\n\\plain " + archiveBody;
-        // In the archive, the text takes the viewer's colour.
-        std::string batch = "\\plain " + log.substr(head.size(), startSurplusEnd - head.size()) + "}";
-        if (const size_t colour = batch.find("\\cf1"); colour != std::string::npos)
-            batch[colour + 3] = '0';
-        const std::string otherTables = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\f0 " + archiveBody + "}";
+        WriteFileAtomically(folder.File(L"news.rtf"), LogFile(head + formatting, first, first + row.inLog));
+        const std::string otherTables =
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\f0 " + ArchiveBody(first) + "}";
         switch (row.archive) {
         case Archive::None: break;
-        case Archive::Ours: WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}"); break;
+        case Archive::Ours: WriteFileAtomically(folder.File(L"news-archive.rtf"), OurArchive(head, first)); break;
         case Archive::OtherTables: WriteFileAtomically(folder.File(L"news-archive.rtf"), otherTables); break;
-        case Archive::KilledAfterIt: WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "\n" + batch); break;
-        case Archive::KilledBeforeItsBrace:
-            WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}" + batch);
-            break;
-        case Archive::KilledWithinIt:
-            WriteFileAtomically(folder.File(L"news-archive.rtf"), archived + "}" + batch.substr(0, batch.size() / 2));
-            break;
         }
 
         TNewsLog started(*box, *preview);
@@ -481,4 +501,155 @@ TEST_F(NewsLogTest, OldestEntriesMoveToTheArchiveOnceInOrderAndNoneIsLost)
         if (row.shown)
             ExpectSavedAsTheBoxWrites(started);
     }
+}
+
+namespace {
+
+// The lines of the archives, oldest first, then those of news.rtf.
+std::vector<std::string> SavedLines(const TestFolder& folder)
+{
+    std::vector<std::string> lines;
+    for (int number = 1;; ++number) {
+        const std::wstring suffix = number == 1 ? L"" : L"-" + std::to_wstring(number);
+        const auto archive = ReadWholeFile(folder.File((L"news-archive" + suffix + L".rtf").c_str()));
+        if (!archive)
+            break;
+        const auto archived = LinesOf(*archive);
+        lines.insert(lines.end(), archived.begin(), archived.end());
+    }
+    const auto logged = LinesOf(ReadWholeFile(folder.File(L"news.rtf")).value_or(""));
+    lines.insert(lines.end(), logged.begin(), logged.end());
+    return lines;
+}
+
+} // namespace
+
+// The program's own writes, from a start to the save after a poll, stopped after each one in
+// turn as a kill would stop them: after the next start, every entry is in the archives or
+// news.rtf once, in order, and each archive reads whole.
+TEST_F(NewsLogTest, ArchiveMoveStoppedAfterAnyWriteLosesDoublesAndHidesNoEntry)
+{
+    const struct {
+        const char* name;
+        int archived; // entries in news-archive.rtf before
+        int inLog;    // entries in news.rtf at the start, after those
+        int polled;   // entries a poll brings after the start
+    } runs[] = {
+        {"at the bound, no archive yet", 0, 2200, 1},
+        {"over the bound, as a failed move leaves it", 300, 2205, 1},
+        {"far over the bound, no archive yet", 0, 2400, 1},
+        {"a poll of 50 across the bound", 300, 2180, 50},
+    };
+    const auto [head, formatting] = BoxStart();
+    for (const auto& run : runs) {
+        // Until a run is not stopped.
+        bool stopped = true;
+        for (int allowed = 0; stopped; ++allowed) {
+            SCOPED_TRACE(std::string(run.name) + ", stopped after write " + std::to_string(allowed));
+            TestFolder folder;
+            const int polledFrom = run.archived + run.inLog;
+            WriteFileAtomically(folder.File(L"news.rtf"), LogFile(head + formatting, run.archived, polledFrom));
+            if (run.archived > 0)
+                WriteFileAtomically(folder.File(L"news-archive.rtf"), OurArchive(head, run.archived));
+
+            int writes = 0;
+            bool pollSaved = false;
+            {
+                TNewsLog log(*box, *preview);
+                TNewsLogFile file(folder.File(L"news.rtf"), log, [&] { return writes++ < allowed; });
+                file.Load();
+                file.Read();
+                // Stopped during the start, the program polls no more.
+                const int beforePoll = writes;
+                if (beforePoll <= allowed) {
+                    for (int i = polledFrom; i < polledFrom + run.polled; ++i)
+                        log.AppendEntry(ArchiveTestTitle(i), ArchiveTestText(i));
+                    file.Save();
+                }
+                pollSaved = beforePoll < allowed;
+            }
+            stopped = writes > allowed;
+            {
+                TNewsLog log(*box, *preview);
+                TNewsLogFile file(folder.File(L"news.rtf"), log);
+                file.Load();
+                file.Read();
+            }
+
+            auto expected = EntryLines(0, polledFrom + (pollSaved ? run.polled : 0));
+            expected.push_back("");
+            const auto lines = SavedLines(folder);
+            const auto [line, expectedLine] =
+                std::mismatch(lines.begin(), lines.end(), expected.begin(), expected.end());
+            EXPECT_TRUE(line == lines.end() && expectedLine == expected.end())
+                << "line " << (line - lines.begin()) << " of " << lines.size() << " (" << expected.size()
+                << " expected): " << (line == lines.end() ? "none" : *line) << " for "
+                << (expectedLine == expected.end() ? "none" : *expectedLine);
+        }
+    }
+}
+
+// news.rtf keeps the log's own look whatever the screen shows: entries logged in high contrast
+// (to a hidden empty log, and to a long log read into the box meanwhile) in the box's own colour,
+// and one logged after a move to a screen of another DPI in the design's size, which the box
+// shows zoomed. Wine cannot switch high contrast on and sends no WM_DPICHANGED: the test sets
+// the program's idea of the one and sends the other.
+TEST_F(NewsLogTest, SavedLogKeepsItsOwnLookInHighContrastAndAfterADpiChange)
+{
+    // White, as the main window's log; read back in a box of another colour.
+    box->Font.SetColor(clWhite);
+    other->Font.SetColor(clWhite);
+    TRichEdit* reader = NewBox();
+    const auto [head, formatting] = BoxStart();
+    const std::string longLog = LogFile(head + formatting, 0, 120);
+    reader->LoadFromBytes(longLog);
+    const CHARFORMAT2W own = LineFormat(*reader, 0);
+    ASSERT_FALSE(own.dwEffects & CFE_AUTOCOLOR);
+    ASSERT_EQ(own.crTextColor, RGB(255, 255, 255));
+    const auto expectOwnLook = [&](const std::wstring& file) {
+        reader->LoadFromBytes(ReadWholeFile(file).value());
+        EXPECT_TRUE(EveryLine(*reader, [&](const CHARFORMAT2W& format) {
+            return !(format.dwEffects & CFE_AUTOCOLOR) && format.crTextColor == own.crTextColor &&
+                   format.yHeight == own.yHeight;
+        })) << "the log's own colour and size throughout";
+    };
+
+    SetHighContrastOn(true);
+    static_cast<TWinControl*>(box)->SystemColoursChanged();
+    {
+        TestFolder folder;
+        TNewsLog log(*box, *preview);
+        TNewsLogFile file(folder.File(L"news.rtf"), log);
+        file.Load();
+        file.AppendEntry("8.12.2026 9:00", "první");
+        EXPECT_EQ(box->Text(), "") << "a hidden log's box takes nothing";
+        expectOwnLook(folder.File(L"news.rtf"));
+    }
+    TestFolder folder;
+    WriteFileAtomically(folder.File(L"news.rtf"), longLog);
+    TNewsLog log(*box, *preview);
+    TNewsLogFile file(folder.File(L"news.rtf"), log);
+    file.Load();
+    file.Read();
+    while (log.FillStep()) {
+    }
+    EXPECT_TRUE(TextInSystemColour(*box)) << "read in a piece at a time, the log shows in the system's colour";
+    file.AppendEntry("8.12.2026 9:05", "druhá");
+    EXPECT_TRUE(TextInSystemColour(*box));
+    expectOwnLook(folder.File(L"news.rtf"));
+
+    // High contrast off, and the window moved to a screen of 144 dpi.
+    SendMessageW(form->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    const LONG shown = LineFormat(*box, 0).yHeight;
+    RECT suggested{0, 0, 700, 500};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
+    file.AppendEntry("8.12.2026 9:10", "třetí");
+    EXPECT_TRUE(EveryLine(*box, [&](const CHARFORMAT2W& format) { return format.yHeight == shown; }))
+        << "the box keeps the sizes of 96 dpi";
+    int numerator = 0;
+    int denominator = 0;
+    SendMessageW(box->Handle(), EM_GETZOOM, WPARAM(&numerator), LPARAM(&denominator));
+    EXPECT_EQ(numerator * 96, denominator * 144) << "shown zoomed to the DPI";
+    expectOwnLook(folder.File(L"news.rtf"));
+    EXPECT_TRUE(reader->Text().ends_with("\r8.12.2026 9:05\rdruhá\r\r8.12.2026 9:10\rtřetí\r\r"));
 }

@@ -17,6 +17,10 @@ public:
     bool failDecoding = false;
     bool failShowing = false;
     bool mustWait = false;
+    // The quiet hour holds what was not asked for.
+    bool quiet = false;
+    // What the tick keeps from one tick to the next.
+    PendingPopup pending;
 
     void SetIconIndex(int index) override { steps.push_back("icon " + std::to_string(index)); }
     std::string DecodeText(const std::string& raw) override
@@ -42,7 +46,7 @@ public:
             throw std::runtime_error("popup");
         steps.push_back("popup");
     }
-    bool PopupsMustWait() override { return mustWait; }
+    bool PopupsMustWait(bool askedFor) override { return mustWait || (quiet && !askedFor); }
     bool SoundOn() override { return soundOn; }
     void PlaySound() override { steps.push_back("sound"); }
 };
@@ -65,7 +69,7 @@ struct Tick {
     const char* shownAfter = nullptr;
 };
 
-const auto Forget = [](TLatestItemState& state, Recorder&) { ForgetLastShownItem(state); };
+const auto Forget = [](TLatestItemState& state, Recorder& target) { ForgetLastShownItem(state, target.pending); };
 
 // A long Czech text with a line break, and a time of day that is not UTF-8.
 const std::string kLongCzech = [] {
@@ -128,6 +132,24 @@ TEST(NewsPresenter, TicksAnnounceLogAndShowEachItemOnce)
           {[](TLatestItemState&, Recorder& target) { target.mustWait = false; },
            {"icon 1", "title Soriel 3 - t3", "text decoded x3\na 2 další zprávy", "popup", "sound"}},
           {nullptr, {"icon 1"}}}},
+        // The person's quiet hour holds as the other reasons do, but not the popup they asked
+        // for; the asking counts for the next tick only, shown or held by another reason.
+        {"the menu command shows the held item with its count despite the quiet hour, and only once", "t1", "x1", 1,
+         {{[](TLatestItemState&, Recorder& target) { target.quiet = true; }, {"icon 1", "log t1 | decoded x1"}},
+          {[](TLatestItemState& state, Recorder& target) {
+               target.mustWait = true;
+               Forget(state, target);
+           },
+           {"icon 1"}},
+          {[](TLatestItemState& state, Recorder& target) {
+               target.mustWait = false;
+               Publish(state, "t2", "x2", 1);
+           },
+           {"icon 1", "log t2 | decoded x2"}},
+          {Forget, {"icon 1", "title Soriel 3 - t2", "text decoded x2\na 1 další zpráva", "popup", "sound"}},
+          {[](TLatestItemState& state, Recorder&) { Publish(state, "t3", "x3", 1); }, {"icon 1", "log t3 | decoded x3"}},
+          {[](TLatestItemState&, Recorder& target) { target.quiet = false; },
+           {"icon 1", "title Soriel 3 - t3", "text decoded x3", "popup", "sound"}}}},
         // Announced again (as after a restart): the log already holds that very title.
         {"popup, log and duplicate check get one line of each, cut at a character", "7.12.2026 10:0\xC5", kLongCzech, 1,
          {{nullptr,
@@ -140,7 +162,6 @@ TEST(NewsPresenter, TicksAnnounceLogAndShowEachItemOnce)
         TLatestItemState state;
         Publish(state, c.title, c.text, c.status);
         Recorder target;
-        PendingPopup pending;
         for (size_t i = 0; i < c.ticks.size(); ++i) {
             SCOPED_TRACE("tick " + std::to_string(i + 1));
             const Tick& tick = c.ticks[i];
@@ -148,9 +169,9 @@ TEST(NewsPresenter, TicksAnnounceLogAndShowEachItemOnce)
                 tick.before(state, target);
             target.steps.clear();
             if (tick.fails) {
-                EXPECT_THROW(PresentLatestItem(state, target, pending), std::runtime_error);
+                EXPECT_THROW(PresentLatestItem(state, target, target.pending), std::runtime_error);
             } else {
-                PresentLatestItem(state, target, pending);
+                PresentLatestItem(state, target, target.pending);
             }
             EXPECT_EQ(target.steps, tick.steps);
             if (tick.shownAfter) {

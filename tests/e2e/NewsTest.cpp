@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 #include <oleacc.h>
@@ -36,13 +38,20 @@ size_t SoundsPlayedIn(const ProgramFolder& folder)
     return Count(WineTrace().value_or(""), "proc_PlaySound SoundName=L\"" + path + "\"");
 }
 
-// A left click in the popup's body, where its controls take the mouse.
-void ClickPopup(HWND popup)
+// A press and release of a button at a point of the popup's body, where its controls take the
+// mouse; the centre when no point is given, which is on the text, centred in the popup.
+void ClickPopup(HWND popup, UINT down, UINT up, std::optional<POINT> at = {})
 {
     HWND body = GetWindow(popup, GW_CHILD);
-    PostMessageW(body, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 20));
-    PostMessageW(body, WM_LBUTTONUP, 0, MAKELPARAM(100, 20));
+    RECT client{};
+    GetClientRect(body, &client);
+    const POINT point = at.value_or(POINT{client.right / 2, client.bottom / 2});
+    PostMessageW(body, down, 0, MAKELPARAM(point.x, point.y));
+    PostMessageW(body, up, 0, MAKELPARAM(point.x, point.y));
 }
+
+// The popup's title, in its top-left corner.
+const POINT kOnTheTitle{12, 12};
 
 // A borderless window over the whole screen, in front: a film or a game as the program sees it.
 class FullScreenWindow {
@@ -158,7 +167,7 @@ TEST(News, MenuCommandAnnouncesTheCurrentItemAgainWithoutSecondEntry)
     RunningProgram program(folder);
     std::vector<HWND> popups;
     ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
-    ClickPopup(popups[0]);
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
     ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 10000));
 
     program.SendCommand(cmdCurrentNews);
@@ -354,4 +363,93 @@ TEST(News, HostileItemsReachPopupLogAndFileAsOneLineEachAndAreLoggedOnce)
     ASSERT_TRUE(WaitUntil([&] { return !again.Popups().empty(); }, 15000));
     EXPECT_EQ(Lines(again.LogText()), log);
     ASSERT_TRUE(again.Exit());
+}
+
+TEST(News, PopupsTextOpensTheNewsPageAndAClickOnItsTitleShowsTheWindow)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("07:30", "odkaz"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server, "0"));
+    RunningProgram program(folder, {.wineTrace = L"+exec"});
+    const std::string newsPage = server.Url("/index.php/zpravodajstvy");
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
+
+    // What a screen reader finds in the popup: its text, a link to the news page.
+    const std::vector<AccessibleElement> body = ReadAccessible(GetWindow(popups[0], GW_CHILD));
+    const auto link = std::find_if(body.begin(), body.end(), [](const auto& e) { return e.role == ROLE_SYSTEM_LINK; });
+    ASSERT_NE(link, body.end());
+    EXPECT_EQ(link->name, "odkaz");
+    EXPECT_EQ(link->value, newsPage);
+
+    ASSERT_TRUE(WineTrace()) << "run through ctest: the shell's calls are seen in Wine's trace";
+    ASSERT_EQ(Count(*WineTrace(), newsPage), 0u);
+    ClickPopup(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return Count(WineTrace().value_or(""), newsPage) > 0; }, 10000))
+        << "the news page is opened through the shell";
+    EXPECT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+    EXPECT_FALSE(IsWindowVisible(main));
+
+    program.SendCommand(cmdCurrentNews);
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 8000));
+    ClickPopup(popups[0], WM_LBUTTONDOWN, WM_LBUTTONUP, kOnTheTitle);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "as a double click on the icon";
+    EXPECT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+    ASSERT_TRUE(program.Exit());
+}
+
+TEST(News, QuietHourLogsItemsWithoutPopupOrSoundButShowsWhatIsAskedForAndEndedShowsTheNewestWithTheCount)
+{
+    ScriptedHttpServer server;
+    server.SetReply(Page("10:00", "first"));
+    ProgramFolder folder;
+    folder.Write(L"main.ini", Settings(server));
+    RunningProgram program(folder, {.wineTrace = L"+winmm"});
+    HWND main = program.MainWindow();
+    ASSERT_NE(main, nullptr);
+    std::vector<HWND> popups;
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 15000));
+    ASSERT_TRUE(WineTrace()) << "run through ctest: the sound is seen in Wine's trace";
+    ASSERT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == 1; }, 10000));
+    // A right click only puts the popup away.
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
+    ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+    EXPECT_FALSE(IsWindowVisible(main));
+
+    program.SendCommand(cmdQuietHour);
+    const auto logged = [&](const std::string& text) {
+        return folder.Read(L"news.rtf").value_or("").find(text) != std::string::npos;
+    };
+    const auto loggedWithoutPopup = [&](const std::string& timeOfDay, const std::string& text) {
+        server.SetReply(Page(timeOfDay, text));
+        ASSERT_TRUE(WaitUntil([&] { return logged(text); }, 10000));
+        // The tick that logged it would have shown it; one more tick for good measure.
+        EXPECT_FALSE(WaitUntil([&] { return !program.Popups().empty(); }, 2500)) << text;
+    };
+    loggedWithoutPopup("10:05", "second");
+
+    // Asked for, the current item comes all the same.
+    program.SendCommand(cmdCurrentNews);
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 5000));
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 10:05");
+    ClickPopup(popups[0], WM_RBUTTONDOWN, WM_RBUTTONUP, kOnTheTitle);
+    ASSERT_TRUE(WaitUntil([&] { return program.Popups().empty(); }, 5000));
+    const size_t sounds = SoundsPlayedIn(folder);
+
+    loggedWithoutPopup("10:10", "third");
+    loggedWithoutPopup("10:15", "fourth");
+    EXPECT_EQ(SoundsPlayedIn(folder), sounds);
+
+    program.SendCommand(cmdQuietHour);
+    ASSERT_TRUE(WaitUntil([&] { return !(popups = program.Popups()).empty(); }, 3000));
+    EXPECT_EQ(Narrow(program.WindowText(popups[0])), "Soriel 3 - " + Today() + " 10:15");
+    const std::vector<AccessibleElement> alert = ReadAccessible(popups[0]);
+    ASSERT_FALSE(alert.empty());
+    EXPECT_EQ(alert[0].description, "fourth\na 1 další zpráva");
+    EXPECT_TRUE(WaitUntil([&] { return SoundsPlayedIn(folder) == sounds + 1; }, 5000));
+    EXPECT_FALSE(WaitUntil([&] { return program.Popups().size() > 1; }, 2500)) << "one popup for both";
+    ASSERT_TRUE(program.Exit());
 }

@@ -14,6 +14,18 @@ PopupHoldFacts Front(int shellState, HoldRect window, HoldRect monitor = kMonito
     return {shellState, false, false, maximizedWithCaption, window, monitor};
 }
 
+// Nothing else holds: the quiet hour, its item chosen at those times, looked at later.
+PopupHoldFacts Quiet(std::initializer_list<std::uint64_t> chosenAtMs, std::uint64_t nowMs)
+{
+    PopupHoldFacts facts = Front(snsAcceptsNotifications, {100, 100, 500, 400});
+    for (std::uint64_t at : chosenAtMs)
+        facts.quiet.Toggle(at);
+    facts.nowMs = nowMs;
+    return facts;
+}
+
+const std::uint64_t kHour = 60 * 60 * 1000;
+
 TEST(PopupHoldRule, HoldsForTheShellsDoNotDisturbStatesAndForAWindowCoveringItsMonitor)
 {
     const HoldRect small{100, 100, 500, 400};
@@ -42,6 +54,15 @@ TEST(PopupHoldRule, HoldsForTheShellsDoNotDisturbStatesAndForAWindowCoveringItsM
         {{snsBusy, false, true, false, {}, kMonitor}, true},
         {{snsAcceptsNotifications, true, true, false, {}, kMonitor}, true},
         {{snsAcceptsNotifications, true, false, false, small, kMonitor}, true},
+        {Quiet({}, 0), false},
+        {Quiet({5000}, 5000), true},
+        {Quiet({5000}, 5000 + kHour - 1), true},
+        {Quiet({5000}, 5000 + kHour), false},
+        // Chosen again: ended at once; and once more, a new hour from then.
+        {Quiet({5000, 9000}, 9000), false},
+        {Quiet({5000, 9000, 20000}, 20000 + kHour - 1), true},
+        // Chosen after the hour ran out (its mark not yet taken down): a new hour, not an end.
+        {Quiet({5000, 5000 + kHour}, 5000 + kHour + 1), true},
     };
     for (size_t i = 0; i < std::size(rows); ++i)
         EXPECT_EQ(MustHoldPopups(rows[i].facts), rows[i].hold) << "row " << i;
@@ -78,8 +99,10 @@ TEST(PopupHoldRule, FocusAssistIsOnInEveryModeAndOffWhenItsProfileCannotBeRead)
         EXPECT_EQ(FocusAssistIsOn(row.status, row.profile), row.on) << row.what;
 }
 
-TEST(PopupHoldRule, CountOfTheOtherItemsInCzech)
+TEST(PopupHoldRule, CountOfTheOtherItemsAndTheQuietHoursEndInCzech)
 {
+    EXPECT_EQ(QuietTipText(14, 35), "Ztlumeno do 14:35");
+    EXPECT_EQ(QuietTipText(0, 5), "Ztlumeno do 00:05");
     EXPECT_EQ(MoreItemsText(1), "a 1 další zpráva");
     EXPECT_EQ(MoreItemsText(2), "a 2 další zprávy");
     EXPECT_EQ(MoreItemsText(4), "a 4 další zprávy");

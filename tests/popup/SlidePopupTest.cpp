@@ -92,14 +92,13 @@ TEST(SlidePopup, NewsConfiguration)
     EXPECT_EQ(popup.Height, 300);
     EXPECT_EQ(popup.GradientColor1, clRed);
     EXPECT_EQ(popup.GradientColor2, clYellow);
-    EXPECT_EQ(popup.Options, spAutoOpenURL | spAllowScroll | spCloseOnClick);
+    EXPECT_EQ(popup.Options, spAutoOpenURL | spAllowScroll | spAllowHyperlink | spCloseOnClick);
     EXPECT_EQ(popup.Font().Name, "Tahoma");
     EXPECT_EQ(popup.Font().Charset, EASTEUROPE_CHARSET);
     EXPECT_EQ(popup.Font().Color, clWindowText);
     EXPECT_EQ(popup.TitleFont().Color, clWhite);
     EXPECT_EQ(popup.TitleFont().Style, TFontStyles(fsBold));
     EXPECT_EQ(popup.HoverFont().Color, clBlue);
-    EXPECT_EQ(popup.URL, TSlidePopup(nullptr).URL);
 }
 
 class PopupPicture : public ::testing::Test {
