@@ -12,8 +12,9 @@ class UpdateWatchHost {
 public:
     virtual ~UpdateWatchHost() = default;
     virtual bool NewsPopupShowing() = 0;
-    // Popups must wait now (the presenter's own decision), or the news popup waits to be shown.
+    // Popups must wait now: the presenter's own decision.
     virtual bool PopupsMustWait() = 0;
+    // A news popup waits to be shown.
     virtual bool NewsPopupWaiting() = 0;
     virtual bool MainWindowActive() = 0;
     // Since the person last touched keyboard or mouse.
@@ -39,6 +40,7 @@ public:
     // Every few seconds: the announcement once it may show, then a check or a silent update
     // when the rules say so.
     void Tick();
+    // The computer woke up: a check waits until a poll has brought the page again.
     void Resumed();
     // "Aktualizovat", or a click on the announcement: the whole run, unless one is under way.
     void UpdateAsked();
