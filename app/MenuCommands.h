@@ -8,4 +8,5 @@ enum MenuCommand : unsigned {
     cmdCurrentNews = 103, // "Zobrazit aktuální zprávu"
     cmdExit = 104,        // "Konec"
     cmdQuietHour = 105,   // "Ztlumit na hodinu"
+    cmdUpdate = 106,      // "Aktualizovat", while an update is announced
 };

@@ -69,6 +69,18 @@ unsigned long long TPollMemory::DueIn() const
     return schedule_.Due(now) ? 0 : schedule_.NextPollAt() - now;
 }
 
+void TPollMemory::Delivered()
+{
+    std::lock_guard lock(mutex_);
+    ++delivered_;
+}
+
+unsigned long long TPollMemory::DeliveredPolls() const
+{
+    std::lock_guard lock(mutex_);
+    return delivered_;
+}
+
 TSR::TSR(std::shared_ptr<TLatestItemState> state, std::string newsUrl, std::shared_ptr<TPollMemory> memory)
     : state_(std::move(state)), newsUrl_(std::move(newsUrl)), memory_(std::move(memory))
 {
@@ -125,8 +137,11 @@ void TSR::Remember(unsigned status, const THTTPRequest& request, bool sentValida
             retryAfter = RetryAfterSeconds(request.ReplyHeader("Retry-After"), int64_t(std::time(nullptr)));
         shown = memory_->Finished(status, retryAfter);
     }
+    const unsigned char fetchStatus = FetchStatusOf(status, sentValidators);
     if (shown)
-        state_->SetFetchStatus(FetchStatusOf(status, sentValidators));
+        state_->SetFetchStatus(fetchStatus);
+    if (memory_ && fetchStatus == 1)
+        memory_->Delivered();
 }
 
 void TSR::Execute()

@@ -41,12 +41,17 @@ public:
     void Resumed();
     // Milliseconds until the next poll is due; 0 when it is.
     unsigned long long DueIn() const;
+    // A poll brought the page, or learnt that it is unchanged (fetch status 1).
+    void Delivered();
+    // How many polls did so, since the start.
+    unsigned long long DeliveredPolls() const;
 
 private:
     const unsigned periodMs_;
     mutable std::mutex mutex_;
     PollSchedule schedule_;
     ValidatorMemory validators_;
+    unsigned long long delivered_ = 0;
 };
 
 // One poll of the news page on its own thread: fetch, fetch status, item rows.

@@ -1,5 +1,7 @@
 #include "Unit1.h"
 
+#include <ctime>
+
 #include "AppPath.h"
 #include "Application.h"
 #include "DataFolder.h"
@@ -213,20 +215,29 @@ void TForm1::CreateComponents()
     popup->URL = sources_.NewsURL;
     popup->OnClick = [this](TComponent&) { TrayIconDblClick(); };
 
+    // Looks like the news popup; a left click anywhere on it is "Aktualizovat" and opens no address.
+    updatePopup = new TSlidePopup(this);
+    ConfigureNewsPopup(*updatePopup);
+    updatePopup->Name = "updatePopup";
+    updatePopup->Options = spAllowScroll | spCloseOnClick;
+    updatePopup->OnClick = [this](TComponent&) { PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(cmdUpdate, 0), 0); };
+
     PopupMenu1 = new TPopupMenu(this);
     Oprogramu1 = PopupMenu1->Add("O programu", cmdAbout);
     N1 = PopupMenu1->Add("-");
     Soriel31 = PopupMenu1->Add("Soriel 3 - stránky", cmdSite);
     Nastaktulnzprvu1 = PopupMenu1->Add("Zobrazit aktuální zprávu", cmdCurrentNews);
     Ztlumitnahodinu1 = PopupMenu1->Add("Ztlumit na hodinu", cmdQuietHour);
+    Aktualizovat1 = PopupMenu1->Add("Aktualizovat", cmdUpdate);
     Konec1 = PopupMenu1->Add("Konec", cmdExit);
     Oprogramu1->OnClick = [this](TMenuItem&) { Oprogramu1Click(); };
     Soriel31->OnClick = [this](TMenuItem&) { Soriel31Click(); };
     Nastaktulnzprvu1->OnClick = [this](TMenuItem&) { Nastaktulnzprvu1Click(); };
     Ztlumitnahodinu1->OnClick = [this](TMenuItem&) { Ztlumitnahodinu1Click(); };
+    Aktualizovat1->OnClick = [this](TMenuItem&) { Aktualizovat1Click(); };
+    Konec1->OnClick = [this](TMenuItem&) { Konec1Click(); };
     // The check mark as it is now, also when the hour ran out since the last tick.
     PopupMenu1->OnPopup = [this](TPopupMenu&) { ShowQuietHour(); };
-    Konec1->OnClick = [this](TMenuItem&) { Konec1Click(); };
 
     TrayIcon = new TTrayIcon(this);
     TrayIcon->Name = "TrayIcon";
@@ -261,6 +272,14 @@ void TForm1::CreateComponents()
     AutoUpdate->SerialFloor = SORIEL_UPDATE_SERIAL_FLOOR;
     AutoUpdate->OnAppRestart = [this](TAutoUpdate&, bool& allow) { AutoUpdateAppRestart(allow); };
 
+    UpdateWatchHost& watchHost = *this;
+    const unsigned checkMinutes = UpdateCheckMinutesOf(settings_.Value("Settings", "UpdateCheckMinutes"));
+    updateWatch_ = std::make_unique<TUpdateWatch>(*AutoUpdate, *updatePopup, *Aktualizovat1, watchHost, checkMinutes);
+    UpdateTimer = new TTimer(this);
+    UpdateTimer->SetEnabled(false);
+    UpdateTimer->SetInterval(10000);
+    UpdateTimer->OnTimer = [this](TTimer&) { updateWatch_->Tick(); };
+
     SingleInstance1 = new TSingleInstance(this);
     SingleInstance1->SwitchToPrevious = true;
     verze = new TVersionInfo(this);
@@ -271,6 +290,7 @@ void TForm1::FormCreate()
 {
     // The silent update check; whatever goes wrong in it, start-up goes on. A second copy
     // hands over to the first one before it: that copy updates.
+    const int64_t updateStartedAt = int64_t(std::time(nullptr));
     if (!SingleInstance1->IsSecondInstance()) {
         updating_ = true;
         try {
@@ -313,6 +333,10 @@ void TForm1::FormCreate()
     // The first poll, and the polls after it.
     TimerTimer();
     Timer->SetEnabled(true);
+
+    // Updates while the program runs, unless main.ini asks for checks at start-up only.
+    updateWatch_->StartupRunEnded(updateStartedAt);
+    UpdateTimer->SetEnabled(updateWatch_->PeriodMinutes() > 0);
 }
 
 void TForm1::FormClose(TCloseAction&)
@@ -373,6 +397,7 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     // before the sleep.
     if (message == WM_POWERBROADCAST && wParam == PBT_APMRESUMEAUTOMATIC) {
         pollMemory_->Resumed();
+        updateWatch_->Resumed();
         TimerTimer();
     }
     return TForm::WndProc(message, wParam, lParam);
@@ -382,9 +407,10 @@ LRESULT TForm1::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 // polls back off or the server asked for time.
 void TForm1::TimerTimer()
 {
-    // No poll while the update run works: an ask or a wake-up meanwhile is kept for the
-    // first poll after it.
-    if (updating_)
+    // No poll while the start-up run works, nor while a run the person asked for (or one that
+    // went ahead by itself) carries out an update: an ask or a wake-up meanwhile is kept for
+    // the first poll after it.
+    if (updating_ || updateWatch_->WholeRunUnderWay())
         return;
     Timer->SetInterval(StartPollWhenDue(Worker, abandonedWorker_, latest_, sources_.NewsURL, pollMemory_));
 }
@@ -403,6 +429,8 @@ void TForm1::Nastaktulnzprvu1Click()
     pollMemory_->Asked();
     TimerTimer();
 }
+
+void TForm1::Aktualizovat1Click() { updateWatch_->UpdateAsked(); }
 
 void TForm1::Ztlumitnahodinu1Click()
 {
@@ -429,7 +457,19 @@ void TForm1::TrayIconDblClick() { BringToFront(); }
 void TForm1::Konec1Click() { Close(); }
 
 void TForm1::TrayIconStartup(bool& showMainForm) { showMainForm = false; }
-void TForm1::AutoUpdateAppRestart(bool& allow) { allow = true; }
+void TForm1::AutoUpdateAppRestart(bool& allow)
+{
+    allow = true;
+    // Handed over while the program runs: what a close keeps is kept first. At start-up
+    // nothing has been read yet that could be saved.
+    if (updating_)
+        return;
+    try {
+        SaveSoundOption();
+    } catch (const std::exception&) {
+    }
+    SaveNewsLog();
+}
 void TForm1::Oprogramu1Click() { OpenWebLink(sources_.MakerURL, Handle()); }
 void TForm1::Soriel31Click() { OpenWebLink(sources_.SiteURL, Handle()); }
 
@@ -467,3 +507,16 @@ bool TForm1::PopupsMustWait(bool askedFor)
 void TForm1::ShowPopup() { popup->ShowNotification(); }
 bool TForm1::SoundOn() { return CheckBox2->Checked(); }
 void TForm1::PlaySound() { zvuk(); }
+
+bool TForm1::PopupsMustWait() { return PopupsMustWait(false); }
+bool TForm1::NewsPopupShowing() { return popup->OpenCount() > 0; }
+bool TForm1::NewsPopupWaiting() { return pendingPopup_.pending; }
+bool TForm1::MainWindowActive() { return GetForegroundWindow() == Handle(); }
+uint64_t TForm1::IdleMs()
+{
+    LASTINPUTINFO input{sizeof input};
+    return GetLastInputInfo(&input) ? DWORD(GetTickCount() - input.dwTime) : 0;
+}
+
+unsigned long long TForm1::DeliveredPolls() { return pollMemory_->DeliveredPolls(); }
+void TForm1::ResumePolls() { TimerTimer(); }

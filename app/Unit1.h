@@ -24,11 +24,12 @@
 #include "Sources.h"
 #include "StdCtrls.h"
 #include "TrayIcon.h"
+#include "UpdateWatch.h"
 #include "VersionInfo.h"
 
 // The program's one window: owns every component, runs start-up and shutdown, keeps the
 // news log and the sound option, and serves the tray menu.
-class TForm1 : public TForm, private NewsPresenterTarget {
+class TForm1 : public TForm, private NewsPresenterTarget, private UpdateWatchHost {
 public:
     explicit TForm1(TComponent* owner);
     ~TForm1() override;
@@ -58,12 +59,17 @@ public:
     // at a time, between other messages.
     TTimer* LogFill = nullptr;
     TSlidePopup* popup = nullptr;
+    // Announces an update found while the program runs; a click on it carries it out.
+    TSlidePopup* updatePopup = nullptr;
+    // Looks for an update while the program runs, as often as main.ini says.
+    TTimer* UpdateTimer = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* Oprogramu1 = nullptr;
     TMenuItem* N1 = nullptr;
     TMenuItem* Soriel31 = nullptr;
     TMenuItem* Nastaktulnzprvu1 = nullptr;
     TMenuItem* Ztlumitnahodinu1 = nullptr;
+    TMenuItem* Aktualizovat1 = nullptr;
     TMenuItem* Konec1 = nullptr;
     TTrayIcon* TrayIcon = nullptr;
     TAutoUpdate* AutoUpdate = nullptr;
@@ -77,6 +83,7 @@ public:
     void Timer1Timer();
     void Nastaktulnzprvu1Click();
     void Ztlumitnahodinu1Click();
+    void Aktualizovat1Click();
     void TrayIconDblClick();
     void Konec1Click();
     void TrayIconStartup(bool& showMainForm);
@@ -119,6 +126,15 @@ private:
     bool SoundOn() override;
     void PlaySound() override;
 
+    // What the update watch asks; popups must wait as for the news.
+    bool PopupsMustWait() override;
+    bool NewsPopupShowing() override;
+    bool NewsPopupWaiting() override;
+    bool MainWindowActive() override;
+    uint64_t IdleMs() override;
+    unsigned long long DeliveredPolls() override;
+    void ResumePolls() override;
+
     // Beside the program, or per user when the program folder cannot be written.
     const std::wstring dataFolder_ = DataFolder();
     // main.ini, read once at start for the addresses and the sound option, and written
@@ -141,4 +157,5 @@ private:
     std::shared_ptr<TPollMemory> pollMemory_;
     // A poll given up on as hung, kept until its body ends.
     std::unique_ptr<TSR> abandonedWorker_;
+    std::unique_ptr<TUpdateWatch> updateWatch_;
 };

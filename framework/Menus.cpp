@@ -39,7 +39,7 @@ void TMenuItem::Click()
 bool TMenuItem::DispatchCommand(UINT command)
 {
     for (TMenuItem* item : AllItems())
-        if (item->Command() == command && item->Caption != "-") {
+        if (item->Command() == command && item->Caption != "-" && item->Visible && item->Enabled) {
             item->Click();
             return true;
         }
@@ -59,12 +59,14 @@ void TPopupMenu::Popup(int x, int y, HWND window)
         OnPopup(*this);
     MenuHandle menu(CreatePopupMenu());
     for (TMenuItem* item : Items) {
+        if (!item->Visible)
+            continue;
         if (item->Caption == "-") {
             AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        AppendMenuW(menu.Get(), MF_STRING | (item->Checked ? MF_CHECKED : MF_UNCHECKED), item->Command(),
-                    Widen(item->Caption).c_str());
+        const UINT state = (item->Checked ? MF_CHECKED : MF_UNCHECKED) | (item->Enabled ? MF_ENABLED : MF_GRAYED);
+        AppendMenuW(menu.Get(), MF_STRING | state, item->Command(), Widen(item->Caption).c_str());
         if (item->Default)
             SetMenuDefaultItem(menu.Get(), item->Command(), FALSE);
     }

@@ -19,11 +19,15 @@ public:
     bool Default = false;
     // Shown with the menu's own check mark.
     bool Checked = false;
+    // Not in the menu when false; shown but not chosen when disabled. Either way the item's
+    // command number does not run it.
+    bool Visible = true;
+    bool Enabled = true;
     UINT Command() const { return command_; }
     std::function<void(TMenuItem&)> OnClick;
 
     void Click();
-    // Runs the item with this command number, if there is one; true when found.
+    // Runs the item with this command number, if there is one that may be chosen; true when found.
     static bool DispatchCommand(UINT command);
 
 private:

@@ -16,7 +16,7 @@
 #include "ShellDesktop.h"
 #include "Text.h"
 
-// The program at 96, 144 and 192 dpi. Wine gives every program the DPI of LogPixels as it
+// The program at 96, 144, 168 and 192 dpi. Wine gives every program the DPI of LogPixels as it
 // starts (and sends no WM_DPICHANGED), so each scale starts main.exe, and the desktop's
 // explorer that draws the notification area, after setting it.
 
@@ -160,8 +160,24 @@ void ClickAt(HWND window, POINT point)
 
 int Scaled(int designValue, int dpi) { return (designValue * dpi + 48) / 96; }
 
+// The rows of the popup's colour strip in its first colour block, top to bottom, as the
+// letters of the picture's three rows: A (#FFFF33), B (#FBDA30), C (#FFCC33). A picture drawn
+// for the scale keeps each row whole; a smaller one stretched to the strip repeats other rows.
+std::string StripRows(HWND popup)
+{
+    RECT rect{};
+    GetWindowRect(popup, &rect);
+    const int x = rect.left + (rect.right - rect.left) / 8;
+    std::string rows;
+    for (DWORD pixel : ScreenPixels({x, rect.top, x + 1, rect.bottom}))
+        if (const char row = pixel == 0xFFFF33 ? 'A' : pixel == 0xFBDA30 ? 'B' : pixel == 0xFFCC33 ? 'C' : 0)
+            rows += row;
+    return rows;
+}
+
 struct Measured {
     SIZE window{}, logBox{}, soundBox{}, popup{};
+    std::string strip;
     int titleHeight = 0;
     std::optional<std::string> newsLog;
 };
@@ -173,15 +189,19 @@ TEST(Dpi, WindowPopupLinksAndTrayIconAreDrawnForTheScale)
     ScriptedHttpServer server;
     server.SetReply(Page("14:35", "Zpr%C3%A1va"));
     // The layout of 96 dpi (the window's client area, the log and sound boxes, the popup) at each
-    // scale, and the small icons' size there.
+    // scale, the small icons' size there, and the popup strip's rows in the picture drawn for it.
     const struct {
         int dpi;
         SIZE window, logBox, soundBox, popup;
         int trayIcon;
+        const char* strip;
     } scales[] = {
-        {96, {458, 397}, {425, 265}, {129, 17}, {200, 300}, 16},
-        {144, {687, 596}, {638, 398}, {194, 26}, {300, 450}, 24},
-        {192, {916, 794}, {850, 530}, {258, 34}, {400, 600}, 32},
+        {96, {458, 397}, {425, 265}, {129, 17}, {200, 300}, 16, "ABC"},
+        {144, {687, 596}, {638, 398}, {194, 26}, {300, 450}, 24, "AABCC"},
+        // At 175 % the small picture stretched to the strip's five rows repeats the middle
+        // row, not the last: only the picture drawn for the scale shows AABBC.
+        {168, {802, 695}, {744, 464}, {226, 30}, {350, 525}, 28, "AABBC"},
+        {192, {916, 794}, {850, 530}, {258, 34}, {400, 600}, 32, "AABBCC"},
     };
     // A point inside each link (5 and 6 pixels into its place at 96 dpi) and what it opens.
     const struct {
@@ -218,6 +238,8 @@ TEST(Dpi, WindowPopupLinksAndTrayIconAreDrawnForTheScale)
                 },
                 5000))
                 << measured.popup.cx << "x" << measured.popup.cy;
+            EXPECT_TRUE(WaitUntil([&] { return (measured.strip = StripRows(popups[0])) == scale.strip; }, 5000))
+                << measured.strip;
 
             EXPECT_TRUE(WaitUntil(
                 [&] {
@@ -257,10 +279,10 @@ TEST(Dpi, WindowPopupLinksAndTrayIconAreDrawnForTheScale)
         }).join();
 
         printf("[ geometry ] %d dpi: window client %ldx%ld, log box %ldx%ld, sound box %ldx%ld, popup %ldx%ld, "
-               "title text %d px high\n",
+               "strip rows %s, title text %d px high\n",
                scale.dpi, measured.window.cx, measured.window.cy, measured.logBox.cx, measured.logBox.cy,
                measured.soundBox.cx, measured.soundBox.cy, measured.popup.cx, measured.popup.cy,
-               measured.titleHeight);
+               measured.strip.c_str(), measured.titleHeight);
         if (!at96) {
             at96 = measured;
             continue;

@@ -166,9 +166,17 @@ struct MenuChooser {
     }
 };
 
+// An item that is not visible is not in the menu, a disabled one is shown; neither runs by its
+// command number.
 TEST(TrayMenu, RightPressOpensTheMenuAtTheCursorAndRunsTheChosenItem)
 {
     auto* form = Application->CreateForm<TrayForm>();
+    TMenuItem* hidden = form->Menu->Add("Skrytá");
+    hidden->Visible = false;
+    TMenuItem* disabled = form->Menu->Add("Zakázaná");
+    disabled->Enabled = false;
+    for (TMenuItem* item : {hidden, disabled})
+        item->OnClick = [form](TMenuItem& item) { form->Clicked.push_back(item.Caption); };
     std::vector<std::string> order;
     form->Tray->OnMouseDown = [&](TTrayIcon&, TMouseButton, TShiftState, int, int) { order.push_back("down"); };
     MenuChooser::seen.clear();
@@ -179,7 +187,10 @@ TEST(TrayMenu, RightPressOpensTheMenuAtTheCursorAndRunsTheChosenItem)
     EXPECT_TRUE(PumpUntil([&] { return !form->Clicked.empty(); }));
     EXPECT_EQ(order, std::vector<std::string>{"down"});
     EXPECT_EQ(MenuChooser::seen, (std::vector<std::wstring>{L"O programu", L"", L"Soriel 3 - stránky",
-                                                             L"Zobrazit aktuální zprávu", L"Konec"}));
+                                                             L"Zobrazit aktuální zprávu", L"Konec", L"Zakázaná"}));
+    EXPECT_EQ(form->Clicked, std::vector<std::string>{"Konec"});
+    EXPECT_FALSE(TMenuItem::DispatchCommand(hidden->Command()));
+    EXPECT_FALSE(TMenuItem::DispatchCommand(disabled->Command()));
     EXPECT_EQ(form->Clicked, std::vector<std::string>{"Konec"});
     delete form;
 }

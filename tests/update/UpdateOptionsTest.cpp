@@ -382,16 +382,18 @@ TEST(UpdateOptions, EachOptionInAWholeRun)
              EXPECT_FALSE(update.Reported(950)) << "no updater is asked for";
              EXPECT_TRUE(places.events.empty());
          }},
-        // The file served is this very program, as new as the copy in place: it is left
-        // there without a word, neither refused as older nor as a failure.
+        // The file served is this very program, as new as the copy in place (which carries a
+        // few bytes more): the copy in place is kept without a word, neither refused as older
+        // nor as a failure.
         {"a file of the same version is left quietly",
          "[files]\r\ncount=1\r\n[file1]\r\nurl=SERVER/files/same.exe\r\ntargetdir=TARGET\r\n",
-         [](RecordingUpdate&, RunPlaces& places) { places.target.Write("same.exe", OwnProgram()); },
+         [](RecordingUpdate&, RunPlaces& places) { places.target.Write("same.exe", OwnProgram() + "installed"); },
          {{"/files/same.exe", OwnProgram()}},
          {"GET /app1h.inf", "GET /files/same.exe"},
          {915, 949},
          {"same.exe"},
-         [](RunPlaces&, const RecordingUpdate& update) {
+         [](RunPlaces& places, const RecordingUpdate& update) {
+             EXPECT_TRUE(places.target.Read("same.exe") == OwnProgram() + "installed") << "put in place";
              EXPECT_FALSE(update.Reported(958));
              EXPECT_FALSE(update.Reported(946));
          }},

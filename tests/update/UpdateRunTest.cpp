@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <memory>
 
 #include "AppPath.h"
+#include "CheckTime.h"
 #include "PendingSerialRule.h"
 #include "Registry.h"
 #include "ScriptedHttpServer.h"
@@ -26,6 +28,7 @@ struct RunCase {
     std::vector<std::string> expectedFileRequests;
     int expectedStatus;  // reported in the run
     bool expectedSuccess;
+    TUpdateRunOutcome expectedOutcome;
 };
 
 // A control file listing three files: one to take, one the list handler blanks, and one
@@ -72,16 +75,19 @@ TEST(UpdateRun, EachWayThroughTheRun)
 {
     const TestSigner secondKey = TestSigner::Generated();
     const RunCase cases[] = {
-        {"signed", "02/01/2020", 3, Signature::Valid, true, true, {"/files/data.txt", "/files/dated.txt"}, 946, true},
+        {"signed", "02/01/2020", 3, Signature::Valid, true, true, {"/files/data.txt", "/files/dated.txt"}, 946, true,
+         TUpdateRunOutcome::Failed},
         {"signed with the second key", "02/01/2020", 3, Signature::BySecondKey, true, true,
-         {"/files/data.txt", "/files/dated.txt"}, 946, true},
-        {"changed byte", "02/01/2020", 3, Signature::OneByteChanged, true, true, {}, 927, false},
-        {"no signature", "02/01/2020", 3, Signature::Missing, true, true, {}, 927, false},
-        {"signature file too large", "02/01/2020", 3, Signature::Oversized, true, true, {}, 927, false},
-        {"no control file", "02/01/2020", 3, Signature::Valid, true, false, {}, 925, false},
-        {"date tie", "01/01/1980", 3, Signature::Valid, true, true, {}, 930, false},
-        {"no files", "02/01/2020", 0, Signature::Valid, true, true, {}, 929, false},
-        {"no connection", "02/01/2020", 3, Signature::Valid, false, true, {}, 918, false},
+         {"/files/data.txt", "/files/dated.txt"}, 946, true, TUpdateRunOutcome::Failed},
+        {"changed byte", "02/01/2020", 3, Signature::OneByteChanged, true, true, {}, 927, false,
+         TUpdateRunOutcome::Failed},
+        {"no signature", "02/01/2020", 3, Signature::Missing, true, true, {}, 927, false, TUpdateRunOutcome::Failed},
+        {"signature file too large", "02/01/2020", 3, Signature::Oversized, true, true, {}, 927, false,
+         TUpdateRunOutcome::Failed},
+        {"no control file", "02/01/2020", 3, Signature::Valid, true, false, {}, 925, false, TUpdateRunOutcome::Failed},
+        {"date tie", "01/01/1980", 3, Signature::Valid, true, true, {}, 930, false, TUpdateRunOutcome::NothingNew},
+        {"no files", "02/01/2020", 0, Signature::Valid, true, true, {}, 929, false, TUpdateRunOutcome::NothingNew},
+        {"no connection", "02/01/2020", 3, Signature::Valid, false, true, {}, 918, false, TUpdateRunOutcome::Failed},
     };
     for (const RunCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,6 +131,7 @@ TEST(UpdateRun, EachWayThroughTheRun)
         EXPECT_EQ(fileRequests, c.expectedFileRequests);
         EXPECT_TRUE(update.Reported(c.expectedStatus));
         EXPECT_EQ(succeeded, c.expectedSuccess);
+        EXPECT_EQ(update.LastRun().Outcome, c.expectedOutcome);
         EXPECT_EQ(target.Read("data.txt"), c.expectedSuccess ? std::optional(kPayload) : std::nullopt);
         EXPECT_EQ(target.Read("dated.txt"), "old");
         EXPECT_FALSE(update.Reported(917));
@@ -273,5 +280,129 @@ TEST(UpdateRun, TheSerialDecidesWhetherASignedControlFileIsNew)
         EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("PendingSerial").value_or(""),
                   c.pendingAfter);
     }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
+}
+
+// A check while the program runs judges the control file by every rule of a run and carries
+// out nothing: no file, no serial. It finds an update only for the program (appupdate=1),
+// newer than main.exe when a version is named, and tells whether it asks anything of the
+// person. An answered check, and only one, keeps its time beside the serial.
+TEST(UpdateRun, ACheckWhileRunningJudgesAndCarriesOutNothing)
+{
+    struct CheckCase {
+        const char* name;
+        std::string update = "unconditional=1\r\n";
+        std::string extra; // further sections
+        std::string application = "appupdate=1\r\nappname={APP}\\app.exe\r\nsilentrestart=1\r\n";
+        bool answered = true;
+        TUpdateRunOutcome outcome = TUpdateRunOutcome::Found;
+        bool asksNothing = true;
+        bool served = true;
+        bool signatureBroken = false;
+        std::string serial = "6"; // 5 carried out
+        std::string expires = "2099-12-31";
+    };
+    using enum TUpdateRunOutcome;
+    const CheckCase cases[] = {
+        {.name = "asks nothing"},
+        {.name = "asks for the restart",
+         .application = "appupdate=1\r\nappname={APP}\\app.exe\r\n",
+         .asksNothing = false},
+        {.name = "a what's-new text", .extra = "[whatsnew]\r\nfile=https://127.0.0.1/n.txt\r\n", .asksNothing = false},
+        {.name = "a question", .extra = "[action]\r\nquery=Ano?\r\n", .asksNothing = false},
+        {.name = "an address to open", .extra = "[action]\r\nshowURL=https://127.0.0.1/\r\n", .asksNothing = false},
+        {.name = "newer than main.exe", .update = "unconditional=1\r\nnewversion=99.0.0.0\r\n"},
+        {.name = "older than main.exe", .update = "unconditional=1\r\nnewversion=1.0.0.0\r\n", .outcome = NothingNew},
+        {.name = "not the program", .application = "appupdate=0\r\nappname={APP}\\app.exe\r\n", .outcome = NothingNew},
+        {.name = "the [update] section finds nothing", .update = "date=01/01/1980\r\n", .outcome = NothingNew},
+        {.name = "the serial carried out already", .outcome = NothingNew, .serial = "5"},
+        {.name = "expired", .outcome = Failed, .expires = "2020-01-31"},
+        {.name = "a changed byte", .outcome = Failed, .signatureBroken = true},
+        {.name = "no control file", .answered = false, .outcome = Failed, .served = false},
+    };
+    const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
+    for (const CheckCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastSerial", "5");
+        TRegistryKey::OpenOrCreateUserKey(registryPath).WriteString("LastCheck", "");
+        ScriptedHttpServer server;
+        ScratchFolder target;
+        const std::string control = "[update]\r\nserial=" + c.serial + "\r\nexpires=" + c.expires +
+                                    "\r\ndescr=Oprava chyb\r\n" + c.update + "[application]\r\n" + c.application +
+                                    c.extra + "[files]\r\ncount=1\r\n[file1]\r\nurl=" + server.Url("/files/data.txt") +
+                                    "\r\ntargetdir=" + target.Path() + "\r\nsha256=" + kPayloadSha256 + "\r\n";
+        std::string served = control;
+        if (c.signatureBroken)
+            served[served.find("count=1")] = 'C';
+        std::map<std::string, std::string> files = {{"/app1h.inf.sig", SignControlFile(control)},
+                                                    {"/files/data.txt", kPayload}};
+        if (c.served)
+            files["/app1h.inf"] = served;
+        ServeFiles(server, files);
+        RecordingUpdate update;
+        SetUpSilentSignedRun(update, server, target);
+        update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+        const int64_t before = int64_t(std::time(nullptr));
+        const TUpdateRunResult result = update.CheckForUpdate();
+        const int64_t after = int64_t(std::time(nullptr));
+
+        EXPECT_EQ(result.Answered, c.answered);
+        EXPECT_EQ(result.Outcome, c.outcome);
+        if (c.outcome == Found) {
+            EXPECT_EQ(result.AsksNothing, c.asksNothing);
+            EXPECT_EQ(result.Description, "Oprava chyb");
+        }
+        for (const RecordedRequest& request : server.Requests())
+            EXPECT_EQ(request.Target.find("/files/"), std::string::npos) << request.Target;
+        EXPECT_EQ(target.Files(), std::vector<std::string>{});
+        EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastSerial"), "5");
+        const std::optional<int64_t> kept = update.LastAnsweredCheck();
+        EXPECT_EQ(kept.has_value(), c.answered);
+        if (kept) {
+            EXPECT_GE(*kept, before);
+            EXPECT_LE(*kept, after);
+            EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastCheck"), CheckTimeText(*kept));
+        }
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
+}
+
+// Runs repeat while the program runs, and each starts afresh: a run that did not dial does not
+// hang up the connection an earlier one dialled, and a run without a date does not store the
+// date of an earlier one that ended before its files.
+TEST(UpdateRun, EachRunStartsFresh)
+{
+    const std::string registryPath = "Software\\Soriel online tests\\UpdateRun";
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
+    ScriptedHttpServer server;
+    ScratchFolder target;
+    const std::string dated = "[update]\r\ndate=02/01/2020\r\n[files]\r\ncount=0\r\n";
+    const std::string undated = "[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+                                server.Url("/files/data.txt") + "\r\ntargetdir=" + target.Path() + "\r\n";
+    std::map<std::string, std::string> files = {{"/app1h.inf", dated}, {"/files/data.txt", kPayload}};
+    ServeFiles(server, files);
+    RecordingUpdate update;
+    update.SetUpSilentHttpRun(server.Url("/app1h.inf"), target.Path());
+    update.LastURLEntry = {.Save = true, .Key = "Software\\Soriel online tests", .Section = "UpdateRun"};
+    update.UpdateConnect = TAutoUpdateConnect::aucConnectSilentHangup;
+    bool connected = false;
+    int hangUps = 0;
+    update.ConnectionFunctions.IsConnected = [&] { return connected; };
+    update.ConnectionFunctions.HangUp = [&] {
+        ++hangUps;
+        return true;
+    };
+    update.RunUpdate();
+    EXPECT_EQ(hangUps, 1);
+    EXPECT_EQ(update.LastRun().Outcome, TUpdateRunOutcome::NothingNew);
+
+    connected = true;
+    files["/app1h.inf"] = undated;
+    update.RunUpdate();
+    EXPECT_EQ(update.LastRun().Outcome, TUpdateRunOutcome::Completed);
+    EXPECT_EQ(target.Read("data.txt"), kPayload);
+    EXPECT_EQ(hangUps, 1) << "the second run hung up a connection it had not dialled";
+    EXPECT_EQ(TRegistryKey::OpenOrCreateUserKey(registryPath).ReadString("LastDate"), std::nullopt)
+        << "the second run stored the first one's date";
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Soriel online tests");
 }

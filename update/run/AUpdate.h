@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,6 +85,26 @@ struct TInternetConnectionFunctions {
     std::function<bool()> HangUp;
 };
 TInternetConnectionFunctions WinInetConnectionFunctions();
+
+// How the last run or check ended.
+enum class TUpdateRunOutcome {
+    Failed,     // no control file, one refused, a file or the restart failed, or the run was stopped
+    NothingNew, // the control file offers nothing this copy has not got
+    Found,      // a check: an update to announce
+    Declined,   // the person declined a question or a text
+    Completed,  // the update is in place
+    HandedOver, // the updater puts the new program in place and starts it again
+};
+
+struct TUpdateRunResult {
+    // The control file arrived, whatever it then said.
+    bool Answered = false;
+    TUpdateRunOutcome Outcome = TUpdateRunOutcome::Failed;
+    // Of an update found: nothing it does asks anything of the person (AsksNothingOfThePerson).
+    bool AsksNothing = false;
+    // Of an update found: [update] descr as the control file writes it.
+    std::string Description;
+};
 
 // The self-update: one run fetches the control file, decides whether an update is due,
 // shows what the control file asks to show, downloads the newer files and hands over to
@@ -177,6 +198,18 @@ public:
     // less than 1 KiB/s for 30 s; all its transfers together have 50 s (TransferLimits as
     // they come). A download with a digest cut short goes on at the next attempt.
     void RunUpdate();
+    // A check while the program runs: the control file and its signature fetched and judged
+    // by every rule of a run, and no further. Found (Outcome) when the [update] section finds
+    // an update, appupdate=1, and a newversion given is newer than the program folder's
+    // main.exe. Stores the time of an answered check like a run.
+    TUpdateRunResult CheckForUpdate();
+    // What the last run or check came to; valid until the next one starts.
+    const TUpdateRunResult& LastRun() const { return run_.result; }
+    // A run or a check is under way (handlers called meanwhile must not start another).
+    bool RunUnderWay() const { return runUnderWay_; }
+    // When a run or a check last got an answer, as kept for this user (UTC seconds since
+    // 1970); none when nothing is kept or no registry place is named.
+    std::optional<int64_t> LastAnsweredCheck();
     // Stops a run under way at its next read: from then on nothing more is fetched, nor
     // replaced, posted or restarted after a stopped download or post. May be called at any
     // time.
@@ -253,10 +286,18 @@ protected:
 
 private:
     friend class ComponentEdge;
+    // FetchControlFile's answer for a control file already carried out.
+    static constexpr int kControlFileNothingNew = 7;
     // A status with its usual codes from the status table.
     void Report(int id, const std::string& param = {});
+    // A whole run, or a check that ends once it knows whether an update is due.
+    void Run(bool checkOnly);
     // Steps 3 to 12 of a run; false when the run is to close its session (step 13).
     bool RunOpenedSession();
+    // Of a control file whose [update] section finds an update: what a check announces.
+    void JudgeFinding();
+    // The time of this answer, kept beside the serial.
+    void StoreAnsweredCheck();
     bool TextsAccepted();
     // Fetches entry index of FileList and does with it what its plan says.
     void DownloadListedFile(int index, const DownloadListOptions& options);
@@ -306,9 +347,22 @@ private:
     // WinInet stays loaded while a session may be opened and used: the connection test
     // releases the library it looks up, and loading it anew costs tens of milliseconds.
     ModuleHandle wininet_;
-    // What one run has found and done, made afresh as it starts.
+    // What one run has found and done, made afresh as it starts: a run, or a check, never
+    // goes on from what an earlier one left.
     struct RunState {
+        bool checkOnly = false;
+        TUpdateRunResult result;
         std::string controlFilePath;
+        // The component dialled the connection itself (only then it hangs up).
+        bool dialled = false;
+        // The local update date came from the registry: the control file's date is stored there.
+        bool dateFromRegistry = false;
+        double controlDate = 0;
+        // From [application].
+        std::string appCommand;
+        std::string appComponents;
+        bool appUpdate = false;
+        bool silentRestart = false;
         bool restartNeeded = false;
         bool ftpFolderEntered = false;
         // The run's end is told once.
@@ -325,13 +379,6 @@ private:
     RunState run_;
     InternetHandle session_;
     InternetHandle ftpConnection_;
-    bool dialled_ = false;
-    bool dateFromRegistry_ = false;
-    std::string appCommand_;
-    std::string appComponents_;
-    bool appUpdate_ = false;
-    bool silentRestart_ = false;
-    double controlDate_ = 0;
     std::string controlText_;
     TransferBudget budget_;
     bool runUnderWay_ = false;

@@ -15,13 +15,6 @@
 // The control file, the [update] evaluation and the file list, on UpdateTransfers and
 // UpdateState.
 
-namespace {
-
-// FetchControlFile's answer for a control file already carried out.
-constexpr int kControlFileNothingNew = 7;
-
-} // namespace
-
 // Fetch, detached signature, serial, the Signature text, then [application].
 int TAutoUpdate::FetchControlFile()
 {
@@ -32,6 +25,7 @@ int TAutoUpdate::FetchControlFile()
         Report(usControlFileNotFound);
         return 4;
     }
+    StoreAnsweredCheck();
     run_.controlFilePath = folder + FileNameFromURL(address);
     std::string bytes = ReadWholeFile(Widen(run_.controlFilePath)).value_or("");
     Report(usControlFileFound);
@@ -85,10 +79,10 @@ int TAutoUpdate::FetchControlFile()
             if (OnSetAppParams)
                 OnSetAppParams(*this, parameters);
         });
-    appUpdate_ = application.AppUpdate;
-    appCommand_ = application.Command;
-    appComponents_ = application.Components;
-    silentRestart_ = application.SilentRestart;
+    run_.appUpdate = application.AppUpdate;
+    run_.appCommand = application.Command;
+    run_.appComponents = application.Components;
+    run_.silentRestart = application.SilentRestart;
     return code;
 }
 
@@ -131,7 +125,7 @@ int TAutoUpdate::EvaluateUpdateSection()
     UpdateEdge& edge = edge_;
     UpdateSectionResult result = ::EvaluateUpdateSection(controlText_, Calls(), edge);
     if (result.ControlDate)
-        controlDate_ = *result.ControlDate;
+        run_.controlDate = *result.ControlDate;
     return result.Kind;
 }
 

@@ -49,7 +49,7 @@ int TAutoUpdate::DownloadFileList()
                                       .ExtractCAB = ExtractCAB,
                                       .ApplyPatch = ApplyPatch,
                                       .KeepIntermediateFiles = KeepIntermediateFiles,
-                                      .AppComponents = appComponents_,
+                                      .AppComponents = run_.appComponents,
                                       .MaxTransferBytes = kMaxTransferBytes};
     std::vector<std::string> offered;
     for (const TFileDescription& item : FileList.Items)
@@ -103,7 +103,7 @@ void TAutoUpdate::DownloadListedFile(int index, const DownloadListOptions& optio
             Report(usCannotDownloadFile, address);
             run_.fileFailed = true;
             // The application is not restarted for this update.
-            appUpdate_ = false;
+            run_.appUpdate = false;
         }
         return;
     }
@@ -153,8 +153,8 @@ void TAutoUpdate::RunPostActions()
         if (OnProcessPostResult)
             OnProcessPostResult(*this, allowPostResult);
     }
-    if (dateFromRegistry_)
-        StoreLastUpdateDate(controlDate_);
+    if (run_.dateFromRegistry)
+        StoreLastUpdateDate(run_.controlDate);
     if (RunStopped())
         return;
     if (!updateURL.empty()) {

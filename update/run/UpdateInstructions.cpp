@@ -36,7 +36,7 @@ int TAutoUpdate::RunPreActions()
         },
         edge);
     if (result != 0)
-        appUpdate_ = false;
+        run_.appUpdate = false;
     return result;
 }
 

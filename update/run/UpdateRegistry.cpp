@@ -1,7 +1,9 @@
 #include "AUpdate.h"
 
 #include <cmath>
+#include <ctime>
 
+#include "CheckTime.h"
 #include "ControlDate.h"
 #include "SystemDate.h"
 
@@ -49,11 +51,29 @@ void TAutoUpdate::StoreSerial()
     edge.WriteUserEntry(RegistryPath(), "LastSerial", std::to_string(*run_.serial));
 }
 
+std::optional<int64_t> TAutoUpdate::LastAnsweredCheck()
+{
+    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+        return std::nullopt;
+    UpdateEdge& edge = edge_;
+    const std::optional<std::string> stored = edge.ReadUserEntry(RegistryPath(), "LastCheck");
+    return stored ? ParseCheckTime(*stored) : std::nullopt;
+}
+
+void TAutoUpdate::StoreAnsweredCheck()
+{
+    run_.result.Answered = true;
+    if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
+        return;
+    UpdateEdge& edge = edge_;
+    edge.WriteUserEntry(RegistryPath(), "LastCheck", CheckTimeText(int64_t(std::time(nullptr))));
+}
+
 double TAutoUpdate::LastUpdateDate()
 {
     if (LastURLEntry.Key.empty() || LastURLEntry.Section.empty())
         return kControlDateStartValue;
-    dateFromRegistry_ = true;
+    run_.dateFromRegistry = true;
     UpdateEdge& edge = edge_;
     double result = kControlDateStartValue;
     auto date = edge.ReadUserEntry(RegistryPath(), "LastDate");

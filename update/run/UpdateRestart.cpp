@@ -97,7 +97,7 @@ void TAutoUpdate::WritePatcherProgram()
 // next start tries again.
 void TAutoUpdate::RestartApplication()
 {
-    const std::wstring components = ExistingComponentPaths(appComponents_);
+    const std::wstring components = ExistingComponentPaths(run_.appComponents);
     if (RepeatsAnUndoneUpdate(components))
         return;
     bool cancel = false;
@@ -109,7 +109,7 @@ void TAutoUpdate::RestartApplication()
     bool allow = true;
     if (OnAppRestart)
         OnAppRestart(*this, allow);
-    else if (!silentRestart_)
+    else if (!run_.silentRestart)
         allow = Confirmed(StatusText(usShutdownPrompt, ""));
     if (!allow)
         return;
@@ -118,7 +118,7 @@ void TAutoUpdate::RestartApplication()
     if (!KeepSerialPending(components))
         return;
     const std::wstring command =
-        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(appCommand_), components);
+        UpdaterCommandLine(Widen(updaterProgram_), GetCurrentProcessId(), Widen(run_.appCommand), components);
     UpdateEdge& edge = edge_;
     if (!edge.StartUpdater(command)) {
         const DWORD error = GetLastError();
@@ -126,6 +126,7 @@ void TAutoUpdate::RestartApplication()
         RestorePendingSerial();
         return;
     }
+    run_.result.Outcome = TUpdateRunOutcome::HandedOver;
     if (OnAppDoClose)
         OnAppDoClose(*this);
     else if (Application)

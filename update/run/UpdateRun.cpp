@@ -1,10 +1,23 @@
 #include "AUpdate.h"
 
+#include "AnnouncedUpdate.h"
+#include "AppPath.h"
+#include "FileChecks.h"
+#include "Text.h"
+
 // The run, the top layer: its state made afresh, then its steps in their order.
 
-void TAutoUpdate::RunUpdate()
+void TAutoUpdate::RunUpdate() { Run(false); }
+
+TUpdateRunResult TAutoUpdate::CheckForUpdate()
 {
-    run_ = {};
+    Run(true);
+    return run_.result;
+}
+
+void TAutoUpdate::Run(bool checkOnly)
+{
+    run_ = {.checkOnly = checkOnly};
     budget_.Reset(TransferLimits);
     runUnderWay_ = true;
     struct RunEnd {
@@ -20,6 +33,7 @@ void TAutoUpdate::RunUpdate()
         if (RunOpenedSession())
             return;
     } catch (...) {
+        run_.result.Outcome = TUpdateRunOutcome::Failed;
         if (runOpen_)
             CloseInternetSession();
         throw;
@@ -29,14 +43,34 @@ void TAutoUpdate::RunUpdate()
 
 bool TAutoUpdate::RunOpenedSession()
 {
+    TUpdateRunOutcome& outcome = run_.result.Outcome;
     if (UpdateType == TAutoUpdateType::ftpUpdate && ConnectFtpHost() != 0)
         ReportInternetError();
     if (!ConnectionHandle() && UpdateType != TAutoUpdateType::fileUpdate)
         return false;
-    if (FetchControlFile() != 0)
+    if (const int fetched = FetchControlFile(); fetched != 0) {
+        if (fetched == kControlFileNothingNew)
+            outcome = TUpdateRunOutcome::NothingNew;
         return false;
-    if (EvaluateUpdateSection() == ukNone || !TextsAccepted() || LoadFileList() <= 0) {
-        appUpdate_ = false;
+    }
+    if (EvaluateUpdateSection() == ukNone) {
+        run_.appUpdate = false;
+        outcome = TUpdateRunOutcome::NothingNew;
+        return false;
+    }
+    if (run_.checkOnly) {
+        JudgeFinding();
+        return false;
+    }
+    if (!TextsAccepted()) {
+        run_.appUpdate = false;
+        if (!run_.textRefused && !RunStopped())
+            outcome = TUpdateRunOutcome::Declined;
+        return false;
+    }
+    if (LoadFileList() <= 0) {
+        run_.appUpdate = false;
+        outcome = TUpdateRunOutcome::NothingNew;
         return false;
     }
     FilterFileList();
@@ -51,13 +85,31 @@ bool TAutoUpdate::RunOpenedSession()
     // The serial counts as carried out once its files are in place: now, or for a restart
     // once a later start finds that the updater put them there. Stored any sooner, a run that
     // stops before the restart would leave its new files waiting for good.
-    if (appUpdate_ && run_.restartNeeded) {
+    if (run_.appUpdate && run_.restartNeeded) {
         if (budget_.RunVerdict() != TransferBudget::Verdict::Cancelled)
             RestartApplication();
     } else {
         StoreSerial();
+        if (!run_.fileFailed)
+            outcome = TUpdateRunOutcome::Completed;
     }
     return true;
+}
+
+// An update the program could not take is not announced: one that does not replace the
+// running program, or names a version no newer than the one the person has.
+void TAutoUpdate::JudgeFinding()
+{
+    std::string newVersion = ControlValue("update", "newversion");
+    std::string program = Narrow(GetAppPath() + L"main.exe");
+    const bool newer = newVersion.empty() || IsNewerThanLocalFile(newVersion, program, -1, 0, true, false);
+    if (!run_.appUpdate || !newer) {
+        run_.result.Outcome = TUpdateRunOutcome::NothingNew;
+        return;
+    }
+    run_.result.Outcome = TUpdateRunOutcome::Found;
+    run_.result.AsksNothing = AsksNothingOfThePerson(controlText_);
+    run_.result.Description = ControlValue("update", "descr");
 }
 
 // Pre-actions, then the what's-new and agreement texts; the agreement is fetched even after

@@ -63,7 +63,7 @@ int TAutoUpdate::OpenInternetSession()
             Report(usDialFailed);
             return 3;
         }
-        dialled_ = true;
+        run_.dialled = true;
     }
     Report(usFoundConnection);
     session_ = OpenSession("AutoUpdate", Proxy, RequestTimeoutMs);
@@ -86,7 +86,7 @@ int TAutoUpdate::CloseInternetSession()
             session_.Reset();
             Report(usClosedConnection);
         }
-        if (dialled_ && (UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup ||
+        if (run_.dialled && (UpdateConnect == TAutoUpdateConnect::aucConnectPromptHangup ||
                          UpdateConnect == TAutoUpdateConnect::aucConnectSilentHangup)) {
             ConnectionFunctions.HangUp();
             Report(usHangup);
