@@ -510,7 +510,7 @@ void TForm1::PlaySound() { zvuk(); }
 
 bool TForm1::PopupsMustWait() { return PopupsMustWait(false); }
 bool TForm1::NewsPopupShowing() { return popup->OpenCount() > 0; }
-bool TForm1::NewsPopupWaiting() { return pendingPopup_.pending; }
+bool TForm1::NewsPopupWaiting() { return presenterMemory_.pending.pending; }
 bool TForm1::MainWindowActive() { return GetForegroundWindow() == Handle(); }
 uint64_t TForm1::IdleMs()
 {
