@@ -23,7 +23,8 @@ void LookAtPage(const std::vector<PageRow>& raw, uint64_t delivery, NewsPresente
     for (const PageRow& row : raw)
         rows.push_back({row.minuteOfDay, ItemLine(target.DecodeText(row.text))});
     const LocalTime now = target.Now();
-    const DayFormat format = [&](int64_t day) { return target.FormatDay(day); };
+    // Dates in the one-line form too: the titles logged and those recognised are made alike.
+    const DayFormat format = [&](int64_t day) { return ItemLine(target.FormatDay(day)); };
     const std::vector<PageItem> items = DatePageRows(rows, now);
     const std::vector<size_t> fresh = NewItems(items, target.LastLogEntries(), now, format);
     memory.delivery = delivery;

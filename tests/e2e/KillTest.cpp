@@ -26,7 +26,7 @@ int Kills()
 // a text of its own.
 ScriptedReply ItemPage(int item) { return Page("00:01", "item%20" + std::to_string(item)); }
 
-std::string ItemLine(int item) { return "\ritem " + std::to_string(item) + "\r"; }
+std::string LoggedText(int item) { return "item " + std::to_string(item) + "\r"; }
 
 } // namespace
 
@@ -60,8 +60,8 @@ TEST(Kill, EveryAnnouncedItemSurvivesAKillAtAnyMoment)
                 server.SetReply(ItemPage(++item));
             const std::string log = program.LogText();
             for (int seen = 1; seen <= item; ++seen)
-                if (log.find(ItemLine(seen)) != std::string::npos)
-                    announced.insert(ItemLine(seen));
+                if (log.find(LoggedText(seen)) != std::string::npos)
+                    announced.insert(LoggedText(seen));
             lastSeen = log;
             Sleep(std::uniform_int_distribution<DWORD>(0, 200)(random));
         }
