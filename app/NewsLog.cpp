@@ -11,8 +11,8 @@ namespace {
 
 // About a hundred entries a piece: a few tens of milliseconds in the box.
 constexpr size_t kParagraphsPerPiece = 300;
-// Plain text is made rich text in a box of its own this many lines at a time: the box's
-// memory for them, which it keeps for reuse, stays small.
+// Plain text is made rich text in a box of its own this many lines at a time: the heap
+// keeps what such a box took and gives it to the next one, so it stays small.
 constexpr size_t kTextLinesPerPiece = 60;
 
 const char* const kOlderEntriesFollow = "Starší zprávy se ještě načítají…";
@@ -23,6 +23,9 @@ bool EndsWithLineBreak(const std::string& text)
 }
 
 bool IsRtf(const std::string& bytes) { return bytes.rfind("{\\rtf", 0) == 0; }
+
+// A file that is not rich text, as text: UTF-8, or else the system's code page.
+std::string PlainText(const std::string& bytes) { return IsValidUtf8(bytes) ? bytes : Narrow(AnsiToWide(bytes)); }
 
 // Each line of the text, split as the box splits its text into lines.
 template <typename Take>
@@ -137,7 +140,7 @@ bool TNewsLog::Read()
             // A file with zero bytes in it is a damaged file, not text.
             if (bytes.find('\0') != std::string::npos)
                 throw Exception("Soubor nelze přečíst");
-            const std::string text = IsValidUtf8(bytes) ? bytes : Narrow(AnsiToWide(bytes));
+            const std::string text = PlainText(bytes);
             ForEachLine(text, [&](std::string_view line) { TakeLoadedLine(line); });
             endsWithLineBreak_ = EndsWithLineBreak(text);
             unkept_ = std::move(bytes);
@@ -282,7 +285,7 @@ void TNewsLog::RtfWithoutBox()
 
 void TNewsLog::TakeTextAsRtf()
 {
-    const std::string text = IsValidUtf8(unkept_) ? unkept_ : Narrow(AnsiToWide(unkept_));
+    const std::string text = PlainText(unkept_);
     // Made apart, so that a failure leaves no part of the log to be saved for the whole.
     TRtfDocument made;
     std::string piece;

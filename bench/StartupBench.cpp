@@ -133,10 +133,11 @@ public:
         process_.Reset(process.hProcess);
         id_ = process.dwProcessId;
     }
+    // Gone before the next start, which would otherwise find it and hand over to it.
     ~Started()
     {
         TerminateProcess(process_.Get(), 0);
-        WaitForSingleObject(process_.Get(), 10000);
+        WaitForSingleObject(process_.Get(), 60000);
     }
     DWORD Id() const { return id_; }
     HANDLE Handle() const { return process_.Get(); }

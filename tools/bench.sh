@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks in their own build folder and runs them under Wine, in a Wine desktop
-# with a taskbar (as the program runs): the poll, the announcement, start-up and idle memory
-# against the minimal tray program, and the bytes a poll moves from nginx without and with
-# gzip, and with gzip and validators when the page is unchanged. "tools/bench.sh nginx" runs only the last. tools/soak.sh runs the soak.
+# with a taskbar (as the program runs): the poll, the announcement, start-up and the memory
+# while hidden after items arrived against the minimal tray program, and the bytes a poll
+# moves from nginx without and with gzip, and with gzip and validators when the page is
+# unchanged. "tools/bench.sh nginx" runs only the last. tools/soak.sh runs the soak.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
