@@ -40,13 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(size_t(std::count(headers.begin(), headers.end(), '\r')) == lines);
 
     // Whatever happens, the next poll comes no sooner than the period after the poll
-    // before (unless asked for or woken up meanwhile), no later than the longest back-off with its
-    // jitter or the longest Retry-After, and never before a Retry-After.
+    // before (unless asked for or woken up meanwhile, or it failed within a minute of a wake-up:
+    // then 5 s later, unshown), no later than the longest back-off with its jitter or the
+    // longest Retry-After, and never before a Retry-After.
     const uint64_t period = input.ConsumeIntegralInRange<uint64_t>(1, 86400000);
     PollSchedule schedule(period, [&] { return input.ConsumeIntegral<uint32_t>(); });
     uint64_t clock = 0, notBefore = 0;
     bool heldBack = false; // a Retry-After came, and no poll started since
     bool wished = false;   // asked or woken up since the last poll started
+    std::optional<uint64_t> wokeAt;
     while (input.remaining_bytes() > 0) {
         clock += input.ConsumeIntegralInRange<uint64_t>(0, 4000000);
         switch (input.ConsumeIntegralInRange(0, 2)) {
@@ -59,15 +61,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const unsigned status = input.ConsumeIntegralInRange<unsigned>(0, 600);
             const auto wait = input.ConsumeBool() ? std::optional<unsigned>(input.ConsumeIntegral<unsigned>())
                                                   : std::nullopt;
-            schedule.Finished(clock, status, wait);
+            const bool shown = schedule.Finished(clock, status, wait);
             const uint64_t next = schedule.NextPollAt();
-            FUZZ_CHECK(next >= started + period || wished);
-            FUZZ_CHECK(next <= std::max(started + std::max(MaxBackOffMs, period) * 11 / 10,
-                                        clock + uint64_t(MaxRetryAfterSeconds) * 1000));
             if (wait && AsksToRetryLater(status)) {
                 notBefore = clock + std::min<uint64_t>(*wait, MaxRetryAfterSeconds) * 1000;
                 heldBack = true;
             }
+            const bool wakeRetry = IsFailedPoll(status) && wokeAt && clock - *wokeAt < WakeRetryWindowMs;
+            FUZZ_CHECK(shown == !wakeRetry);
+            FUZZ_CHECK(next >= started + period || wished || wakeRetry);
+            FUZZ_CHECK(!wakeRetry || wished || next == std::max(clock + WakeRetryDelayMs, notBefore));
+            FUZZ_CHECK(next <= std::max(started + std::max(MaxBackOffMs, period) * 11 / 10,
+                                        clock + uint64_t(MaxRetryAfterSeconds) * 1000));
             break;
         }
         case 1:
@@ -77,6 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         default:
             schedule.Resumed(clock);
             wished = true;
+            wokeAt = clock;
             FUZZ_CHECK(schedule.NextPollAt() <= std::max(clock + ResumeDelayMs, notBefore));
             break;
         }
