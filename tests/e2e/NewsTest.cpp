@@ -145,8 +145,9 @@ TEST(News, EveryItemIsLoggedOnceOldestFirstWithOnePopupAPoll)
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "1"));
     const std::string today = Today();
-    const auto logged = [&](const std::string& text) {
-        return RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("").find("\r" + text + "\r") != std::string::npos;
+    // Watched in the log's box: a reader holding news.rtf open would make the program's save fail.
+    const auto logged = [](const RunningProgram& program, const std::string& text) {
+        return Lines(program.LogText()).find("\n" + text + "\n") != std::string::npos;
     };
     const auto entries = [&](std::initializer_list<ItemRow> items) {
         std::string text;
@@ -161,13 +162,13 @@ TEST(News, EveryItemIsLoggedOnceOldestFirstWithOnePopupAPoll)
     server.SetReply(Page(page));
     {
         RunningProgram program(folder, {.wineTrace = L"+winmm"});
-        ASSERT_TRUE(WaitUntil([&] { return logged("alpha"); }, 15000));
+        ASSERT_TRUE(WaitUntil([&] { return logged(program, "alpha"); }, 15000));
         page.insert(page.begin(), {{"00:04", "delta"}, {"00:04", "gamma"}, {"00:02", "beta"}});
         server.SetReply(Page(page));
-        ASSERT_TRUE(WaitUntil([&] { return logged("delta"); }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return logged(program, "delta"); }, 10000));
         page.insert(page.begin(), {"00:04", "epsilon"});
         server.SetReply(Page(page));
-        ASSERT_TRUE(WaitUntil([&] { return logged("epsilon"); }, 10000));
+        ASSERT_TRUE(WaitUntil([&] { return logged(program, "epsilon"); }, 10000));
         EXPECT_EQ(Lines(program.LogText()), entries({{"00:01", "alpha"}, {"00:02", "beta"}, {"00:04", "gamma"},
                                                      {"00:04", "delta"}, {"00:04", "epsilon"}}));
         std::vector<std::string> popups;
@@ -209,19 +210,21 @@ TEST(Midnight, TheDaysLastItemStillOnTopAfterMidnightIsNotLoggedAgain)
     ProgramFolder folder;
     folder.Write(L"main.ini", Settings(server, "0", 1));
     const std::string day = Today();
-    const auto saved = [&] { return Lines(RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("")); };
+    // Watched in the log's box: a reader holding news.rtf open would make the program's save fail.
     RunningProgram program(folder);
-    ASSERT_TRUE(WaitUntil([&] { return saved() == day + " 23:50\nlast of the day\n\n"; }, 10000));
+    const auto shown = [&] { return Lines(program.LogText()); };
+    ASSERT_TRUE(WaitUntil([&] { return shown() == day + " 23:50\nlast of the day\n\n"; }, 10000));
 
     ASSERT_TRUE(WaitUntil([&] { return Today() != day; }, 90000));
     const std::string next = Today();
     // Three polls a second apart: a tick comes after the first of them.
     ASSERT_TRUE(server.WaitForRequests(server.RequestCount() + 3, 10000));
-    EXPECT_EQ(saved(), day + " 23:50\nlast of the day\n\n");
+    EXPECT_EQ(shown(), day + " 23:50\nlast of the day\n\n");
     server.SetReply(Page({{"00:01", "first%20of%20the%20day"}, {"23:50", "last%20of%20the%20day"}}));
-    ASSERT_TRUE(WaitUntil([&] { return saved().find("first of the day") != std::string::npos; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return shown().find("first of the day") != std::string::npos; }, 10000));
     ASSERT_TRUE(program.Exit());
-    EXPECT_EQ(saved(), day + " 23:50\nlast of the day\n\n" + next + " 00:01\nfirst of the day\n\n");
+    EXPECT_EQ(Lines(RichTextOf(folder.Read(L"news.rtf").value_or("")).value_or("")),
+              day + " 23:50\nlast of the day\n\n" + next + " 00:01\nfirst of the day\n\n");
 }
 
 TEST(News, ItemAlreadyInTheLogGetsPopupButNoSecondEntryAndSoundOffPlaysNothing)
